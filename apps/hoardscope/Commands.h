@@ -1,0 +1,18 @@
+// The subcommands of the hoardscope command line. Each takes the arguments after its own name, writes its
+// output to standard output and its errors to standard error, and returns the process exit code.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "Home.h"
+
+namespace hoardscope {
+
+using TArguments = std::vector<std::string>;
+
+int RunCacheCommand(const TArguments& args, const THomePaths& home);
+int RunRegCommand(const TArguments& args, const THomePaths& home);
+int RunTreeCommand(const TArguments& args, const THomePaths& home);
+
+}  // namespace hoardscope

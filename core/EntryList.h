@@ -1,0 +1,52 @@
+// TEntryList: the view's list of entry keys, each with its shared TURLInfo record (EntryList, SearchList).
+#pragma once
+
+#include <cstddef>
+#include <memory>
+#include <string>
+#include <unordered_set>
+#include <vector>
+
+#include "core/URLInfo.h"
+
+namespace hoardscope {
+
+// Text of an item whose entry was deleted: its index stays valid, it carries no record.
+inline constexpr const char* kDeletionMarker = "///temp";
+
+struct TEntryItem {
+  std::string Key;
+  std::shared_ptr<TURLInfo> Info;  // nullptr for a deleted entry
+};
+
+class TEntryList {
+ public:
+  void Add(std::string key, std::shared_ptr<TURLInfo> info);
+  // Orders the items by key with CompareKeys; items with equal keys keep their order.
+  void Sort();
+  void Clear();
+  // Turns an item into the deletion marker; its index stays.
+  void MarkDeleted(std::size_t index);
+
+  std::size_t Count() const { return FItems.size(); }
+  bool Empty() const { return FItems.empty(); }
+  const TEntryItem& operator[](std::size_t index) const { return FItems[index]; }
+  const std::vector<TEntryItem>& Items() const { return FItems; }
+
+ private:
+  std::vector<TEntryItem> FItems;
+};
+
+// The names placed so far under one parent (hosts during a load, child folders during an expansion).
+// Compares without regard to A-Z case.
+class TNameList {
+ public:
+  bool Contains(const std::string& name) const;
+  void Add(const std::string& name);
+  void Clear();
+
+ private:
+  std::unordered_set<std::string> FFolded;  // the names folded to lower case
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,326 @@
+// The main view's handlers: creation and start-up, the load and the host level, lazy expansion with captions and
+// icons, selection with navigation and totals.
+#include "core/HoardscopeMain.h"
+
+#include <cstdio>
+
+#include "core/PageTitle.h"
+#include "core/Tools.h"
+#include "core/TreeRules.h"
+#include "settings/Filter.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr const char* kEmptySlot = " ";
+constexpr std::string_view kHttpPrefix = "http://";
+constexpr const char* kMimeDatabaseKey = "\\MIME\\Database\\Content Type\\";
+
+std::string FormatTotals(std::size_t count, std::int64_t amount, const char* unit) {
+  char text[96];
+  std::snprintf(text, sizeof text, "Total  %zu  Files  %lld  %s Used", count, static_cast<long long>(amount), unit);
+  return text;
+}
+
+// Marks the view as loading for the life of one load, and undoes the load's user-interface state on every path.
+class TLoadScope {
+ public:
+  TLoadScope(bool& loading, IViewWidgets& widgets, IDesktop& desktop)
+      : FLoading(loading), FWidgets(widgets), FDesktop(desktop) {
+    FLoading = true;
+    FWidgets.SetToolBarEnabled(false);
+    FDesktop.SetCursor(CursorShape::Hourglass);
+  }
+  ~TLoadScope() {
+    FWidgets.SetToolBarEnabled(true);
+    FDesktop.SetCursor(CursorShape::Default);
+    FLoading = false;
+  }
+  TLoadScope(const TLoadScope&) = delete;
+  TLoadScope& operator=(const TLoadScope&) = delete;
+
+ private:
+  bool& FLoading;
+  IViewWidgets& FWidgets;
+  IDesktop& FDesktop;
+};
+
+}  // namespace
+
+THoardscopeMain::THoardscopeMain(const TViewServices& services, IViewWidgets& widgets)
+    : FServices(services), FWidgets(widgets) {
+  FormCreate();
+}
+
+void THoardscopeMain::FormCreate() {
+  ReloadPending = false;
+  IconKeys.assign(kIconSlots, kEmptySlot);
+  RootNode = TreeView1.AddChild(nullptr, TNodeKind::Root, "Hoardscope", kImageRoot);
+}
+
+void THoardscopeMain::FormShow() {
+  if (FShown) return;  // only the first showing starts the deferred load
+  FShown = true;
+  FServices.Desktop.SetCursor(CursorShape::Hourglass);
+  FServices.Desktop.StartTimer(kTimerInterval, [this] { Timer1Timer(); });
+}
+
+void THoardscopeMain::Timer1Timer() {
+  FServices.Desktop.SetCursor(CursorShape::Default);
+  FServices.Desktop.StopTimer();
+  Button1Click();
+}
+
+void THoardscopeMain::SetStatusText(int panel, const std::string& text) {
+  FStatusText.at(static_cast<std::size_t>(panel)) = text;
+  FWidgets.SetStatusText(panel, text);
+}
+
+// ---- The load -------------------------------------------------------------------------------------------------
+
+void THoardscopeMain::Button1Click() {
+  if (FLoading) return;
+  const TLoadScope scope(FLoading, FWidgets, FServices.Desktop);
+  CacheEntryRecord record;
+  std::unique_ptr<IUrlCacheWalk> walk = FServices.Cache.FindFirst(record);
+  if (walk) {
+    ListRecord(record);
+    do {
+      FServices.Desktop.ProcessMessages();
+    } while (ReadNextEntry(*walk));
+    EntryList.Sort();
+    walk.reset();
+    BuildHostLevel();
+    CacheSize = CacheFolderSize();
+    SetStatusText(1, FormatTotals(EntryList.Count(), CacheSize / 1000, "KB"));
+    TreeView1.SetExpanded(RootNode, true);
+  }
+  ReloadPending = false;
+}
+
+bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
+  CacheEntryRecord record;
+  if (!walk.FindNext(record)) return false;
+  ListRecord(record);
+  return true;
+}
+
+void THoardscopeMain::ListRecord(const CacheEntryRecord& record) {
+  if (!StartsWithNoCase(record.SourceUrl, kHttpPrefix)) return;
+  std::string key = EntryKeyOf(record.SourceUrl);
+  auto info = std::make_shared<TURLInfo>();
+  FillURLInfo(record, *info);
+  const TSettings& settings = Settings();
+  if (settings.UseFilter && !PassesFilter(settings, settings.FilterClasses, info->ContentType, info->LocalFile)) {
+    return;
+  }
+  EntryList.Add(std::move(key), std::move(info));
+}
+
+std::string THoardscopeMain::EntryKeyOf(const std::string& sourceUrl) {
+  const std::size_t schemeColon = sourceUrl.find(':');
+  if (schemeColon == std::string::npos || sourceUrl.find(':', schemeColon + 1) == std::string::npos) {
+    return sourceUrl;
+  }
+  const std::optional<UrlParts> parts = FServices.Cache.SplitURL(sourceUrl);
+  return std::string(kHttpPrefix) + (parts ? parts->Host + parts->Path : std::string());
+}
+
+void THoardscopeMain::BuildHostLevel() {
+  TreeView1.BeginUpdate();
+  NameList.Clear();
+  for (const TEntryItem& item : EntryList.Items()) AddHostNode(item.Key, RootNode);
+  TreeView1.EndUpdate();
+  SortTree();
+}
+
+void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
+  if (!parent || url.size() <= kHttpPrefix.size()) return;
+  const std::optional<UrlParts> parts = FServices.Cache.SplitURL(url);
+  const std::string host = parts ? parts->Host : std::string();
+  if (NameList.Contains(host)) return;
+  NameList.Add(host);
+  TTreeNode* hostNode = TreeView1.AddFolderChild(parent, TNodeKind::Host, host, host);
+  TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
+}
+
+void THoardscopeMain::SortTree() { TreeView1.SortAll(NodeLess); }
+
+std::uint32_t THoardscopeMain::CacheFolderSize() {
+  const std::optional<std::uint64_t> size = FServices.Shell.ItemSize(FServices.Shell.InternetCacheFolder());
+  return size ? static_cast<std::uint32_t>(*size) : 0;
+}
+
+void THoardscopeMain::ClearView() {
+  if (FLoading) return;
+  TreeView1.DeleteChildren(RootNode);
+  EntryList.Clear();
+  NameList.Clear();
+  CacheSize = 0;
+}
+
+// ---- Expansion ------------------------------------------------------------------------------------------------
+
+bool THoardscopeMain::IsInSearchResult(const TTreeNode* node) const {
+  if (!SearchNode || !node) return false;
+  for (const TTreeNode* parent = node->Parent(); parent; parent = parent->Parent()) {
+    if (parent == SearchNode) return true;
+  }
+  return false;
+}
+
+const TEntryList& THoardscopeMain::ListOf(const TTreeNode* node) const {
+  return IsInSearchResult(node) ? SearchList : EntryList;
+}
+
+void THoardscopeMain::TreeView1Expanded(TTreeNode* node) {
+  try {
+    if (!node || !node->HasNodeKey() || node->Key().empty()) return;
+    TTreeNode* topRow = FWidgets.TopVisibleNode();
+    TreeView1.SetImageIndex(node, kImageFolderOpen);
+    ExpandFolder(ListOf(node), node->Key(), node);
+    // Only the expanded node's children and its own place among its siblings can have changed order.
+    TreeView1.SortChildren(node, NodeLess);
+    TreeView1.SortChildren(node->Parent(), NodeLess);
+    FWidgets.SetTopVisibleNode(topRow);
+  } catch (...) {
+    // Tree events keep whatever was built so far and leave the view usable.
+  }
+}
+
+void THoardscopeMain::TreeView1Collapsed(TTreeNode* node) {
+  if (!node || node == RootNode || node == SearchNode) return;
+  TreeView1.SetImageIndex(node, kImageFolderClosed);
+}
+
+void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& key, TTreeNode* node) {
+  NameList.Clear();
+  if (!node->HasChildren() || node->Child(0)->Kind() != TNodeKind::Placeholder) return;
+  TreeView1.Delete(node->Child(0));
+  if (list.Empty()) return;
+  const std::string prefix = (!key.empty() && key.back() == '/') ? key : key + "/";
+  TreeView1.BeginUpdate();
+  for (std::size_t i = FindFirstIndex(key, list); i < list.Count(); ++i) {
+    const TEntryItem& item = list[i];
+    if (!item.Info) continue;  // a deleted entry keeps its place in the list but lies under no node
+    const TEntryPlace place = ClassifyEntry(key, item.Key);
+    if (place == TEntryPlace::epOutside) break;
+    if (place == TEntryPlace::epInFolder) {
+      AddFileNode(list, i, node);
+      continue;
+    }
+    const std::string name = SubfolderName(prefix, item.Key);
+    if (NameList.Contains(name)) continue;
+    NameList.Add(name);
+    TTreeNode* folder = TreeView1.AddFolderChild(node, TNodeKind::Folder, name, prefix + name);
+    TreeView1.AddChild(folder, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
+  }
+  TreeView1.EndUpdate();
+}
+
+void THoardscopeMain::AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node) {
+  TURLInfo& info = *list[index].Info;
+  if (info.DisplayName.empty()) GetPageTitle(info.LocalFile, info.DisplayName);
+  const int image = GetIconIndex(ExtensionForContentType(info.ContentType));
+  TreeView1.AddFileChild(node, info.DisplayName, index, image);
+}
+
+int THoardscopeMain::GetIconIndex(const std::string& extension) {
+  const std::string folded = LowerAscii(extension);
+  if (const auto found = FIconSlotOf.find(folded); found != FIconSlotOf.end()) return found->second;
+  if (IconKeys.back() != kEmptySlot) {
+    // Every slot is in use: reuse the icon of files without type rather than grow past the list.
+    const auto untyped = FIconSlotOf.find(std::string());
+    return untyped == FIconSlotOf.end() ? -1 : untyped->second;
+  }
+  const int index = FServices.Shell.AddFileTypeIcon(extension);
+  if (index >= 0 && static_cast<std::size_t>(index) < IconKeys.size()) {
+    IconKeys[static_cast<std::size_t>(index)] = extension;
+    FIconSlotOf.emplace(folded, index);
+  }
+  return index;
+}
+
+std::string THoardscopeMain::ExtensionForContentType(const std::string& contentType) {
+  const std::unique_ptr<IRegistryKey> key =
+      FServices.Registry.OpenKey(RegistryRoot::ClassesRoot, kMimeDatabaseKey + contentType, false);
+  if (!key) return std::string();
+  const std::optional<RegistryValue> value = key->ReadValue("Extension");
+  return value ? StringOf(*value).value_or(std::string()) : std::string();
+}
+
+// ---- Selection ------------------------------------------------------------------------------------------------
+
+void THoardscopeMain::SetActionEnabled(TActionId action, bool enabled) { Actions.SetEnabled(action, enabled); }
+
+void THoardscopeMain::UpdateActionStates(TTreeNode* node, bool belowSearch) {
+  if (node == RootNode || node == SearchNode) {
+    SetActionEnabled(TActionId::alExport, false);
+    SetActionEnabled(TActionId::aLVDelete, false);
+  } else {
+    SetActionEnabled(TActionId::aLVDelete, !belowSearch);
+    SetActionEnabled(TActionId::alSearch, !belowSearch && node->HasChildren());
+    SetActionEnabled(TActionId::alExport, !belowSearch && node->HasChildren());
+    SetActionEnabled(TActionId::aLVCopyURL, !node->HasChildren());
+  }
+  FWidgets.ActionsChanged();
+}
+
+void THoardscopeMain::TreeView1Change(TTreeNode* node) {
+  if (!node) return;
+  try {
+    const bool belowSearch = IsInSearchResult(node);
+    UpdateActionStates(node, belowSearch);
+    if (node == RootNode || node == SearchNode) return;
+    const TEntryList& list = belowSearch ? SearchList : EntryList;
+    if (!node->HasChildren() || node->ImageIndex() > kImageFolderOpen) {
+      if (node->Kind() == TNodeKind::File) NavigateToEntry(node, list);
+    } else {
+      ShowTotals(node, list);
+    }
+  } catch (...) {
+    // Selection errors leave the states set so far and the view usable.
+  }
+}
+
+void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
+  if (!FBrowser || node->EntryIndex() >= list.Count()) return;
+  const std::string& url = list[node->EntryIndex()].Key;
+  if (url == LastURL) return;
+  LastURL = url;
+  if (!FBrowser->IsOffline()) GoOffline();
+  FBrowser->Navigate(url);
+  FWidgets.FocusTree();
+}
+
+void THoardscopeMain::ShowTotals(const TTreeNode* node, const TEntryList& list) {
+  FWidgets.SetWindowText(node->Key());
+  std::size_t count = 0;
+  std::int64_t total = 0;
+  for (const TEntryItem& item : list.Items()) {
+    if (!item.Info || !IsUnderNodeKey(node->Key(), item.Key)) continue;
+    ++count;
+    total += item.Info->Size;
+  }
+  SetStatusText(1, total > 1000 ? FormatTotals(count, (total + 500) / 1000, "KB")
+                                : FormatTotals(count, total, "Byte"));
+}
+
+void THoardscopeMain::GoOffline() { FServices.Internet.ForceOffline(); }
+
+// ---- Actions --------------------------------------------------------------------------------------------------
+
+void THoardscopeMain::Execute(TActionId action) {
+  if (!Actions[action].Enabled) return;
+  switch (action) {
+    case TActionId::alAbout:
+      alAboutExecute();
+      break;
+    default:
+      break;
+  }
+}
+
+void THoardscopeMain::alAboutExecute() { FServices.Desktop.ShowAbout(); }
+
+}  // namespace hoardscope

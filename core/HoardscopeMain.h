@@ -1,0 +1,117 @@
+// THoardscopeMain: the main view's presenter. It owns the entry lists, the tree model, the actions and the status
+// panels, and has the handlers that the widgets (or the headless command line) call.
+#pragma once
+
+#include <array>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "core/Actions.h"
+#include "core/EntryList.h"
+#include "core/TreeModel.h"
+#include "platform/ports/Browser.h"
+#include "platform/ports/Desktop.h"
+#include "platform/ports/InternetOptions.h"
+#include "platform/ports/Registry.h"
+#include "platform/ports/Shell.h"
+#include "platform/ports/UrlCache.h"
+#include "platform/ports/ViewWidgets.h"
+
+namespace hoardscope {
+
+// The platform services a view works through.
+struct TViewServices {
+  IUrlCache& Cache;
+  IInternetOptions& Internet;
+  IRegistry& Registry;
+  IShell& Shell;
+  IDesktop& Desktop;
+};
+
+inline constexpr std::size_t kIconSlots = 512;
+inline constexpr int kTimerInterval = 1000;
+
+// Images of ImageList1.
+inline constexpr int kImageFolderClosed = 0;
+inline constexpr int kImageFolderOpen = 1;
+inline constexpr int kImageRoot = 2;
+inline constexpr int kImageSearch = 3;
+
+class THoardscopeMain {
+ public:
+  // Creates the view's state (FormCreate runs here).
+  THoardscopeMain(const TViewServices& services, IViewWidgets& widgets);
+  THoardscopeMain(const THoardscopeMain&) = delete;
+  THoardscopeMain& operator=(const THoardscopeMain&) = delete;
+
+  // Form and timer events.
+  void FormShow();
+  void Timer1Timer();
+
+  // The load, and the clearing step that precedes every reload. Both do nothing while a load runs.
+  void Button1Click();
+  void ClearView();
+  bool Loading() const { return FLoading; }
+
+  // Tree events.
+  void TreeView1Expanded(TTreeNode* node);
+  void TreeView1Collapsed(TTreeNode* node);
+  void TreeView1Change(TTreeNode* node);
+
+  // Runs an action's handler when the action is enabled.
+  void Execute(TActionId action);
+  void alAboutExecute();
+
+  // Steps of the handlers, open to the tests.
+  bool ReadNextEntry(IUrlCacheWalk& walk);
+  void AddHostNode(const std::string& url, TTreeNode* parent);
+  void ExpandFolder(const TEntryList& list, const std::string& key, TTreeNode* node);
+  bool IsInSearchResult(const TTreeNode* node) const;
+  int GetIconIndex(const std::string& extension);
+  std::string ExtensionForContentType(const std::string& contentType);
+  std::uint32_t CacheFolderSize();
+  void GoOffline();
+  // The key an entry is listed under: its URL, or "http://" + host + path when a ":" follows the scheme's.
+  std::string EntryKeyOf(const std::string& sourceUrl);
+
+  const std::string& StatusText(int panel) const { return FStatusText.at(static_cast<std::size_t>(panel)); }
+  void SetStatusText(int panel, const std::string& text);
+
+  std::vector<std::string> IconKeys;
+  TEntryList EntryList;
+  TEntryList SearchList;
+  TNameList NameList;
+  TTreeModel TreeView1;
+  TTreeNode* RootNode = nullptr;
+  TTreeNode* SearchNode = nullptr;
+  std::uint32_t CacheSize = 0;
+  std::string SaveFolder;
+  bool ReloadPending = false;
+  std::string LastURL;
+  std::shared_ptr<IBrowser> FBrowser;
+  TActionList Actions;
+
+ private:
+  void FormCreate();
+  void ListRecord(const CacheEntryRecord& record);
+  void BuildHostLevel();
+  void SortTree();
+  void SetActionEnabled(TActionId action, bool enabled);
+  void UpdateActionStates(TTreeNode* node, bool belowSearch);
+  void NavigateToEntry(const TTreeNode* node, const TEntryList& list);
+  void ShowTotals(const TTreeNode* node, const TEntryList& list);
+  void AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node);
+  const TEntryList& ListOf(const TTreeNode* node) const;
+
+  TViewServices FServices;
+  IViewWidgets& FWidgets;
+  std::array<std::string, 2> FStatusText;
+  std::unordered_map<std::string, int> FIconSlotOf;  // IconKeys' extensions, folded, to their slots
+  bool FLoading = false;
+  bool FShown = false;
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,60 @@
+// Classification of entry keys against node keys, and the tree order.
+#include "core/TreeRules.h"
+
+#include "core/Tools.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr std::string_view kHttpPrefix = "http://";
+
+std::string_view WithoutHttp(std::string_view text) {
+  return StartsWithNoCase(text, kHttpPrefix) ? text.substr(kHttpPrefix.size()) : text;
+}
+
+}  // namespace
+
+bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey) {
+  constexpr std::size_t kSchemeLength = 7;  // the node key follows a seven-character scheme prefix
+  if (entryKey.size() < kSchemeLength + nodeKey.size() + 1) return false;
+  return EqualsNoCase(entryKey.substr(kSchemeLength, nodeKey.size()), nodeKey) &&
+         entryKey[kSchemeLength + nodeKey.size()] == '/';
+}
+
+std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
+  for (std::size_t i = 0; i < list.Count(); ++i) {
+    if (IsUnderNodeKey(key, list[i].Key)) return i;
+  }
+  return 0;
+}
+
+TEntryPlace ClassifyEntry(std::string_view key, std::string_view url) {
+  std::string folder(WithoutHttp(key));
+  if (folder.empty() || folder.back() != '/') folder += '/';
+  const std::string_view path = WithoutHttp(url);
+  if (!StartsWithNoCase(path, folder)) return TEntryPlace::epOutside;
+  const std::string_view rest = path.substr(folder.size());
+  const std::size_t slash = rest.find('/');
+  if (slash == std::string_view::npos) return TEntryPlace::epInFolder;
+  const std::size_t query = rest.find('?');
+  if (query != std::string_view::npos && query < slash) return TEntryPlace::epInFolder;
+  return TEntryPlace::epInSubfolder;
+}
+
+std::string SubfolderName(std::string_view prefix, std::string_view url) {
+  const std::string_view path = WithoutHttp(url);
+  const std::size_t prefixLength = WithoutHttp(prefix).size();
+  const std::string_view rest = prefixLength < path.size() ? path.substr(prefixLength) : std::string_view();
+  const std::size_t slash = rest.find('/', 1);
+  return std::string(slash == std::string_view::npos ? rest : rest.substr(0, slash));
+}
+
+int CompareNodes(const TTreeNode& a, const TTreeNode& b) {
+  if (a.HasChildren() != b.HasChildren()) return a.HasChildren() ? 1 : -1;
+  const int order = a.Caption().compare(b.Caption());  // std::string compares bytes as unsigned char
+  return order < 0 ? -1 : (order > 0 ? 1 : 0);
+}
+
+bool NodeLess(const TTreeNode& a, const TTreeNode& b) { return CompareNodes(a, b) < 0; }
+
+}  // namespace hoardscope

@@ -1,0 +1,54 @@
+// Filling TURLInfo records from cache records.
+#include "core/URLInfo.h"
+
+#include "core/Tools.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr std::uint64_t kTicksPerMilli = 10000;
+constexpr std::uint64_t kMillisPerDay = 86400000;
+
+// Days since 1601-01-01 to a civil date (proleptic Gregorian), by shifting to an era-based count from 0000-03-01.
+void CivilFromDays(std::int64_t daysSince1601, TSystemTime& out) {
+  const std::int64_t z = daysSince1601 + 584694;  // days from 0000-03-01 to 1601-01-01
+  const std::int64_t era = z / 146097;
+  const std::int64_t dayOfEra = z - era * 146097;
+  const std::int64_t yearOfEra = (dayOfEra - dayOfEra / 1460 + dayOfEra / 36524 - dayOfEra / 146096) / 365;
+  const std::int64_t dayOfYear = dayOfEra - (365 * yearOfEra + yearOfEra / 4 - yearOfEra / 100);
+  const std::int64_t monthIndex = (5 * dayOfYear + 2) / 153;
+  const std::int64_t day = dayOfYear - (153 * monthIndex + 2) / 5 + 1;
+  const std::int64_t month = monthIndex < 10 ? monthIndex + 3 : monthIndex - 9;
+  out.Year = static_cast<std::uint16_t>(yearOfEra + era * 400 + (month <= 2 ? 1 : 0));
+  out.Month = static_cast<std::uint16_t>(month);
+  out.Day = static_cast<std::uint16_t>(day);
+  out.DayOfWeek = static_cast<std::uint16_t>((daysSince1601 + 1) % 7);  // 1601-01-01 was a Monday
+}
+
+}  // namespace
+
+TSystemTime SystemTimeFromFileTime(FileTime time) {
+  const std::uint64_t millis = time / kTicksPerMilli;
+  const std::uint64_t millisOfDay = millis % kMillisPerDay;
+  TSystemTime result;
+  CivilFromDays(static_cast<std::int64_t>(millis / kMillisPerDay), result);
+  result.Hour = static_cast<std::uint16_t>(millisOfDay / 3600000);
+  result.Minute = static_cast<std::uint16_t>(millisOfDay / 60000 % 60);
+  result.Second = static_cast<std::uint16_t>(millisOfDay / 1000 % 60);
+  result.Milliseconds = static_cast<std::uint16_t>(millisOfDay % 1000);
+  return result;
+}
+
+void FillURLInfo(const CacheEntryRecord& record, TURLInfo& info) {
+  if (!record.LocalFileName.empty()) {
+    info.LocalFile = record.LocalFileName;
+    info.CacheFile = record.LocalFileName;
+  }
+  info.ContentType = record.HeaderInfo ? ContentTypeOf(*record.HeaderInfo) : "Unknown";
+  info.SyncTime = SystemTimeFromFileTime(record.LastSyncTime);
+  info.Size = record.SizeHigh == 0
+                  ? static_cast<std::int64_t>(record.SizeLow)
+                  : static_cast<std::int64_t>((static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow);
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,38 @@
+// TURLInfo: the record the view keeps for each listed cache entry, and its calendar time type.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "platform/ports/UrlCache.h"
+
+namespace hoardscope {
+
+// A calendar date-time, field by field (the platform's SYSTEMTIME), always UTC here.
+struct TSystemTime {
+  std::uint16_t Year = 0;
+  std::uint16_t Month = 0;
+  std::uint16_t DayOfWeek = 0;  // 0 = Sunday
+  std::uint16_t Day = 0;
+  std::uint16_t Hour = 0;
+  std::uint16_t Minute = 0;
+  std::uint16_t Second = 0;
+  std::uint16_t Milliseconds = 0;
+};
+
+TSystemTime SystemTimeFromFileTime(FileTime time);
+
+class TURLInfo {
+ public:
+  std::string DisplayName;   // the file node's caption; empty until an expansion first shows the entry
+  std::string LocalFile;     // the cached copy; empty when the record has none
+  std::string ContentType;   // ContentTypeOf the header block, "Unknown" without one
+  std::string CacheFile;     // the cached copy again
+  std::int64_t Size = 0;
+  TSystemTime SyncTime;      // last-sync time, UTC
+};
+
+// Fills a record's fields from a cache record.
+void FillURLInfo(const CacheEntryRecord& record, TURLInfo& info);
+
+}  // namespace hoardscope

@@ -1,0 +1,22 @@
+// The browser port: the hosting browser window as the view uses it (IWebBrowser2 on Windows).
+#pragma once
+
+#include <string>
+
+namespace hoardscope {
+
+// Raised by a browser that reports an error for a call.
+struct BrowserError {
+  std::string Message;
+};
+
+class IBrowser {
+ public:
+  virtual ~IBrowser() = default;
+  // Whether this browser is working offline. May raise BrowserError.
+  virtual bool IsOffline() = 0;
+  // Sends the browser to url. May raise BrowserError.
+  virtual void Navigate(const std::string& url) = 0;
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,26 @@
+// The shell port: the platform's file-type icons, special folders and facts about file-system items.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+namespace hoardscope {
+
+class IShell {
+ public:
+  virtual ~IShell() = default;
+
+  // Appends the shell's small icon of files with this extension (".gif", or "" for a file without type) to the
+  // tree's image list. Returns the new image index, or -1 when no icon could be added.
+  virtual int AddFileTypeIcon(const std::string& extension) = 0;
+
+  // The folder of the platform's internet cache (the special folder CSIDL_INTERNET_CACHE).
+  virtual std::string InternetCacheFolder() = 0;
+
+  // The size that a directory search reports for the item at path itself (for a folder: the folder's own item,
+  // not a sum over its files). nullopt when nothing is found there.
+  virtual std::optional<std::uint64_t> ItemSize(const std::string& path) = 0;
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,80 @@
+// The URL cache port: every operation the view performs on the platform's cache of downloaded files.
+// Windows serves it from WinInet; the Linux edition from its own cache store.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace hoardscope {
+
+// A FILETIME value: 100-nanosecond intervals since 1601-01-01 UTC. 0 means "no time".
+using FileTime = std::uint64_t;
+
+// Entry types the cache knows; the walk of the view asks for normal entries only.
+inline constexpr std::uint32_t kNormalCacheEntry = 0x00000001;
+
+// One cache record, copied out of the platform's record buffer.
+struct CacheEntryRecord {
+  std::string SourceUrl;
+  std::string LocalFileName;               // empty when the record has no local file
+  std::uint32_t SizeLow = 0;
+  std::uint32_t SizeHigh = 0;
+  FileTime LastSyncTime = 0;
+  FileTime ExpireTime = 0;
+  FileTime LastModifiedTime = 0;
+  std::uint32_t CacheEntryType = kNormalCacheEntry;
+  std::optional<std::string> HeaderInfo;   // the stored response headers; nullopt when absent
+};
+
+// Host, path (without query and fragment) and port of a URL, as the platform's URL split gives them.
+struct UrlParts {
+  std::string Host;
+  std::string Path;
+  std::uint16_t Port = 0;
+};
+
+// A walk over the cache's normal entries in the store's order. Destroying it closes the walk.
+class IUrlCacheWalk {
+ public:
+  virtual ~IUrlCacheWalk() = default;
+  // Fills the next record; false when the walk is over or a fetch failed (either ends the walk).
+  virtual bool FindNext(CacheEntryRecord& record) = 0;
+};
+
+// Result of reserving a local file for a new entry.
+struct CreatedCacheFile {
+  bool Ok = false;
+  std::string LocalFileName;   // the reserved file, when Ok
+  std::uint32_t Error = 0;     // the platform's error code, when not Ok
+};
+
+class IUrlCache {
+ public:
+  virtual ~IUrlCache() = default;
+
+  // Starts a walk over the normal entries and fills the first record. nullptr for an empty cache or a failure.
+  virtual std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) = 0;
+
+  // The record stored under exactly this URL; nullopt when there is none.
+  virtual std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) = 0;
+
+  // Removes the entry and its local file. False when there was nothing to remove or it failed.
+  virtual bool DeleteEntry(const std::string& url) = 0;
+
+  // Reserves a local file name for an entry of this URL. extension is without its dot, may be empty.
+  virtual CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
+                                       const std::string& extension) = 0;
+
+  // Records an entry whose content is localFileName (a file reserved by CreateEntry). 0 on success, else the
+  // platform's error code. An entry with the same URL is replaced.
+  virtual std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName,
+                                    FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
+                                    const std::string& headers) = 0;
+
+  // Splits a URL into host, path and port without decoding. nullopt when the URL cannot be split.
+  virtual std::optional<UrlParts> SplitURL(const std::string& url) = 0;
+};
+
+}  // namespace hoardscope
