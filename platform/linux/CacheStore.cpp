@@ -1,0 +1,522 @@
+// The Linux edition's URL cache store: index, content folders, name reservation and the cache operations.
+#include "platform/linux/CacheStore.h"
+
+#include <fcntl.h>
+#include <sqlite3.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cerrno>
+#include <chrono>
+#include <random>
+#include <system_error>
+
+#include "core/Tools.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr int kSchemaVersion = 1;
+constexpr int kContentFolderCount = 4;
+constexpr std::size_t kFolderNameLength = 8;
+constexpr std::size_t kMaxBaseNameBytes = 100;
+constexpr std::size_t kMaxExtensionBytes = 16;   // dot included
+constexpr unsigned kMaxDecorationTries = 1000000;
+constexpr const char* kFallbackBaseName = "entry";
+
+constexpr const char* kSchema = R"sql(
+CREATE TABLE content_folders (
+  position INTEGER PRIMARY KEY,
+  name TEXT NOT NULL UNIQUE
+);
+CREATE TABLE entries (
+  seq INTEGER PRIMARY KEY AUTOINCREMENT,   -- insertion order: the walk order
+  url TEXT NOT NULL UNIQUE,                -- exact text, compared byte by byte
+  local_file TEXT,                         -- "FOLDER/name", relative to the root
+  size INTEGER NOT NULL,
+  last_sync INTEGER NOT NULL,
+  expire INTEGER NOT NULL,
+  last_modified INTEGER NOT NULL,
+  entry_type INTEGER NOT NULL,
+  headers BLOB                             -- NULL: no header block
+);
+CREATE INDEX entries_local_file ON entries (local_file);
+)sql";
+
+constexpr const char* kRecordColumns =
+    "url, local_file, size, last_sync, expire, last_modified, entry_type, headers";
+
+FileTime Now() {
+  const auto sinceUnixEpoch = std::chrono::system_clock::now().time_since_epoch();
+  return FileTimeFromUnixMillis(std::chrono::duration_cast<std::chrono::milliseconds>(sinceUnixEpoch).count());
+}
+
+std::string RandomFolderName(std::mt19937& random) {
+  static constexpr char kAlphabet[] = "ABCDEFGHIJKLMNOPQRSTUVWXYZ0123456789";
+  std::uniform_int_distribution<std::size_t> pick(0, sizeof kAlphabet - 2);
+  std::string name;
+  for (std::size_t i = 0; i < kFolderNameLength; ++i) name += kAlphabet[pick(random)];
+  return name;
+}
+
+// Replaces every byte that is not safe in a file name on Linux or Windows with "_".
+std::string SanitizeName(std::string_view text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    const bool unsafe = byte < 0x20 || byte == 0x7f || std::string_view("/\\:*?\"<>|").find(c) != std::string_view::npos;
+    result += unsafe ? '_' : c;
+  }
+  return result;
+}
+
+// Cuts text to at most maxBytes without splitting a UTF-8 sequence.
+std::string CutToBytes(std::string text, std::size_t maxBytes) {
+  if (text.size() <= maxBytes) return text;
+  std::size_t end = maxBytes;
+  while (end > 0 && (static_cast<unsigned char>(text[end]) & 0xC0) == 0x80) --end;
+  text.resize(end);
+  return text;
+}
+
+// Trailing dots and spaces: Windows drops them, and a name of dots alone would name a folder.
+void TrimTrailingDotsAndSpaces(std::string& text) {
+  while (!text.empty() && (text.back() == '.' || text.back() == ' ')) text.pop_back();
+}
+
+// The last path segment of a URL, without query and fragment; "" when the URL has no path.
+std::string_view LastUrlSegment(std::string_view url) {
+  url = url.substr(0, url.find_first_of("?#"));
+  std::size_t pathStart = 0;
+  if (const std::size_t scheme = url.find("://"); scheme != std::string_view::npos) {
+    pathStart = url.find_first_of("/\\", scheme + 3);
+    if (pathStart == std::string_view::npos) return {};
+  }
+  const std::size_t lastSeparator = url.find_last_of("/\\");
+  if (lastSeparator == std::string_view::npos || lastSeparator < pathStart) return url.substr(pathStart);
+  return url.substr(lastSeparator + 1);
+}
+
+// The plain (undecorated) content-file name for a URL: base name and extension (with its dot), both safe.
+struct TContentName {
+  std::string Base;
+  std::string Extension;
+};
+
+TContentName ContentNameFor(std::string_view url, std::string_view extension) {
+  std::string segment = SanitizeName(LastUrlSegment(url));
+  TrimTrailingDotsAndSpaces(segment);
+  TContentName name;
+  name.Extension = PathFindExtension(segment);
+  name.Base = segment.substr(0, segment.size() - name.Extension.size());
+  if (name.Extension.empty()) {
+    std::string given = SanitizeName(extension);
+    given.erase(0, given.find_first_not_of('.'));
+    TrimTrailingDotsAndSpaces(given);
+    if (!given.empty()) name.Extension = "." + given;
+  }
+  name.Extension = CutToBytes(name.Extension, kMaxExtensionBytes);
+  TrimTrailingDotsAndSpaces(name.Extension);
+  if (name.Extension == ".") name.Extension.clear();
+  name.Base = CutToBytes(name.Base, kMaxBaseNameBytes);
+  TrimTrailingDotsAndSpaces(name.Base);
+  if (name.Base.empty() && name.Extension.empty()) name.Base = kFallbackBaseName;
+  return name;
+}
+
+// The content folder a plain name goes to: the same name always lands in the same folder, so that "[n]"
+// decoration finds its siblings, while different names spread over all folders.
+std::size_t FolderIndexFor(const TContentName& name) {
+  std::uint32_t hash = 2166136261u;   // FNV-1a
+  for (const char c : name.Base + name.Extension) hash = (hash ^ static_cast<unsigned char>(c)) * 16777619u;
+  return hash % kContentFolderCount;
+}
+
+std::uint32_t ErrorFromErrno(int error) {
+  switch (error) {
+    case ENOENT:
+    case ENOTDIR: return kErrorPathNotFound;
+    case EACCES:
+    case EPERM:
+    case EROFS: return kErrorAccessDenied;
+    case ENOSPC:
+    case EDQUOT: return kErrorDiskFull;
+    case EEXIST: return kErrorFileExists;
+    default: return kErrorGenFailure;
+  }
+}
+
+std::uint32_t ErrorFromSqlite(int code) {
+  switch (code) {
+    case SQLITE_BUSY:
+    case SQLITE_LOCKED: return kErrorBusy;
+    case SQLITE_FULL: return kErrorDiskFull;
+    case SQLITE_READONLY:
+    case SQLITE_PERM: return kErrorAccessDenied;
+    default: return kErrorInternal;
+  }
+}
+
+}  // namespace
+
+// --- the walk ---
+
+class TCacheStore::TWalk : public IUrlCacheWalk {
+ public:
+  TWalk(TCacheStore& store, TSqliteStatement statement) : Store(store), Rows(std::move(statement)) {}
+
+  bool FindNext(CacheEntryRecord& record) override {
+    if (Over) return false;
+    try {
+      if (Rows.Step()) {
+        Store.ReadRecord(Rows, record);
+        return true;
+      }
+    } catch (const std::exception& error) {
+      Store.Fail(error);
+    }
+    Over = true;
+    Rows.Reset();   // ends the read transaction at once, not when the walk is destroyed
+    return false;
+  }
+
+ private:
+  TCacheStore& Store;
+  TSqliteStatement Rows;
+  bool Over = false;
+};
+
+// --- opening ---
+
+TCacheStore::TCacheStore(const std::filesystem::path& root) : RootFolder(std::filesystem::absolute(root)) {
+  RootFolder = RootFolder.lexically_normal();
+  if (RootFolder.has_filename() == false && RootFolder.has_parent_path()) RootFolder = RootFolder.parent_path();
+  RootText = RootFolder.string();
+  std::filesystem::create_directories(RootFolder);
+  Database = std::make_unique<TSqliteDatabase>(RootFolder / "index.db");
+  OpenIndex();
+  for (const auto& folder : ContentFolders()) std::filesystem::create_directories(folder);
+}
+
+TCacheStore::~TCacheStore() = default;
+
+void TCacheStore::OpenIndex() {
+  const auto schemaVersion = [this] {
+    TSqliteStatement version = Database->Prepare("PRAGMA user_version");
+    const std::int64_t value = version.Step() ? version.ColumnInt64(0) : 0;
+    version.Reset();
+    return value;
+  };
+  const auto notAnIndex = [this](const std::string& why) {
+    return TSqliteError(IndexFile().string() + " is not a Hoardscope cache index (" + why + "); it was left as it is",
+                        SQLITE_CORRUPT);
+  };
+
+  if (Database->IsEmpty()) {
+    // Another process may be making the same index right now: decide again under the write lock.
+    TSqliteTransaction making(*Database);
+    if (Database->IsEmpty()) {
+      Database->Execute(kSchema);
+      std::mt19937 random(std::random_device{}());
+      TSqliteStatement addFolder = Database->Prepare("INSERT INTO content_folders (position, name) VALUES (?, ?)");
+      for (int position = 0; position < kContentFolderCount;) {
+        const std::string name = RandomFolderName(random);
+        if (std::find(Folders.begin(), Folders.end(), name) != Folders.end()) continue;
+        Folders.push_back(name);
+        addFolder.BindAll(position++, name).Run();
+      }
+      Folders.clear();
+      Database->Execute("PRAGMA user_version = " + std::to_string(kSchemaVersion));
+    }
+    making.Commit();
+  }
+
+  const std::int64_t version = schemaVersion();
+  if (version > kSchemaVersion) throw notAnIndex("made by a newer Hoardscope, version " + std::to_string(version));
+  if (version != kSchemaVersion) throw notAnIndex("no cache tables");
+
+  TSqliteStatement folders = Database->Prepare("SELECT name FROM content_folders ORDER BY position");
+  while (folders.Step()) {
+    std::string name = folders.ColumnText(0);
+    if (name.empty() || name.find_first_of("/\\") != std::string::npos || name == "." || name == "..") {
+      throw notAnIndex("a bad content folder name");
+    }
+    Folders.push_back(std::move(name));
+  }
+  if (Folders.size() != kContentFolderCount) throw notAnIndex("a wrong number of content folders");
+
+  const std::string columns = kRecordColumns;
+  SelectByUrl.emplace(Database->Prepare("SELECT " + columns + " FROM entries WHERE url = ?"));
+  SelectLocalByUrl.emplace(Database->Prepare("SELECT local_file FROM entries WHERE url = ?"));
+  CountLocalUsers.emplace(Database->Prepare("SELECT count(*) FROM entries WHERE local_file = ?"));
+  DeleteByUrl.emplace(Database->Prepare("DELETE FROM entries WHERE url = ?"));
+  InsertEntry.emplace(Database->Prepare("INSERT INTO entries (" + columns + ") VALUES (?, ?, ?, ?, ?, ?, ?, ?)"));
+  UpdateSyncTime.emplace(Database->Prepare("UPDATE entries SET last_sync = ? WHERE url = ?"));
+}
+
+std::vector<std::filesystem::path> TCacheStore::ContentFolders() const {
+  std::vector<std::filesystem::path> folders;
+  for (const auto& name : Folders) folders.push_back(RootFolder / name);
+  return folders;
+}
+
+// --- helpers ---
+
+std::string TCacheStore::FullPath(std::string_view relative) const {
+  std::string path;
+  path.reserve(RootText.size() + 1 + relative.size());
+  path += RootText;
+  path += '/';
+  path += relative;
+  return path;
+}
+
+std::optional<std::string> TCacheStore::RelativeContentName(const std::string& path) const {
+  if (path.empty()) return std::nullopt;
+  const std::filesystem::path normal = std::filesystem::absolute(path).lexically_normal();
+  if (!normal.has_filename() || normal.parent_path().parent_path() != RootFolder) return std::nullopt;
+  const std::string folder = normal.parent_path().filename().string();
+  if (std::find(Folders.begin(), Folders.end(), folder) == Folders.end()) return std::nullopt;
+  return folder + "/" + normal.filename().string();
+}
+
+void TCacheStore::ReadRecord(const TSqliteStatement& row, CacheEntryRecord& record) const {
+  record.SourceUrl = row.ColumnText(0);
+  record.LocalFileName = row.ColumnIsNull(1) ? std::string() : FullPath(row.ColumnTextView(1));
+  const std::uint64_t size = row.ColumnUInt64(2);
+  record.SizeLow = static_cast<std::uint32_t>(size);
+  record.SizeHigh = static_cast<std::uint32_t>(size >> 32);
+  record.LastSyncTime = row.ColumnUInt64(3);
+  record.ExpireTime = row.ColumnUInt64(4);
+  record.LastModifiedTime = row.ColumnUInt64(5);
+  record.CacheEntryType = static_cast<std::uint32_t>(row.ColumnInt64(6));
+  record.HeaderInfo = row.ColumnOptionalText(7);
+}
+
+void TCacheStore::ScheduleRemoval(const std::string& relative) {
+  CountLocalUsers->BindAll(relative);
+  const bool stillUsed = CountLocalUsers->Step() && CountLocalUsers->ColumnInt64(0) > 0;
+  CountLocalUsers->Reset();
+  if (!stillUsed) PendingRemovals.push_back(relative);
+}
+
+void TCacheStore::RemoveScheduledFiles() {
+  if (Database->InTransaction()) return;   // a batch is still open: its changes are not durable yet
+  for (const auto& relative : PendingRemovals) {
+    std::error_code ignored;   // a file someone else removed already is no failure
+    std::filesystem::remove(FullPath(relative), ignored);
+  }
+  PendingRemovals.clear();
+}
+
+void TCacheStore::Fail(const std::exception& error) { Failure = error.what(); }
+
+// --- IUrlCache ---
+
+std::unique_ptr<IUrlCacheWalk> TCacheStore::StartWalk(bool normalOnly, CacheEntryRecord& first) {
+  try {
+    std::string sql = "SELECT " + std::string(kRecordColumns) + " FROM entries";
+    if (normalOnly) {
+      sql += " WHERE (entry_type & " + std::to_string(kNormalCacheEntry) + ") <> 0 AND (entry_type & " +
+             std::to_string(kCookieCacheEntry | kUrlHistoryCacheEntry) + ") = 0";
+    }
+    sql += " ORDER BY seq";
+    auto walk = std::make_unique<TWalk>(*this, Database->Prepare(sql));
+    if (!walk->FindNext(first)) return nullptr;
+    return walk;
+  } catch (const std::exception& error) {
+    Fail(error);
+    return nullptr;
+  }
+}
+
+std::unique_ptr<IUrlCacheWalk> TCacheStore::FindFirst(CacheEntryRecord& first) { return StartWalk(true, first); }
+
+std::unique_ptr<IUrlCacheWalk> TCacheStore::FindFirstOfAnyType(CacheEntryRecord& first) {
+  return StartWalk(false, first);
+}
+
+std::optional<CacheEntryRecord> TCacheStore::GetEntryInfo(const std::string& url) {
+  try {
+    std::optional<CacheEntryRecord> record;
+    SelectByUrl->BindAll(url);
+    if (SelectByUrl->Step()) ReadRecord(*SelectByUrl, record.emplace());
+    SelectByUrl->Reset();
+    return record;
+  } catch (const std::exception& error) {
+    SelectByUrl->Reset();
+    Fail(error);
+    return std::nullopt;
+  }
+}
+
+bool TCacheStore::DeleteEntry(const std::string& url) {
+  try {
+    TSqliteTransaction change(*Database);
+    SelectLocalByUrl->BindAll(url);
+    if (!SelectLocalByUrl->Step()) {
+      SelectLocalByUrl->Reset();
+      return false;
+    }
+    const std::optional<std::string> local = SelectLocalByUrl->ColumnOptionalText(0);
+    SelectLocalByUrl->Reset();
+    DeleteByUrl->BindAll(url).Run();
+    const std::size_t queued = PendingRemovals.size();
+    if (local) ScheduleRemoval(*local);
+    try {
+      change.Commit();
+    } catch (...) {
+      PendingRemovals.resize(queued);
+      throw;
+    }
+    RemoveScheduledFiles();
+    return true;
+  } catch (const std::exception& error) {
+    SelectLocalByUrl->Reset();
+    Fail(error);
+    return false;
+  }
+}
+
+CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t expectedSize,
+                                          const std::string& extension) {
+  CreatedCacheFile result;
+  if (url.empty()) {
+    result.Error = kErrorInvalidParameter;
+    return result;
+  }
+  const TContentName name = ContentNameFor(url, extension);
+  const std::string folder = Folders[FolderIndexFor(name)];
+  const std::string plain = folder + "/" + name.Base + name.Extension;
+  std::error_code ignored;
+  std::filesystem::create_directories(RootFolder / folder, ignored);   // in case someone removed it
+
+  const auto hint = NextDecoration.find(plain);
+  const unsigned firstDecoration = hint == NextDecoration.end() ? 1 : hint->second;
+  for (unsigned tries = 0, decoration = 0; tries < kMaxDecorationTries; ++tries) {
+    const std::string relative =
+        decoration == 0 ? plain : folder + "/" + name.Base + "[" + std::to_string(decoration) + "]" + name.Extension;
+    const std::string path = FullPath(relative);
+    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    if (file >= 0) {
+      ::close(file);
+      if (decoration > 0) NextDecoration[plain] = decoration + 1;
+      result.Ok = true;
+      result.LocalFileName = path;
+      return result;
+    }
+    if (errno != EEXIST) {
+      result.Error = ErrorFromErrno(errno);
+      Failure = "cannot create " + path + ": " + std::generic_category().message(errno);
+      return result;
+    }
+    // The plain name first, then on from the last decoration this store handed out for it.
+    decoration = decoration == 0 ? firstDecoration : decoration + 1;
+  }
+  result.Error = kErrorFileExists;
+  Failure = "no free name for " + plain;
+  return result;
+}
+
+std::uint32_t TCacheStore::CommitEntry(const std::string& url, const std::string& localFileName,
+                                       FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
+                                       const std::string& headers) {
+  try {
+    return StoreEntry(url, localFileName, expireTime, lastModifiedTime, entryType, headers);
+  } catch (const std::exception& error) {
+    Fail(error);
+    return kErrorInternal;
+  }
+}
+
+std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string& localFileName,
+                                      FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
+                                      const std::string& headers) {
+  const std::optional<std::string> relative = RelativeContentName(localFileName);
+  if (url.empty() || !relative) {
+    Failure = "not a file of the cache's content folders: " + localFileName;
+    return kErrorInvalidParameter;
+  }
+  std::error_code error;
+  const auto status = std::filesystem::symlink_status(localFileName, error);
+  if (!std::filesystem::exists(status)) {
+    Failure = "no such file: " + localFileName;
+    return kErrorFileNotFound;
+  }
+  if (!std::filesystem::is_regular_file(status)) {
+    Failure = "not a regular file: " + localFileName;
+    return kErrorInvalidParameter;
+  }
+  const std::uint64_t size = std::filesystem::file_size(localFileName, error);
+  if (error) {
+    Failure = "cannot read the size of " + localFileName + ": " + error.message();
+    return ErrorFromErrno(error.value());
+  }
+
+  const std::size_t queued = PendingRemovals.size();
+  try {
+    TSqliteTransaction change(*Database);
+    SelectLocalByUrl->BindAll(url);
+    std::optional<std::string> replacedFile;
+    const bool replaces = SelectLocalByUrl->Step();
+    if (replaces) replacedFile = SelectLocalByUrl->ColumnOptionalText(0);
+    SelectLocalByUrl->Reset();
+    if (replaces) DeleteByUrl->BindAll(url).Run();
+    InsertEntry->BindAll(url, *relative, size, Now(), expireTime, lastModifiedTime, entryType,
+                         headers.empty() ? std::optional<std::string>() : std::optional<std::string>(headers));
+    InsertEntry->Run();
+    if (replacedFile && *replacedFile != *relative) ScheduleRemoval(*replacedFile);
+    change.Commit();
+  } catch (const TSqliteError& failure) {
+    SelectLocalByUrl->Reset();
+    PendingRemovals.resize(queued);
+    Fail(failure);
+    return ErrorFromSqlite(failure.Code);
+  }
+  RemoveScheduledFiles();
+  return 0;
+}
+
+std::optional<UrlParts> TCacheStore::SplitURL(const std::string& url) { return CrackUrl(url); }
+
+// --- store methods ---
+
+void TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
+  UpdateSyncTime->BindAll(time, url).Run();
+}
+
+void TCacheStore::Clear() {
+  TSqliteTransaction change(*Database);
+  const std::size_t queued = PendingRemovals.size();
+  TSqliteStatement files = Database->Prepare("SELECT DISTINCT local_file FROM entries WHERE local_file IS NOT NULL");
+  while (files.Step()) PendingRemovals.push_back(files.ColumnText(0));
+  files.Reset();
+  Database->Execute("DELETE FROM entries");
+  try {
+    change.Commit();
+  } catch (...) {
+    PendingRemovals.resize(queued);
+    throw;
+  }
+  RemoveScheduledFiles();
+}
+
+// --- TBatch ---
+
+TCacheStore::TBatch::TBatch(TCacheStore& store)
+    : Store(store), Transaction(*store.Database), QueuedBefore(store.PendingRemovals.size()) {}
+
+TCacheStore::TBatch::~TBatch() {
+  // Not committed: the transaction's own destructor rolls the changes back, so the entries whose files this
+  // batch queued for removal are back, and keep their files.
+  if (!Committed) Store.PendingRemovals.resize(std::min(QueuedBefore, Store.PendingRemovals.size()));
+}
+
+void TCacheStore::TBatch::Commit() {
+  Transaction.Commit();
+  Committed = true;
+  Store.RemoveScheduledFiles();
+}
+
+}  // namespace hoardscope
