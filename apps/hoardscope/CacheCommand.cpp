@@ -1,0 +1,255 @@
+// hoardscope cache: fills, lists, shows and empties the Linux edition's cache store from the command line.
+//
+//   cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]
+//       reserves a content file, copies FILE into it and commits it as the entry of URL: entry type N (decimal,
+//       or hexadecimal after 0x; 1 by default), no expiry, last-modified time of FILE, last-sync time TIME
+//       (ISO 8601 UTC, 2026-12-01T10:00:00.000Z; now by default). In TEXT "\r" and "\n" stand for CR and LF.
+//   cache list [--all]
+//       one line per entry in walk order, fields separated by tabs: URL, local file, size, last-sync time, entry
+//       type, content type. Like the view, it walks normal entries only; --all lists entries of every type.
+//   cache info URL
+//       the entry stored under exactly URL, one field a line, then "headers:" and the raw header block.
+//   cache delete URL      removes the entry and its file.
+//   cache clear           removes every entry and its file.
+//
+// A URL that is not in the cache gives exit code 1, bad usage 2.
+#include <chrono>
+#include <filesystem>
+#include <fstream>
+#include <iostream>
+#include <sstream>
+
+#include "Commands.h"
+#include "TimeText.h"
+#include "core/Tools.h"
+#include "platform/linux/CacheStore.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr const char* kCacheUsage =
+    "usage: hoardscope cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]\n"
+    "       hoardscope cache list [--all]\n"
+    "       hoardscope cache info URL\n"
+    "       hoardscope cache delete URL\n"
+    "       hoardscope cache clear\n";
+
+int Usage() {
+  std::cerr << kCacheUsage;
+  return 2;
+}
+
+int Failure(const std::string& message) {
+  std::cerr << "hoardscope: " << message << "\n";
+  return 1;
+}
+
+std::uint64_t SizeOf(const CacheEntryRecord& record) {
+  return (static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow;
+}
+
+std::string TimeOrNone(FileTime time) { return time == 0 ? "none" : FileTimeToText(time); }
+
+std::string ContentTypeOfRecord(const CacheEntryRecord& record) {
+  return record.HeaderInfo ? ContentTypeOf(*record.HeaderInfo) : "Unknown";
+}
+
+// "\r" and "\n" written as two characters become CR and LF; every other character stays.
+std::string UnescapeHeaders(std::string_view text) {
+  std::string result;
+  for (std::size_t i = 0; i < text.size(); ++i) {
+    if (text[i] == '\\' && i + 1 < text.size() && (text[i + 1] == 'r' || text[i + 1] == 'n')) {
+      result += text[++i] == 'r' ? '\r' : '\n';
+    } else {
+      result += text[i];
+    }
+  }
+  return result;
+}
+
+std::optional<std::uint32_t> ParseEntryType(const std::string& text) {
+  const bool hex = text.size() > 2 && text[0] == '0' && (text[1] == 'x' || text[1] == 'X');
+  const std::string digits = hex ? text.substr(2) : text;
+  if (digits.empty() || digits.find_first_not_of(hex ? "0123456789abcdefABCDEF" : "0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  try {
+    const unsigned long long value = std::stoull(digits, nullptr, hex ? 16 : 10);
+    if (value > 0xFFFFFFFFull) return std::nullopt;
+    return static_cast<std::uint32_t>(value);
+  } catch (const std::out_of_range&) {
+    return std::nullopt;
+  }
+}
+
+// The extension, without its dot, of the last segment of a URL (query and fragment cut off).
+std::string UrlExtension(std::string_view url) {
+  url = url.substr(0, url.find_first_of("?#"));
+  const std::size_t slash = url.find_last_of('/');
+  const std::string extension = PathFindExtension(slash == std::string_view::npos ? url : url.substr(slash + 1));
+  return extension.empty() ? extension : extension.substr(1);
+}
+
+FileTime ModificationTimeOf(const std::filesystem::path& file) {
+  std::error_code error;
+  const auto written = std::filesystem::last_write_time(file, error);
+  if (error) return 0;
+  const auto sinceUnixEpoch = std::chrono::file_clock::to_sys(written).time_since_epoch();
+  return FileTimeFromUnixMillis(std::chrono::duration_cast<std::chrono::milliseconds>(sinceUnixEpoch).count());
+}
+
+std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  if (!in) return std::nullopt;
+  std::ostringstream content;
+  content << in.rdbuf();
+  if (in.bad()) return std::nullopt;
+  return content.str();
+}
+
+int Add(TCacheStore& store, const TArguments& args) {
+  std::vector<std::string> positional;
+  std::optional<std::string> headers, headersFile;
+  std::optional<FileTime> synced;
+  std::uint32_t entryType = kNormalCacheEntry;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--headers" && hasValue && !headers) {
+      headers = UnescapeHeaders(args[++i]);
+    } else if (arg == "--headers-file" && hasValue && !headersFile) {
+      headersFile = args[++i];
+    } else if (arg == "--synced" && hasValue && !synced) {
+      synced = FileTimeFromText(args[++i]);
+      if (!synced) return Usage();
+    } else if (arg == "--type" && hasValue) {
+      const auto type = ParseEntryType(args[++i]);
+      if (!type) return Usage();
+      entryType = *type;
+    } else if (arg.starts_with("--")) {
+      return Usage();
+    } else {
+      positional.push_back(arg);
+    }
+  }
+  if (positional.size() != 2 || (headers && headersFile)) return Usage();
+  const std::string& url = positional[0];
+  const std::filesystem::path file = positional[1];
+
+  std::error_code error;
+  if (!std::filesystem::is_regular_file(file, error)) return Failure("cannot read " + file.string());
+  const std::uint64_t size = std::filesystem::file_size(file, error);
+  if (error) return Failure("cannot read " + file.string() + ": " + error.message());
+  if (headersFile) {
+    headers = ReadWholeFile(*headersFile);
+    if (!headers) return Failure("cannot read " + *headersFile);
+  }
+  std::string extension = PathFindExtension(file.filename().string());
+  extension = extension.empty() ? UrlExtension(url) : extension.substr(1);
+
+  // One batch, so that the entry and its last-sync time appear together or not at all.
+  TCacheStore::TBatch batch(store);
+  const CreatedCacheFile created = store.CreateEntry(url, size, extension);
+  if (!created.Ok) {
+    return Failure("cannot reserve a cache file for " + url + " (error " + std::to_string(created.Error) + ": " +
+                   store.LastFailure() + ")");
+  }
+  std::filesystem::copy_file(file, created.LocalFileName, std::filesystem::copy_options::overwrite_existing, error);
+  if (error) {
+    std::filesystem::remove(created.LocalFileName, error);
+    return Failure("cannot copy " + file.string() + " into the cache: " + error.message());
+  }
+  const std::uint32_t committed =
+      store.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
+  if (committed != 0) {
+    std::filesystem::remove(created.LocalFileName, error);
+    return Failure("cannot commit " + url + " (error " + std::to_string(committed) + ": " + store.LastFailure() +
+                   ")");
+  }
+  if (synced) store.SetLastSyncTime(url, *synced);
+  batch.Commit();
+  return 0;
+}
+
+int List(TCacheStore& store, const TArguments& args) {
+  if (args.size() > 1 || (args.size() == 1 && args[0] != "--all")) return Usage();
+  CacheEntryRecord record;
+  auto walk = args.empty() ? store.FindFirst(record) : store.FindFirstOfAnyType(record);
+  std::string out;
+  if (walk) {
+    do {
+      out.clear();
+      out += record.SourceUrl;
+      out += '\t';
+      out += record.LocalFileName;
+      out += '\t';
+      out += std::to_string(SizeOf(record));
+      out += '\t';
+      out += FileTimeToText(record.LastSyncTime);
+      out += '\t';
+      out += std::to_string(record.CacheEntryType);
+      out += '\t';
+      out += ContentTypeOfRecord(record);
+      out += '\n';
+      std::cout << out;
+    } while (walk->FindNext(record));
+  }
+  std::cout.flush();
+  if (!store.LastFailure().empty()) return Failure("the cache walk failed: " + store.LastFailure());
+  return 0;
+}
+
+int Info(TCacheStore& store, const TArguments& args) {
+  if (args.size() != 1) return Usage();
+  const auto record = store.GetEntryInfo(args[0]);
+  if (!record) {
+    if (!store.LastFailure().empty()) return Failure(store.LastFailure());
+    return Failure("not in the cache: " + args[0]);
+  }
+  std::cout << "url: " << record->SourceUrl << "\n"
+            << "local: " << record->LocalFileName << "\n"
+            << "size: " << SizeOf(*record) << "\n"
+            << "synced: " << TimeOrNone(record->LastSyncTime) << "\n"
+            << "expires: " << TimeOrNone(record->ExpireTime) << "\n"
+            << "modified: " << TimeOrNone(record->LastModifiedTime) << "\n"
+            << "type: " << record->CacheEntryType << "\n"
+            << "content-type: " << ContentTypeOfRecord(*record) << "\n"
+            << "headers:\n"
+            << record->HeaderInfo.value_or("");
+  std::cout.flush();
+  return 0;
+}
+
+int Delete(TCacheStore& store, const TArguments& args) {
+  if (args.size() != 1) return Usage();
+  if (!store.DeleteEntry(args[0])) {
+    if (!store.LastFailure().empty()) return Failure(store.LastFailure());
+    return Failure("not in the cache: " + args[0]);
+  }
+  return 0;
+}
+
+int Clear(TCacheStore& store, const TArguments& args) {
+  if (!args.empty()) return Usage();
+  store.Clear();
+  return 0;
+}
+
+}  // namespace
+
+int RunCacheCommand(const TArguments& args, const THomePaths& home) {
+  if (args.empty()) return Usage();
+  using TAction = int (*)(TCacheStore&, const TArguments&);
+  const std::string& verb = args[0];
+  const TAction action = verb == "add"      ? Add
+                         : verb == "list"   ? List
+                         : verb == "info"   ? Info
+                         : verb == "delete" ? Delete
+                         : verb == "clear"  ? Clear
+                                            : nullptr;
+  if (!action) return Usage();
+  TCacheStore store(home.CacheRoot);
+  return action(store, TArguments(args.begin() + 1, args.end()));
+}
+
+}  // namespace hoardscope
