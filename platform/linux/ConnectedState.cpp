@@ -1,0 +1,12 @@
+// The process-wide connected state.
+#include "platform/linux/ConnectedState.h"
+
+namespace hoardscope {
+
+std::atomic<bool> TConnectedState::FForcedOffline{false};
+
+void TConnectedState::ForceOffline() { FForcedOffline = true; }
+
+bool TConnectedState::ForcedOffline() { return FForcedOffline; }
+
+}  // namespace hoardscope

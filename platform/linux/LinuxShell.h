@@ -1,0 +1,33 @@
+// The Linux edition's shell: file-type icons by extension for the tree's image list, the internet-cache folder
+// (the cache store's root) and what a directory listing says of an item.
+#pragma once
+
+#include <filesystem>
+#include <string>
+#include <vector>
+
+#include "platform/ports/Shell.h"
+
+namespace hoardscope {
+
+// Pictures of the tree's image list before any file-type icon is added.
+inline constexpr int kFixedTreeImages = 4;
+
+class TLinuxShell : public IShell {
+ public:
+  explicit TLinuxShell(std::filesystem::path cacheRoot);
+
+  // Appends an image for files with this extension; the widgets draw it from the desktop's icon theme.
+  int AddFileTypeIcon(const std::string& extension) override;
+  std::string InternetCacheFolder() override;
+  std::optional<std::uint64_t> ItemSize(const std::string& path) override;
+
+  // The extensions of the images added so far; image kFixedTreeImages + i shows FileTypeIcons()[i].
+  const std::vector<std::string>& FileTypeIcons() const { return FFileTypeIcons; }
+
+ private:
+  std::filesystem::path FCacheRoot;
+  std::vector<std::string> FFileTypeIcons;
+};
+
+}  // namespace hoardscope

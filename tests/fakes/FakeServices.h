@@ -1,0 +1,88 @@
+// In-memory fakes of the small ports: shell, desktop, browser, internet options and the view's widgets.
+#pragma once
+
+#include <functional>
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "platform/ports/Browser.h"
+#include "platform/ports/Desktop.h"
+#include "platform/ports/InternetOptions.h"
+#include "platform/ports/Shell.h"
+#include "platform/ports/ViewWidgets.h"
+
+namespace hoardscope {
+
+class TFakeShell : public IShell {
+ public:
+  int AddFileTypeIcon(const std::string& extension) override;
+  std::string InternetCacheFolder() override { return CacheFolder; }
+  std::optional<std::uint64_t> ItemSize(const std::string& path) override;
+
+  std::vector<std::string> AddedIcons;   // extensions in the order their icons were added
+  int ImageCount = 4;                    // the tree's image list starts with its four pictures
+  bool RefuseIcons = false;
+  std::string CacheFolder = "cache";
+  std::map<std::string, std::uint64_t> ItemSizes;
+};
+
+class TFakeDesktop : public IDesktop {
+ public:
+  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+  void SetCursor(CursorShape shape) override { Cursor = shape; }
+  void ProcessMessages() override;
+  void StartTimer(int intervalMs, std::function<void()> tick) override;
+  void StopTimer() override { TimerRunning = false; }
+  void ShowAbout() override { ++AboutShown; }
+
+  // Runs the timer's tick as if its interval had passed.
+  void FireTimer();
+
+  std::vector<std::string> Messages;
+  MessageAnswer Answer = MessageAnswer::Ok;
+  CursorShape Cursor = CursorShape::Default;
+  int ProcessMessagesCalls = 0;
+  std::function<void()> OnProcessMessages;  // what "waiting messages" do during a long loop
+  bool TimerRunning = false;
+  int TimerInterval = 0;
+  std::function<void()> TimerTick;
+  int AboutShown = 0;
+};
+
+class TFakeBrowser : public IBrowser {
+ public:
+  bool IsOffline() override;
+  void Navigate(const std::string& url) override;
+
+  bool Offline = false;
+  bool FailNavigate = false;
+  std::vector<std::string> Navigations;
+};
+
+class TFakeInternetOptions : public IInternetOptions {
+ public:
+  void ForceOffline() override { ++ForcedOffline; }
+  int ForcedOffline = 0;
+};
+
+class TFakeViewWidgets : public IViewWidgets {
+ public:
+  void SetToolBarEnabled(bool enabled) override { ToolBarEnabled = enabled; }
+  void SetStatusText(int panel, const std::string& text) override { StatusText[panel] = text; }
+  void SetWindowText(const std::string& text) override { WindowText = text; }
+  TTreeNode* TopVisibleNode() override { return TopNode; }
+  void SetTopVisibleNode(TTreeNode* node) override { TopNode = node; }
+  void FocusTree() override { ++FocusRequests; }
+  void ActionsChanged() override { ++ActionChanges; }
+
+  bool ToolBarEnabled = true;
+  std::map<int, std::string> StatusText;
+  std::string WindowText;
+  TTreeNode* TopNode = nullptr;
+  int FocusRequests = 0;
+  int ActionChanges = 0;
+};
+
+}  // namespace hoardscope

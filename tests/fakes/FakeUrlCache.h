@@ -1,0 +1,36 @@
+// An in-memory URL cache: entries in insertion order, local files only named (nothing on disk).
+#pragma once
+
+#include <vector>
+
+#include "platform/ports/UrlCache.h"
+
+namespace hoardscope {
+
+class TFakeUrlCache : public IUrlCache {
+ public:
+  // Adds (or replaces) an entry directly, as a test's starting state.
+  void Put(CacheEntryRecord record);
+  const std::vector<CacheEntryRecord>& Entries() const { return FEntries; }
+  // Makes the walk fail after this many records (the fetch of the next one fails).
+  void FailWalkAfter(std::size_t records) { FFailAfter = records; }
+
+  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
+  std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
+  bool DeleteEntry(const std::string& url) override;
+  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
+                               const std::string& extension) override;
+  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
+                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
+  std::optional<UrlParts> SplitURL(const std::string& url) override;
+
+ private:
+  class TWalk;
+  std::vector<CacheEntryRecord> NormalEntries() const;
+
+  std::vector<CacheEntryRecord> FEntries;
+  std::vector<std::string> FReserved;
+  std::size_t FFailAfter = static_cast<std::size_t>(-1);
+};
+
+}  // namespace hoardscope
