@@ -3,6 +3,7 @@
 
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <algorithm>
@@ -389,9 +390,7 @@ CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t 
   const TContentName name = ContentNameFor(url, extension);
   const std::string folder = Folders[FolderIndexFor(name)];
   const std::string plain = folder + "/" + name.Base + name.Extension;
-  std::error_code ignored;
-  std::filesystem::create_directories(RootFolder / folder, ignored);   // in case someone removed it
-
+  bool folderMade = false;
   const auto hint = NextDecoration.find(plain);
   const unsigned firstDecoration = hint == NextDecoration.end() ? 1 : hint->second;
   for (unsigned tries = 0, decoration = 0; tries < kMaxDecorationTries; ++tries) {
@@ -406,9 +405,16 @@ CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t 
       result.LocalFileName = path;
       return result;
     }
-    if (errno != EEXIST) {
-      result.Error = ErrorFromErrno(errno);
-      Failure = "cannot create " + path + ": " + std::generic_category().message(errno);
+    const int error = errno;
+    if (error == ENOENT && !folderMade) {   // someone removed the content folder: make it again
+      std::error_code ignored;
+      std::filesystem::create_directories(RootFolder / folder, ignored);
+      folderMade = true;
+      continue;
+    }
+    if (error != EEXIST) {
+      result.Error = ErrorFromErrno(error);
+      Failure = "cannot create " + path + ": " + std::generic_category().message(error);
       return result;
     }
     // The plain name first, then on from the last decoration this store handed out for it.
@@ -438,21 +444,17 @@ std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string&
     Failure = "not a file of the cache's content folders: " + localFileName;
     return kErrorInvalidParameter;
   }
-  std::error_code error;
-  const auto status = std::filesystem::symlink_status(localFileName, error);
-  if (!std::filesystem::exists(status)) {
-    Failure = "no such file: " + localFileName;
-    return kErrorFileNotFound;
+  struct stat status {};
+  if (::lstat(localFileName.c_str(), &status) != 0) {
+    const int error = errno;
+    Failure = "cannot find " + localFileName + ": " + std::generic_category().message(error);
+    return error == ENOENT ? kErrorFileNotFound : ErrorFromErrno(error);
   }
-  if (!std::filesystem::is_regular_file(status)) {
+  if (!S_ISREG(status.st_mode)) {   // a folder, or a link that could lead out of the store
     Failure = "not a regular file: " + localFileName;
     return kErrorInvalidParameter;
   }
-  const std::uint64_t size = std::filesystem::file_size(localFileName, error);
-  if (error) {
-    Failure = "cannot read the size of " + localFileName + ": " + error.message();
-    return ErrorFromErrno(error.value());
-  }
+  const auto size = static_cast<std::uint64_t>(status.st_size);
 
   const std::size_t queued = PendingRemovals.size();
   try {

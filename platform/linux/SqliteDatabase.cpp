@@ -46,8 +46,15 @@ TSqliteDatabase::TSqliteDatabase(const std::filesystem::path& file, TSqliteOpenM
 }
 
 TSqliteDatabase::~TSqliteDatabase() {
-  // Statements are owned by their callers and finalized before this; close_v2 copes if one is left.
+  Statements.clear();
+  // Other statements are owned by their callers; close_v2 closes once the last of them is finalized.
   sqlite3_close_v2(Connection);
+}
+
+TSqliteStatement& TSqliteDatabase::Cached(std::string_view sql) {
+  auto found = Statements.find(sql);
+  if (found == Statements.end()) found = Statements.emplace(std::string(sql), TSqliteStatement(*this, sql)).first;
+  return found->second;
 }
 
 void TSqliteDatabase::Fail(int code, std::string_view what) const {
@@ -163,6 +170,7 @@ bool TSqliteStatement::Step() {
 void TSqliteStatement::Run() {
   while (Step()) {
   }
+  sqlite3_reset(Handle);
 }
 
 void TSqliteStatement::Reset() {
@@ -193,20 +201,25 @@ std::optional<std::string> TSqliteStatement::ColumnOptionalText(int column) cons
 
 TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& database)
     : Database(database), Nested(database.InTransaction()) {
-  Database.Execute(Nested ? "SAVEPOINT hs_nested" : "BEGIN IMMEDIATE");
+  Database.Cached(Nested ? "SAVEPOINT hs_nested" : "BEGIN IMMEDIATE").Run();
 }
 
 TSqliteTransaction::~TSqliteTransaction() {
   if (Done) return;
   try {
-    Database.Execute(Nested ? "ROLLBACK TO hs_nested; RELEASE hs_nested" : "ROLLBACK");
+    if (Nested) {
+      Database.Cached("ROLLBACK TO hs_nested").Run();
+      Database.Cached("RELEASE hs_nested").Run();
+    } else {
+      Database.Cached("ROLLBACK").Run();
+    }
   } catch (...) {
     // A failed rollback leaves SQLite to roll back when the connection closes; nothing more can be done here.
   }
 }
 
 void TSqliteTransaction::Commit() {
-  Database.Execute(Nested ? "RELEASE hs_nested" : "COMMIT");
+  Database.Cached(Nested ? "RELEASE hs_nested" : "COMMIT").Run();
   Done = true;
 }
 

@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <map>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -64,7 +65,7 @@ class TSqliteStatement {
 
   // Runs one step: true when a row is ready to be read, false when the statement is done.
   bool Step();
-  // Steps until done (for statements that return no rows).
+  // Steps until done (for statements that return no rows), then resets the statement, keeping its bindings.
   void Run();
   // Makes the statement ready to run again and clears its bindings.
   void Reset();
@@ -96,6 +97,8 @@ class TSqliteDatabase {
   sqlite3* Handle() const { return Connection; }
 
   TSqliteStatement Prepare(std::string_view sql) { return TSqliteStatement(*this, sql); }
+  // A statement prepared once per connection and kept until it closes; for statements run again and again.
+  TSqliteStatement& Cached(std::string_view sql);
   // Runs every statement of the text in turn (schema scripts); rows they return are dropped.
   void Execute(std::string_view sql);
   // Runs SQLite's quick integrity check over the whole file; throws TSqliteError (SQLITE_CORRUPT) naming the
@@ -114,6 +117,7 @@ class TSqliteDatabase {
  private:
   std::filesystem::path Path;
   sqlite3* Connection = nullptr;
+  std::map<std::string, TSqliteStatement, std::less<>> Statements;   // of Cached; finalized before the close
 };
 
 // A transaction guard: commits on Commit(), rolls back when destroyed without it. The outermost guard of a

@@ -1,0 +1,297 @@
+// hoardscope cache add|list|info|delete|clear: the real binary against a temporary HOARDSCOPE_HOME.
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+void WriteFile(const fs::path& file, const std::string& content) {
+  std::ofstream out(file, std::ios::binary | std::ios::trunc);
+  out << content;
+}
+
+std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+std::vector<std::string> Fields(const std::string& line) {
+  std::vector<std::string> fields;
+  std::size_t start = 0;
+  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
+    fields.push_back(line.substr(start, tab - start));
+  }
+  fields.push_back(line.substr(start));
+  return fields;
+}
+
+class CacheCommandTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Home = fs::temp_directory_path() / ("hoardscope-cache-cli-" + std::to_string(::getpid()) + "-" + name);
+    fs::remove_all(Home);
+    fs::create_directories(Home / "files");
+  }
+  void TearDown() override { fs::remove_all(Home); }
+
+  TRun Run(const std::vector<std::string>& args) {
+    std::string command = "HOARDSCOPE_HOME=" + Quoted(Home.string()) + " " + Quoted(HOARDSCOPE_BIN) + " cache";
+    for (const auto& arg : args) command += " " + Quoted(arg);
+    command += " >" + Quoted((Home / "out").string()) + " 2>" + Quoted((Home / "err").string()) + " </dev/null";
+    const int status = std::system(command.c_str());
+    TRun run;
+    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    run.Out = ReadFile(Home / "out");
+    run.Err = ReadFile(Home / "err");
+    return run;
+  }
+
+  // A file to add, with a fixed modification time (2020-01-02T03:04:05Z).
+  std::string File(const std::string& name, const std::string& content) {
+    const fs::path file = Home / "files" / name;
+    WriteFile(file, content);
+    const auto written = std::chrono::file_clock::from_sys(std::chrono::sys_days(std::chrono::year(2020) / 1 / 2) +
+                                                           std::chrono::hours(3) + std::chrono::minutes(4) +
+                                                           std::chrono::seconds(5));
+    fs::last_write_time(file, written);
+    return file.string();
+  }
+
+  void Add(const std::vector<std::string>& args) {
+    std::vector<std::string> all{"add"};
+    all.insert(all.end(), args.begin(), args.end());
+    const TRun run = Run(all);
+    ASSERT_EQ(0, run.ExitCode) << run.Err;
+    EXPECT_EQ("", run.Out);
+  }
+
+  fs::path Home;
+};
+
+// --- add and list ---
+
+TEST_F(CacheCommandTest, ListShowsTheFieldsOfEachEntry) {
+  Add({"http://example.com/a/page.htm", File("page.htm", "<html>hello</html>"), "--headers",
+       "HTTP/1.1 200 OK\\r\\nContent-Type: text/html; charset=UTF-8\\r\\n\\r\\n", "--synced",
+       "2026-12-01T10:00:00.000Z"});
+  const TRun run = Run({"list"});
+  ASSERT_EQ(0, run.ExitCode) << run.Err;
+  const auto lines = Lines(run.Out);
+  ASSERT_EQ(1u, lines.size());
+  const auto fields = Fields(lines[0]);
+  ASSERT_EQ(6u, fields.size()) << lines[0];
+  EXPECT_EQ("http://example.com/a/page.htm", fields[0]);
+  EXPECT_EQ((Home / "cache").string(), fs::path(fields[1]).parent_path().parent_path().string());
+  EXPECT_EQ("page.htm", fs::path(fields[1]).filename());
+  EXPECT_EQ("<html>hello</html>", ReadFile(fields[1]));
+  EXPECT_EQ("18", fields[2]);
+  EXPECT_EQ("2026-12-01T10:00:00.000Z", fields[3]);
+  EXPECT_EQ("1", fields[4]);
+  EXPECT_EQ("text/html; charset=utf-8", fields[5]);
+  EXPECT_EQ("", run.Err);
+}
+
+TEST_F(CacheCommandTest, ListWithoutHeadersSaysUnknownAndSyncedIsNow) {
+  Add({"http://example.com/x.bin", File("x.bin", "1234")});
+  const auto fields = Fields(Lines(Run({"list"}).Out).at(0));
+  ASSERT_EQ(6u, fields.size());
+  EXPECT_EQ("Unknown", fields[5]);
+  EXPECT_EQ(24u, fields[3].size());
+  EXPECT_EQ('Z', fields[3].back());
+  EXPECT_NE("1601-01-01T00:00:00.000Z", fields[3]);
+}
+
+TEST_F(CacheCommandTest, ListFollowsWalkOrderAndShowsNormalEntriesOnly) {
+  const std::string file = File("a.gif", "GIF89a");
+  Add({"http://example.com/a.gif", file});
+  Add({"http://example.com/b.gif", file});
+  Add({"Cookie:user@example.com/", file, "--type", "0x00100001"});
+  Add({"http://example.com/a.gif", file});   // replaced: goes to the end
+
+  const auto normal = Lines(Run({"list"}).Out);
+  ASSERT_EQ(2u, normal.size());
+  EXPECT_EQ("http://example.com/b.gif", Fields(normal[0])[0]);
+  EXPECT_EQ("http://example.com/a.gif", Fields(normal[1])[0]);
+
+  const auto all = Lines(Run({"list", "--all"}).Out);
+  ASSERT_EQ(3u, all.size());
+  EXPECT_EQ("Cookie:user@example.com/", Fields(all[1])[0]);
+  EXPECT_EQ("1048577", Fields(all[1])[4]);
+}
+
+TEST_F(CacheCommandTest, SameFileNameTwiceIsDecorated) {
+  const std::string file = File("page.htm", "x");
+  Add({"http://one.example/page.htm", file});
+  Add({"http://two.example/page.htm", file});
+  const auto lines = Lines(Run({"list"}).Out);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ("page.htm", fs::path(Fields(lines[0])[1]).filename());
+  EXPECT_EQ("page[1].htm", fs::path(Fields(lines[1])[1]).filename());
+}
+
+TEST_F(CacheCommandTest, ExtensionComesFromTheFileOrElseTheUrl) {
+  Add({"http://example.com/logo", File("logo.png", "png")});
+  Add({"http://example.com/style.css?v=2", File("style", "css")});
+  const auto lines = Lines(Run({"list"}).Out);
+  ASSERT_EQ(2u, lines.size());
+  EXPECT_EQ("logo.png", fs::path(Fields(lines[0])[1]).filename());
+  EXPECT_EQ("style.css", fs::path(Fields(lines[1])[1]).filename());
+}
+
+TEST_F(CacheCommandTest, EmptyCacheListsNothing) {
+  const TRun run = Run({"list"});
+  EXPECT_EQ(0, run.ExitCode);
+  EXPECT_EQ("", run.Out);
+  EXPECT_EQ("", run.Err);
+}
+
+// --- info ---
+
+TEST_F(CacheCommandTest, InfoShowsOneFieldALineThenTheRawHeaders) {
+  const std::string headers = "HTTP/1.1 200 OK\r\nContent-Type: image/gif\r\n\r\n";
+  WriteFile(Home / "headers.txt", headers);
+  Add({"http://example.com/a.gif", File("a.gif", "GIF89a"), "--headers-file", (Home / "headers.txt").string(),
+       "--synced", "2026-12-01T10:00:00.5Z", "--type", "65"});
+  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const TRun run = Run({"info", "http://example.com/a.gif"});
+  ASSERT_EQ(0, run.ExitCode) << run.Err;
+  EXPECT_EQ("url: http://example.com/a.gif\n"
+            "local: " + local + "\n"
+            "size: 6\n"
+            "synced: 2026-12-01T10:00:00.500Z\n"
+            "expires: none\n"
+            "modified: 2020-01-02T03:04:05.000Z\n"
+            "type: 65\n"
+            "content-type: image/gif\n"
+            "headers:\n" + headers,
+            run.Out);
+}
+
+TEST_F(CacheCommandTest, InfoOfAnEntryWithoutHeaders) {
+  Add({"http://example.com/a.txt", File("a.txt", "")});
+  const TRun run = Run({"info", "http://example.com/a.txt"});
+  ASSERT_EQ(0, run.ExitCode);
+  EXPECT_NE(std::string::npos, run.Out.find("\nsize: 0\n"));
+  EXPECT_NE(std::string::npos, run.Out.find("\ncontent-type: Unknown\nheaders:\n"));
+  EXPECT_EQ('\n', run.Out.back());
+}
+
+TEST_F(CacheCommandTest, InfoAndDeleteOfAnUnknownUrlFail) {
+  Add({"http://example.com/a.gif", File("a.gif", "x")});
+  for (const char* verb : {"info", "delete"}) {
+    const TRun run = Run({verb, "http://example.com/A.gif"});
+    EXPECT_EQ(1, run.ExitCode) << verb;
+    EXPECT_EQ("", run.Out) << verb;
+    EXPECT_EQ(1u, Lines(run.Err).size()) << run.Err;
+    EXPECT_NE(std::string::npos, run.Err.find("http://example.com/A.gif")) << run.Err;
+  }
+}
+
+// --- delete and clear ---
+
+TEST_F(CacheCommandTest, DeleteRemovesTheEntryAndItsFile) {
+  const std::string file = File("a.gif", "x");
+  Add({"http://example.com/a.gif", file});
+  Add({"http://example.com/b.gif", file});
+  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const TRun run = Run({"delete", "http://example.com/a.gif"});
+  EXPECT_EQ(0, run.ExitCode) << run.Err;
+  EXPECT_EQ("", run.Out);
+  EXPECT_FALSE(fs::exists(local));
+  const auto lines = Lines(Run({"list"}).Out);
+  ASSERT_EQ(1u, lines.size());
+  EXPECT_EQ("http://example.com/b.gif", Fields(lines[0])[0]);
+  EXPECT_EQ(1, Run({"delete", "http://example.com/a.gif"}).ExitCode);
+}
+
+TEST_F(CacheCommandTest, ClearRemovesEveryEntryAndFile) {
+  const std::string file = File("a.gif", "x");
+  Add({"http://example.com/a.gif", file});
+  Add({"Cookie:user@example.com/", file, "--type", "1048577"});
+  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const TRun run = Run({"clear"});
+  EXPECT_EQ(0, run.ExitCode) << run.Err;
+  EXPECT_EQ("", Run({"list", "--all"}).Out);
+  EXPECT_FALSE(fs::exists(local));
+  EXPECT_TRUE(fs::exists(file));
+}
+
+// --- failures ---
+
+TEST_F(CacheCommandTest, BadUsageExitsWithTwoAndAUsageLine) {
+  const std::string file = File("a.gif", "x");
+  const std::vector<std::vector<std::string>> bad = {
+      {},
+      {"frobnicate"},
+      {"add", "http://example.com/a.gif"},
+      {"add", "http://example.com/a.gif", file, "extra"},
+      {"add", "http://example.com/a.gif", file, "--synced", "yesterday"},
+      {"add", "http://example.com/a.gif", file, "--synced", "2026-02-30T00:00:00.000Z"},
+      {"add", "http://example.com/a.gif", file, "--type", "normal"},
+      {"add", "http://example.com/a.gif", file, "--headers", "a", "--headers-file", file},
+      {"add", "http://example.com/a.gif", file, "--unknown"},
+      {"add", "http://example.com/a.gif", file, "--headers"},
+      {"list", "extra"},
+      {"info"},
+      {"delete", "a", "b"},
+      {"clear", "now"},
+  };
+  for (const auto& args : bad) {
+    const TRun run = Run(args);
+    std::string shown;
+    for (const auto& arg : args) shown += arg + " ";
+    EXPECT_EQ(2, run.ExitCode) << shown;
+    EXPECT_EQ(0u, run.Err.rfind("usage: ", 0)) << shown << ": " << run.Err;
+    EXPECT_EQ("", run.Out) << shown;
+  }
+  EXPECT_EQ("", Run({"list", "--all"}).Out) << "a refused add changed the cache";
+}
+
+TEST_F(CacheCommandTest, AddOfAMissingFileFails) {
+  const TRun run = Run({"add", "http://example.com/a.gif", (Home / "files" / "missing.gif").string()});
+  EXPECT_EQ(1, run.ExitCode);
+  EXPECT_NE(std::string::npos, run.Err.find("missing.gif"));
+  EXPECT_EQ("", Run({"list"}).Out);
+}
+
+TEST_F(CacheCommandTest, DamagedIndexIsReportedByName) {
+  fs::create_directories(Home / "cache");
+  WriteFile(Home / "cache" / "index.db", std::string(2048, '#'));
+  const TRun run = Run({"list"});
+  EXPECT_EQ(1, run.ExitCode);
+  EXPECT_NE(std::string::npos, run.Err.find((Home / "cache" / "index.db").string())) << run.Err;
+  EXPECT_EQ(std::string(2048, '#'), ReadFile(Home / "cache" / "index.db"));
+}
+
+}  // namespace
