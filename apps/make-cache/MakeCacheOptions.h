@@ -1,0 +1,31 @@
+// The command line of make-cache: what to make and where.
+#pragma once
+
+#include <cstdint>
+#include <filesystem>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hoardscope {
+
+extern const char* const kMakeCacheUsage;
+
+struct TMakeCacheOptions {
+  std::filesystem::path Home;          // the hoardscope home; the cache store is its "cache" folder
+  std::uint64_t Entries = 0;
+  std::uint64_t Hosts = 0;             // 0 on the command line means "about one host per 50 entries"
+  std::uint64_t AverageSize = 2048;    // bytes of content per entry, on average
+  std::uint64_t Seed = 1;
+};
+
+struct TParsedArguments {
+  std::optional<TMakeCacheOptions> Options;   // set when the arguments were good
+  bool Help = false;                          // --help was asked for
+  std::string Error;                          // what was wrong with them, otherwise
+};
+
+// Reads the arguments after the program name. Hosts comes back resolved (never 0).
+TParsedArguments ParseMakeCacheArguments(const std::vector<std::string>& args);
+
+}  // namespace hoardscope
