@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <memory>
 #include <optional>
+#include <stdexcept>
 #include <string>
 #include <vector>
 
@@ -23,8 +24,10 @@ struct RegistryValue {
   std::vector<std::uint8_t> Data;   // raw bytes; strings are stored without a terminating NUL
 };
 
-// Raised when a key cannot be opened, created or written where the caller must know it.
-struct RegistryError {
+// Raised when a key cannot be opened, created or written where the caller must know it. It is a
+// std::runtime_error (what() is Message), so that every boundary that catches std::exception catches it too.
+struct RegistryError : std::runtime_error {
+  RegistryError(const std::string& message) : std::runtime_error(message), Message(message) {}
   std::string Message;
 };
 
@@ -56,6 +59,10 @@ class IRegistry {
 };
 
 // Helpers shared by every caller of the port.
+// The long name of a root: "HKEY_CLASSES_ROOT", "HKEY_CURRENT_USER" or "HKEY_LOCAL_MACHINE".
+std::string RegistryRootName(RegistryRoot root);
+// The names along a key path: split at "\", empty parts (a leading or doubled "\") dropped.
+std::vector<std::string> SplitKeyPath(const std::string& path);
 RegistryValue MakeStringValue(const std::string& name, const std::string& text);
 RegistryValue MakeDwordValue(const std::string& name, std::uint32_t number);
 // The text of a REG_SZ/REG_EXPAND_SZ value (up to a NUL, if one was stored); nullopt for other types.
