@@ -45,8 +45,9 @@ std::string SubfolderName(std::string_view prefix, std::string_view url) {
   const std::string_view path = WithoutHttp(url);
   const std::size_t prefixLength = WithoutHttp(prefix).size();
   const std::string_view rest = prefixLength < path.size() ? path.substr(prefixLength) : std::string_view();
-  const std::size_t slash = rest.find('/', 1);
-  return std::string(slash == std::string_view::npos ? rest : rest.substr(0, slash));
+  // A name runs up to the next "/"; when the rest starts with "/" (an empty segment) it is all of the rest.
+  const std::size_t slash = rest.find('/');
+  return std::string(slash == std::string_view::npos || slash == 0 ? rest : rest.substr(0, slash));
 }
 
 int CompareNodes(const TTreeNode& a, const TTreeNode& b) {

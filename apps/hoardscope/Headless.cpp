@@ -1,0 +1,46 @@
+// The headless desktop, browser and internet options of the command line.
+#include "Headless.h"
+
+namespace hoardscope {
+
+std::string EscapeLineBreaks(const std::string& text) {
+  std::string result;
+  result.reserve(text.size());
+  for (const char c : text) {
+    if (c == '\r') {
+      result += "\\r";
+    } else if (c == '\n') {
+      result += "\\n";
+    } else {
+      result += c;
+    }
+  }
+  return result;
+}
+
+MessageAnswer THeadlessDesktop::ShowMessage(const std::string& text, MessageButtons buttons) {
+  FEvents << "message: " << EscapeLineBreaks(text) << "\n";
+  return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+}
+
+void THeadlessDesktop::StartTimer(int, std::function<void()> tick) { FTick = std::move(tick); }
+
+void THeadlessDesktop::StopTimer() { FTick = nullptr; }
+
+void THeadlessDesktop::ShowAbout() { FEvents << "about: Hoardscope\n"; }
+
+bool THeadlessDesktop::FireTimer() {
+  if (!FTick) return false;
+  const std::function<void()> tick = FTick;  // the tick stops the timer, which clears FTick
+  tick();
+  return true;
+}
+
+void THeadlessBrowser::Navigate(const std::string& url) { FEvents << "navigate: " << url << "\n"; }
+
+void THeadlessInternet::ForceOffline() {
+  FState.ForceOffline();
+  FEvents << "offline: forced\n";
+}
+
+}  // namespace hoardscope

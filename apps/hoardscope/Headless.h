@@ -1,0 +1,73 @@
+// The headless desktop: the view's window-system services for the command line. Everything the view would show
+// a person is printed as one event line on standard output; dialogs are answered by the command's options.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "core/HoardscopeMain.h"
+#include "platform/linux/ConnectedState.h"
+#include "platform/linux/LinuxShell.h"
+#include "platform/ports/Browser.h"
+#include "platform/ports/Desktop.h"
+#include "platform/ports/ViewWidgets.h"
+
+namespace hoardscope {
+
+// A CR printed as "\r", a LF as "\n", so that every event and node stays on one line.
+std::string EscapeLineBreaks(const std::string& text);
+
+class THeadlessDesktop : public IDesktop {
+ public:
+  explicit THeadlessDesktop(std::ostream& events) : FEvents(events) {}
+  MessageAnswer ShowMessage(const std::string& text, MessageButtons buttons) override;
+  void SetCursor(CursorShape) override {}
+  void ProcessMessages() override {}
+  void StartTimer(int intervalMs, std::function<void()> tick) override;
+  void StopTimer() override;
+  void ShowAbout() override;
+
+  // Runs the timer's tick at once instead of after its interval; false when no timer runs.
+  bool FireTimer();
+
+ private:
+  std::ostream& FEvents;
+  std::function<void()> FTick;
+};
+
+// A browser that is online and records each navigation as an event.
+class THeadlessBrowser : public IBrowser {
+ public:
+  explicit THeadlessBrowser(std::ostream& events) : FEvents(events) {}
+  bool IsOffline() override { return false; }
+  void Navigate(const std::string& url) override;
+
+ private:
+  std::ostream& FEvents;
+};
+
+// The process's connected state, with each forcing reported as an event.
+class THeadlessInternet : public IInternetOptions {
+ public:
+  explicit THeadlessInternet(std::ostream& events) : FEvents(events) {}
+  void ForceOffline() override;
+
+ private:
+  std::ostream& FEvents;
+  TConnectedState FState;
+};
+
+class THeadlessWidgets : public IViewWidgets {
+ public:
+  void SetToolBarEnabled(bool) override {}
+  void SetStatusText(int, const std::string&) override {}
+  void SetWindowText(const std::string&) override {}
+  TTreeNode* TopVisibleNode() override { return nullptr; }
+  void SetTopVisibleNode(TTreeNode*) override {}
+  void FocusTree() override {}
+  void ActionsChanged() override {}
+};
+
+}  // namespace hoardscope

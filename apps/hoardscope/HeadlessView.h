@@ -1,0 +1,50 @@
+// A main view running without a window over the real stores of a home: what the command line's view commands
+// (tree, and later search, delete, export) drive.
+#pragma once
+
+#include <memory>
+#include <ostream>
+#include <string>
+
+#include "Headless.h"
+#include "Home.h"
+#include "core/HoardscopeMain.h"
+#include "platform/linux/CacheStore.h"
+#include "platform/linux/LinuxShell.h"
+#include "platform/linux/RegistryStore.h"
+
+namespace hoardscope {
+
+class THeadlessView {
+ public:
+  // Opens the home's stores and creates the view; events are printed on events as they happen.
+  THeadlessView(const THomePaths& home, std::ostream& events);
+
+  THoardscopeMain& View() { return *FView; }
+
+  // Shows the view and runs its start-up tick (the first load) at once.
+  void ShowAndLoad();
+  // Expands a host or folder node as the tree control does: the node opens, then the view handles the event.
+  void Expand(TTreeNode* node);
+  // Expands every host and folder node at every depth.
+  void ExpandAll();
+  // The node named by a node key ("example.com/img") or, for a file, by its entry key ("http://example.com/a.gif",
+  // the first such file node), expanding its ancestors first when it is not in the tree yet. nullptr when no
+  // node has that name.
+  TTreeNode* FindNode(const std::string& name);
+  // The tree, one line per node with two spaces of indent per depth, then the two status panels.
+  void PrintTree(std::ostream& out, bool longForm);
+
+ private:
+  TTreeNode* SearchOnce(const std::string& name, TTreeNode*& ancestorToExpand);
+
+  TCacheStore FCache;
+  TRegistryStore FRegistry;
+  TLinuxShell FShell;
+  THeadlessDesktop FDesktop;
+  THeadlessInternet FInternet;
+  THeadlessWidgets FWidgets;
+  std::unique_ptr<THoardscopeMain> FView;
+};
+
+}  // namespace hoardscope

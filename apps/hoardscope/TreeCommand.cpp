@@ -1,0 +1,72 @@
+// hoardscope tree: runs the view headless over the home's stores and prints its events and its tree.
+//
+//   tree [--all] [--long] [--expand NODE]... [--select NODE]
+#include <iostream>
+#include <optional>
+
+#include "Commands.h"
+#include "HeadlessView.h"
+
+namespace hoardscope {
+namespace {
+
+struct TTreeOptions {
+  bool All = false;
+  bool Long = false;
+  std::vector<std::string> Expand;
+  std::optional<std::string> Select;
+};
+
+constexpr const char* kTreeUsage = "usage: hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n";
+
+std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
+  TTreeOptions options;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if (arg == "--all") {
+      options.All = true;
+    } else if (arg == "--long") {
+      options.Long = true;
+    } else if (arg == "--expand" && hasValue) {
+      options.Expand.push_back(args[++i]);
+    } else if (arg == "--select" && hasValue) {
+      options.Select = args[++i];
+    } else {
+      return std::nullopt;
+    }
+  }
+  return options;
+}
+
+int UnknownNode(const std::string& name) {
+  std::cerr << "hoardscope: no node '" << name << "' in the tree\n";
+  return 1;
+}
+
+}  // namespace
+
+int RunTreeCommand(const TArguments& args, const THomePaths& home) {
+  const std::optional<TTreeOptions> options = ParseTreeOptions(args);
+  if (!options) {
+    std::cerr << kTreeUsage;
+    return 2;
+  }
+  THeadlessView headless(home, std::cout);
+  headless.ShowAndLoad();
+  for (const std::string& name : options->Expand) {
+    TTreeNode* node = headless.FindNode(name);
+    if (!node) return UnknownNode(name);
+    headless.Expand(node);
+  }
+  if (options->All) headless.ExpandAll();
+  if (options->Select) {
+    TTreeNode* node = headless.FindNode(*options->Select);
+    if (!node) return UnknownNode(*options->Select);
+    headless.View().TreeView1Change(node);
+  }
+  headless.PrintTree(std::cout, options->Long);
+  return 0;
+}
+
+}  // namespace hoardscope

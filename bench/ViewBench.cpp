@@ -1,0 +1,82 @@
+// The view over a large cache store: the load (walk, sort, host level) and the expansion of a big host.
+// Prepare the store first: bench/run-view-bench.sh does it with make-cache (100,000 entries).
+#include <benchmark/benchmark.h>
+
+#include <sys/resource.h>
+
+#include <cstdlib>
+#include <sstream>
+
+#include "HeadlessView.h"
+#include "core/TreeRules.h"
+
+namespace hoardscope {
+namespace {
+
+THomePaths BenchHome() {
+  const char* home = std::getenv("HOARDSCOPE_BENCH_HOME");
+  const std::filesystem::path root = home ? home : "build/bench-home";
+  return {root / "cache", root / "registry.db"};
+}
+
+double PeakMegabytes() {
+  rusage usage{};
+  getrusage(RUSAGE_SELF, &usage);
+  return static_cast<double>(usage.ru_maxrss) / 1024.0;
+}
+
+// The host with the most entries: the one a person would find slowest to open.
+TTreeNode* BiggestHost(THeadlessView& headless) {
+  THoardscopeMain& view = headless.View();
+  TTreeNode* biggest = nullptr;
+  std::size_t biggestCount = 0;
+  std::size_t index = 0;
+  for (std::size_t i = 0; i < view.RootNode->ChildCount(); ++i) {
+    TTreeNode* host = view.RootNode->Child(i);
+    std::size_t count = 0;
+    for (index = FindFirstIndex(host->Key(), view.EntryList);
+         index < view.EntryList.Count() && IsUnderNodeKey(host->Key(), view.EntryList[index].Key); ++index) {
+      ++count;
+    }
+    if (count > biggestCount) {
+      biggest = host;
+      biggestCount = count;
+    }
+  }
+  return biggest;
+}
+
+void BM_Load(benchmark::State& state) {
+  std::ostringstream events;
+  for (auto _ : state) {
+    THeadlessView headless(BenchHome(), events);
+    headless.ShowAndLoad();
+    state.counters["entries"] = static_cast<double>(headless.View().EntryList.Count());
+    state.counters["hosts"] = static_cast<double>(headless.View().RootNode->ChildCount());
+  }
+  state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExpandBiggestHost(benchmark::State& state) {
+  std::ostringstream events;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto headless = std::make_unique<THeadlessView>(BenchHome(), events);
+    headless->ShowAndLoad();
+    TTreeNode* host = BiggestHost(*headless);
+    state.ResumeTiming();
+    headless->Expand(host);
+    state.PauseTiming();
+    state.counters["children"] = static_cast<double>(host->ChildCount());
+    headless.reset();
+    state.ResumeTiming();
+  }
+  state.counters["peak_MB"] = PeakMegabytes();
+}
+BENCHMARK(BM_ExpandBiggestHost)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+}  // namespace
+}  // namespace hoardscope
+
+BENCHMARK_MAIN();

@@ -1,0 +1,134 @@
+// Lazy expansion of hosts and folders, file captions and icons, collapse.
+#include "tests/unit/ViewFixture.h"
+
+namespace hoardscope {
+namespace {
+
+class ExpansionTest : public ViewFixture {
+ protected:
+  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+};
+
+TEST_F(ExpansionTest, ShowsFilesBeforeFoldersOneLevelAtATime) {
+  AddEntry("http://h/a/x.gif", "image/gif", 1, WriteFile("x[1].gif", "GIF89a"));
+  AddEntry("http://h/a/b/y.gif", "image/gif", 1, WriteFile("y.gif", "GIF89a"));
+  AddEntry("http://h/z.htm", "text/html", 1, WriteFile("z.htm", "<title>Zed</title>"));
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  EXPECT_EQ(Captions(host), "Zed|a");
+  EXPECT_EQ(host->ImageIndex(), kImageFolderOpen);
+  TTreeNode* folder = Expand(Child(host, "a"));
+  EXPECT_EQ(folder->Key(), "h/a");
+  EXPECT_EQ(Captions(folder), "x.gif|b");
+  EXPECT_EQ(Child(folder, "b")->Key(), "h/a/b");
+  EXPECT_EQ(Child(folder, "b")->Child(0)->Kind(), TNodeKind::Placeholder);
+  EXPECT_EQ(folder->Child(0)->EntryIndex(), 1u);  // http://h/a/b/y.gif sorts before http://h/a/x.gif
+}
+
+TEST_F(ExpansionTest, HandlesQueriesEmptySegmentsAndDuplicateKeys) {
+  AddEntry("http://h/p.php?u=1/2");
+  AddEntry("http://h//x/y");
+  AddEntry("http://h:81/dup.htm");
+  AddEntry("http://h:82/dup.htm");
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  ASSERT_EQ(host->ChildCount(), 4u);
+  EXPECT_EQ(host->Child(3)->Caption(), "/x/y");
+  EXPECT_EQ(host->Child(3)->Key(), "h//x/y");
+  EXPECT_EQ(host->Child(0)->Kind(), TNodeKind::File);
+  EXPECT_EQ(host->Child(1)->Kind(), TNodeKind::File);
+  EXPECT_EQ(host->Child(2)->Kind(), TNodeKind::File);  // p.php?u=1/2 is a file directly under h
+}
+
+TEST_F(ExpansionTest, ASecondExpansionAddsNothingAndCollapseKeepsChildren) {
+  AddEntry("http://h/a.htm");
+  AddEntry("http://h/f/b.htm");
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  View().TreeView1Collapsed(host);
+  EXPECT_EQ(host->ImageIndex(), kImageFolderClosed);
+  Expand(host);
+  EXPECT_EQ(host->ChildCount(), 2u);
+  View().TreeView1Collapsed(View().RootNode);
+  EXPECT_EQ(View().RootNode->ImageIndex(), kImageRoot);
+}
+
+TEST_F(ExpansionTest, KeepsNeighbouringHostsAndFoldersApart) {
+  AddEntry("http://ab.cd/1.htm");
+  AddEntry("http://ab/2.htm");
+  AddEntry("http://a-b/3.htm");
+  AddEntry("http://ab/a-b/4.htm");
+  AddEntry("http://ab/a/5.htm");
+  AddEntry("http://ab/ab/6.htm");
+  Load();
+  TTreeNode* ab = Expand(Host("ab"));
+  EXPECT_EQ(ab->ChildCount(), 4u);  // 2.htm and the folders a, a-b, ab
+  EXPECT_EQ(Expand(Host("ab.cd"))->ChildCount(), 1u);
+  EXPECT_EQ(Expand(Child(ab, "a"))->ChildCount(), 1u);
+}
+
+TEST_F(ExpansionTest, PassesOverDeletedEntriesInARun) {
+  AddEntry("http://h/1.htm");
+  AddEntry("http://h/2.htm");
+  AddEntry("http://h/3.htm");
+  Load();
+  View().EntryList.MarkDeleted(1);
+  EXPECT_EQ(Expand(Host("h"))->ChildCount(), 2u);
+}
+
+TEST_F(ExpansionTest, AMissingFileGetsAnEmptyCaption) {
+  AddEntry("http://h/gone.htm", "text/html", 1, "/no/such/file.htm");
+  Load();
+  EXPECT_EQ(Expand(Host("h"))->Child(0)->Caption(), "");
+}
+
+TEST_F(ExpansionTest, AsksTheShellForOneIconPerRegisteredExtension) {
+  RegisterExtension("image/gif", ".gif");
+  RegisterExtension("text/html", ".htm");
+  AddEntry("http://h/1.gif", "image/gif");
+  AddEntry("http://h/2.gif", "image/gif");
+  AddEntry("http://h/3.htm", "text/html; charset=utf-8");  // not a registered type: no extension
+  AddEntry("http://h/4.bin", "application/x-unknown");
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  EXPECT_EQ(Shell.AddedIcons, (std::vector<std::string>{".gif", ""}));
+  EXPECT_EQ(host->Child(0)->ImageIndex(), 4);
+  EXPECT_EQ(host->Child(1)->ImageIndex(), 4);
+  EXPECT_EQ(host->Child(2)->ImageIndex(), 5);
+  EXPECT_EQ(host->Child(3)->ImageIndex(), 5);
+  EXPECT_EQ(View().IconKeys[4], ".gif");
+  EXPECT_EQ(View().GetIconIndex(".GIF"), 4);
+}
+
+TEST_F(ExpansionTest, IconSlotsNeverGrowPastTheImageList) {
+  EXPECT_EQ(View().GetIconIndex(""), 4);
+  for (int i = 5; i < 512; ++i) EXPECT_EQ(View().GetIconIndex("." + std::to_string(i)), i);
+  EXPECT_EQ(View().GetIconIndex(".new"), 4);  // full: the icon of files without type
+  EXPECT_EQ(View().IconKeys.size(), kIconSlots);
+  EXPECT_EQ(Shell.AddedIcons.size(), 508u);
+}
+
+TEST_F(ExpansionTest, AnIconTheShellRefusesGivesNoImage) {
+  Shell.RefuseIcons = true;
+  EXPECT_EQ(View().GetIconIndex(".x"), -1);
+  EXPECT_EQ(View().IconKeys[4], " ");
+}
+
+TEST_F(ExpansionTest, KeepsTheTopRowWhereItWas) {
+  AddEntry("http://h/1.htm");
+  Load();
+  Widgets.TopNode = View().RootNode;
+  Expand(Host("h"));
+  EXPECT_EQ(Widgets.TopNode, View().RootNode);
+}
+
+TEST_F(ExpansionTest, AHostAtTheEndOfTheListExpandsAndSortsLikeAnyOther) {
+  AddEntry("http://a/1.htm");
+  AddEntry("http://z/b.htm", "text/html", 1, WriteFile("b.htm", "no title"));
+  AddEntry("http://z/A.htm", "text/html", 1, WriteFile("A.htm", "no title"));
+  Load();
+  EXPECT_EQ(Captions(Expand(Host("z"))), "A.htm|b.htm");
+}
+
+}  // namespace
+}  // namespace hoardscope

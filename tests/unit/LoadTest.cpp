@@ -1,0 +1,153 @@
+// Creation, start-up and the load with its host level.
+#include "tests/unit/ViewFixture.h"
+
+#include "settings/UnitReg.h"
+
+namespace hoardscope {
+namespace {
+
+using LoadTest = ViewFixture;
+
+TEST_F(LoadTest, ShowsOnlyTheRootUntilTheStartUpTimerFires) {
+  AddEntry("http://h/a.htm");
+  EXPECT_EQ(View().TreeView1.TopLevelCount(), 1u);
+  EXPECT_EQ(View().RootNode->Caption(), "Hoardscope");
+  EXPECT_EQ(View().RootNode->ImageIndex(), kImageRoot);
+  EXPECT_EQ(View().IconKeys.size(), kIconSlots);
+
+  View().FormShow();
+  EXPECT_TRUE(Desktop.TimerRunning);
+  EXPECT_EQ(Desktop.TimerInterval, 1000);
+  EXPECT_EQ(Desktop.Cursor, CursorShape::Hourglass);
+  EXPECT_FALSE(View().RootNode->HasChildren());
+
+  Desktop.FireTimer();
+  EXPECT_FALSE(Desktop.TimerRunning);
+  EXPECT_EQ(Desktop.Cursor, CursorShape::Default);
+  EXPECT_EQ(Captions(View().RootNode), "h");
+  EXPECT_TRUE(View().RootNode->Expanded());
+
+  View().FormShow();  // showing again (the band hides and shows the view) starts no second load
+  EXPECT_FALSE(Desktop.TimerRunning);
+}
+
+TEST_F(LoadTest, ListsHttpEntriesUnderTheirKeys) {
+  AddEntry("HTTP://Host/A.gif", "image/gif");
+  AddEntry("https://host/secure.htm");
+  AddEntry("ftp://host/file.zip");
+  AddEntry("http://host:8080/a/b?x=1");
+  AddEntry("http://host:8081/a/b?x=2");
+  AddEntry("http://host/a?u=x:y");
+  AddEntry("http://host/page?id=5");
+  AddEntry("http://h:bad/x");  // the split fails
+  Load();
+  std::vector<std::string> keys;
+  for (const TEntryItem& item : View().EntryList.Items()) keys.push_back(item.Key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"http://", "http://host/a", "HTTP://Host/A.gif", "http://host/a/b",
+                                            "http://host/a/b", "http://host/page?id=5"}));
+  EXPECT_EQ(Captions(View().RootNode), "host");  // "http://" is counted but makes no host
+  EXPECT_EQ(View().StatusText(1), "Total  6  Files  0  KB Used");
+}
+
+TEST_F(LoadTest, FillsEachRecordFromTheCache) {
+  AddEntry("http://h/big.bin", "Application/Octet-Stream", 0x100000005ULL, "c/big.bin");
+  AddEntry("http://h/none", "");
+  Load();
+  const TURLInfo& big = *View().EntryList[0].Info;
+  EXPECT_EQ(big.Size, 0x100000005LL);
+  EXPECT_EQ(big.LocalFile, "c/big.bin");
+  EXPECT_EQ(big.CacheFile, "c/big.bin");
+  EXPECT_EQ(big.ContentType, "application/octet-stream");
+  EXPECT_EQ(View().EntryList[1].Info->ContentType, "Unknown");
+  EXPECT_TRUE(View().EntryList[0].Info->DisplayName.empty());
+}
+
+TEST_F(LoadTest, ShowsTheCountAndTheCacheFolderFigure) {
+  Shell.ItemSizes["cache"] = 1999 + (std::uint64_t{7} << 32);  // truncated to 32 bits
+  AddEntry("http://a/1");
+  AddEntry("http://b/1");
+  AddEntry("http://c/1");
+  Load();
+  EXPECT_EQ(View().CacheSize, 1999u);
+  EXPECT_EQ(View().StatusText(1), "Total  3  Files  1  KB Used");
+  EXPECT_TRUE(Widgets.ToolBarEnabled);
+  EXPECT_FALSE(View().ReloadPending);
+}
+
+TEST_F(LoadTest, CaptionsAHostWithTheLetterCaseOfItsFirstKey) {
+  AddEntry("http://host/b");
+  AddEntry("http://Host/a");
+  Load();
+  EXPECT_EQ(Captions(View().RootNode), "Host");
+}
+
+TEST_F(LoadTest, OrdersHostsWithCapitalsFirst) {
+  AddEntry("http://alpha/1");
+  AddEntry("http://Zeta/1");
+  Load();
+  EXPECT_EQ(Captions(View().RootNode), "Zeta|alpha");
+}
+
+TEST_F(LoadTest, AnEmptyCacheLeavesTreeAndStatusAsTheyWere) {
+  View().SetStatusText(1, "before");
+  Load();
+  EXPECT_EQ(View().StatusText(1), "before");
+  EXPECT_FALSE(View().RootNode->HasChildren());
+  EXPECT_TRUE(Widgets.ToolBarEnabled);
+  EXPECT_EQ(Desktop.Cursor, CursorShape::Default);
+}
+
+TEST_F(LoadTest, AFailedFetchEndsTheWalkAndShowsWhatWasRead) {
+  AddEntry("http://b/1");
+  AddEntry("http://a/1");
+  AddEntry("http://c/1");
+  Cache.FailWalkAfter(2);
+  Load();
+  EXPECT_EQ(Captions(View().RootNode), "a|b");
+}
+
+TEST_F(LoadTest, TheFilterDropsRefusedEntriesBeforeTheyAreCounted) {
+  AddEntry("http://h/page.htm", "text/html");
+  AddEntry("http://h/pic.gif", "image/gif");
+  TSettings& settings = Settings();
+  const TSettings saved = settings;
+  settings.UseFilter = true;
+  settings.FilterType = false;
+  settings.FilterClasses = TFilterClasses();
+  settings.FilterClasses.Include(TFilterClass::fcPicture);
+  Load();
+  settings = saved;
+  ASSERT_EQ(View().EntryList.Count(), 1u);
+  EXPECT_EQ(View().EntryList[0].Key, "http://h/pic.gif");
+  EXPECT_EQ(View().StatusText(1), "Total  1  Files  0  KB Used");
+}
+
+TEST_F(LoadTest, NothingClearsOrReloadsTheListsWhileALoadRuns) {
+  for (int i = 0; i < 5; ++i) AddEntry("http://h/" + std::to_string(i));
+  Desktop.OnProcessMessages = [this] {
+    View().ClearView();
+    View().Button1Click();
+    EXPECT_FALSE(Widgets.ToolBarEnabled);
+  };
+  Load();
+  EXPECT_EQ(View().EntryList.Count(), 5u);
+  EXPECT_EQ(View().RootNode->ChildCount(), 1u);
+  EXPECT_EQ(Desktop.ProcessMessagesCalls, 5);
+}
+
+TEST_F(LoadTest, AReloadRebuildsFromTheCacheButKeepsTheSearchList) {
+  AddEntry("http://old/1");
+  Load();
+  View().SearchList.Add("http://old/1", View().EntryList[0].Info);
+  Cache.DeleteEntry("http://old/1");
+  AddEntry("http://new/1");
+  View().ClearView();
+  EXPECT_FALSE(View().RootNode->HasChildren());
+  EXPECT_EQ(View().CacheSize, 0u);
+  View().Button1Click();
+  EXPECT_EQ(Captions(View().RootNode), "new");
+  EXPECT_EQ(View().SearchList.Count(), 1u);
+}
+
+}  // namespace
+}  // namespace hoardscope

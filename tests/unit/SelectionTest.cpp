@@ -1,0 +1,129 @@
+// Selecting nodes: command states, navigation to cached copies, folder totals.
+#include "tests/unit/ViewFixture.h"
+
+namespace hoardscope {
+namespace {
+
+class SelectionTest : public ViewFixture {
+ protected:
+  void SetUp() override {
+    Browser = std::make_shared<TFakeBrowser>();
+    View().FBrowser = Browser;
+  }
+  TTreeNode* ExpandedHost(const std::string& caption) { return Expand(Child(View().RootNode, caption)); }
+  bool Enabled(TActionId action) { return View().Actions[action].Enabled; }
+
+  std::shared_ptr<TFakeBrowser> Browser;
+};
+
+TEST_F(SelectionTest, AFolderShowsItsCountAndSizeRounded) {
+  AddEntry("http://h/a/1", "text/html", 1000);
+  AddEntry("http://h/a/2", "text/html", 499);
+  AddEntry("http://h/ab/3", "text/html", 7);  // a sibling folder whose name starts alike
+  Load();
+  TTreeNode* folder = Expand(Child(ExpandedHost("h"), "a"));
+  View().TreeView1Change(folder);
+  EXPECT_EQ(View().StatusText(1), "Total  2  Files  1  KB Used");
+  EXPECT_EQ(Widgets.WindowText, "h/a");
+}
+
+TEST_F(SelectionTest, SmallTotalsAreShownInBytesAndLargeOnesDoNotWrap) {
+  AddEntry("http://small/1", "text/html", 1000);
+  AddEntry("http://big/1", "text/html", 3000000000ULL);
+  AddEntry("http://big/2", "text/html", 3000000000ULL);
+  Load();
+  View().TreeView1Change(ExpandedHost("small"));
+  EXPECT_EQ(View().StatusText(1), "Total  1  Files  1000  Byte Used");
+  View().TreeView1Change(ExpandedHost("big"));
+  EXPECT_EQ(View().StatusText(1), "Total  2  Files  6000000  KB Used");
+}
+
+TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsKeyOnce) {
+  AddEntry("http://h:8080/page.htm");
+  AddEntry("http://h/other.htm");
+  Load();
+  TTreeNode* host = ExpandedHost("h");
+  TTreeNode* page = host->Child(1);
+  ASSERT_EQ(View().EntryList[page->EntryIndex()].Key, "http://h/page.htm");
+  View().TreeView1Change(page);
+  View().TreeView1Change(page);
+  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"http://h/page.htm"}));
+  EXPECT_EQ(Internet.ForcedOffline, 1);
+  EXPECT_EQ(Widgets.FocusRequests, 1);
+  View().TreeView1Change(host->Child(0));
+  View().TreeView1Change(page);
+  EXPECT_EQ(Browser->Navigations.size(), 3u);
+}
+
+TEST_F(SelectionTest, AnOfflineBrowserIsNotForcedAgain) {
+  Browser->Offline = true;
+  AddEntry("http://h/page.htm");
+  Load();
+  View().TreeView1Change(ExpandedHost("h")->Child(0));
+  EXPECT_EQ(Internet.ForcedOffline, 0);
+  EXPECT_EQ(Browser->Navigations.size(), 1u);
+}
+
+TEST_F(SelectionTest, WithoutABrowserOnlyTheCommandStatesChange) {
+  View().FBrowser.reset();
+  AddEntry("http://h/page.htm");
+  Load();
+  View().TreeView1Change(ExpandedHost("h")->Child(0));
+  EXPECT_TRUE(View().LastURL.empty());
+  EXPECT_TRUE(Enabled(TActionId::aLVCopyURL));
+  EXPECT_FALSE(Enabled(TActionId::alExport));
+  EXPECT_FALSE(Enabled(TActionId::alSearch));
+  EXPECT_TRUE(Enabled(TActionId::aLVDelete));
+}
+
+TEST_F(SelectionTest, ANavigationErrorIsSwallowedAfterLastURLIsSet) {
+  Browser->FailNavigate = true;
+  AddEntry("http://h/page.htm");
+  Load();
+  View().TreeView1Change(ExpandedHost("h")->Child(0));
+  EXPECT_EQ(View().LastURL, "http://h/page.htm");
+  EXPECT_EQ(Widgets.FocusRequests, 0);
+}
+
+TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndKeepsTheStatus) {
+  AddEntry("http://h/page.htm");
+  Load();
+  View().TreeView1Change(ExpandedHost("h"));
+  EXPECT_TRUE(Enabled(TActionId::alExport));
+  EXPECT_TRUE(Enabled(TActionId::alSearch));
+  EXPECT_FALSE(Enabled(TActionId::aLVCopyURL));
+  const std::string status = View().StatusText(1);
+  View().TreeView1Change(View().RootNode);
+  EXPECT_FALSE(Enabled(TActionId::alExport));
+  EXPECT_FALSE(Enabled(TActionId::aLVDelete));
+  EXPECT_TRUE(Enabled(TActionId::alSearch));
+  EXPECT_EQ(View().StatusText(1), status);
+}
+
+TEST_F(SelectionTest, AFolderWithoutChildrenOnlyChangesCommandStates) {
+  AddEntry("http://h/a?x=/y/");  // lies under no node key with a "/" after it
+  AddEntry("http://h/f/1.htm");
+  Load();
+  TTreeNode* host = ExpandedHost("h");
+  View().TreeView1Change(host);
+  const std::string status = View().StatusText(1);
+  TTreeNode* empty = View().TreeView1.AddFolderChild(host, TNodeKind::Folder, "e", "h/e");
+  View().TreeView1Change(empty);
+  EXPECT_EQ(View().StatusText(1), status);
+  EXPECT_TRUE(Browser->Navigations.empty());
+  EXPECT_TRUE(Enabled(TActionId::aLVCopyURL));
+}
+
+TEST(ActionTable, StartsWithCopyUrlAndClearSearchDisabled) {
+  const TActionList actions;
+  for (const TAction& action : actions.All()) {
+    const bool startsDisabled = action.Id == TActionId::aLVCopyURL || action.Id == TActionId::alClearSearch;
+    EXPECT_EQ(action.Enabled, !startsDisabled) << action.Name;
+  }
+  EXPECT_EQ(actions[TActionId::alSearch].ShortCut, 16467);
+  EXPECT_EQ(kFilesMenu[2].Action, std::nullopt);
+  EXPECT_EQ(kHelpMenu[2].Action, TActionId::alAbout);
+}
+
+}  // namespace
+}  // namespace hoardscope
