@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <array>
 #include <charconv>
+#include <cstdint>
 #include <string_view>
 
 namespace hoardscope {
@@ -20,7 +21,7 @@ const char* const kMakeCacheUsage =
 
 namespace {
 
-constexpr std::uint64_t kMaxEntries = 100'000'000;
+constexpr std::uint64_t kMaxEntries = 10'000'000;
 constexpr std::uint64_t kMaxHosts = 1'000'000;
 constexpr std::uint64_t kMaxAverageSize = 64ull << 20;
 constexpr std::uint64_t kEntriesPerHost = 50;
@@ -46,6 +47,18 @@ std::string ReadNumber(const std::string& option, const std::string& text, std::
   return {};
 }
 
+// Sets one option from its value; an error text when the value does not fit.
+std::string ApplyOption(const std::string& option, const std::string& value, TMakeCacheOptions& options) {
+  if (option == "--home") {
+    options.Home = value;
+    return value.empty() ? "--home needs a folder" : "";
+  }
+  if (option == "--entries") return ReadNumber(option, value, 0, kMaxEntries, options.Entries);
+  if (option == "--hosts") return ReadNumber(option, value, 1, kMaxHosts, options.Hosts);
+  if (option == "--avg-size") return ReadNumber(option, value, 1, kMaxAverageSize, options.AverageSize);
+  return ReadNumber(option, value, 0, UINT64_MAX, options.Seed);
+}
+
 }  // namespace
 
 TParsedArguments ParseMakeCacheArguments(const std::vector<std::string>& args) {
@@ -58,34 +71,18 @@ TParsedArguments ParseMakeCacheArguments(const std::vector<std::string>& args) {
       parsed.Help = true;
       return parsed;
     }
-    if (!option.starts_with("--")) {
-      parsed.Error = "unexpected argument '" + option + "'";
-      return parsed;
-    }
     if (std::find(kOptions.begin(), kOptions.end(), option) == kOptions.end()) {
-      parsed.Error = "unknown option " + option;
+      parsed.Error = option.starts_with("-") ? "unknown option " + option : "unexpected argument '" + option + "'";
       return parsed;
     }
     if (i + 1 == args.size()) {
       parsed.Error = option + " needs a value";
       return parsed;
     }
-    const std::string& value = args[++i];
-    if (option == "--home") {
-      if (value.empty()) parsed.Error = "--home needs a folder";
-      options.Home = value;
-      haveHome = true;
-    } else if (option == "--entries") {
-      parsed.Error = ReadNumber(option, value, 0, kMaxEntries, options.Entries);
-      haveEntries = true;
-    } else if (option == "--hosts") {
-      parsed.Error = ReadNumber(option, value, 1, kMaxHosts, options.Hosts);
-    } else if (option == "--avg-size") {
-      parsed.Error = ReadNumber(option, value, 1, kMaxAverageSize, options.AverageSize);
-    } else {
-      parsed.Error = ReadNumber(option, value, 0, UINT64_MAX, options.Seed);
-    }
+    parsed.Error = ApplyOption(option, args[++i], options);
     if (!parsed.Error.empty()) return parsed;
+    haveHome = haveHome || option == "--home";
+    haveEntries = haveEntries || option == "--entries";
   }
   if (!haveHome || !haveEntries) {
     parsed.Error = !haveHome ? "--home is required" : "--entries is required";

@@ -26,17 +26,20 @@ class TWrittenFiles {
   TWrittenFiles& operator=(const TWrittenFiles&) = delete;
   ~TWrittenFiles() {
     if (Kept) return;
-    for (const std::string& file : Files) {
+    for (std::size_t start = 0, end; (end = Names.find('\0', start)) != std::string::npos; start = end + 1) {
       std::error_code ignored;
-      std::filesystem::remove(file, ignored);
+      std::filesystem::remove(Names.substr(start, end - start), ignored);
     }
   }
 
-  void Add(const std::string& file) { Files.push_back(file); }
+  void Add(const std::string& file) {
+    Names += file;
+    Names += '\0';
+  }
   void Keep() { Kept = true; }
 
  private:
-  std::vector<std::string> Files;
+  std::string Names;   // one after the other, each ended by a NUL: half the memory of a vector of strings
   bool Kept = false;
 };
 
