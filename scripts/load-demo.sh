@@ -18,7 +18,9 @@ fail() {
   exit 1
 }
 
-(($# >= 1 && $# <= 2)) && [[ -n "$1" ]] || usage
+if (($# < 1 || $# > 2)) || [[ -z "$1" ]]; then
+  usage
+fi
 repo="$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)"
 demo="$repo/resources/demo"
 home="$1"
