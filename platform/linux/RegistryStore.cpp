@@ -41,8 +41,6 @@ CREATE TABLE RegistryValues (
   UNIQUE (KeyId, Name));
 INSERT INTO RegistryKeys (Id, Parent, Name) VALUES
   (1, NULL, 'HKEY_CLASSES_ROOT'), (2, NULL, 'HKEY_CURRENT_USER'), (3, NULL, 'HKEY_LOCAL_MACHINE');
-PRAGMA application_id = 1213420103;
-PRAGMA user_version = 1;
 )";
 
 // The folder of the MIME database under HKEY_CLASSES_ROOT; each of its subkeys is a media type.
@@ -69,17 +67,27 @@ TMimePlace MimePlaceOf(RegistryRoot root, const TKeyPath& parts) {
   return parts.size() == kMimeFolder.size() + 1 ? TMimePlace::Type : TMimePlace::BelowType;
 }
 
+bool MayWrite(const fs::path& file) { return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) == 0; }
+
 // True when the file exists and this user may not write it. A missing file gets its folder made here, so that
 // the open can create it.
 bool PrepareFile(const fs::path& file) {
   std::error_code error;
-  if (fs::exists(file, error)) return ::faccessat(AT_FDCWD, file.c_str(), W_OK, AT_EACCESS) != 0;
+  if (fs::exists(file, error)) return !MayWrite(file);
   if (file.has_parent_path()) fs::create_directories(file.parent_path(), error);   // a failure shows in the open
   return false;
 }
 
 [[noreturn]] void FailOpen(const std::string& reason) {
   throw RegistryError("cannot open the registry store: " + reason);
+}
+
+// Why SQLite may fail to read a store the user may only read: it keeps the journal files of the store next to it.
+std::string FolderHint(const fs::path& file) {
+  const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
+  std::error_code error;
+  if (!fs::exists(file, error) || MayWrite(folder)) return "";
+  return " (the folder " + folder.string() + " may not be written, and the store's -shm and -wal files must be made there)";
 }
 
 // Runs a store operation; SQLite's failures reach the caller as RegistryError, with their message.
@@ -237,6 +245,8 @@ class TRegistryStore::TState {
       TSqliteTransaction transaction(FDatabase);
       if (FDatabase.IsEmpty()) {   // another process may have set it up meanwhile
         FDatabase.Execute(kSchema);
+        FDatabase.Execute("PRAGMA application_id = " + std::to_string(kApplicationId) +
+                          "; PRAGMA user_version = " + std::to_string(kSchemaVersion));
         CreateKey(RegistryRoot::ClassesRoot, kMimeFolder);   // listed by its parent; answered from the type list
       }
       transaction.Commit();
@@ -368,7 +378,7 @@ TRegistryStore::TRegistryStore(const fs::path& databaseFile, const fs::path& mim
   try {
     FState = std::make_shared<TState>(databaseFile, mimeTypesFile);
   } catch (const TSqliteError& error) {
-    FailOpen(error.what());
+    FailOpen(error.what() + FolderHint(databaseFile));
   }
 }
 

@@ -226,6 +226,19 @@ TEST_F(RegistryStoreTest, EmptyFileTheUserMayNotWriteIsAnError) {
   EXPECT_NE(std::string::npos, error.find(empty.string())) << error;
 }
 
+TEST_F(RegistryStoreTest, StoreInAFolderTheUserMayNotWriteNamesTheFolder) {
+  const fs::path folder = Backend.Folder.Path / "locked";
+  const fs::path file = folder / "registry.db";
+  TRegistryStore(file, Backend.MimeFile()).CreateKey(kUser, "Software");
+  MakeReadOnlyFile(file);
+  fs::permissions(folder, fs::perms::owner_all | fs::perms::group_read | fs::perms::group_exec |
+                              fs::perms::others_read | fs::perms::others_exec);
+  const TOrdinaryFileRights rights;
+  const std::string error = OpenError(file);
+  EXPECT_NE(std::string::npos, error.find(file.string())) << error;
+  EXPECT_NE(std::string::npos, error.find("the folder " + folder.string())) << error;
+}
+
 // --- the MIME database ---
 
 TEST_F(RegistryStoreTest, ContentTypesGiveTheirFirstExtension) {
