@@ -73,16 +73,15 @@ struct TRegCall {
     return std::nullopt;
   }
   std::string PathText() const { return JoinPath(Path); }
-  std::string FullName() const {
-    std::string name = RegistryRootName(Root);
-    for (const std::string& part : Path) name += "\\" + part;
-    return name;
-  }
+  std::string FullName() const { return RegistryRootName(Root) + (Path.empty() ? "" : "\\" + JoinPath(Path)); }
 };
 
-TRegFailure SyntaxError(const std::string& operation) {
-  return {"ERROR: Invalid syntax.\nType \"hoardscope reg " + UpperAscii(operation) + " /?\" for usage."};
+// A failure of the call itself, with the reg tool's pointer to the usage.
+TRegFailure BadCall(const std::string& message, const std::string& operation) {
+  return {"ERROR: " + message + "\nType \"hoardscope reg " + UpperAscii(operation) + " /?\" for usage."};
 }
+
+TRegFailure SyntaxError(const std::string& operation) { return BadCall("Invalid syntax.", operation); }
 
 std::optional<RegistryRoot> RootNamed(const std::string& name) {
   const std::string upper = UpperAscii(name);
@@ -96,12 +95,11 @@ TRegCall ParseCall(const std::string& operation, const TArguments& words) {
   TRegCall call;
   if (words.empty() || words[0].empty() || words[0][0] == '/' || words[0][0] == '-') throw SyntaxError(operation);
   const std::string& key = words[0];
-  const auto root = RootNamed(key.substr(0, key.find('\\')));
-  if (!root) {
-    throw TRegFailure{"ERROR: Invalid key name.\nType \"hoardscope reg " + UpperAscii(operation) + " /?\" for usage."};
-  }
+  const std::size_t rootEnd = std::min(key.find('\\'), key.size());
+  const auto root = RootNamed(key.substr(0, rootEnd));
+  if (!root) throw BadCall("Invalid key name.", operation);
   call.Root = *root;
-  call.Path = SplitKeyPath(key.find('\\') == std::string::npos ? "" : key.substr(key.find('\\')));
+  call.Path = SplitKeyPath(key.substr(rootEnd));
 
   const std::set<std::string>& allowed = kOptionsOf.at(operation);
   for (std::size_t i = 1; i < words.size(); ++i) {
