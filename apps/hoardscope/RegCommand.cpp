@@ -203,7 +203,8 @@ int Query(IRegistry& registry, const TRegCall& call) {
   if (valueName) {
     auto value = key->ReadValue(*valueName);
     if (!value && !valueName->empty()) throw TRegFailure{kNotFound};
-    const std::string line = value ? ValueLine(*value) : std::string(kIndent) + "(Default)    REG_SZ    (value not set)\n";
+    const std::string line =
+        value ? ValueLine(*value) : std::string(kIndent) + "(Default)    REG_SZ    (value not set)\n";
     std::cout << "\n" << call.FullName() << "\n" << line << "\n";
     return 0;
   }

@@ -87,7 +87,8 @@ std::string FolderHint(const fs::path& file) {
   const fs::path folder = file.has_parent_path() ? file.parent_path() : fs::path(".");
   std::error_code error;
   if (!fs::exists(file, error) || MayWrite(folder)) return "";
-  return " (the folder " + folder.string() + " may not be written, and the store's -shm and -wal files must be made there)";
+  return " (the folder " + folder.string() +
+         " may not be written, and the store's -shm and -wal files must be made there)";
 }
 
 // Runs a store operation; SQLite's failures reach the caller as RegistryError, with their message.
@@ -135,7 +136,8 @@ class TRegistryStore::TState {
   bool ReadOnly() const { return FReadOnly; }
 
   void RefuseChangeIfReadOnly(const std::string& what) const {
-    if (FReadOnly) throw RegistryError("the registry store " + FDatabase.File().string() + " is read-only: cannot " + what);
+    if (!FReadOnly) return;
+    throw RegistryError("the registry store " + FDatabase.File().string() + " is read-only: cannot " + what);
   }
 
   std::string MimeRefusal(const std::string& what) const {

@@ -171,7 +171,8 @@ TEST_F(RegCommandTest, BadCallsFailWithTheRegMessages) {
   AddSample();
   const std::string syntax = "ERROR: Invalid syntax.\nType \"hoardscope reg QUERY /?\" for usage.\n";
   EXPECT_EQ(kNotFound, Fails({"query", "HKLM\\Software\\Test"}));
-  EXPECT_EQ("ERROR: Invalid key name.\nType \"hoardscope reg QUERY /?\" for usage.\n", Fails({"query", "HKU\\Software"}));
+  EXPECT_EQ("ERROR: Invalid key name.\nType \"hoardscope reg QUERY /?\" for usage.\n",
+            Fails({"query", "HKU\\Software"}));
   EXPECT_EQ(syntax, Fails({"query", "HKCU\\Software", "/v"}));
   EXPECT_EQ(syntax, Fails({"query", "HKCU\\Software", "/v", "a", "/ve"}));
   EXPECT_EQ(syntax, Fails({"query", "HKCU\\Software", "/d", "x"}));

@@ -166,7 +166,8 @@ TYPED_TEST_P(RegistryContract, DeleteValueRemovesOnlyThatValue) {
   EXPECT_TRUE(key->DeleteValue("KEY1"));
   EXPECT_FALSE(key->DeleteValue("key1"));
   EXPECT_FALSE(key->ValueExists("key1"));
-  EXPECT_EQ(std::vector<std::string>{"key2"}, this->NamesOf(this->Open("Software\\Pellix\\Search History")->EnumValues()));
+  EXPECT_EQ(std::vector<std::string>{"key2"},
+            this->NamesOf(this->Open("Software\\Pellix\\Search History")->EnumValues()));
 }
 
 TYPED_TEST_P(RegistryContract, ChangesThroughOneKeyShowThroughAnother) {
