@@ -7,8 +7,8 @@ export WINEDLLOVERRIDES="mscoree,mshtml="
 case "$1" in
   start)
     mkdir -p "$WINEPREFIX"
-    wineserver -p
-    "$(command -v wine64 || echo /usr/lib/wine/wine64)" wineboot --init >/dev/null 2>&1
+    wineserver -p </dev/null >/dev/null 2>&1
+    "$(command -v wine64 || echo /usr/lib/wine/wine64)" wineboot --init </dev/null >/dev/null 2>&1
     exit 0 ;;
   stop)
     wineserver -k 2>/dev/null
