@@ -30,11 +30,10 @@ TTreeNode* BiggestHost(THeadlessView& headless) {
   THoardscopeMain& view = headless.View();
   TTreeNode* biggest = nullptr;
   std::size_t biggestCount = 0;
-  std::size_t index = 0;
   for (std::size_t i = 0; i < view.RootNode->ChildCount(); ++i) {
     TTreeNode* host = view.RootNode->Child(i);
     std::size_t count = 0;
-    for (index = FindFirstIndex(host->Key(), view.EntryList);
+    for (std::size_t index = FindFirstIndex(host->Key(), view.EntryList);
          index < view.EntryList.Count() && IsUnderNodeKey(host->Key(), view.EntryList[index].Key); ++index) {
       ++count;
     }
@@ -58,7 +57,8 @@ void BM_Load(benchmark::State& state) {
 }
 BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
 
-void BM_ExpandBiggestHost(benchmark::State& state) {
+// Expands the biggest host: only its first level, or every folder below it at every depth.
+void ExpandBiggestHost(benchmark::State& state, bool everyDepth) {
   std::ostringstream events;
   for (auto _ : state) {
     state.PauseTiming();
@@ -66,15 +66,29 @@ void BM_ExpandBiggestHost(benchmark::State& state) {
     headless->ShowAndLoad();
     TTreeNode* host = BiggestHost(*headless);
     state.ResumeTiming();
-    headless->Expand(host);
+    if (everyDepth) {
+      headless->ExpandBelow(host);
+    } else {
+      headless->Expand(host);
+    }
     state.PauseTiming();
-    state.counters["children"] = static_cast<double>(host->ChildCount());
+    std::size_t files = 0;
+    headless->View().TreeView1.Walk([&](TTreeNode& node) {
+      files += node.Kind() == TNodeKind::File ? 1 : 0;
+      return true;
+    });
+    state.counters["file_nodes"] = static_cast<double>(files);
     headless.reset();
     state.ResumeTiming();
   }
   state.counters["peak_MB"] = PeakMegabytes();
 }
+
+void BM_ExpandBiggestHost(benchmark::State& state) { ExpandBiggestHost(state, false); }
 BENCHMARK(BM_ExpandBiggestHost)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_ExpandBiggestHostEveryDepth(benchmark::State& state) { ExpandBiggestHost(state, true); }
+BENCHMARK(BM_ExpandBiggestHostEveryDepth)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace hoardscope

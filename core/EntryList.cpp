@@ -8,7 +8,7 @@
 namespace hoardscope {
 
 void TEntryList::Add(std::string key, std::shared_ptr<TURLInfo> info) {
-  FItems.push_back({std::move(key), std::move(info)});
+  FItems.push_back({std::move(key), std::move(info), {}});
 }
 
 void TEntryList::Sort() {
@@ -16,10 +16,18 @@ void TEntryList::Sort() {
                    [](const TEntryItem& a, const TEntryItem& b) { return CompareKeys(a.Key, b.Key) < 0; });
 }
 
+std::size_t TEntryList::LowerBound(std::string_view prefix) const {
+  const auto found = std::lower_bound(FItems.begin(), FItems.end(), prefix, [](const TEntryItem& item, std::string_view text) {
+    return CompareKeys(item.OrderKey(), text) < 0;
+  });
+  return static_cast<std::size_t>(found - FItems.begin());
+}
+
 void TEntryList::Clear() { FItems.clear(); }
 
 void TEntryList::MarkDeleted(std::size_t index) {
   if (index >= FItems.size()) return;
+  FItems[index].DeletedKey = std::move(FItems[index].Key);
   FItems[index].Key = kDeletionMarker;
   FItems[index].Info.reset();
 }

@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <memory>
 #include <string>
+#include <string_view>
 #include <unordered_set>
 #include <vector>
 
@@ -17,6 +18,9 @@ inline constexpr const char* kDeletionMarker = "///temp";
 struct TEntryItem {
   std::string Key;
   std::shared_ptr<TURLInfo> Info;  // nullptr for a deleted entry
+  std::string DeletedKey;          // a deleted entry's former key, which keeps its place in the sort order
+
+  const std::string& OrderKey() const { return Info ? Key : DeletedKey; }
 };
 
 class TEntryList {
@@ -24,6 +28,9 @@ class TEntryList {
   void Add(std::string key, std::shared_ptr<TURLInfo> info);
   // Orders the items by key with CompareKeys; items with equal keys keep their order.
   void Sort();
+  // The first index whose key, folded, is not less than prefix: where the run of keys starting with prefix
+  // begins in a sorted list (deleted entries count under their former keys).
+  std::size_t LowerBound(std::string_view prefix) const;
   void Clear();
   // Turns an item into the deletion marker; its index stays.
   void MarkDeleted(std::size_t index);

@@ -297,8 +297,10 @@ void THoardscopeMain::ShowTotals(const TTreeNode* node, const TEntryList& list) 
   FWidgets.SetWindowText(node->Key());
   std::size_t count = 0;
   std::int64_t total = 0;
-  for (const TEntryItem& item : list.Items()) {
-    if (!item.Info || !IsUnderNodeKey(node->Key(), item.Key)) continue;
+  for (std::size_t i = FindFirstIndex(node->Key(), list); i < list.Count(); ++i) {
+    const TEntryItem& item = list[i];
+    if (!item.Info) continue;
+    if (!IsUnderNodeKey(node->Key(), item.Key)) break;  // the node's entries form one run of the sorted list
     ++count;
     total += item.Info->Size;
   }

@@ -22,8 +22,10 @@ bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey) {
 }
 
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
-  for (std::size_t i = 0; i < list.Count(); ++i) {
+  // The list is sorted, so the keys below the node form one run that starts where "http://key/" would go.
+  for (std::size_t i = list.LowerBound(std::string(kHttpPrefix) + key + "/"); i < list.Count(); ++i) {
     if (IsUnderNodeKey(key, list[i].Key)) return i;
+    if (list[i].Info) break;  // a deleted entry inside the run is passed over
   }
   return 0;
 }

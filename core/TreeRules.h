@@ -15,7 +15,7 @@ enum class TEntryPlace { epInFolder, epInSubfolder, epOutside };
 // True when the entry key continues "http://" + nodeKey + "/" (A-Z folded): the entry lies below the node.
 bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey);
 
-// The first index whose key lies below the node key; 0 when none does.
+// The first index of a sorted list whose key lies below the node key; 0 when none does.
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list);
 
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url);

@@ -47,8 +47,11 @@ void THeadlessView::Expand(TTreeNode* node) {
 }
 
 void THeadlessView::ExpandAll() {
-  std::vector<TTreeNode*> pending;
-  for (std::size_t i = 0; i < FView->TreeView1.TopLevelCount(); ++i) pending.push_back(FView->TreeView1.TopLevel(i));
+  for (std::size_t i = 0; i < FView->TreeView1.TopLevelCount(); ++i) ExpandBelow(FView->TreeView1.TopLevel(i));
+}
+
+void THeadlessView::ExpandBelow(TTreeNode* top) {
+  std::vector<TTreeNode*> pending{top};
   while (!pending.empty()) {
     TTreeNode* node = pending.back();
     pending.pop_back();

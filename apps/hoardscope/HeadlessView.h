@@ -26,8 +26,9 @@ class THeadlessView {
   void ShowAndLoad();
   // Expands a host or folder node as the tree control does: the node opens, then the view handles the event.
   void Expand(TTreeNode* node);
-  // Expands every host and folder node at every depth.
+  // Expands every host and folder node at every depth, of the whole tree or below one node.
   void ExpandAll();
+  void ExpandBelow(TTreeNode* node);
   // The node named by a node key ("example.com/img") or, for a file, by its entry key ("http://example.com/a.gif",
   // the first such file node), expanding its ancestors first when it is not in the tree yet. nullptr when no
   // node has that name.

@@ -72,8 +72,12 @@ TEST_F(ExpansionTest, PassesOverDeletedEntriesInARun) {
   AddEntry("http://h/2.htm");
   AddEntry("http://h/3.htm");
   Load();
-  View().EntryList.MarkDeleted(1);
-  EXPECT_EQ(Expand(Host("h"))->ChildCount(), 2u);
+  View().EntryList.MarkDeleted(0);  // the first of the run, where the scan starts
+  View().EntryList.MarkDeleted(2);
+  EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
+  EXPECT_EQ(Expand(Host("h"))->ChildCount(), 1u);
+  View().TreeView1Change(Host("h"));
+  EXPECT_EQ(View().StatusText(1), "Total  1  Files  100  Byte Used");
 }
 
 TEST_F(ExpansionTest, AMissingFileGetsAnEmptyCaption) {
