@@ -1,0 +1,100 @@
+// Running the real binaries from the acceptance tests: temporary homes, quoting, output capture, text helpers.
+#pragma once
+
+#include <gtest/gtest.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace hoardscope::acceptance {
+
+namespace fs = std::filesystem;
+
+struct TRun {
+  int ExitCode = -1;
+  std::string Out;
+  std::string Err;
+};
+
+inline std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const fs::path& file, const std::string& content) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
+
+// The text as one word for the shell.
+inline std::string Quoted(const std::string& text) {
+  std::string quoted = "'";
+  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
+  return quoted + "'";
+}
+
+inline std::vector<std::string> Split(const std::string& text, char separator) {
+  std::vector<std::string> parts;
+  std::size_t start = 0;
+  for (std::size_t at; (at = text.find(separator, start)) != std::string::npos; start = at + 1) {
+    parts.push_back(text.substr(start, at - start));
+  }
+  parts.push_back(text.substr(start));
+  return parts;
+}
+
+inline std::vector<std::string> Lines(const std::string& text) {
+  std::vector<std::string> lines;
+  std::istringstream in(text);
+  for (std::string line; std::getline(in, line);) lines.push_back(line);
+  return lines;
+}
+
+// A fresh folder for one test, named after it, removed afterwards.
+class TTempHome {
+ public:
+  explicit TTempHome(const std::string& purpose) {
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    FPath = fs::temp_directory_path() / ("hoardscope-" + purpose + "-" + std::to_string(::getpid()) + "-" + test);
+    fs::remove_all(FPath);
+    fs::create_directories(FPath);
+  }
+  ~TTempHome() { fs::remove_all(FPath); }
+  TTempHome(const TTempHome&) = delete;
+  TTempHome& operator=(const TTempHome&) = delete;
+
+  const fs::path& Path() const { return FPath; }
+
+ private:
+  fs::path FPath;
+};
+
+// Runs a shell command line with no input, capturing its output through files in captureFolder.
+inline TRun RunShell(const std::string& commandLine, const fs::path& captureFolder) {
+  const fs::path out = captureFolder / ".out";
+  const fs::path err = captureFolder / ".err";
+  const std::string command = commandLine + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
+  const int status = std::system(command.c_str());
+  TRun run;
+  run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+  run.Out = ReadFile(out);
+  run.Err = ReadFile(err);
+  fs::remove(out);
+  fs::remove(err);
+  return run;
+}
+
+// Runs a binary with HOARDSCOPE_HOME=home and the given arguments.
+inline TRun RunInHome(const fs::path& home, const std::string& binary, const std::vector<std::string>& args) {
+  std::string command = "HOARDSCOPE_HOME=" + Quoted(home.string()) + " " + Quoted(binary);
+  for (const std::string& arg : args) command += " " + Quoted(arg);
+  return RunShell(command, home);
+}
+
+}  // namespace hoardscope::acceptance

@@ -1,0 +1,116 @@
+// hoardscope tree: the view run headless over a real home, its events and its printed tree.
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
+namespace {
+
+class TreeCommandTest : public ::testing::Test {
+ protected:
+  TreeCommandTest() : FHome("tree") {}
+
+  void Add(const std::string& url, const std::string& fileName, const std::string& content,
+           const std::string& contentType = "text/html") {
+    const fs::path file = FHome.Path() / fileName;
+    WriteFile(file, content);
+    const TRun run = Hoardscope({"cache", "add", url, file.string(), "--headers",
+                                 "HTTP/1.1 200 OK\\r\\nContent-Type: " + contentType + "\\r\\n\\r\\n"});
+    ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  }
+
+  TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HOARDSCOPE_BIN, args); }
+
+  TRun Tree(std::vector<std::string> args) {
+    args.insert(args.begin(), "tree");
+    return Hoardscope(args);
+  }
+
+  // The lines of the output before the last panel line.
+  static std::vector<std::string> TreeLines(const TRun& run) {
+    std::vector<std::string> lines = Lines(run.Out);
+    if (!lines.empty()) lines.pop_back();
+    return lines;
+  }
+
+  TTempHome FHome;
+};
+
+TEST_F(TreeCommandTest, PrintsTheHostLevelAfterTheLoad) {
+  Add("http://www.example.com/index.html", "index.html", "<title>Home</title>");
+  Add("http://Static.example.com/img/logo[1].gif", "logo.gif", "GIF89a", "image/gif");
+  Add("https://www.example.com/secure.html", "secure.html", "<title>Secure</title>");
+  const TRun run = Tree({});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(TreeLines(run), (std::vector<std::string>{"Hoardscope", "  Static.example.com", "    tempmarl",
+                                                      "  www.example.com", "    tempmarl", "panel0: "}));
+  // The second figure is the cache folder's own size in KB, which depends on the file system.
+  const std::string panel1 = Lines(run.Out).back();
+  EXPECT_EQ(panel1.rfind("panel1: Total  2  Files  ", 0), 0u) << panel1;
+  EXPECT_EQ(panel1.substr(panel1.size() - 9), "  KB Used") << panel1;
+  EXPECT_EQ(run.Err, "");
+}
+
+TEST_F(TreeCommandTest, ExpandsAFolderWithItsAncestorsAndPrintsTheLongForm) {
+  Add("http://h/a/b/page.html", "page.html", "<title>Deep page</title>");
+  Add("http://h/top.html", "top.html", "no title here");
+  const TRun run = Tree({"--long", "--expand", "h/a/b"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(TreeLines(run), (std::vector<std::string>{
+                                "Hoardscope\troot img=2",
+                                "  h\thost img=1 key=h",
+                                "    top.html\tfile img=4 index=1",
+                                "    a\tfolder img=1 key=h/a",
+                                "      b\tfolder img=1 key=h/a/b",
+                                "        Deep page\tfile img=4 index=0",
+                                "panel0: ",
+                            }));
+}
+
+TEST_F(TreeCommandTest, ExpandsEveryNodeWithAll) {
+  Add("http://h/a/1.html", "1.html", "<title>One</title>");
+  Add("http://h/a/b/2.html", "2.html", "<title>Two\nlines</title>");
+  Add("http://g/3.html", "3.html", "<title>Three</title>");
+  const TRun run = Tree({"--all"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(TreeLines(run), (std::vector<std::string>{"Hoardscope", "  g", "    Three", "  h", "    a", "      One",
+                                                      "      b", "        Two\\r\\nlines",
+                                                      "panel0: "}));
+}
+
+TEST_F(TreeCommandTest, SelectingAFileReportsTheOfflineSwitchAndTheNavigation) {
+  Add("http://h:8080/page.html", "page.html", "<title>Page</title>");
+  const TRun run = Tree({"--select", "http://h/page.html"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_GE(lines.size(), 2u);
+  EXPECT_EQ(lines[0], "offline: forced");
+  EXPECT_EQ(lines[1], "navigate: http://h/page.html");
+}
+
+TEST_F(TreeCommandTest, SelectingAFolderShowsItsTotals) {
+  Add("http://h/a/1.html", "1.html", std::string(1499, 'x'));
+  Add("http://h/ab/2.html", "2.html", std::string(10, 'x'));
+  const TRun run = Tree({"--select", "h/a"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(Lines(run.Out).back(), "panel1: Total  1  Files  1  KB Used");
+}
+
+TEST_F(TreeCommandTest, AnUnknownNodeOrOptionIsAnError) {
+  Add("http://h/1.html", "1.html", "x");
+  TRun run = Tree({"--expand", "nowhere"});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(Lines(run.Err).size(), 1u);
+  EXPECT_NE(run.Err.find("nowhere"), std::string::npos);
+  EXPECT_EQ(Tree({"--select", "http://h/none.html"}).ExitCode, 1);
+  run = Tree({"--bogus"});
+  EXPECT_EQ(run.ExitCode, 2);
+  EXPECT_NE(run.Err.find("usage"), std::string::npos);
+}
+
+TEST_F(TreeCommandTest, AnEmptyHomeShowsTheRootAlone) {
+  const TRun run = Tree({"--all"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(run.Out, "Hoardscope\npanel0: \npanel1: \n");
+}
+
+}  // namespace
+}  // namespace hoardscope::acceptance
