@@ -9,7 +9,7 @@ namespace {
 constexpr const char* kUsage =
     "usage: hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
     "       hoardscope cache add|list|info|delete|clear ...\n"
-    "       hoardscope reg query|add|delete KEY [/v NAME] [/t TYPE] [/d DATA] [/f]\n";
+    "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
 
 }  // namespace
 
