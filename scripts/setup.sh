@@ -6,7 +6,8 @@ set -euo pipefail
 packages=(
   build-essential cmake ninja-build pkg-config
   libgtest-dev libgmock-dev googletest libbenchmark-dev
-  libsqlite3-dev sqlite3 media-types
+  libsqlite3-dev sqlite3 media-types libcurl4-openssl-dev
+  qt6-base-dev qt6-svg-dev qt6-webengine-dev libgl-dev adwaita-icon-theme dbus dbus-x11
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine64 libwine-dev
   xvfb xauth
