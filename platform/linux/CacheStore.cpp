@@ -354,7 +354,8 @@ std::optional<CacheEntryRecord> TCacheStore::GetEntryInfo(const std::string& url
 
 bool TCacheStore::DeleteEntry(const std::string& url) {
   try {
-    TSqliteTransaction change(*Database);
+    // A batch of its own, so the entry's file goes only once the deletion is durable and stays when it is not.
+    TBatch change(*this);
     SelectLocalByUrl->BindAll(url);
     if (!SelectLocalByUrl->Step()) {
       SelectLocalByUrl->Reset();
@@ -363,15 +364,8 @@ bool TCacheStore::DeleteEntry(const std::string& url) {
     const std::optional<std::string> local = SelectLocalByUrl->ColumnOptionalText(0);
     SelectLocalByUrl->Reset();
     DeleteByUrl->BindAll(url).Run();
-    const std::size_t queued = PendingRemovals.size();
     if (local) ScheduleRemoval(*local);
-    try {
-      change.Commit();
-    } catch (...) {
-      PendingRemovals.resize(queued);
-      throw;
-    }
-    RemoveScheduledFiles();
+    change.Commit();
     return true;
   } catch (const std::exception& error) {
     SelectLocalByUrl->Reset();
@@ -456,9 +450,8 @@ std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string&
   }
   const auto size = static_cast<std::uint64_t>(status.st_size);
 
-  const std::size_t queued = PendingRemovals.size();
   try {
-    TSqliteTransaction change(*Database);
+    TBatch change(*this);
     SelectLocalByUrl->BindAll(url);
     std::optional<std::string> replacedFile;
     const bool replaces = SelectLocalByUrl->Step();
@@ -472,11 +465,9 @@ std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string&
     change.Commit();
   } catch (const TSqliteError& failure) {
     SelectLocalByUrl->Reset();
-    PendingRemovals.resize(queued);
     Fail(failure);
     return ErrorFromSqlite(failure.Code);
   }
-  RemoveScheduledFiles();
   return 0;
 }
 
@@ -489,19 +480,12 @@ void TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
 }
 
 void TCacheStore::Clear() {
-  TSqliteTransaction change(*Database);
-  const std::size_t queued = PendingRemovals.size();
+  TBatch change(*this);
   TSqliteStatement files = Database->Prepare("SELECT DISTINCT local_file FROM entries WHERE local_file IS NOT NULL");
   while (files.Step()) PendingRemovals.push_back(files.ColumnText(0));
   files.Reset();
   Database->Execute("DELETE FROM entries");
-  try {
-    change.Commit();
-  } catch (...) {
-    PendingRemovals.resize(queued);
-    throw;
-  }
-  RemoveScheduledFiles();
+  change.Commit();
 }
 
 // --- TBatch ---

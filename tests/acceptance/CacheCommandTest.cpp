@@ -1,80 +1,18 @@
 // hoardscope cache add|list|info|delete|clear: the real binary against a temporary HOARDSCOPE_HOME.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <chrono>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <sstream>
-#include <string>
-#include <vector>
 
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
 namespace {
-
-namespace fs = std::filesystem;
-
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
-std::vector<std::string> Lines(const std::string& text) {
-  std::vector<std::string> lines;
-  std::istringstream in(text);
-  for (std::string line; std::getline(in, line);) lines.push_back(line);
-  return lines;
-}
-
-std::vector<std::string> Fields(const std::string& line) {
-  std::vector<std::string> fields;
-  std::size_t start = 0;
-  for (std::size_t tab; (tab = line.find('\t', start)) != std::string::npos; start = tab + 1) {
-    fields.push_back(line.substr(start, tab - start));
-  }
-  fields.push_back(line.substr(start));
-  return fields;
-}
 
 class CacheCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Home = fs::temp_directory_path() / ("hoardscope-cache-cli-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(Home);
-    fs::create_directories(Home / "files");
-  }
-  void TearDown() override { fs::remove_all(Home); }
+  void SetUp() override { fs::create_directories(Home / "files"); }
 
-  TRun Run(const std::vector<std::string>& args) {
-    std::string command = "HOARDSCOPE_HOME=" + Quoted(Home.string()) + " " + Quoted(HOARDSCOPE_BIN) + " cache";
-    for (const auto& arg : args) command += " " + Quoted(arg);
-    command += " >" + Quoted((Home / "out").string()) + " 2>" + Quoted((Home / "err").string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    TRun run;
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadFile(Home / "out");
-    run.Err = ReadFile(Home / "err");
-    return run;
+  TRun Run(std::vector<std::string> args) {
+    args.insert(args.begin(), "cache");
+    return RunInHome(Home, HOARDSCOPE_BIN, args);
   }
 
   // A file to add, with a fixed modification time (2020-01-02T03:04:05Z).
@@ -96,7 +34,8 @@ class CacheCommandTest : public ::testing::Test {
     EXPECT_EQ("", run.Out);
   }
 
-  fs::path Home;
+  TTempHome FHome{"cache-cli"};
+  const fs::path Home = FHome.Path();
 };
 
 // --- add and list ---
@@ -109,7 +48,7 @@ TEST_F(CacheCommandTest, ListShowsTheFieldsOfEachEntry) {
   ASSERT_EQ(0, run.ExitCode) << run.Err;
   const auto lines = Lines(run.Out);
   ASSERT_EQ(1u, lines.size());
-  const auto fields = Fields(lines[0]);
+  const auto fields = Split(lines[0], '\t');
   ASSERT_EQ(6u, fields.size()) << lines[0];
   EXPECT_EQ("http://example.com/a/page.htm", fields[0]);
   EXPECT_EQ((Home / "cache").string(), fs::path(fields[1]).parent_path().parent_path().string());
@@ -124,7 +63,7 @@ TEST_F(CacheCommandTest, ListShowsTheFieldsOfEachEntry) {
 
 TEST_F(CacheCommandTest, ListWithoutHeadersSaysUnknownAndSyncedIsNow) {
   Add({"http://example.com/x.bin", File("x.bin", "1234")});
-  const auto fields = Fields(Lines(Run({"list"}).Out).at(0));
+  const auto fields = Split(Lines(Run({"list"}).Out).at(0), '\t');
   ASSERT_EQ(6u, fields.size());
   EXPECT_EQ("Unknown", fields[5]);
   EXPECT_EQ(24u, fields[3].size());
@@ -141,13 +80,13 @@ TEST_F(CacheCommandTest, ListFollowsWalkOrderAndShowsNormalEntriesOnly) {
 
   const auto normal = Lines(Run({"list"}).Out);
   ASSERT_EQ(2u, normal.size());
-  EXPECT_EQ("http://example.com/b.gif", Fields(normal[0])[0]);
-  EXPECT_EQ("http://example.com/a.gif", Fields(normal[1])[0]);
+  EXPECT_EQ("http://example.com/b.gif", Split(normal[0], '\t')[0]);
+  EXPECT_EQ("http://example.com/a.gif", Split(normal[1], '\t')[0]);
 
   const auto all = Lines(Run({"list", "--all"}).Out);
   ASSERT_EQ(3u, all.size());
-  EXPECT_EQ("Cookie:user@example.com/", Fields(all[1])[0]);
-  EXPECT_EQ("1048577", Fields(all[1])[4]);
+  EXPECT_EQ("Cookie:user@example.com/", Split(all[1], '\t')[0]);
+  EXPECT_EQ("1048577", Split(all[1], '\t')[4]);
 }
 
 TEST_F(CacheCommandTest, SameFileNameTwiceIsDecorated) {
@@ -156,8 +95,8 @@ TEST_F(CacheCommandTest, SameFileNameTwiceIsDecorated) {
   Add({"http://two.example/page.htm", file});
   const auto lines = Lines(Run({"list"}).Out);
   ASSERT_EQ(2u, lines.size());
-  EXPECT_EQ("page.htm", fs::path(Fields(lines[0])[1]).filename());
-  EXPECT_EQ("page[1].htm", fs::path(Fields(lines[1])[1]).filename());
+  EXPECT_EQ("page.htm", fs::path(Split(lines[0], '\t')[1]).filename());
+  EXPECT_EQ("page[1].htm", fs::path(Split(lines[1], '\t')[1]).filename());
 }
 
 TEST_F(CacheCommandTest, ExtensionComesFromTheFileOrElseTheUrl) {
@@ -165,8 +104,8 @@ TEST_F(CacheCommandTest, ExtensionComesFromTheFileOrElseTheUrl) {
   Add({"http://example.com/style.css?v=2", File("style", "css")});
   const auto lines = Lines(Run({"list"}).Out);
   ASSERT_EQ(2u, lines.size());
-  EXPECT_EQ("logo.png", fs::path(Fields(lines[0])[1]).filename());
-  EXPECT_EQ("style.css", fs::path(Fields(lines[1])[1]).filename());
+  EXPECT_EQ("logo.png", fs::path(Split(lines[0], '\t')[1]).filename());
+  EXPECT_EQ("style.css", fs::path(Split(lines[1], '\t')[1]).filename());
 }
 
 TEST_F(CacheCommandTest, EmptyCacheListsNothing) {
@@ -183,7 +122,7 @@ TEST_F(CacheCommandTest, InfoShowsOneFieldALineThenTheRawHeaders) {
   WriteFile(Home / "headers.txt", headers);
   Add({"http://example.com/a.gif", File("a.gif", "GIF89a"), "--headers-file", (Home / "headers.txt").string(),
        "--synced", "2026-12-01T10:00:00.5Z", "--type", "65"});
-  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const std::string local = Split(Lines(Run({"list"}).Out).at(0), '\t')[1];
   const TRun run = Run({"info", "http://example.com/a.gif"});
   ASSERT_EQ(0, run.ExitCode) << run.Err;
   EXPECT_EQ("url: http://example.com/a.gif\n"
@@ -224,14 +163,14 @@ TEST_F(CacheCommandTest, DeleteRemovesTheEntryAndItsFile) {
   const std::string file = File("a.gif", "x");
   Add({"http://example.com/a.gif", file});
   Add({"http://example.com/b.gif", file});
-  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const std::string local = Split(Lines(Run({"list"}).Out).at(0), '\t')[1];
   const TRun run = Run({"delete", "http://example.com/a.gif"});
   EXPECT_EQ(0, run.ExitCode) << run.Err;
   EXPECT_EQ("", run.Out);
   EXPECT_FALSE(fs::exists(local));
   const auto lines = Lines(Run({"list"}).Out);
   ASSERT_EQ(1u, lines.size());
-  EXPECT_EQ("http://example.com/b.gif", Fields(lines[0])[0]);
+  EXPECT_EQ("http://example.com/b.gif", Split(lines[0], '\t')[0]);
   EXPECT_EQ(1, Run({"delete", "http://example.com/a.gif"}).ExitCode);
 }
 
@@ -239,7 +178,7 @@ TEST_F(CacheCommandTest, ClearRemovesEveryEntryAndFile) {
   const std::string file = File("a.gif", "x");
   Add({"http://example.com/a.gif", file});
   Add({"Cookie:user@example.com/", file, "--type", "1048577"});
-  const std::string local = Fields(Lines(Run({"list"}).Out).at(0))[1];
+  const std::string local = Split(Lines(Run({"list"}).Out).at(0), '\t')[1];
   const TRun run = Run({"clear"});
   EXPECT_EQ(0, run.ExitCode) << run.Err;
   EXPECT_EQ("", Run({"list", "--all"}).Out);
@@ -295,3 +234,4 @@ TEST_F(CacheCommandTest, DamagedIndexIsReportedByName) {
 }
 
 }  // namespace
+}  // namespace hoardscope::acceptance

@@ -90,11 +90,17 @@ inline TRun RunShell(const std::string& commandLine, const fs::path& captureFold
   return run;
 }
 
-// Runs a binary with HOARDSCOPE_HOME=home and the given arguments.
-inline TRun RunInHome(const fs::path& home, const std::string& binary, const std::vector<std::string>& args) {
+// The shell command line that runs a binary with HOARDSCOPE_HOME=home and the given arguments.
+inline std::string CommandInHome(const fs::path& home, const std::string& binary,
+                                 const std::vector<std::string>& args) {
   std::string command = "HOARDSCOPE_HOME=" + Quoted(home.string()) + " " + Quoted(binary);
   for (const std::string& arg : args) command += " " + Quoted(arg);
-  return RunShell(command, home);
+  return command;
+}
+
+// Runs a binary with HOARDSCOPE_HOME=home and the given arguments.
+inline TRun RunInHome(const fs::path& home, const std::string& binary, const std::vector<std::string>& args) {
+  return RunShell(CommandInHome(home, binary, args), home);
 }
 
 }  // namespace hoardscope::acceptance

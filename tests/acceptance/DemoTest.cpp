@@ -1,23 +1,13 @@
 // The demo web (resources/demo) and scripts/load-demo.sh, which loads it into a home's cache with the real
 // hoardscope binary.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
 #include <algorithm>
 #include <cctype>
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <regex>
-#include <sstream>
-#include <string>
-#include <vector>
 
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
 namespace {
-
-namespace fs = std::filesystem;
 
 const fs::path kDemo = fs::path(HOARDSCOPE_SOURCE_DIR) / "resources" / "demo";
 const fs::path kLoadDemo = fs::path(HOARDSCOPE_SOURCE_DIR) / "scripts" / "load-demo.sh";
@@ -29,38 +19,14 @@ struct TManifestEntry {
   std::string Synced;
 };
 
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
-  return parts;
-}
-
 std::vector<TManifestEntry> ReadManifest() {
   std::vector<TManifestEntry> entries;
-  for (const std::string& line : Split(ReadFile(kDemo / "manifest.tsv"), '\n')) {
+  for (const std::string& line : Lines(ReadFile(kDemo / "manifest.tsv"))) {
     const auto fields = Split(line, '\t');
     EXPECT_EQ(4u, fields.size()) << line;
     if (fields.size() == 4) entries.push_back({fields[0], fields[1], fields[2], fields[3]});
   }
   return entries;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
 }
 
 std::string Lower(std::string text) {
@@ -103,37 +69,23 @@ TEST(DemoWebTest, EachHeaderBlockDescribesItsFile) {
 
 class LoadDemoTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Scratch = fs::temp_directory_path() / ("hoardscope-load-demo-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(Scratch);
-    fs::create_directories(Scratch);
-    Home = Scratch / "home";
-  }
-  void TearDown() override { fs::remove_all(Scratch); }
-
-  TRun Shell(const std::string& command) {
-    const fs::path out = Scratch / "out", err = Scratch / "err";
-    const int status = std::system((command + " >" + Quoted(out) + " 2>" + Quoted(err) + " </dev/null").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-  }
+  TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
   TRun LoadDemo(const std::string& binary = HOARDSCOPE_BIN) {
     return Shell(Quoted(kLoadDemo) + " " + Quoted(Home) + " " + Quoted(binary));
   }
 
-  TRun Hoardscope(const std::string& arguments) {
-    return Shell("HOARDSCOPE_HOME=" + Quoted(Home) + " " + Quoted(HOARDSCOPE_BIN) + " " + arguments);
-  }
+  TRun Hoardscope(const std::vector<std::string>& args) { return Shell(CommandInHome(Home, HOARDSCOPE_BIN, args)); }
 
   std::vector<std::string> ListedLines() {
-    const TRun run = Hoardscope("cache list --all");
+    const TRun run = Hoardscope({"cache", "list", "--all"});
     EXPECT_EQ(0, run.ExitCode) << run.Err;
-    return Split(run.Out, '\n');
+    return Lines(run.Out);
   }
 
-  fs::path Scratch;
-  fs::path Home;
+  TTempHome FScratch{"load-demo"};
+  const fs::path Scratch = FScratch.Path();
+  const fs::path Home = Scratch / "home";
 };
 
 TEST_F(LoadDemoTest, LoadsEveryEntryOfTheManifestIntoAnEmptyHome) {
@@ -168,9 +120,9 @@ TEST_F(LoadDemoTest, ASecondRunAddsNothing) {
 
 TEST_F(LoadDemoTest, LeavesACacheThatHoldsEntriesAlone) {
   const fs::path own = Scratch / "own.txt";
-  std::ofstream(own) << "mine";
+  WriteFile(own, "mine");
   // Not a normal entry: the view would not list it, but the cache is in use all the same.
-  ASSERT_EQ(0, Hoardscope("cache add http://own.example/a.txt " + Quoted(own) + " --type 0x100000").ExitCode);
+  ASSERT_EQ(0, Hoardscope({"cache", "add", "http://own.example/a.txt", own.string(), "--type", "0x100000"}).ExitCode);
   const auto before = ListedLines();
   EXPECT_EQ(0, LoadDemo().ExitCode);
   EXPECT_EQ(before, ListedLines());
@@ -201,3 +153,4 @@ TEST_F(LoadDemoTest, ReportsBadUsageAndAMissingBinary) {
 }
 
 }  // namespace
+}  // namespace hoardscope::acceptance

@@ -1,27 +1,11 @@
 // make-cache: the real tool fills temporary homes, and the real hoardscope binary reads them back.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
-
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <map>
 #include <set>
-#include <sstream>
-#include <string>
-#include <vector>
 
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
 namespace {
-
-namespace fs = std::filesystem;
-
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
 
 // One line of "hoardscope cache list --all".
 struct TListed {
@@ -32,24 +16,6 @@ struct TListed {
   std::string Type;
   std::string ContentType;
 };
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::vector<std::string> Split(const std::string& text, char separator) {
-  std::vector<std::string> parts;
-  std::istringstream in(text);
-  for (std::string part; std::getline(in, part, separator);) parts.push_back(part);
-  return parts;
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
 
 // The host of a URL: after "//", up to a port, path or query.
 std::string HostOf(const std::string& url) {
@@ -71,19 +37,7 @@ std::size_t CountContentFiles(const fs::path& cacheRoot) {
 
 class MakeCacheTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Scratch = fs::temp_directory_path() / ("hoardscope-make-cache-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(Scratch);
-    fs::create_directories(Scratch);
-  }
-  void TearDown() override { fs::remove_all(Scratch); }
-
-  TRun Shell(const std::string& command) {
-    const fs::path out = Scratch / "out", err = Scratch / "err";
-    const int status = std::system((command + " >" + Quoted(out) + " 2>" + Quoted(err) + " </dev/null").c_str());
-    return {WIFEXITED(status) ? WEXITSTATUS(status) : -1, ReadFile(out), ReadFile(err)};
-  }
+  TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
   TRun MakeCache(const std::string& arguments) { return Shell(Quoted(MAKE_CACHE_BIN) + " " + arguments); }
 
@@ -94,15 +48,15 @@ class MakeCacheTest : public ::testing::Test {
     EXPECT_EQ("", run.Err);
   }
 
-  TRun Hoardscope(const std::string& home, const std::string& arguments) {
-    return Shell("HOARDSCOPE_HOME=" + Quoted(Scratch / home) + " " + Quoted(HOARDSCOPE_BIN) + " " + arguments);
+  TRun Hoardscope(const std::string& home, const std::vector<std::string>& args) {
+    return Shell(CommandInHome(Scratch / home, HOARDSCOPE_BIN, args));
   }
 
   std::vector<TListed> List(const std::string& home) {
-    const TRun run = Hoardscope(home, "cache list --all");
+    const TRun run = Hoardscope(home, {"cache", "list", "--all"});
     EXPECT_EQ(0, run.ExitCode) << run.Err;
     std::vector<TListed> listed;
-    for (const std::string& line : Split(run.Out, '\n')) {
+    for (const std::string& line : Lines(run.Out)) {
       const auto fields = Split(line, '\t');
       EXPECT_EQ(6u, fields.size()) << line;
       if (fields.size() == 6) {
@@ -114,14 +68,15 @@ class MakeCacheTest : public ::testing::Test {
 
   // "cache info URL" without its line naming the local file, which lies in a folder of random name.
   std::string InfoWithoutLocalFile(const std::string& home, const std::string& url) {
-    const TRun run = Hoardscope(home, "cache info " + Quoted(url));
+    const TRun run = Hoardscope(home, {"cache", "info", url});
     EXPECT_EQ(0, run.ExitCode) << run.Err;
     const std::size_t local = run.Out.find("\nlocal: ");
     if (local == std::string::npos) return run.Out;
     return run.Out.substr(0, local) + run.Out.substr(run.Out.find('\n', local + 1));
   }
 
-  fs::path Scratch;
+  TTempHome FScratch{"make-cache"};
+  const fs::path Scratch = FScratch.Path();
 };
 
 TEST_F(MakeCacheTest, TheSameSeedGivesTheSameEntriesContentsHeadersAndTimes) {
@@ -157,7 +112,7 @@ TEST_F(MakeCacheTest, MakesTheRequestedNumberOfEntriesWithTheMixAViewMeets) {
   EXPECT_EQ("make-cache: 3000 entries in " + (Scratch / "home").string() + "\n", run.Out);
   const auto listed = List("home");
   ASSERT_EQ(3000u, listed.size());
-  EXPECT_EQ(3000u, Split(Hoardscope("home", "cache list").Out, '\n').size()) << "every entry is a normal one";
+  EXPECT_EQ(3000u, Lines(Hoardscope("home", {"cache", "list"}).Out).size()) << "every entry is a normal one";
 
   std::map<std::string, std::size_t> schemes, contentTypes;
   std::set<std::string> hosts;
@@ -272,7 +227,7 @@ TEST_F(MakeCacheTest, BadArgumentsAreUsageErrorsAndTouchNothing) {
 }
 
 TEST_F(MakeCacheTest, AHomeThatCannotHoldACacheIsAnErrorNotACrash) {
-  std::ofstream(Scratch / "file") << "not a folder";
+  WriteFile(Scratch / "file", "not a folder");
   const TRun run = MakeCache("--home " + Quoted(Scratch / "file") + " --entries 10");
   EXPECT_EQ(1, run.ExitCode);
   EXPECT_TRUE(run.Err.starts_with("make-cache: ")) << run.Err;
@@ -280,3 +235,4 @@ TEST_F(MakeCacheTest, AHomeThatCannotHoldACacheIsAnErrorNotACrash) {
 }
 
 }  // namespace
+}  // namespace hoardscope::acceptance

@@ -1,60 +1,18 @@
 // hoardscope reg query|add|delete: the real binary against a temporary HOARDSCOPE_HOME, checked against the
 // output layout and messages of the Windows reg tool.
-#include <gtest/gtest.h>
-#include <sys/wait.h>
-#include <unistd.h>
+#include "tests/acceptance/CommandLine.h"
 
-#include <cstdlib>
-#include <filesystem>
-#include <fstream>
-#include <iterator>
-#include <string>
-#include <vector>
-
+namespace hoardscope::acceptance {
 namespace {
-
-namespace fs = std::filesystem;
 
 constexpr const char* kDone = "The operation completed successfully.\n";
 constexpr const char* kNotFound = "ERROR: The system was unable to find the specified registry key or value.\n";
 
-struct TRun {
-  int ExitCode = -1;
-  std::string Out;
-  std::string Err;
-};
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-std::string Quoted(const std::string& text) {
-  std::string quoted = "'";
-  for (const char c : text) quoted += c == '\'' ? std::string("'\\''") : std::string(1, c);
-  return quoted + "'";
-}
-
 class RegCommandTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    const std::string name = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Home = fs::temp_directory_path() / ("hoardscope-reg-cli-" + std::to_string(::getpid()) + "-" + name);
-    fs::remove_all(Home);
-    fs::create_directories(Home);
-  }
-  void TearDown() override { fs::remove_all(Home); }
-
-  TRun Reg(const std::vector<std::string>& args) {
-    std::string command = "HOARDSCOPE_HOME=" + Quoted(Home.string()) + " " + Quoted(HOARDSCOPE_BIN) + " reg";
-    for (const auto& arg : args) command += " " + Quoted(arg);
-    command += " >" + Quoted((Home / "out").string()) + " 2>" + Quoted((Home / "err").string()) + " </dev/null";
-    const int status = std::system(command.c_str());
-    TRun run;
-    run.ExitCode = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
-    run.Out = ReadFile(Home / "out");
-    run.Err = ReadFile(Home / "err");
-    return run;
+  TRun Reg(std::vector<std::string> args) {
+    args.insert(args.begin(), "reg");
+    return RunInHome(Home, HOARDSCOPE_BIN, args);
   }
 
   // Runs a call that must succeed and returns its standard output.
@@ -82,7 +40,8 @@ class RegCommandTest : public ::testing::Test {
     Ok({"add", "HKCU\\Software\\Test\\Empty"});
   }
 
-  fs::path Home;
+  TTempHome FHome{"reg-cli"};
+  const fs::path Home = FHome.Path();
 };
 
 TEST_F(RegCommandTest, QueryShowsValuesThenSubkeysInTheRegLayout) {
@@ -205,7 +164,7 @@ TEST_F(RegCommandTest, MimeDatabaseComesFromTheSystemListAndIsReadOnly) {
 TEST_F(RegCommandTest, DamagedStoreIsNamedAndLeftAsItIs) {
   const fs::path store = Home / "registry.db";
   const std::string noise(2048, '#');
-  std::ofstream(store, std::ios::binary) << noise;
+  WriteFile(store, noise);
   const std::string error = Fails({"query", "HKCU\\Software"});
   EXPECT_EQ(0u, error.find("ERROR: ")) << error;
   EXPECT_NE(std::string::npos, error.find(store.string())) << error;
@@ -213,3 +172,4 @@ TEST_F(RegCommandTest, DamagedStoreIsNamedAndLeftAsItIs) {
 }
 
 }  // namespace
+}  // namespace hoardscope::acceptance

@@ -9,48 +9,22 @@
 
 #include <algorithm>
 #include <chrono>
-#include <fstream>
-#include <iterator>
 #include <set>
 
 #include "core/Tools.h"
 #include "tests/contract/UrlCacheContract.h"
+#include "tests/linux/TempFolder.h"
 
 namespace hoardscope {
 namespace {
 
 namespace fs = std::filesystem;
 
-// A new empty folder, removed with everything in it at the end of the test.
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "hoardscope-cache-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    Path = pattern;
-  }
-  ~TTempFolder() {
-    std::error_code ignored;
-    fs::remove_all(Path, ignored);
-  }
-  fs::path Path;
-};
-
-void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
 struct TStoreBackend {
   static constexpr bool kMeasuresFiles = true;
   IUrlCache& Cache() { return Store; }
   void WriteReserved(const std::string& localFile, const std::string& content) { WriteFile(localFile, content); }
-  TTempFolder Folder;
+  TTempFolder Folder{"cache"};
   TCacheStore Store{Folder.Path / "cache"};
 };
 
@@ -91,7 +65,7 @@ class CacheStoreTest : public ::testing::Test {
            fs::is_regular_file(path);
   }
 
-  TTempFolder Folder;
+  TTempFolder Folder{"cache"};
 };
 
 // --- the index and its folders ---

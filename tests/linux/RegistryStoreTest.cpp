@@ -6,11 +6,9 @@
 #include <sys/fsuid.h>
 #include <unistd.h>
 
-#include <fstream>
-#include <iterator>
-
 #include "platform/linux/SqliteDatabase.h"
 #include "tests/contract/RegistryContract.h"
+#include "tests/linux/TempFolder.h"
 
 namespace hoardscope {
 namespace {
@@ -19,22 +17,6 @@ namespace fs = std::filesystem;
 
 constexpr auto kClasses = RegistryRoot::ClassesRoot;
 constexpr auto kUser = RegistryRoot::CurrentUser;
-
-// A new empty folder that every user may enter and write, removed with its contents at the end of the test.
-class TTempFolder {
- public:
-  TTempFolder() {
-    std::string pattern = (fs::temp_directory_path() / "hoardscope-registry-XXXXXX").string();
-    if (!::mkdtemp(pattern.data())) throw std::runtime_error("mkdtemp failed");
-    Path = pattern;
-    fs::permissions(Path, fs::perms::all);
-  }
-  ~TTempFolder() {
-    std::error_code ignored;
-    fs::remove_all(Path, ignored);
-  }
-  fs::path Path;
-};
 
 // Checks file rights as an ordinary user would, on this thread, while it lives. Root may write any file, so a
 // test that needs a file it may not write gives up root's file rights (the file-system user id) meanwhile.
@@ -57,16 +39,6 @@ class TOrdinaryFileRights {
   static constexpr unsigned kNobody = 65534;
   bool FWasRoot;
 };
-
-void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream out(file, std::ios::binary | std::ios::trunc);
-  out << content;
-}
-
-std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
 
 void MakeReadOnlyFile(const fs::path& file) {
   fs::permissions(file, fs::perms::owner_read | fs::perms::group_read | fs::perms::others_read);
@@ -92,7 +64,7 @@ struct TStoreBackend {
     Store = std::make_unique<TRegistryStore>(File(), MimeFile());
   }
 
-  TTempFolder Folder;
+  TTempFolder Folder{"registry", fs::perms::all};   // every user may enter and write it
   std::optional<TOrdinaryFileRights> Rights;
   std::unique_ptr<TRegistryStore> Store = std::make_unique<TRegistryStore>(File(), MimeFile());
 };
