@@ -8,6 +8,7 @@
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "settings/Filter.h"
+#include "settings/SettingsStore.h"
 
 namespace hoardscope {
 namespace {
@@ -56,6 +57,8 @@ void THoardscopeMain::FormCreate() {
   ReloadPending = false;
   IconKeys.assign(kIconSlots, kEmptySlot);
   RootNode = TreeView1.AddChild(nullptr, TNodeKind::Root, "Hoardscope", kImageRoot);
+  OpenSettingsStore(FServices.Registry);
+  LoadSettings(*this);
 }
 
 void THoardscopeMain::FormShow() {

@@ -1,0 +1,47 @@
+// TfrmOptions: the Options dialog's logic. The dialog window mirrors these control states and calls the handlers;
+// only OK changes the settings.
+#pragma once
+
+#include <string>
+
+namespace hoardscope {
+
+struct TCheckBoxState {
+  bool Checked = false;
+  bool Enabled = true;
+};
+
+class TfrmOptions {
+ public:
+  static constexpr int kPageByFileTypes = 0;
+  static constexpr int kPageByFileExt = 1;
+
+  // Controls, as the dialog shows them.
+  TCheckBoxState chkShowAll;
+  TCheckBoxState chkShowText;
+  TCheckBoxState chkShowPic;
+  TCheckBoxState chbShowMedia;
+  int ActivePage = kPageByFileTypes;  // PageControl1
+  bool PageControlEnabled = true;
+  std::string edExtText;
+  bool edExtEnabled = true;
+
+  // True once OK stored new settings.
+  bool Changed = false;
+
+  // Fills the controls from the process-wide settings.
+  void FormShow();
+  // The "Show all items" box was ticked or cleared.
+  void chkShowAllClick();
+  // The user switched to another page: it decides the mode that OK will store.
+  void PageControl1Change(int activePage);
+  // Stores the controls' state in the settings (in memory and in the registry).
+  void btnOKClick();
+
+ private:
+  void SetShowAll(bool checked);
+
+  bool FRecordedMode = false;  // the filter mode OK stores: true = by extension
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,111 @@
+// Reading and writing the settings key.
+#include "settings/SettingsStore.h"
+
+#include <iostream>
+#include <memory>
+
+#include "core/HoardscopeMain.h"
+#include "core/Tools.h"
+
+namespace hoardscope {
+namespace {
+
+IRegistry* gSettingsRegistry = nullptr;  // the store object's registry; set when a view is created
+
+std::unique_ptr<IRegistryKey> OpenSettingsKey() {
+  return gSettingsRegistry->CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
+}
+
+// A value that is absent or of another type counts as absent.
+std::optional<std::uint32_t> ReadDword(IRegistryKey& key, const std::string& name) {
+  const std::optional<RegistryValue> value = key.ReadValue(name);
+  return value ? DwordOf(*value) : std::nullopt;
+}
+
+std::optional<std::string> ReadString(IRegistryKey& key, const std::string& name) {
+  const std::optional<RegistryValue> value = key.ReadValue(name);
+  return value ? StringOf(*value) : std::nullopt;
+}
+
+// The number stored under name; a missing value is written with its default first. A value of another type is
+// read as the default and left as it is.
+std::uint32_t ReadDwordWithDefault(IRegistryKey& key, const std::string& name, std::uint32_t fallback) {
+  if (!key.ValueExists(name)) key.WriteValue(MakeDwordValue(name, fallback));
+  return ReadDword(key, name).value_or(fallback);
+}
+
+}  // namespace
+
+TFilterClasses ClassesFromMask(std::uint32_t mask) {
+  TFilterClasses classes;
+  if (mask & kMaskMedia) classes.Include(TFilterClass::fcMedia);
+  if (mask & kMaskText) classes.Include(TFilterClass::fcText);
+  if (mask & kMaskPicture) classes.Include(TFilterClass::fcPicture);
+  return classes;
+}
+
+std::uint32_t MaskFromClasses(const TFilterClasses& classes) {
+  return (classes.Contains(TFilterClass::fcMedia) ? kMaskMedia : 0) |
+         (classes.Contains(TFilterClass::fcText) ? kMaskText : 0) |
+         (classes.Contains(TFilterClass::fcPicture) ? kMaskPicture : 0);
+}
+
+void OpenSettingsStore(IRegistry& registry) { gSettingsRegistry = &registry; }
+
+std::string ReadAppFolder() {
+  if (!gSettingsRegistry) return std::string();
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  return ReadString(*key, "AppFolder").value_or(std::string()) + kPathSeparator;
+}
+
+TExtFilter ReadExtFilter() {
+  TExtFilter filter{"*.*", false};
+  if (!gSettingsRegistry) return filter;
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  if (!key->ValueExists("ExtStr")) key->WriteValue(MakeStringValue("ExtStr", "*.*"));
+  filter.ExtStr = ReadString(*key, "ExtStr").value_or(filter.ExtStr);
+  filter.FilterType = ReadDwordWithDefault(*key, "FilterType", 0) != 0;
+  return filter;
+}
+
+void WriteExtFilter(const std::string& extStr, bool filterType) {
+  if (!gSettingsRegistry) return;
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  key->WriteValue(MakeDwordValue("FilterType", filterType ? 1 : 0));
+  key->WriteValue(MakeStringValue("ExtStr", extStr));
+}
+
+TTypeFilter ReadTypeFilter() {
+  TTypeFilter filter;
+  if (!gSettingsRegistry) return filter;
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  filter.Mask = ReadDwordWithDefault(*key, "filtration", 0);
+  filter.UseFilter = ReadDwordWithDefault(*key, "UseFilter", 0) != 0;
+  return filter;
+}
+
+void WriteTypeFilter(std::uint32_t mask, bool useFilter) {
+  if (!gSettingsRegistry) return;
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  key->WriteValue(MakeDwordValue("filtration", mask));
+  key->WriteValue(MakeDwordValue("UseFilter", useFilter ? 1 : 0));
+}
+
+void LoadSettings(THoardscopeMain& view) {
+  TSettings& settings = Settings();
+  try {
+    const TTypeFilter typeFilter = ReadTypeFilter();
+    const TExtFilter extFilter = ReadExtFilter();
+    settings.UseFilter = typeFilter.UseFilter;
+    settings.ExtStr = extFilter.ExtStr;
+    settings.FilterType = extFilter.FilterType;
+    settings.FilterClasses = ClassesFromMask(typeFilter.Mask);
+    view.SaveFolder = ReadAppFolder() + "Save Files" + kPathSeparator;
+  } catch (const std::exception& error) {
+    settings = TSettings{false, TFilterClasses(), false, "*.*"};
+    view.SaveFolder = std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
+    std::cerr << "hoardscope: settings not available, using defaults: " << error.what() << "\n";
+  }
+}
+
+}  // namespace hoardscope
