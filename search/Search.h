@@ -1,0 +1,69 @@
+// TfrmSearch: the Search dialog's logic and its history of search texts, and the process-wide search request it
+// hands back to the Search action.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+#include "platform/ports/Registry.h"
+
+namespace hoardscope {
+
+enum class TDateChoice { dcAll, dcToday, dcThisWeek, dcThisMonth };
+
+struct TSearchRequest {
+  bool Accepted = false;
+  std::string Text;
+  bool CaseSensitive = false;
+  TDateChoice DateChoice = TDateChoice::dcAll;
+  bool WholeCache = false;  // kept across showings of the dialog
+};
+
+// The one search request of this process.
+TSearchRequest& SearchRequest();
+
+inline constexpr const char* kSearchHistoryKey = "Software\\Pellix\\Hoardscope\\Search History";
+inline constexpr int kHistorySize = 256;
+
+struct TRadioState {
+  bool Checked = false;
+  bool Enabled = true;
+};
+
+class TfrmSearch {
+ public:
+  explicit TfrmSearch(IRegistry& registry);
+
+  // Controls, as the dialog shows them.
+  std::vector<std::string> cbSearchItems;  // the history, newest first
+  std::string cbSearchText;
+  bool chkSense = false;
+  bool CheckBox1 = true;  // "Access all files"
+  TRadioState rbToday{false, false};
+  TRadioState rbThisWeek{false, false};
+  TRadioState rbThisMonth{false, false};
+  bool rbFEntireCache = false;
+  bool rbFUnderFolder = false;
+
+  void FormShow();
+  // Search pressed: hands the request back and adds the text to the history. The dialog then closes.
+  void btnSearchClick();
+  // "Access all files" ticked or cleared.
+  void CheckBox1Click();
+  void rbTodayClick();
+  void rbThisWeekClick();
+  void rbThisMonthClick();
+  void rbFEntireCacheClick();
+  void rbFUnderFolderClick();
+
+  void LoadSearchHistory();
+  void AddSearchHistory(const std::string& text);
+  int HistoryCount() const { return FHistoryCount; }
+
+ private:
+  IRegistry& FRegistry;
+  int FHistoryCount = 0;
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,197 @@
+// The text test of cached files, the search history and dialog, and the age limit.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+
+#include "core/Tools.h"
+#include "search/AgeLimit.h"
+#include "search/Search.h"
+#include "search/TextSearch.h"
+#include "tests/fakes/FakeRegistry.h"
+
+namespace hoardscope {
+namespace {
+
+bool Finds(const std::string& text, const std::string& needle, bool caseSensitive = false) {
+  return TextContains(text, SearchNeedle(needle, caseSensitive), caseSensitive);
+}
+
+TEST(TextSearch, FoldsOnlyAsciiUnlessCaseMatters) {
+  EXPECT_TRUE(Finds("say FOO here", "Foo"));
+  EXPECT_TRUE(Finds("say foo here", "Foo"));
+  EXPECT_FALSE(Finds("say foo here", "Foo", true));
+  EXPECT_TRUE(Finds("say Foo here", "Foo", true));
+  EXPECT_FALSE(Finds("\xC3\x89t\xC3\xA9", "\xC3\xA9t\xC3\xA9"));  // no folding beyond A-Z
+}
+
+TEST(TextSearch, KeepsMatchesInsideOneLine) {
+  EXPECT_FALSE(Finds("ab\rcd", "bc"));
+  EXPECT_FALSE(Finds("ab\r\ncd", "b\ncd"));   // the LF after a CR belongs to no line
+  EXPECT_TRUE(Finds("ab\ncd", "b\ncd"));      // a LF alone does not end a line
+  EXPECT_FALSE(Finds("ab\r\ncd", "\ncd"));
+  EXPECT_TRUE(Finds("ab\n\ncd", "\ncd"));
+  EXPECT_FALSE(Finds("ab\rcd", "b\rc"));      // a needle with a line end never matches
+}
+
+TEST(TextSearch, StopsAtCtrlZAndNeverMatchesAnEmptyText) {
+  EXPECT_FALSE(Finds(std::string("before\x1A needle"), "needle"));
+  EXPECT_TRUE(Finds(std::string("needle\x1A"), "needle"));
+  EXPECT_FALSE(Finds("anything", ""));
+}
+
+class SearchFileTest : public ::testing::Test {
+ protected:
+  std::string Write(const std::string& content) {
+    const auto path = std::filesystem::temp_directory_path() / "hs-search-file.txt";
+    std::ofstream(path, std::ios::binary) << content;
+    return path.string();
+  }
+  TFileSearchResult Search(const std::string& content, const std::string& text, bool caseSensitive = false) {
+    return SearchFile(Write(content), SearchNeedle(text, caseSensitive), caseSensitive);
+  }
+};
+
+TEST_F(SearchFileTest, FindsMatchesAcrossTheReadersBlocks) {
+  const std::size_t block = 1 << 20;
+  std::string content(block - 3, 'x');
+  content += "NeEdLe and more";
+  EXPECT_EQ(Search(content, "needle"), TFileSearchResult::Found);
+  content = std::string(block - 1, 'x') + "\r\nneedle";
+  EXPECT_EQ(Search(content, "\nneedle"), TFileSearchResult::NotFound);
+  content = std::string(2 * block + 5, 'y');
+  EXPECT_EQ(Search(content, "needle"), TFileSearchResult::NotFound);
+  content = std::string(block + 10, 'y') + std::string("\x1A") + "needle";
+  EXPECT_EQ(Search(content, "needle"), TFileSearchResult::NotFound);
+}
+
+TEST_F(SearchFileTest, ReportsAFileThatCannotBeRead) {
+  EXPECT_EQ(SearchFile("/no/such/dir/file.txt", "x", false), TFileSearchResult::Unreadable);
+}
+
+class SearchDialogTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    SearchRequest() = TSearchRequest();
+    Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
+  }
+  void Store(int number, const std::string& text) {
+    Registry.OpenKey(RegistryRoot::LocalMachine, kSearchHistoryKey, true)
+        ->WriteValue(MakeStringValue("key" + std::to_string(number), text));
+  }
+  std::optional<std::string> Stored(int number) {
+    const auto value = Registry.OpenKey(RegistryRoot::LocalMachine, kSearchHistoryKey, false)
+                           ->ReadValue("key" + std::to_string(number));
+    return value ? StringOf(*value) : std::nullopt;
+  }
+  TfrmSearch Shown() {
+    TfrmSearch dialog(Registry);
+    dialog.FormShow();
+    return dialog;
+  }
+
+  TFakeRegistry Registry;
+};
+
+TEST_F(SearchDialogTest, ListsTheHistoryNewestFirstAndNumbersTheNextText) {
+  Store(1, "one");
+  Store(2, "two");
+  Store(5, "five");
+  TfrmSearch dialog = Shown();
+  EXPECT_EQ(dialog.cbSearchItems, (std::vector<std::string>{"five", "two", "one"}));
+  EXPECT_EQ(dialog.cbSearchText, "five");
+  EXPECT_EQ(dialog.HistoryCount(), 3);
+  dialog.cbSearchText = "new";
+  dialog.btnSearchClick();
+  EXPECT_EQ(Stored(4), "new");
+  EXPECT_TRUE(SearchRequest().Accepted);
+  EXPECT_EQ(SearchRequest().Text, "new");
+}
+
+TEST_F(SearchDialogTest, AddsNothingForATextListedInAnotherCase) {
+  Store(1, "Cache");
+  TfrmSearch dialog = Shown();
+  dialog.cbSearchText = "CACHE";
+  dialog.btnSearchClick();
+  EXPECT_FALSE(Stored(2));
+  EXPECT_EQ(SearchRequest().Text, "CACHE");
+}
+
+TEST_F(SearchDialogTest, AnEmptyHistoryAndAnEmptyText) {
+  TfrmSearch dialog = Shown();
+  EXPECT_TRUE(dialog.cbSearchItems.empty());
+  EXPECT_EQ(dialog.cbSearchText, "");
+  dialog.btnSearchClick();
+  EXPECT_EQ(Stored(1), "");
+}
+
+TEST_F(SearchDialogTest, AFullHistoryDropsItsOldestText) {
+  for (int number = 1; number <= kHistorySize; ++number) Store(number, "text" + std::to_string(number));
+  TfrmSearch dialog = Shown();
+  dialog.cbSearchText = "newest";
+  dialog.btnSearchClick();
+  EXPECT_EQ(Stored(1), "text2");
+  EXPECT_EQ(Stored(255), "text256");
+  EXPECT_EQ(Stored(256), "newest");
+  EXPECT_FALSE(Stored(257));
+  EXPECT_EQ(Shown().cbSearchItems.front(), "newest");
+}
+
+TEST_F(SearchDialogTest, ListsLongTexts) {
+  Store(1, std::string(300, 'x'));
+  EXPECT_EQ(Shown().cbSearchItems.size(), 1u);
+}
+
+TEST_F(SearchDialogTest, AMissingHistoryKeyIsNeverCreated) {
+  Registry.DeleteKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
+  TfrmSearch dialog = Shown();
+  dialog.cbSearchText = "x";
+  dialog.btnSearchClick();
+  EXPECT_FALSE(Registry.KeyExists(RegistryRoot::LocalMachine, kSearchHistoryKey));
+  EXPECT_TRUE(SearchRequest().Accepted);
+}
+
+TEST_F(SearchDialogTest, TheAgeGroupHandsBackWhatItShows) {
+  TfrmSearch dialog = Shown();
+  EXPECT_FALSE(dialog.rbThisWeek.Enabled);
+  dialog.CheckBox1 = false;
+  dialog.CheckBox1Click();
+  EXPECT_TRUE(dialog.rbThisWeek.Enabled);
+  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+  dialog.rbThisWeek.Checked = true;
+  dialog.rbThisWeekClick();
+  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcThisWeek);
+  dialog.CheckBox1 = true;
+  dialog.CheckBox1Click();
+  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+  dialog.CheckBox1 = false;
+  dialog.CheckBox1Click();
+  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcThisWeek);
+}
+
+TEST_F(SearchDialogTest, TheFolderChoiceIsKeptAcrossShowings) {
+  TfrmSearch first = Shown();
+  EXPECT_TRUE(first.rbFUnderFolder);
+  first.rbFEntireCache = true;
+  first.rbFEntireCacheClick();
+  EXPECT_TRUE(Shown().rbFEntireCache);
+  EXPECT_FALSE(SearchRequest().Accepted);
+}
+
+TEST(AgeLimit, ComparesOnTheUtcClockWithTheBoundIncluded) {
+  const FileTime now = FileTimeFromUnixMillis(1796120430000LL);
+  const auto syncedHoursAgo = [&](std::int64_t hours) {
+    TURLInfo info;
+    info.SyncTime = SystemTimeFromFileTime(now - static_cast<FileTime>(hours) * 36000000000ULL);
+    return info;
+  };
+  EXPECT_TRUE(WithinAgeLimit(syncedHoursAgo(23), TDateChoice::dcToday, now));
+  EXPECT_FALSE(WithinAgeLimit(syncedHoursAgo(25), TDateChoice::dcToday, now));
+  EXPECT_TRUE(WithinAgeLimit(syncedHoursAgo(7 * 24), TDateChoice::dcThisWeek, now));
+  EXPECT_FALSE(WithinAgeLimit(syncedHoursAgo(7 * 24 + 1), TDateChoice::dcThisWeek, now));
+  EXPECT_TRUE(WithinAgeLimit(syncedHoursAgo(30 * 24), TDateChoice::dcThisMonth, now));
+  EXPECT_TRUE(WithinAgeLimit(syncedHoursAgo(100000), TDateChoice::dcAll, now));
+}
+
+}  // namespace
+}  // namespace hoardscope
