@@ -8,6 +8,10 @@
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "settings/Filter.h"
+#include "search/AgeLimit.h"
+#include "search/Search.h"
+#include "search/TextSearch.h"
+#include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
 namespace hoardscope {
@@ -156,6 +160,7 @@ std::uint32_t THoardscopeMain::CacheFolderSize() {
 
 void THoardscopeMain::ClearView() {
   if (FLoading) return;
+  if (Selected && Selected != RootNode && !IsInSearchResult(Selected) && Selected != SearchNode) Selected = nullptr;
   TreeView1.DeleteChildren(RootNode);
   EntryList.Clear();
   NameList.Clear();
@@ -270,6 +275,7 @@ void THoardscopeMain::UpdateActionStates(TTreeNode* node, bool belowSearch) {
 }
 
 void THoardscopeMain::TreeView1Change(TTreeNode* node) {
+  Selected = node;
   if (!node) return;
   try {
     const bool belowSearch = IsInSearchResult(node);
@@ -313,6 +319,25 @@ void THoardscopeMain::ShowTotals(const TTreeNode* node, const TEntryList& list) 
 
 void THoardscopeMain::GoOffline() { FServices.Internet.ForceOffline(); }
 
+// ---- Change notification --------------------------------------------------------------------------------------
+
+void THoardscopeMain::SysCommand(int wParam, int lParam) {
+  if (wParam == kCacheChangedCommand && lParam == kCacheChangedCode) ReloadPending = true;
+}
+
+void THoardscopeMain::FormActivate() {
+  if (!ReloadPending || FLoading) return;
+  ReloadPending = false;  // an activation while the message box is up must not start a second reload
+  FServices.Desktop.ShowMessage("IE Cache have been midified. \r\nApplicatio will reload Cache file list",
+                                MessageButtons::Ok);
+  ClearView();
+  Button1Click();
+}
+
+void THoardscopeMain::NotifyViews(int code) {
+  if (FServices.Windows) FServices.Windows->NotifyViews(code);
+}
+
 // ---- Actions --------------------------------------------------------------------------------------------------
 
 void THoardscopeMain::Execute(TActionId action) {
@@ -321,11 +346,99 @@ void THoardscopeMain::Execute(TActionId action) {
     case TActionId::alAbout:
       alAboutExecute();
       break;
+    case TActionId::alOption:
+      if (!FLoading) alOptionExecute();
+      break;
+    case TActionId::alSearch:
+      if (!FLoading) alSearchExecute();
+      break;
+    case TActionId::alClearSearch:
+      alClearSearchExecute();
+      break;
     default:
       break;
   }
 }
 
 void THoardscopeMain::alAboutExecute() { FServices.Desktop.ShowAbout(); }
+
+void THoardscopeMain::alOptionExecute() {
+  if (!FServices.Dialogs) return;
+  TfrmOptions dialog;
+  std::optional<std::string> failure;
+  try {
+    FServices.Dialogs->ShowOptions(dialog);
+  } catch (const std::exception& error) {
+    failure = error.what();
+  }
+  if (failure) FServices.Desktop.ShowMessage(*failure, MessageButtons::Ok);
+  if (dialog.Changed) {
+    ClearView();
+    Button1Click();
+  }
+}
+
+void THoardscopeMain::alSearchExecute() {
+  if (!Selected || !FServices.Dialogs) return;
+  if (!Selected->HasChildren()) {
+    FServices.Desktop.ShowMessage("Please select a folder first.", MessageButtons::Ok);
+    return;
+  }
+  std::string folderPath = Selected->HasNodeKey() ? Selected->Key() : std::string();
+  TfrmSearch dialog(FServices.Registry);
+  FServices.Dialogs->ShowSearch(dialog);
+  const TSearchRequest& request = SearchRequest();
+  if (!request.Accepted) return;
+  if (request.WholeCache) folderPath.clear();
+  FServices.Desktop.SetCursor(CursorShape::Hourglass);
+  ClearSearchResult();
+  RunSearch(folderPath, request.Text, request.CaseSensitive);
+  if (SearchList.Empty()) {
+    FServices.Desktop.ShowMessage(request.Text + " not found", MessageButtons::Ok);
+  } else {
+    SetStatusText(0, "Found " + std::to_string(SearchList.Count()) + " items");
+  }
+  FServices.Desktop.SetCursor(CursorShape::Default);
+  SetActionEnabled(TActionId::alClearSearch, true);
+  FWidgets.ActionsChanged();
+}
+
+void THoardscopeMain::alClearSearchExecute() {
+  ClearSearchResult();
+  SetActionEnabled(TActionId::alClearSearch, false);
+  FWidgets.ActionsChanged();
+}
+
+void THoardscopeMain::ClearSearchResult() {
+  if (SearchNode) {
+    if (Selected == SearchNode || IsInSearchResult(Selected)) Selected = nullptr;
+    TreeView1.Delete(SearchNode);
+  }
+  SearchList.Clear();
+  SearchNode = nullptr;
+}
+
+void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {
+  SearchList.Clear();
+  const std::string needle = SearchNeedle(text, caseSensitive);
+  const TDateChoice dateChoice = SearchRequest().DateChoice;
+  const FileTime now = FServices.Clock ? FServices.Clock->NowUtc() : 0;
+  for (const TEntryItem& item : EntryList.Items()) {
+    if (!item.Info) continue;
+    const TURLInfo& info = *item.Info;
+    if (!folderPath.empty() && !IsUnderNodeKey(folderPath, item.Key)) continue;
+    if (!WithinAgeLimit(info, dateChoice, now)) continue;
+    if (!StartsWithNoCase(info.ContentType, "text/")) continue;
+    // A file that is gone or cannot be read is passed over; the search goes on with the next entry.
+    if (SearchFile(info.CacheFile, needle, caseSensitive) == TFileSearchResult::Found) SearchList.Add(item.Key, item.Info);
+  }
+  SearchList.Sort();
+  if (!SearchList.Empty() && !SearchNode) {
+    SearchNode = TreeView1.AddChild(nullptr, TNodeKind::Search, "Search Result", kImageSearch);
+  }
+  NameList.Clear();
+  for (const TEntryItem& item : SearchList.Items()) AddHostNode(item.Key, SearchNode);
+  if (SearchNode) TreeView1.SortChildren(SearchNode, NodeLess);
+}
 
 }  // namespace hoardscope

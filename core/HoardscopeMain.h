@@ -13,6 +13,9 @@
 #include "core/EntryList.h"
 #include "core/TreeModel.h"
 #include "platform/ports/Browser.h"
+#include "platform/ports/BrowserWindows.h"
+#include "platform/ports/Clock.h"
+#include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
@@ -22,13 +25,17 @@
 
 namespace hoardscope {
 
-// The platform services a view works through.
+// The platform services a view works through. The last three are optional: a view without them (the bar before
+// its window offers them) leaves the Options and Search actions and the change notice without effect.
 struct TViewServices {
   IUrlCache& Cache;
   IInternetOptions& Internet;
   IRegistry& Registry;
   IShell& Shell;
   IDesktop& Desktop;
+  IDialogs* Dialogs = nullptr;
+  IClock* Clock = nullptr;
+  IBrowserWindows* Windows = nullptr;
 };
 
 inline constexpr std::size_t kIconSlots = 512;
@@ -61,9 +68,21 @@ class THoardscopeMain {
   void TreeView1Collapsed(TTreeNode* node);
   void TreeView1Change(TTreeNode* node);
 
-  // Runs an action's handler when the action is enabled.
+  // Change notification: the view's handler of WM_SYSCOMMAND, its activation, and the notice to every view.
+  void SysCommand(int wParam, int lParam);
+  void FormActivate();
+  void NotifyViews(int code);
+
+  // Runs an action's handler when the action is enabled. Actions that clear, reload or change the lists wait
+  // until a running load is over.
   void Execute(TActionId action);
   void alAboutExecute();
+  void alOptionExecute();
+  void alSearchExecute();
+  void alClearSearchExecute();
+
+  // The tree's selected node, as the widgets report it (nullptr: none).
+  TTreeNode* Selected = nullptr;
 
   // Steps of the handlers, open to the tests.
   bool ReadNextEntry(IUrlCacheWalk& walk);
@@ -76,6 +95,10 @@ class THoardscopeMain {
   void GoOffline();
   // The key an entry is listed under: its URL, or "http://" + host + path when a ":" follows the scheme's.
   std::string EntryKeyOf(const std::string& sourceUrl);
+  void ClearSearchResult();
+  // Fills SearchList with the entries below folderPath ("" for all) whose cached text holds text, and builds the
+  // "Search Result" branch from it.
+  void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
 
   const std::string& StatusText(int panel) const { return FStatusText.at(static_cast<std::size_t>(panel)); }
   void SetStatusText(int panel, const std::string& text);

@@ -1,6 +1,9 @@
 // The small in-memory fakes.
 #include "tests/fakes/FakeServices.h"
 
+#include "search/Search.h"
+#include "settings/Options.h"
+
 namespace hoardscope {
 
 int TFakeShell::AddFileTypeIcon(const std::string& extension) {
@@ -40,6 +43,33 @@ bool TFakeBrowser::IsOffline() { return Offline; }
 void TFakeBrowser::Navigate(const std::string& url) {
   if (FailNavigate) throw BrowserError{"navigation refused"};
   Navigations.push_back(url);
+}
+
+void TFakeDialogs::ShowOptions(TfrmOptions& dialog) {
+  ++Shown;
+  dialog.FormShow();
+  if (OnOptions) OnOptions(dialog);
+}
+
+void TFakeDialogs::ShowSearch(TfrmSearch& dialog) {
+  ++Shown;
+  dialog.FormShow();
+  if (OnSearch) OnSearch(dialog);
+}
+
+std::optional<std::string> TFakeDialogs::AskSaveFileName(const TFileDialogSpec& spec) {
+  FileDialogs.push_back(spec);
+  return FileName;
+}
+
+std::optional<std::string> TFakeDialogs::AskOpenFileName(const TFileDialogSpec& spec) {
+  FileDialogs.push_back(spec);
+  return FileName;
+}
+
+int TFakeBrowserWindows::NotifyViews(int code) {
+  for (const auto& view : Views) view(kCacheChangedCommand, code);
+  return static_cast<int>(Views.size());
 }
 
 }  // namespace hoardscope

@@ -8,6 +8,9 @@
 #include <vector>
 
 #include "platform/ports/Browser.h"
+#include "platform/ports/BrowserWindows.h"
+#include "platform/ports/Clock.h"
+#include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Shell.h"
@@ -83,6 +86,35 @@ class TFakeViewWidgets : public IViewWidgets {
   TTreeNode* TopNode = nullptr;
   int FocusRequests = 0;
   int ActionChanges = 0;
+};
+
+// Dialogs answered by the test: each Show runs the dialog's FormShow, then the test's script, which plays the
+// user (ticks boxes, types, presses a button handler).
+class TFakeDialogs : public IDialogs {
+ public:
+  void ShowOptions(TfrmOptions& dialog) override;
+  void ShowSearch(TfrmSearch& dialog) override;
+  std::optional<std::string> AskSaveFileName(const TFileDialogSpec& spec) override;
+  std::optional<std::string> AskOpenFileName(const TFileDialogSpec& spec) override;
+
+  std::function<void(TfrmOptions&)> OnOptions;
+  std::function<void(TfrmSearch&)> OnSearch;
+  std::optional<std::string> FileName;  // the answer of the file dialogs
+  std::vector<TFileDialogSpec> FileDialogs;
+  int Shown = 0;
+};
+
+class TFakeClock : public IClock {
+ public:
+  FileTime NowUtc() override { return Now; }
+  FileTime Now = 0;
+};
+
+// Browser windows whose views are the ones registered here; the notice reaches them as the window message would.
+class TFakeBrowserWindows : public IBrowserWindows {
+ public:
+  int NotifyViews(int code) override;
+  std::vector<std::function<void(int, int)>> Views;  // each view's WM_SYSCOMMAND handler
 };
 
 }  // namespace hoardscope

@@ -19,7 +19,7 @@ class ViewFixture : public ::testing::Test {
  protected:
   ViewFixture() : FView(std::make_unique<THoardscopeMain>(Services(), Widgets)) {}
 
-  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop}; }
+  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop, &Dialogs, &Clock, &Windows}; }
 
   THoardscopeMain& View() { return *FView; }
 
@@ -79,6 +79,9 @@ class ViewFixture : public ::testing::Test {
   TFakeShell Shell;
   TFakeDesktop Desktop;
   TFakeViewWidgets Widgets;
+  TFakeDialogs Dialogs;
+  TFakeClock Clock;
+  TFakeBrowserWindows Windows;
 
  private:
   std::unique_ptr<THoardscopeMain> FView;

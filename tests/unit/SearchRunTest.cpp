@@ -1,0 +1,153 @@
+// The Search and Clear Search actions: which entries are found, the "Search Result" branch and its life.
+#include "search/Search.h"
+#include "tests/unit/ViewFixture.h"
+
+namespace hoardscope {
+namespace {
+
+class SearchRunTest : public ViewFixture {
+ protected:
+  void SetUp() override {
+    SearchRequest() = TSearchRequest();
+    Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
+  }
+
+  void AddPage(const std::string& url, const std::string& content, const std::string& type = "text/html") {
+    AddEntry(url, type, content.size(), WriteFile(std::to_string(++FFiles) + ".htm", content));
+  }
+
+  // Selects the node and searches it as the dialog would be answered.
+  void Search(TTreeNode* node, const std::string& text, bool wholeCache = false, bool caseSensitive = false) {
+    View().TreeView1Change(node);
+    Dialogs.OnSearch = [&](TfrmSearch& dialog) {
+      dialog.cbSearchText = text;
+      dialog.chkSense = caseSensitive;
+      dialog.rbFEntireCache = wholeCache;
+      if (wholeCache) dialog.rbFEntireCacheClick();
+      dialog.btnSearchClick();
+    };
+    View().Execute(TActionId::alSearch);
+  }
+
+  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+
+  int FFiles = 0;
+};
+
+TEST_F(SearchRunTest, FindsTextPagesBelowTheSelectedHostOnly) {
+  AddPage("http://ab/1.htm", "a Needle here");
+  AddPage("http://ab/2.htm", "nothing");
+  AddPage("http://abc/3.htm", "needle too");
+  AddPage("http://ab/pic.gif", "needle", "image/gif");
+  Load();
+  Search(Host("ab"), "needle");
+  ASSERT_TRUE(View().SearchNode);
+  EXPECT_EQ(View().SearchList.Count(), 1u);
+  EXPECT_EQ(View().SearchList[0].Key, "http://ab/1.htm");
+  EXPECT_EQ(View().SearchList[0].Info, View().EntryList[0].Info);  // the records are shared
+  EXPECT_EQ(View().StatusText(0), "Found 1 items");
+  EXPECT_TRUE(View().Actions[TActionId::alClearSearch].Enabled);
+}
+
+TEST_F(SearchRunTest, TheWholeCacheAndTheRootSearchEverything) {
+  AddPage("http://a/1.htm", "needle");
+  AddPage("http://b/2.htm", "NEEDLE");
+  AddPage("http://b/3.htm", "needle");
+  Load();
+  Search(Host("a"), "needle", true);
+  EXPECT_EQ(View().SearchList.Count(), 3u);
+  Search(View().RootNode, "NEEDLE", false, true);
+  EXPECT_EQ(View().SearchList.Count(), 1u);
+}
+
+TEST_F(SearchRunTest, BuildsTheBranchAsTheLastTopLevelNodeGroupedByHost) {
+  AddPage("http://b/1.htm", "x needle");
+  AddPage("http://b/f/2.htm", "needle");
+  AddPage("http://a/3.htm", "needle");
+  Load();
+  Search(View().RootNode, "needle");
+  TTreeNode* result = View().SearchNode;
+  ASSERT_EQ(View().TreeView1.TopLevelCount(), 2u);
+  EXPECT_EQ(View().TreeView1.TopLevel(1), result);
+  EXPECT_EQ(result->Caption(), "Search Result");
+  EXPECT_EQ(result->ImageIndex(), kImageSearch);
+  EXPECT_EQ(Captions(result), "a|b");
+  TTreeNode* b = Expand(Child(result, "b"));
+  EXPECT_EQ(b->ChildCount(), 2u);
+  View().TreeView1Change(b->Child(0));
+  EXPECT_FALSE(View().Actions[TActionId::aLVDelete].Enabled);
+}
+
+TEST_F(SearchRunTest, NothingFoundSaysSoLeavesNoBranchAndStillEnablesClear) {
+  AddPage("http://a/1.htm", "hay");
+  Load();
+  Search(View().RootNode, "needle");
+  EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"needle not found"}));
+  EXPECT_EQ(View().SearchNode, nullptr);
+  EXPECT_TRUE(View().Actions[TActionId::alClearSearch].Enabled);
+}
+
+TEST_F(SearchRunTest, AFileLeafAsksForAFolder) {
+  AddPage("http://a/1.htm", "needle");
+  Load();
+  Search(Expand(Host("a"))->Child(0), "needle");
+  EXPECT_TRUE(Desktop.Messages.empty());  // the action is disabled on a file
+  View().alSearchExecute();
+  EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"Please select a folder first."}));
+  EXPECT_EQ(Dialogs.Shown, 0);
+}
+
+TEST_F(SearchRunTest, ACancelledDialogKeepsTheEarlierResult) {
+  AddPage("http://a/1.htm", "needle");
+  Load();
+  Search(View().RootNode, "needle");
+  Dialogs.OnSearch = nullptr;  // closed without Search
+  View().Execute(TActionId::alSearch);
+  EXPECT_EQ(View().SearchList.Count(), 1u);
+}
+
+TEST_F(SearchRunTest, UnreadableAndVanishedFilesArePassedOver) {
+  AddEntry("http://a/1.htm", "text/html", 5, "/no/such/file.htm");
+  AddEntry("http://a/2.htm", "text/html", 5, std::filesystem::temp_directory_path().string());  // a folder
+  AddPage("http://a/3.htm", "needle");
+  Load();
+  Search(View().RootNode, "needle");
+  EXPECT_EQ(View().SearchList.Count(), 1u);
+  EXPECT_EQ(Desktop.Cursor, CursorShape::Default);
+}
+
+TEST_F(SearchRunTest, TheBranchSurvivesAReloadAndGoesWithClearSearch) {
+  AddPage("http://a/1.htm", "needle");
+  Load();
+  Search(View().RootNode, "needle");
+  View().ClearView();
+  View().Button1Click();
+  ASSERT_TRUE(View().SearchNode);
+  EXPECT_EQ(View().SearchList[0].Info->ContentType, "text/html");
+  View().TreeView1Change(View().SearchNode);
+  View().Execute(TActionId::alClearSearch);
+  EXPECT_EQ(View().SearchNode, nullptr);
+  EXPECT_EQ(View().TreeView1.TopLevelCount(), 1u);
+  EXPECT_FALSE(View().Actions[TActionId::alClearSearch].Enabled);
+  EXPECT_EQ(View().Selected, nullptr);
+}
+
+TEST_F(SearchRunTest, TheAgeLimitUsesTheClock) {
+  AddPage("http://a/1.htm", "needle");
+  Load();
+  Clock.Now = 400ULL * 864000000000ULL;  // far later than the entry's time
+  View().TreeView1Change(View().RootNode);
+  Dialogs.OnSearch = [](TfrmSearch& dialog) {
+    dialog.cbSearchText = "needle";
+    dialog.CheckBox1 = false;
+    dialog.CheckBox1Click();
+    dialog.rbToday.Checked = true;
+    dialog.rbTodayClick();
+    dialog.btnSearchClick();
+  };
+  View().Execute(TActionId::alSearch);
+  EXPECT_TRUE(View().SearchList.Empty());
+}
+
+}  // namespace
+}  // namespace hoardscope
