@@ -14,5 +14,6 @@ using TArguments = std::vector<std::string>;
 int RunCacheCommand(const TArguments& args, const THomePaths& home);
 int RunRegCommand(const TArguments& args, const THomePaths& home);
 int RunTreeCommand(const TArguments& args, const THomePaths& home);
+int RunSearchCommand(const TArguments& args, const THomePaths& home);
 
 }  // namespace hoardscope

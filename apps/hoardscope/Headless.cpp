@@ -1,6 +1,8 @@
 // The headless desktop, browser and internet options of the command line.
 #include "Headless.h"
 
+#include "settings/Options.h"
+
 namespace hoardscope {
 
 std::string EscapeLineBreaks(const std::string& text) {
@@ -34,6 +36,32 @@ bool THeadlessDesktop::FireTimer() {
   const std::function<void()> tick = FTick;  // the tick stops the timer, which clears FTick
   tick();
   return true;
+}
+
+void THeadlessDialogs::ShowOptions(TfrmOptions& dialog) { dialog.FormShow(); }
+
+void THeadlessDialogs::ShowSearch(TfrmSearch& dialog) {
+  dialog.FormShow();
+  dialog.cbSearchText = FAnswers.SearchText;
+  dialog.chkSense = FAnswers.CaseSensitive;
+  if (FAnswers.Age != TDateChoice::dcAll) {
+    dialog.CheckBox1 = false;
+    dialog.CheckBox1Click();
+    dialog.rbToday.Checked = FAnswers.Age == TDateChoice::dcToday;
+    dialog.rbThisWeek.Checked = FAnswers.Age == TDateChoice::dcThisWeek;
+    dialog.rbThisMonth.Checked = FAnswers.Age == TDateChoice::dcThisMonth;
+    dialog.rbTodayClick();
+    dialog.rbThisWeekClick();
+    dialog.rbThisMonthClick();
+  }
+  dialog.rbFEntireCache = FAnswers.WholeCache;
+  dialog.rbFUnderFolder = !FAnswers.WholeCache;
+  if (FAnswers.WholeCache) {
+    dialog.rbFEntireCacheClick();
+  } else {
+    dialog.rbFUnderFolderClick();
+  }
+  dialog.btnSearchClick();
 }
 
 void THeadlessBrowser::Navigate(const std::string& url) { FEvents << "navigate: " << url << "\n"; }

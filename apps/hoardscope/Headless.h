@@ -12,6 +12,8 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/Desktop.h"
+#include "platform/ports/Dialogs.h"
+#include "search/Search.h"
 #include "platform/ports/ViewWidgets.h"
 
 namespace hoardscope {
@@ -57,6 +59,28 @@ class THeadlessInternet : public IInternetOptions {
  private:
   std::ostream& FEvents;
   TConnectedState FState;
+};
+
+// What the command line's options answer in the view's dialogs.
+struct THeadlessAnswers {
+  std::string SearchText;
+  bool CaseSensitive = false;
+  TDateChoice Age = TDateChoice::dcAll;
+  bool WholeCache = false;
+  std::optional<std::string> FileName;  // the answer of the open and save dialogs
+};
+
+// Dialogs answered by the command's options, as a person would fill them in and press the default button.
+class THeadlessDialogs : public IDialogs {
+ public:
+  explicit THeadlessDialogs(THeadlessAnswers& answers) : FAnswers(answers) {}
+  void ShowOptions(TfrmOptions& dialog) override;
+  void ShowSearch(TfrmSearch& dialog) override;
+  std::optional<std::string> AskSaveFileName(const TFileDialogSpec&) override { return FAnswers.FileName; }
+  std::optional<std::string> AskOpenFileName(const TFileDialogSpec&) override { return FAnswers.FileName; }
+
+ private:
+  THeadlessAnswers& FAnswers;
 };
 
 class THeadlessWidgets : public IViewWidgets {

@@ -32,7 +32,8 @@ bool IsEntryKey(const std::string& name) { return StartsWithNoCase(name, "http:/
 THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
     : FCache(home.CacheRoot), FRegistry(home.RegistryFile), FShell(home.CacheRoot), FDesktop(events),
       FInternet(events) {
-  FView = std::make_unique<THoardscopeMain>(TViewServices{FCache, FInternet, FRegistry, FShell, FDesktop}, FWidgets);
+  FView = std::make_unique<THoardscopeMain>(
+      TViewServices{FCache, FInternet, FRegistry, FShell, FDesktop, &FDialogs, &FClock, nullptr}, FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }
 
@@ -91,8 +92,9 @@ TTreeNode* THeadlessView::FindNode(const std::string& name) {
   }
 }
 
-void THeadlessView::PrintTree(std::ostream& out, bool longForm) {
+void THeadlessView::PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch) {
   FView->TreeView1.Walk([&](TTreeNode& node) {
+    if (branch && node.Depth() == 0 && &node != branch) return false;
     out << std::string(2 * node.Depth(), ' ') << EscapeLineBreaks(node.Caption());
     if (longForm) {
       out << '\t' << KindName(node.Kind()) << " img=" << node.ImageIndex();
@@ -102,6 +104,10 @@ void THeadlessView::PrintTree(std::ostream& out, bool longForm) {
     out << '\n';
     return true;
   });
+  PrintPanels(out);
+}
+
+void THeadlessView::PrintPanels(std::ostream& out) {
   out << "panel0: " << FView->StatusText(0) << "\n";
   out << "panel1: " << FView->StatusText(1) << "\n";
 }

@@ -12,6 +12,7 @@
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
+#include "platform/linux/SystemClock.h"
 
 namespace hoardscope {
 
@@ -21,6 +22,8 @@ class THeadlessView {
   THeadlessView(const THomePaths& home, std::ostream& events);
 
   THoardscopeMain& View() { return *FView; }
+  // What the dialogs answer; set before running an action that shows one.
+  THeadlessAnswers Answers;
 
   // Shows the view and runs its start-up tick (the first load) at once.
   void ShowAndLoad();
@@ -33,8 +36,10 @@ class THeadlessView {
   // the first such file node), expanding its ancestors first when it is not in the tree yet. nullptr when no
   // node has that name.
   TTreeNode* FindNode(const std::string& name);
-  // The tree, one line per node with two spaces of indent per depth, then the two status panels.
-  void PrintTree(std::ostream& out, bool longForm);
+  // The tree (or one top-level branch of it), one line per node with two spaces of indent per depth, then the
+  // two status panels.
+  void PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch = nullptr);
+  void PrintPanels(std::ostream& out);
 
  private:
   TTreeNode* SearchOnce(const std::string& name, TTreeNode*& ancestorToExpand);
@@ -45,6 +50,8 @@ class THeadlessView {
   THeadlessDesktop FDesktop;
   THeadlessInternet FInternet;
   THeadlessWidgets FWidgets;
+  THeadlessDialogs FDialogs{Answers};
+  TSystemClock FClock;
   std::unique_ptr<THoardscopeMain> FView;
 };
 

@@ -8,7 +8,8 @@ namespace {
 
 constexpr const char* kUsage =
     "usage: hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
-    "       hoardscope cache add|list|info|delete|clear ...\n"
+    "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
+    "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
 
 }  // namespace
@@ -26,6 +27,7 @@ int main(int argc, char** argv) {
     if (command == "cache") return RunCacheCommand(args, home);
     if (command == "reg") return RunRegCommand(args, home);
     if (command == "tree") return RunTreeCommand(args, home);
+    if (command == "search") return RunSearchCommand(args, home);
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
