@@ -4,6 +4,11 @@
 //       reserves a content file, copies FILE into it and commits it as the entry of URL: entry type N (decimal,
 //       or hexadecimal after 0x; 1 by default), no expiry, last-modified time of FILE, last-sync time TIME
 //       (ISO 8601 UTC, 2026-12-01T10:00:00.000Z; now by default). In TEXT "\r" and "\n" stand for CR and LF.
+//   cache fetch URL...
+//       fetches each URL (http or https) over the network like the browser window does and stores the response,
+//       whatever its status, as the URL's entry. One line per response, fields separated by tabs: URL, status
+//       code, body size. A URL that cannot be fetched is reported on standard error and the others are still
+//       fetched; a failed fetch or an error status (400 and up) gives exit code 1.
 //   cache list [--all]
 //       one line per entry in walk order, fields separated by tabs: URL, local file, size, last-sync time, entry
 //       type, content type. Like the view, it walks normal entries only; --all lists entries of every type.
@@ -23,12 +28,14 @@
 #include "TimeText.h"
 #include "core/Tools.h"
 #include "platform/linux/CacheStore.h"
+#include "platform/linux/HttpClient.h"
 
 namespace hoardscope {
 namespace {
 
 constexpr const char* kCacheUsage =
     "usage: hoardscope cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]\n"
+    "       hoardscope cache fetch URL...\n"
     "       hoardscope cache list [--all]\n"
     "       hoardscope cache info URL\n"
     "       hoardscope cache delete URL\n"
@@ -171,6 +178,24 @@ int Add(TCacheStore& store, const TArguments& args) {
   return 0;
 }
 
+int Fetch(TCacheStore& store, const TArguments& urls) {
+  if (urls.empty()) return Usage();
+  THttpClient client(store);
+  bool allFetched = true;
+  for (const std::string& url : urls) {
+    const THttpResponse response = client.Download(url);
+    if (response.Source != TFetchSource::Network) {
+      std::cerr << "hoardscope: " << response.Error << "\n";
+      allFetched = false;
+      continue;
+    }
+    std::cout << url << '\t' << response.Status << '\t' << response.Size << '\n';
+    if (response.Status >= 400) allFetched = false;
+  }
+  std::cout.flush();
+  return allFetched ? 0 : 1;
+}
+
 int List(TCacheStore& store, const TArguments& args) {
   if (args.size() > 1 || (args.size() == 1 && args[0] != "--all")) return Usage();
   CacheEntryRecord record;
@@ -242,6 +267,7 @@ int RunCacheCommand(const TArguments& args, const THomePaths& home) {
   using TAction = int (*)(TCacheStore&, const TArguments&);
   const std::string& verb = args[0];
   const TAction action = verb == "add"      ? Add
+                         : verb == "fetch"  ? Fetch
                          : verb == "list"   ? List
                          : verb == "info"   ? Info
                          : verb == "delete" ? Delete
