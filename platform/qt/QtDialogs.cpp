@@ -1,0 +1,46 @@
+// The view's dialogs over Qt.
+#include "platform/qt/QtDialogs.h"
+
+#include <QFileDialog>
+
+#include "platform/qt/OptionsDialog.h"
+#include "platform/qt/SearchDialog.h"
+
+namespace hoardscope {
+
+QString QtFileFilter(const std::string& filter) {
+  const std::size_t bar = filter.find('|');
+  if (bar == std::string::npos) return QString::fromStdString(filter);
+  return QString::fromStdString(filter.substr(0, bar) + " (" + filter.substr(bar + 1) + ")");
+}
+
+void TQtDialogs::ShowOptions(TfrmOptions& dialog) {
+  TOptionsDialog window(dialog, FOwner);
+  window.exec();
+}
+
+void TQtDialogs::ShowSearch(TfrmSearch& dialog) {
+  TSearchDialog window(dialog, FOwner);
+  window.exec();
+}
+
+std::optional<std::string> TQtDialogs::AskSaveFileName(const TFileDialogSpec& spec) {
+  QFileDialog dialog(FOwner);
+  dialog.setAcceptMode(QFileDialog::AcceptSave);
+  dialog.setNameFilter(QtFileFilter(spec.Filter));
+  dialog.setDefaultSuffix(QString::fromStdString(spec.DefaultExtension));
+  dialog.setOption(QFileDialog::DontConfirmOverwrite, !spec.PromptOverwrite);
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+std::optional<std::string> TQtDialogs::AskOpenFileName(const TFileDialogSpec& spec) {
+  QFileDialog dialog(FOwner);
+  dialog.setAcceptMode(QFileDialog::AcceptOpen);
+  dialog.setFileMode(QFileDialog::ExistingFile);
+  dialog.setNameFilter(QtFileFilter(spec.Filter));
+  if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
+  return dialog.selectedFiles().front().toStdString();
+}
+
+}  // namespace hoardscope
