@@ -3,8 +3,7 @@
 
 #include <vector>
 
-#include "core/Tools.h"
-#include "core/TreeRules.h"
+#include "core/NodeLookup.h"
 
 namespace hoardscope {
 namespace {
@@ -20,12 +19,6 @@ const char* KindName(TNodeKind kind) {
   }
   return "";
 }
-
-bool IsUnexpanded(const TTreeNode& node) {
-  return node.HasNodeKey() && node.HasChildren() && node.Child(0)->Kind() == TNodeKind::Placeholder;
-}
-
-bool IsEntryKey(const std::string& name) { return StartsWithNoCase(name, "http://"); }
 
 }  // namespace
 
@@ -61,35 +54,8 @@ void THeadlessView::ExpandBelow(TTreeNode* top) {
   }
 }
 
-TTreeNode* THeadlessView::SearchOnce(const std::string& name, TTreeNode*& ancestorToExpand) {
-  const bool entryKey = IsEntryKey(name);
-  TTreeNode* found = nullptr;
-  ancestorToExpand = nullptr;
-  FView->TreeView1.Walk([&](TTreeNode& node) {
-    if (found) return false;
-    if (entryKey) {
-      const TEntryList& list = FView->IsInSearchResult(&node) ? FView->SearchList : FView->EntryList;
-      if (node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count() && list[node.EntryIndex()].Key == name) {
-        found = &node;
-      }
-    } else if (node.HasNodeKey() && EqualsNoCase(node.Key(), name)) {
-      found = &node;
-    }
-    const bool leadsThere = node.HasNodeKey() && !node.Key().empty() &&
-                            (entryKey ? IsUnderNodeKey(node.Key(), name) : StartsWithNoCase(name, node.Key() + "/"));
-    if (!ancestorToExpand && leadsThere && IsUnexpanded(node)) ancestorToExpand = &node;
-    return true;
-  });
-  return found;
-}
-
 TTreeNode* THeadlessView::FindNode(const std::string& name) {
-  for (;;) {
-    TTreeNode* ancestor = nullptr;
-    if (TTreeNode* node = SearchOnce(name, ancestor)) return node;
-    if (!ancestor) return nullptr;
-    Expand(ancestor);
-  }
+  return FindNodeByName(*FView, name, [this](TTreeNode* node) { Expand(node); });
 }
 
 void THeadlessView::PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch) {

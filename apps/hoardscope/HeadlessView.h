@@ -42,8 +42,6 @@ class THeadlessView {
   void PrintPanels(std::ostream& out);
 
  private:
-  TTreeNode* SearchOnce(const std::string& name, TTreeNode*& ancestorToExpand);
-
   TCacheStore FCache;
   TRegistryStore FRegistry;
   TLinuxShell FShell;

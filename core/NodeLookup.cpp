@@ -1,0 +1,52 @@
+// Node lookup by node key or entry key.
+#include "core/NodeLookup.h"
+
+#include "core/Tools.h"
+#include "core/TreeRules.h"
+
+namespace hoardscope {
+namespace {
+
+bool IsUnexpanded(const TTreeNode& node) {
+  return node.HasNodeKey() && node.HasChildren() && node.Child(0)->Kind() == TNodeKind::Placeholder;
+}
+
+bool IsEntryKey(const std::string& name) { return StartsWithNoCase(name, "http://"); }
+
+// One pass over the tree: the node, or else in ancestorToExpand the first unopened node that leads to it.
+TTreeNode* SearchOnce(THoardscopeMain& view, const std::string& name, TTreeNode*& ancestorToExpand) {
+  const bool entryKey = IsEntryKey(name);
+  TTreeNode* found = nullptr;
+  ancestorToExpand = nullptr;
+  view.TreeView1.Walk([&](TTreeNode& node) {
+    if (found) return false;
+    if (entryKey) {
+      const TEntryList& list = view.IsInSearchResult(&node) ? view.SearchList : view.EntryList;
+      if (node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count() && list[node.EntryIndex()].Key == name) {
+        found = &node;
+      }
+    } else if (node.HasNodeKey() && EqualsNoCase(node.Key(), name)) {
+      found = &node;
+    }
+    const bool leadsThere = node.HasNodeKey() && !node.Key().empty() &&
+                            (entryKey ? IsUnderNodeKey(node.Key(), name) : StartsWithNoCase(name, node.Key() + "/"));
+    if (!ancestorToExpand && leadsThere && IsUnexpanded(node)) ancestorToExpand = &node;
+    return true;
+  });
+  return found;
+}
+
+}  // namespace
+
+TTreeNode* FindNodeByName(THoardscopeMain& view, const std::string& name,
+                          const std::function<void(TTreeNode*)>& expand) {
+  for (;;) {
+    TTreeNode* ancestor = nullptr;
+    if (TTreeNode* node = SearchOnce(view, name, ancestor)) return node;
+    if (!ancestor) return nullptr;
+    expand(ancestor);
+    if (IsUnexpanded(*ancestor)) return nullptr;  // the expansion did not open it: searching again would not end
+  }
+}
+
+}  // namespace hoardscope
