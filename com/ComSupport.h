@@ -1,0 +1,23 @@
+// Small helpers of the COM code: GUID text, and the error information that automation failures leave behind.
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+#include "com/ComTypes.h"
+
+namespace hoardscope {
+
+// The registry form of a GUID: upper case, braced, {XXXXXXXX-XXXX-XXXX-XXXX-XXXXXXXXXXXX}.
+std::string GuidText(REFGUID guid);
+// Reads a GUID in the braced form, in either letter case; nullopt for anything else.
+std::optional<GUID> ParseGuid(std::string_view text);
+
+// Sets the calling thread's error information: the interface that failed, its source and the failure's text.
+void SetErrorInfoText(REFIID iid, const std::string& source, const std::string& description);
+
+// The text of a failure of HRESULT result as "0x" and 8 upper-case hex digits.
+std::string HresultText(HRESULT result);
+
+}  // namespace hoardscope
