@@ -195,3 +195,22 @@ TEST(AgeLimit, ComparesOnTheUtcClockWithTheBoundIncluded) {
 
 }  // namespace
 }  // namespace hoardscope
+
+namespace hoardscope {
+namespace {
+
+TEST(TextSearch, FoldsEveryByteValueOfTheHaystackLikeTheNeedle) {
+  std::string all;
+  for (int c = 0; c < 256; ++c) {
+    if (c != '\r' && c != 26) all += static_cast<char>(c);  // no line end, no end of text
+  }
+  all += all.substr(60, 35);  // a tail that is not a whole number of eight-byte words
+  EXPECT_TRUE(Finds(all, all));
+  EXPECT_TRUE(Finds("x" + all, all));
+  std::string changed = all;
+  changed[0xC9] = 'x';
+  EXPECT_FALSE(Finds(changed, all));
+}
+
+}  // namespace
+}  // namespace hoardscope
