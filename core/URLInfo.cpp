@@ -27,6 +27,20 @@ void CivilFromDays(std::int64_t daysSince1601, TSystemTime& out) {
 
 }  // namespace
 
+std::int64_t DaysSince1601(const TSystemTime& time) {
+  const unsigned month = time.Month;
+  const std::int64_t year = time.Year - (month <= 2 ? 1 : 0);
+  const std::int64_t era = (year >= 0 ? year : year - 399) / 400;
+  const std::int64_t yearOfEra = year - era * 400;
+  const std::int64_t dayOfYear = (153 * (month > 2 ? month - 3 : month + 9) + 2) / 5 + time.Day - 1;
+  const std::int64_t dayOfEra = yearOfEra * 365 + yearOfEra / 4 - yearOfEra / 100 + dayOfYear;
+  return era * 146097 + dayOfEra - 584694;
+}
+
+std::int64_t MillisOfDay(const TSystemTime& time) {
+  return ((time.Hour * 60LL + time.Minute) * 60 + time.Second) * 1000 + time.Milliseconds;
+}
+
 TSystemTime SystemTimeFromFileTime(FileTime time) {
   const std::uint64_t millis = time / kTicksPerMilli;
   const std::uint64_t millisOfDay = millis % kMillisPerDay;

@@ -21,6 +21,9 @@ struct TSystemTime {
 };
 
 TSystemTime SystemTimeFromFileTime(FileTime time);
+// Days from 1601-01-01 to the time's date (proleptic Gregorian calendar), and the milliseconds of its day.
+std::int64_t DaysSince1601(const TSystemTime& time);
+std::int64_t MillisOfDay(const TSystemTime& time);
 
 class TURLInfo {
  public:
