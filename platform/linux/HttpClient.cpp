@@ -118,13 +118,26 @@ std::string HeaderValue(const std::string& headerBlock, const std::string& name)
   return "";
 }
 
-std::string OfflinePage(const std::string& url) {
-  const std::string shown = HtmlEscaped(url);
-  return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>Not in the cache</title>\n"
+namespace {
+
+// A small page of our own: a heading, then paragraphs of markup.
+std::string MessagePage(const std::string& title, const std::string& paragraphs) {
+  return "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>" + title + "</title>\n"
          "<style>body{font-family:sans-serif;margin:3em;color:#333}code{word-break:break-all}</style>\n"
-         "</head>\n<body>\n<h1>This page is not in the cache</h1>\n"
-         "<p>Hoardscope is working offline, and its cache holds no copy of</p>\n<p><code>" + shown +
-         "</code></p>\n<p>Nothing was requested from the network.</p>\n</body>\n</html>\n";
+         "</head>\n<body>\n<h1>" + title + "</h1>\n" + paragraphs + "</body>\n</html>\n";
+}
+
+}  // namespace
+
+std::string OfflinePage(const std::string& url) {
+  return MessagePage("Not in the cache", "<p>Hoardscope is working offline, and its cache holds no copy of</p>\n"
+                                         "<p><code>" + HtmlEscaped(url) + "</code></p>\n"
+                                         "<p>Nothing was requested from the network.</p>\n");
+}
+
+std::string FetchFailedPage(const std::string& url, const std::string& error) {
+  return MessagePage("Cannot load the page", "<p><code>" + HtmlEscaped(url) + "</code></p>\n<p>" +
+                                                 HtmlEscaped(error) + "</p>\n");
 }
 
 // One GET: the header lines as they come, the body streamed into a cache file reserved at its first byte.

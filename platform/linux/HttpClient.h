@@ -36,6 +36,8 @@ std::string HeaderValue(const std::string& headerBlock, const std::string& name)
 
 // The page shown in place of a URL that the cache does not hold while working offline (UTF-8 HTML).
 std::string OfflinePage(const std::string& url);
+// The page shown in place of a URL that could not be fetched, with what went wrong (UTF-8 HTML).
+std::string FetchFailedPage(const std::string& url, const std::string& error);
 
 // The HTTP layer over one cache store. The store must not be used by anybody else while the client lives; the
 // client serializes its own use, so Download and ReadCached may be called from several threads at once.

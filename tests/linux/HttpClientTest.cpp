@@ -137,12 +137,18 @@ TEST_F(HttpClientTest, OfflineAnswersComeFromTheCacheAloneAndMissesFromNowhere) 
   EXPECT_EQ(1, Server.RequestCount());
 }
 
-TEST_F(HttpClientTest, TheOfflinePageNamesTheUrlWithoutLettingItIntoTheMarkup) {
-  const std::string page = OfflinePage("http://x.example/<script>alert('1')</script>&q=\"");
+TEST(MessagePageTest, OurPagesNameTheUrlAndTheErrorWithoutLettingThemIntoTheMarkup) {
+  const std::string url = "http://x.example/<script>alert('1')</script>&q=\"";
+  const std::string escapedUrl = "http://x.example/&lt;script&gt;alert(&#39;1&#39;)&lt;/script&gt;&amp;q=&quot;";
+  const std::string offline = OfflinePage(url);
+  const std::string failed = FetchFailedPage(url, "<b>refused</b>");
 
-  EXPECT_NE(std::string::npos, page.find("not in the cache"));
-  EXPECT_NE(std::string::npos, page.find("http://x.example/&lt;script&gt;alert(&#39;1&#39;)&lt;/script&gt;&amp;q=&quot;"));
-  EXPECT_EQ(std::string::npos, page.find("<script>"));
+  EXPECT_NE(std::string::npos, offline.find("Not in the cache"));
+  EXPECT_NE(std::string::npos, offline.find(escapedUrl));
+  EXPECT_EQ(std::string::npos, offline.find("<script>"));
+  EXPECT_NE(std::string::npos, failed.find(escapedUrl));
+  EXPECT_NE(std::string::npos, failed.find("&lt;b&gt;refused&lt;/b&gt;"));
+  EXPECT_EQ(std::string::npos, failed.find("<script>"));
 }
 
 TEST_F(HttpClientTest, AfterAbortNothingIsRequested) {
