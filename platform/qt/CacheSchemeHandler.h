@@ -1,0 +1,57 @@
+// TCacheSchemeHandler answers a page pane's cache-scheme requests through the HTTP layer: online from the network
+// (the response is stored in the cache first), offline from the cache store alone. TFetchQueue runs the HTTP
+// layer's work on worker threads, so that pages load while the window stays responsive.
+#pragma once
+
+#include <QObject>
+#include <QThreadPool>
+#include <QWebEngineUrlSchemeHandler>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform/linux/HttpClient.h"
+
+class QWebEngineUrlRequestJob;
+
+namespace hoardscope {
+
+class TFetchQueue : public QObject {
+  Q_OBJECT
+
+ public:
+  explicit TFetchQueue(THttpClient& http, QObject* parent = nullptr);
+  // Cancels the transfers in flight and waits for the workers.
+  ~TFetchQueue() override;
+
+  // Runs fetch on a worker thread, then done with its response on this object's thread, unless receiver is gone
+  // by then. An error that fetch raises becomes a Failed response.
+  void Run(std::function<THttpResponse(THttpClient&)> fetch, QObject* receiver,
+           std::function<void(const THttpResponse&)> done);
+
+ private:
+  THttpClient& FHttp;
+  QThreadPool FPool;
+};
+
+class TCacheSchemeHandler : public QWebEngineUrlSchemeHandler {
+  Q_OBJECT
+
+ public:
+  // isOffline is asked at the start of every request; cacheKeys gives the keys under which the cache may hold a
+  // web URL when offline, best first.
+  TCacheSchemeHandler(TFetchQueue& fetches, std::function<bool()> isOffline,
+                      std::function<std::vector<std::string>(const QUrl& webUrl)> cacheKeys,
+                      QObject* parent = nullptr);
+
+  void requestStarted(QWebEngineUrlRequestJob* job) override;
+
+ private:
+  void Reply(QWebEngineUrlRequestJob* job, const QUrl& webUrl, const THttpResponse& response);
+
+  TFetchQueue& FFetches;
+  std::function<bool()> FIsOffline;
+  std::function<std::vector<std::string>(const QUrl&)> FCacheKeys;
+};
+
+}  // namespace hoardscope

@@ -1,0 +1,61 @@
+// The page pane: its profile with the cache schemes' handler and the request interceptor.
+#include "platform/qt/PagePane.h"
+
+#include <QWebEngineProfile>
+#include <QWebEngineSettings>
+
+#include "platform/linux/ConnectedState.h"
+#include "platform/ports/Browser.h"
+#include "platform/qt/CacheSchemeHandler.h"
+#include "platform/qt/PagePaneUrls.h"
+#include "platform/qt/RequestInterceptor.h"
+
+namespace hoardscope {
+
+TPagePane::TPagePane(TFetchQueue& fetches, QWidget* parent)
+    : QWebEngineView(parent),
+      FHandler(std::make_unique<TCacheSchemeHandler>(
+          fetches, [this] { return IsOffline(); }, [this](const QUrl& webUrl) { return CacheKeysOf(webUrl); })),
+      FInterceptor(std::make_unique<TRequestInterceptor>()),
+      FProfile(std::make_unique<QWebEngineProfile>()) {  // off the record: nothing of it is kept on disk
+  FProfile->installUrlSchemeHandler(kCacheScheme, FHandler.get());
+  FProfile->installUrlSchemeHandler(kSecureCacheScheme, FHandler.get());
+  FProfile->setUrlRequestInterceptor(FInterceptor.get());
+  FPage = std::make_unique<QWebEnginePage>(FProfile.get());
+  setPage(FPage.get());
+  connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& url) { emit WebUrlChanged(ToWebUrl(url)); });
+  connect(this, &QWebEngineView::loadStarted, this, [this] { FLoading = true; });
+  connect(this, &QWebEngineView::loadFinished, this, [this] { FLoading = false; });
+}
+
+TPagePane::~TPagePane() { FPage.reset(); }  // the page lets go of this view as it goes
+
+void TPagePane::SetWorkOffline(bool workOffline) { FWorkOffline = workOffline; }
+
+bool TPagePane::IsOffline() const { return FWorkOffline || TConnectedState::ForcedOffline(); }
+
+void TPagePane::NavigateTo(const std::string& url) {
+  const QUrl webUrl(QString::fromStdString(url), QUrl::StrictMode);
+  if (!webUrl.isValid() || !IsWebUrl(webUrl)) throw BrowserError{"cannot show " + url};
+  FNavigatedKeys[CacheKeyOf(webUrl)] = url;
+  load(webUrl);
+}
+
+void TPagePane::LoadTyped(const QString& text) {
+  const QUrl url = QUrl::fromUserInput(text.trimmed());
+  if (url.isValid()) load(url);
+}
+
+QUrl TPagePane::WebUrl() const { return ToWebUrl(url()); }
+
+QWebEngineView* TPagePane::createWindow(QWebEnginePage::WebWindowType) { return this; }
+
+std::vector<std::string> TPagePane::CacheKeysOf(const QUrl& webUrl) const {
+  const QString key = CacheKeyOf(webUrl);
+  std::vector<std::string> keys{key.toStdString()};
+  const auto navigated = FNavigatedKeys.find(key);
+  if (navigated != FNavigatedKeys.end() && navigated->second != keys.front()) keys.push_back(navigated->second);
+  return keys;
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,29 @@
+// The page pane's request interceptor.
+#include "platform/qt/RequestInterceptor.h"
+
+#include <QWebEngineUrlRequestInfo>
+
+#include "platform/qt/PagePaneUrls.h"
+
+namespace hoardscope {
+namespace {
+
+// Schemes whose requests are answered inside the page or the engine itself.
+bool StaysLocal(const QUrl& url) {
+  const QString scheme = url.scheme();
+  return IsCacheUrl(url) || scheme == QLatin1String("data") || scheme == QLatin1String("blob") ||
+         scheme == QLatin1String("about");
+}
+
+}  // namespace
+
+void TRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
+  const QUrl url = info.requestUrl();
+  if (IsWebUrl(url)) {
+    info.redirect(ToCacheUrl(url));
+  } else if (!StaysLocal(url)) {
+    info.block(true);  // web sockets, ftp, local files: nothing the pane fetches outside the HTTP layer
+  }
+}
+
+}  // namespace hoardscope
