@@ -1,0 +1,60 @@
+// hoardscope cache fetch: the real binary fetching from a loopback server into a temporary HOARDSCOPE_HOME.
+#include "tests/acceptance/CommandLine.h"
+#include "tests/linux/LoopbackHttpServer.h"
+
+namespace hoardscope::acceptance {
+namespace {
+
+class CacheFetchTest : public ::testing::Test {
+ protected:
+  TRun Fetch(const std::vector<std::string>& urls) {
+    std::vector<std::string> args{"cache", "fetch"};
+    args.insert(args.end(), urls.begin(), urls.end());
+    return RunInHome(Home.Path(), HOARDSCOPE_BIN, args);
+  }
+
+  TTempHome Home{"cache-fetch"};
+  TLoopbackHttpServer Server;
+};
+
+TEST_F(CacheFetchTest, PrintsEachResponseAndStoresIt) {
+  Server.Serve("/a.html", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {"Content-Type: text/html"}, "<p>tea</p>"));
+  Server.Serve("/b.css", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {"Content-Type: text/css"}, "p{}"));
+
+  const TRun run = Fetch({Server.Url("/a.html"), Server.Url("/b.css")});
+
+  ASSERT_EQ(0, run.ExitCode) << run.Err;
+  EXPECT_EQ(Server.Url("/a.html") + "\t200\t10\n" + Server.Url("/b.css") + "\t200\t3\n", run.Out);
+  const TRun info = RunInHome(Home.Path(), HOARDSCOPE_BIN, {"cache", "info", Server.Url("/b.css")});
+  ASSERT_EQ(0, info.ExitCode) << info.Err;
+  EXPECT_NE(std::string::npos, info.Out.find("content-type: text/css\n"));
+  EXPECT_NE(std::string::npos, info.Out.find("headers:\nHTTP/1.1 200 OK\r\nContent-Type: text/css\r\n"));
+}
+
+TEST_F(CacheFetchTest, ErrorStatusesAndFailedFetchesGiveExitCodeOneAndTheRestIsStillFetched) {
+  int closedPort = 0;
+  {
+    TLoopbackHttpServer gone;
+    closedPort = gone.Port();
+  }
+  const std::string unreachable = "http://127.0.0.1:" + std::to_string(closedPort) + "/x.html";
+  Server.Serve("/ok.txt", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {}, "ok"));
+
+  const TRun run = Fetch({unreachable, Server.Url("/missing"), Server.Url("/ok.txt")});
+
+  EXPECT_EQ(1, run.ExitCode);
+  EXPECT_EQ(Server.Url("/missing") + "\t404\t4\n" + Server.Url("/ok.txt") + "\t200\t2\n", run.Out);
+  EXPECT_NE(std::string::npos, run.Err.find(unreachable)) << run.Err;
+  const TRun list = RunInHome(Home.Path(), HOARDSCOPE_BIN, {"cache", "list"});
+  EXPECT_EQ(2u, Lines(list.Out).size()) << list.Out;
+}
+
+TEST_F(CacheFetchTest, WithoutUrlsItShowsTheUsage) {
+  const TRun run = Fetch({});
+
+  EXPECT_EQ(2, run.ExitCode);
+  EXPECT_NE(std::string::npos, run.Err.find("cache fetch URL..."));
+}
+
+}  // namespace
+}  // namespace hoardscope::acceptance
