@@ -8,6 +8,7 @@
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "settings/Filter.h"
+#include "operations/ImportCache.h"
 #include "search/AgeLimit.h"
 #include "search/Search.h"
 #include "search/TextSearch.h"
@@ -355,6 +356,9 @@ void THoardscopeMain::Execute(TActionId action) {
     case TActionId::alClearSearch:
       alClearSearchExecute();
       break;
+    case TActionId::alImport:
+      if (!FLoading) alImportExecute();
+      break;
     default:
       break;
   }
@@ -401,6 +405,31 @@ void THoardscopeMain::alSearchExecute() {
   FServices.Desktop.SetCursor(CursorShape::Default);
   SetActionEnabled(TActionId::alClearSearch, true);
   FWidgets.ActionsChanged();
+}
+
+void THoardscopeMain::alImportExecute() {
+  if (!FServices.Dialogs || !FServices.Clock) return;
+  const std::optional<std::string> fileName =
+      FServices.Dialogs->AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});
+  if (!fileName) return;
+  TCacheImporter importer(FServices.Cache, *FServices.Clock);
+  TImportResult result;
+  try {
+    result = importer.ImportExportFile(*fileName);
+  } catch (const std::exception& error) {
+    FServices.Desktop.ShowMessage(error.what(), MessageButtons::Ok);
+    return;
+  }
+  LastImportCount = result.Count;
+  if (result.Truncated) {
+    FServices.Desktop.ShowMessage("The export file " + *fileName +
+                                      " is truncated: its last record is incomplete and was not imported.",
+                                  MessageButtons::Ok);
+  }
+  if (result.Count > 0) {
+    ClearView();
+    Button1Click();
+  }
 }
 
 void THoardscopeMain::alClearSearchExecute() {

@@ -80,6 +80,10 @@ class THoardscopeMain {
   void alOptionExecute();
   void alSearchExecute();
   void alClearSearchExecute();
+  void alImportExecute();
+
+  // What the last import returned: the records whose copy existed, or -1 for a missing export file.
+  int LastImportCount = 0;
 
   // The tree's selected node, as the widgets report it (nullptr: none).
   TTreeNode* Selected = nullptr;

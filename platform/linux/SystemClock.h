@@ -8,6 +8,7 @@ namespace hoardscope {
 class TSystemClock : public IClock {
  public:
   FileTime NowUtc() override;
+  FileTime LocalToUtc(FileTime local) override;
 };
 
 }  // namespace hoardscope

@@ -107,7 +107,9 @@ class TFakeDialogs : public IDialogs {
 class TFakeClock : public IClock {
  public:
   FileTime NowUtc() override { return Now; }
+  FileTime LocalToUtc(FileTime local) override { return local - UtcOffsetHours * 36000000000LL; }
   FileTime Now = 0;
+  long long UtcOffsetHours = 0;  // the machine's local time is this far ahead of UTC
 };
 
 // Browser windows whose views are the ones registered here; the notice reaches them as the window message would.
