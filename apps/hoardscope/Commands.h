@@ -15,5 +15,6 @@ int RunCacheCommand(const TArguments& args, const THomePaths& home);
 int RunRegCommand(const TArguments& args, const THomePaths& home);
 int RunTreeCommand(const TArguments& args, const THomePaths& home);
 int RunSearchCommand(const TArguments& args, const THomePaths& home);
+int RunImportCommand(const TArguments& args, const THomePaths& home);
 
 }  // namespace hoardscope
