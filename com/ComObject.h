@@ -65,7 +65,8 @@ class TComObject : public ISupportErrorInfo, public Interfaces... {
         *object = FOwner.FindInterface(iid);
       }
       if (!*object) return E_NOINTERFACE;
-      AddRef();
+      // Counted through the pointer handed out: an interface of an aggregated object counts on the outer one.
+      static_cast<IUnknown*>(*object)->AddRef();
       return S_OK;
     }
     ULONG STDMETHODCALLTYPE AddRef() override { return ++FReferences; }

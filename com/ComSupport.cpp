@@ -2,6 +2,7 @@
 #include "com/ComSupport.h"
 
 #include <cstdio>
+#include <stdexcept>
 
 #include "com/ComPtr.h"
 
@@ -24,6 +25,20 @@ std::optional<std::uint32_t> HexNumber(std::string_view text, std::size_t at, st
     number = number << 4 | *digit;
   }
   return number;
+}
+
+std::string VariantTypeName(VARTYPE type) {
+  switch (type) {
+    case VT_NULL: return "Null";
+    case VT_DISPATCH: return "Dispatch";
+    case VT_UNKNOWN: return "Unknown";
+    case VT_ERROR: return "Error";
+    case VT_DECIMAL: return "Decimal";
+    default: break;
+  }
+  char text[16];
+  std::snprintf(text, sizeof text, "%04X", static_cast<unsigned>(type));
+  return text;
 }
 
 }  // namespace
@@ -75,6 +90,19 @@ std::string HresultText(HRESULT result) {
   char text[16];
   std::snprintf(text, sizeof text, "0x%08X", static_cast<unsigned>(result));
   return text;
+}
+
+std::string TextOfVariant(const VARIANT& value) {
+  VARIANT text;
+  VariantInit(&text);
+  VARIANT source = value;  // the conversion takes a writable source, which it leaves as it is
+  if (FAILED(VariantChangeTypeEx(&text, &source, LOCALE_USER_DEFAULT, 0, VT_BSTR))) {
+    throw std::runtime_error("Could not convert variant of type (" + VariantTypeName(value.vt) +
+                             ") into type (String)");
+  }
+  std::string result = TextOfBstr(text.bstrVal);
+  VariantClear(&text);
+  return result;
 }
 
 }  // namespace hoardscope

@@ -17,6 +17,11 @@ std::optional<GUID> ParseGuid(std::string_view text);
 // Sets the calling thread's error information: the interface that failed, its source and the failure's text.
 void SetErrorInfoText(REFIID iid, const std::string& source, const std::string& description);
 
+// The text of an automation value, by the automation conversion in the user's default locale: a string as it is,
+// empty as "", numbers and dates in their text form. Raises std::runtime_error for a value without a text form
+// (null, for one).
+std::string TextOfVariant(const VARIANT& value);
+
 // The text of a failure of HRESULT result as "0x" and 8 upper-case hex digits.
 std::string HresultText(HRESULT result);
 

@@ -159,6 +159,7 @@ inline constexpr HRESULT DISP_E_UNKNOWNNAME = MakeHresult(0x80020006);
 inline constexpr HRESULT DISP_E_NONAMEDARGS = MakeHresult(0x80020007);
 inline constexpr HRESULT DISP_E_BADVARTYPE = MakeHresult(0x80020008);
 inline constexpr HRESULT DISP_E_EXCEPTION = MakeHresult(0x80020009);
+inline constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000B);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = MakeHresult(0x8002000E);
 inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MakeHresult(0x8002802B);
 
@@ -499,7 +500,7 @@ HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
 // significant digits, currency with up to four decimals, booleans as "-1"/"0" ("True"/"False" with
 // VARIANT_ALPHABOOL), dates as "M/D/YYYY h:mm:ss AM" (the date or the time alone when the other part is zero),
 // VT_EMPTY as "". VT_NULL, objects, errors, arrays and decimals fail with DISP_E_TYPEMISMATCH.
-HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID lcid, USHORT flags, VARTYPE type);
+HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID lcid, USHORT flags, VARTYPE type);
 
 // The error information of the calling thread.
 HRESULT CreateErrorInfo(ICreateErrorInfo** created);

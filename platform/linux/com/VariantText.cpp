@@ -38,7 +38,7 @@ void CivilFromDays(long long days, long long& year, unsigned& month, unsigned& d
 }
 
 // An automation date: whole days since 1899-12-30, and the time of day as the fraction's absolute value (so
-// -1.25 is 1899-12-29 06:00).
+// -1.25 is 1899-12-29 06:00). Day 0 shows as its time alone, midnight as its date alone.
 std::string FormatDate(DATE date) {
   long long days = static_cast<long long>(std::trunc(date));
   long long seconds = std::llround(std::fabs(date - static_cast<double>(days)) * 86400.0);
@@ -48,7 +48,7 @@ std::string FormatDate(DATE date) {
   }
   char text[64];
   std::string result;
-  if (days != 0 || seconds == 0) {
+  if (days != 0) {
     long long year = 0;
     unsigned month = 0, day = 0;
     CivilFromDays(days, year, month, day);
@@ -123,7 +123,7 @@ bool Dereference(const VARIANT& reference, VARIANT& value) {
 
 }  // namespace
 
-HRESULT VariantChangeTypeEx(VARIANT* destination, const VARIANT* source, LCID, USHORT flags, VARTYPE type) {
+HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID, USHORT flags, VARTYPE type) {
   if (!destination || !source) return E_INVALIDARG;
   if (type != VT_BSTR) return DISP_E_TYPEMISMATCH;
   VARIANT value;

@@ -1,0 +1,24 @@
+// The hosting browser's offline state and navigation through its COM interface.
+#include "com/ComBrowser.h"
+
+#include "com/ComSupport.h"
+
+namespace hoardscope {
+
+bool TComBrowser::IsOffline() {
+  VARIANT_BOOL offline = VARIANT_FALSE;
+  const HRESULT result = FBrowser->get_Offline(&offline);
+  if (FAILED(result)) throw BrowserError{"The browser could not tell its offline state (" + HresultText(result) + ")."};
+  return offline != VARIANT_FALSE;
+}
+
+void TComBrowser::Navigate(const std::string& url) {
+  BSTR target = AllocBstr(url);
+  VARIANT flags, frame, postData, headers;
+  for (VARIANT* empty : {&flags, &frame, &postData, &headers}) VariantInit(empty);
+  const HRESULT result = FBrowser->Navigate(target, &flags, &frame, &postData, &headers);
+  SysFreeString(target);
+  if (FAILED(result)) throw BrowserError{"The browser could not open " + url + " (" + HresultText(result) + ")."};
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,22 @@
+// TComBrowser: the browser port over the browser object (IWebBrowser2) of the window that hosts the band.
+#pragma once
+
+#include "com/ComPtr.h"
+#include "platform/ports/Browser.h"
+
+namespace hoardscope {
+
+class TComBrowser : public IBrowser {
+ public:
+  explicit TComBrowser(TComPtr<IWebBrowser2> browser) : FBrowser(std::move(browser)) {}
+
+  // get_Offline; a failure raises BrowserError.
+  bool IsOffline() override;
+  // Navigate with the URL and four empty optional arguments; a failure raises BrowserError.
+  void Navigate(const std::string& url) override;
+
+ private:
+  TComPtr<IWebBrowser2> FBrowser;
+};
+
+}  // namespace hoardscope
