@@ -87,7 +87,7 @@ void THoardscopeMain::SetStatusText(int panel, const std::string& text) {
 // ---- The load -------------------------------------------------------------------------------------------------
 
 void THoardscopeMain::Button1Click() {
-  if (FLoading) return;
+  if (Busy()) return;
   const TLoadScope scope(FLoading, FWidgets, FServices.Desktop);
   CacheEntryRecord record;
   std::unique_ptr<IUrlCacheWalk> walk = FServices.Cache.FindFirst(record);
@@ -160,7 +160,7 @@ std::uint32_t THoardscopeMain::CacheFolderSize() {
 }
 
 void THoardscopeMain::ClearView() {
-  if (FLoading) return;
+  if (Busy()) return;
   if (Selected && Selected != RootNode && !IsInSearchResult(Selected) && Selected != SearchNode) Selected = nullptr;
   TreeView1.DeleteChildren(RootNode);
   EntryList.Clear();
@@ -327,7 +327,7 @@ void THoardscopeMain::SysCommand(int wParam, int lParam) {
 }
 
 void THoardscopeMain::FormActivate() {
-  if (!ReloadPending || FLoading) return;
+  if (!ReloadPending || Busy()) return;
   ReloadPending = false;  // an activation while the message box is up must not start a second reload
   FServices.Desktop.ShowMessage("IE Cache have been midified. \r\nApplicatio will reload Cache file list",
                                 MessageButtons::Ok);
@@ -348,18 +348,28 @@ void THoardscopeMain::Execute(TActionId action) {
       alAboutExecute();
       break;
     case TActionId::alOption:
-      if (!FLoading) alOptionExecute();
+      if (!Busy()) alOptionExecute();
       break;
     case TActionId::alSearch:
-      if (!FLoading) alSearchExecute();
+      if (!Busy()) alSearchExecute();
       break;
     case TActionId::alClearSearch:
-      alClearSearchExecute();
+      if (!Busy()) alClearSearchExecute();
       break;
     case TActionId::alImport:
-      if (!FLoading) alImportExecute();
+      if (!Busy()) alImportExecute();
       break;
-    default:
+    case TActionId::alExport:
+      if (!Busy()) alExportExecute();
+      break;
+    case TActionId::aLVCopyURL:
+      aLVCopyURLExecute();
+      break;
+    case TActionId::alHelp:
+      alHelpExecute();
+      break;
+    case TActionId::aLVDelete:
+      aLVDeleteExecute(FWidgets.TreeHasFocus());
       break;
   }
 }

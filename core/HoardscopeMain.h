@@ -62,6 +62,8 @@ class THoardscopeMain {
   void Button1Click();
   void ClearView();
   bool Loading() const { return FLoading; }
+  // A load or a deletion is running and letting messages run: the lists must not be cleared or rebuilt.
+  bool Busy() const { return FLoading || FDeleting; }
 
   // Tree events.
   void TreeView1Expanded(TTreeNode* node);
@@ -81,6 +83,13 @@ class THoardscopeMain {
   void alSearchExecute();
   void alClearSearchExecute();
   void alImportExecute();
+  void alExportExecute();
+  void aLVCopyURLExecute();
+  void alHelpExecute();
+  // treeFocused: whether the tree holds the keyboard focus; the action deletes nothing otherwise.
+  void aLVDeleteExecute(bool treeFocused);
+
+  std::vector<std::size_t> ExportSet;  // indices into EntryList, filled right before an export
 
   // What the last import returned: the records whose copy existed, or -1 for a missing export file.
   int LastImportCount = 0;
@@ -100,6 +109,22 @@ class THoardscopeMain {
   // The key an entry is listed under: its URL, or "http://" + host + path when a ":" follows the scheme's.
   std::string EntryKeyOf(const std::string& sourceUrl);
   void ClearSearchResult();
+
+  // Entry operations.
+  void DeleteCacheEntry(const std::string& url);
+  void DeleteEntriesUnder(const std::string& nodeKey);
+  void PruneEmptyParents(TTreeNode* node);
+  // Fills ExportSet with the entries below the node and returns their cached files, in the same order.
+  std::vector<std::string> CollectExportSet(const TTreeNode* node);
+  // Renews SaveFolder with copies of the files; false when the folder cannot be made.
+  bool StageFiles(const std::vector<std::string>& files);
+  void ExportEntries();
+  // Copies source into folder (which ends with the path separator) under its own name, or under a free
+  // "hstemp" name in the folder when that one is taken; returns the copy's path.
+  std::string CopyIntoExportFolder(const std::string& folder, const std::string& source);
+  // The path CopyIntoExportFolder would give the copy now.
+  std::string ExportCopyName(const std::string& folder, const std::string& source);
+  std::string GetHeaderText(const std::string& url);
   // Fills SearchList with the entries below folderPath ("" for all) whose cached text holds text, and builds the
   // "Search Result" branch from it.
   void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
@@ -138,6 +163,7 @@ class THoardscopeMain {
   std::array<std::string, 2> FStatusText;
   std::unordered_map<std::string, int> FIconSlotOf;  // IconKeys' extensions, folded, to their slots
   bool FLoading = false;
+  bool FDeleting = false;  // a deletion lets messages run: nothing may clear or rebuild the lists meanwhile
   bool FShown = false;
 };
 

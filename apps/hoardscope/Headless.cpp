@@ -22,7 +22,8 @@ std::string EscapeLineBreaks(const std::string& text) {
 
 MessageAnswer THeadlessDesktop::ShowMessage(const std::string& text, MessageButtons buttons) {
   FEvents << "message: " << EscapeLineBreaks(text) << "\n";
-  return buttons == MessageButtons::YesNo ? MessageAnswer::No : MessageAnswer::Ok;
+  if (buttons == MessageButtons::Ok) return MessageAnswer::Ok;
+  return AnswerYes ? MessageAnswer::Yes : MessageAnswer::No;
 }
 
 void THeadlessDesktop::StartTimer(int, std::function<void()> tick) { FTick = std::move(tick); }
@@ -37,6 +38,12 @@ bool THeadlessDesktop::FireTimer() {
   tick();
   return true;
 }
+
+void THeadlessDialogs::CopyTextToClipboard(const std::string& text) {
+  FEvents << "clipboard: " << EscapeLineBreaks(text) << "\n";
+}
+
+void THeadlessDialogs::ShowHelp(const std::string& path) { FEvents << "help: " << path << "\n"; }
 
 void THeadlessDialogs::ShowOptions(TfrmOptions& dialog) { dialog.FormShow(); }
 

@@ -34,6 +34,8 @@ class THeadlessDesktop : public IDesktop {
   // Runs the timer's tick at once instead of after its interval; false when no timer runs.
   bool FireTimer();
 
+  bool AnswerYes = false;  // what a Yes/No question is answered
+
  private:
   std::ostream& FEvents;
   std::function<void()> FTick;
@@ -68,19 +70,23 @@ struct THeadlessAnswers {
   TDateChoice Age = TDateChoice::dcAll;
   bool WholeCache = false;
   std::optional<std::string> FileName;  // the answer of the open and save dialogs
+  bool Yes = false;                     // the answer to a Yes/No question
 };
 
 // Dialogs answered by the command's options, as a person would fill them in and press the default button.
 class THeadlessDialogs : public IDialogs {
  public:
-  explicit THeadlessDialogs(THeadlessAnswers& answers) : FAnswers(answers) {}
+  THeadlessDialogs(THeadlessAnswers& answers, std::ostream& events) : FAnswers(answers), FEvents(events) {}
   void ShowOptions(TfrmOptions& dialog) override;
   void ShowSearch(TfrmSearch& dialog) override;
   std::optional<std::string> AskSaveFileName(const TFileDialogSpec&) override { return FAnswers.FileName; }
   std::optional<std::string> AskOpenFileName(const TFileDialogSpec&) override { return FAnswers.FileName; }
+  void CopyTextToClipboard(const std::string& text) override;
+  void ShowHelp(const std::string& path) override;
 
  private:
   THeadlessAnswers& FAnswers;
+  std::ostream& FEvents;
 };
 
 class THeadlessWidgets : public IViewWidgets {
@@ -91,6 +97,7 @@ class THeadlessWidgets : public IViewWidgets {
   TTreeNode* TopVisibleNode() override { return nullptr; }
   void SetTopVisibleNode(TTreeNode*) override {}
   void FocusTree() override {}
+  bool TreeHasFocus() override { return true; }
   void ActionsChanged() override {}
 };
 

@@ -24,7 +24,7 @@ const char* KindName(TNodeKind kind) {
 
 THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
     : FCache(home.CacheRoot), FRegistry(home.RegistryFile), FShell(home.CacheRoot), FDesktop(events),
-      FInternet(events) {
+      FInternet(events), FDialogs(Answers, events) {
   FView = std::make_unique<THoardscopeMain>(
       TViewServices{FCache, FInternet, FRegistry, FShell, FDesktop, &FDialogs, &FClock, nullptr}, FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);

@@ -22,6 +22,7 @@ class THeadlessView {
   THeadlessView(const THomePaths& home, std::ostream& events);
 
   THoardscopeMain& View() { return *FView; }
+  THeadlessDesktop& Desktop() { return FDesktop; }
   // What the dialogs answer; set before running an action that shows one.
   THeadlessAnswers Answers;
 
@@ -48,7 +49,7 @@ class THeadlessView {
   THeadlessDesktop FDesktop;
   THeadlessInternet FInternet;
   THeadlessWidgets FWidgets;
-  THeadlessDialogs FDialogs{Answers};
+  THeadlessDialogs FDialogs;
   TSystemClock FClock;
   std::unique_ptr<THoardscopeMain> FView;
 };

@@ -21,6 +21,10 @@ class TLinuxShell : public IShell {
   int AddFileTypeIcon(const std::string& extension) override;
   std::string InternetCacheFolder() override;
   std::optional<std::uint64_t> ItemSize(const std::string& path) override;
+  bool DeleteFilesIn(const std::string& folder) override;
+  // The freedesktop.org trash of the user's data folder: each file goes to Trash/files with its record in
+  // Trash/info, so that a file manager can restore it.
+  bool MoveFilesToTrash(const std::string& folder) override;
 
   // The extensions of the images added so far; image kFixedTreeImages + i shows FileTypeIcons()[i].
   const std::vector<std::string>& FileTypeIcons() const { return FFileTypeIcons; }

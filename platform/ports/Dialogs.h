@@ -1,5 +1,6 @@
-// The dialogs port: the view's modal dialogs. Each runs the dialog's own logic object (its handlers and control
-// states are portable) in a window of the platform and returns when the dialog has closed.
+// The dialogs port: the view's modal dialogs, and the two desktop requests of its entry actions (clipboard, help).
+// Each dialog runs its own logic object (handlers and control states are portable) in a window of the platform
+// and returns when the dialog has closed.
 #pragma once
 
 #include <optional>
@@ -26,6 +27,10 @@ class IDialogs {
   // The chosen file's full name; nullopt when the user cancelled.
   virtual std::optional<std::string> AskSaveFileName(const TFileDialogSpec& spec) = 0;
   virtual std::optional<std::string> AskOpenFileName(const TFileDialogSpec& spec) = 0;
+  // Puts the text on the clipboard as plain text, replacing what it held.
+  virtual void CopyTextToClipboard(const std::string& text) = 0;
+  // Shows the help, whose start page or file is at path.
+  virtual void ShowHelp(const std::string& path) = 0;
 };
 
 }  // namespace hoardscope

@@ -21,6 +21,12 @@ class IShell {
   // The size that a directory search reports for the item at path itself (for a folder: the folder's own item,
   // not a sum over its files). nullopt when nothing is found there.
   virtual std::optional<std::uint64_t> ItemSize(const std::string& path) = 0;
+
+  // Removes the files directly in folder for good; subfolders stay. False when the folder could not be read.
+  virtual bool DeleteFilesIn(const std::string& folder) = 0;
+  // Moves the files directly in folder to the desktop's recycle bin (trash), where the user can restore them;
+  // subfolders stay. False when a file could not be moved.
+  virtual bool MoveFilesToTrash(const std::string& folder) = 0;
 };
 
 }  // namespace hoardscope

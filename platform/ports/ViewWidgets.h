@@ -19,6 +19,7 @@ class IViewWidgets {
   virtual TTreeNode* TopVisibleNode() = 0;
   virtual void SetTopVisibleNode(TTreeNode* node) = 0;
   virtual void FocusTree() = 0;
+  virtual bool TreeHasFocus() = 0;
   // An action's enabled state changed (the widgets reread it from the action table).
   virtual void ActionsChanged() = 0;
 };

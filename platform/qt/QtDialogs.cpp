@@ -1,7 +1,12 @@
 // The view's dialogs over Qt.
 #include "platform/qt/QtDialogs.h"
 
+#include <QClipboard>
+#include <QDesktopServices>
 #include <QFileDialog>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QUrl>
 
 #include "platform/qt/OptionsDialog.h"
 #include "platform/qt/SearchDialog.h"
@@ -41,6 +46,15 @@ std::optional<std::string> TQtDialogs::AskOpenFileName(const TFileDialogSpec& sp
   dialog.setNameFilter(QtFileFilter(spec.Filter));
   if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return std::nullopt;
   return dialog.selectedFiles().front().toStdString();
+}
+
+void TQtDialogs::CopyTextToClipboard(const std::string& text) {
+  QGuiApplication::clipboard()->setText(QString::fromStdString(text));
+}
+
+void TQtDialogs::ShowHelp(const std::string& path) {
+  const QString pages = QFileInfo(QString::fromStdString(path)).absolutePath() + "/help/index.html";
+  QDesktopServices::openUrl(QUrl::fromLocalFile(pages));
 }
 
 }  // namespace hoardscope

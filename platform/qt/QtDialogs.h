@@ -16,6 +16,9 @@ class TQtDialogs : public IDialogs {
   void ShowSearch(TfrmSearch& dialog) override;
   std::optional<std::string> AskSaveFileName(const TFileDialogSpec& spec) override;
   std::optional<std::string> AskOpenFileName(const TFileDialogSpec& spec) override;
+  void CopyTextToClipboard(const std::string& text) override;
+  // Opens the help pages (the folder "help" beside the given file) with the desktop's browser.
+  void ShowHelp(const std::string& path) override;
 
  private:
   QWidget* FOwner;

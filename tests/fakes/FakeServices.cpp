@@ -1,6 +1,8 @@
 // The small in-memory fakes.
 #include "tests/fakes/FakeServices.h"
 
+#include <filesystem>
+
 #include "search/Search.h"
 #include "settings/Options.h"
 
@@ -16,6 +18,33 @@ std::optional<std::uint64_t> TFakeShell::ItemSize(const std::string& path) {
   const auto found = ItemSizes.find(path);
   if (found == ItemSizes.end()) return std::nullopt;
   return found->second;
+}
+
+namespace {
+
+// Applies action to every file directly in folder; false when the folder cannot be listed.
+template <typename F>
+bool ForFilesIn(const std::string& folder, F&& action) {
+  std::error_code error;
+  std::filesystem::directory_iterator files(folder, error);
+  if (error) return false;
+  for (const auto& entry : files) {
+    if (entry.is_regular_file(error)) action(entry.path());
+  }
+  return true;
+}
+
+}  // namespace
+
+bool TFakeShell::DeleteFilesIn(const std::string& folder) {
+  return ForFilesIn(folder, [](const std::filesystem::path& file) { std::filesystem::remove(file); });
+}
+
+bool TFakeShell::MoveFilesToTrash(const std::string& folder) {
+  std::filesystem::create_directories(TrashFolder);
+  return ForFilesIn(folder, [this](const std::filesystem::path& file) {
+    std::filesystem::rename(file, std::filesystem::path(TrashFolder) / file.filename());
+  });
 }
 
 MessageAnswer TFakeDesktop::ShowMessage(const std::string& text, MessageButtons) {

@@ -23,12 +23,16 @@ class TFakeShell : public IShell {
   int AddFileTypeIcon(const std::string& extension) override;
   std::string InternetCacheFolder() override { return CacheFolder; }
   std::optional<std::uint64_t> ItemSize(const std::string& path) override;
+  bool DeleteFilesIn(const std::string& folder) override;
+  // Moves the files into TrashFolder (made when needed), keeping their names.
+  bool MoveFilesToTrash(const std::string& folder) override;
 
   std::vector<std::string> AddedIcons;   // extensions in the order their icons were added
   int ImageCount = 4;                    // the tree's image list starts with its four pictures
   bool RefuseIcons = false;
   std::string CacheFolder = "cache";
   std::map<std::string, std::uint64_t> ItemSizes;
+  std::string TrashFolder;
 };
 
 class TFakeDesktop : public IDesktop {
@@ -78,6 +82,7 @@ class TFakeViewWidgets : public IViewWidgets {
   TTreeNode* TopVisibleNode() override { return TopNode; }
   void SetTopVisibleNode(TTreeNode* node) override { TopNode = node; }
   void FocusTree() override { ++FocusRequests; }
+  bool TreeHasFocus() override { return TreeFocused; }
   void ActionsChanged() override { ++ActionChanges; }
 
   bool ToolBarEnabled = true;
@@ -85,6 +90,7 @@ class TFakeViewWidgets : public IViewWidgets {
   std::string WindowText;
   TTreeNode* TopNode = nullptr;
   int FocusRequests = 0;
+  bool TreeFocused = true;
   int ActionChanges = 0;
 };
 
@@ -96,11 +102,15 @@ class TFakeDialogs : public IDialogs {
   void ShowSearch(TfrmSearch& dialog) override;
   std::optional<std::string> AskSaveFileName(const TFileDialogSpec& spec) override;
   std::optional<std::string> AskOpenFileName(const TFileDialogSpec& spec) override;
+  void CopyTextToClipboard(const std::string& text) override { Clipboard = text; }
+  void ShowHelp(const std::string& path) override { HelpShown.push_back(path); }
 
   std::function<void(TfrmOptions&)> OnOptions;
   std::function<void(TfrmSearch&)> OnSearch;
   std::optional<std::string> FileName;  // the answer of the file dialogs
   std::vector<TFileDialogSpec> FileDialogs;
+  std::string Clipboard;
+  std::vector<std::string> HelpShown;
   int Shown = 0;
 };
 

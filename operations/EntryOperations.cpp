@@ -1,0 +1,196 @@
+// The view's entry operations: deleting entries, exporting them with an export file, copying a URL, the help.
+#include <filesystem>
+#include <fstream>
+#include <system_error>
+
+#include "core/HoardscopeMain.h"
+#include "core/Tools.h"
+#include "core/TreeRules.h"
+#include "operations/ExportFile.h"
+#include "settings/SettingsStore.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr const char* kExportExtension = ".hef";
+
+bool IsFolder(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
+bool Exists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
+}
+
+// The export file's name with the ".hef" ending the dialog would have added, so that cutting it off always leaves
+// the name of the export folder beside it.
+std::string WithExportExtension(const std::string& fileName) {
+  const std::size_t size = std::string_view(kExportExtension).size();
+  if (fileName.size() > size && EqualsNoCase(std::string_view(fileName).substr(fileName.size() - size), kExportExtension)) {
+    return fileName;
+  }
+  return fileName + kExportExtension;
+}
+
+}  // namespace
+
+// ---- Delete ---------------------------------------------------------------------------------------------------
+
+void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
+  TTreeNode* node = treeFocused ? Selected : nullptr;
+  if (!node || Busy() || IsInSearchResult(node) || node == RootNode || node == SearchNode) return;
+  TTreeNode* parent = node->Parent();
+  if (node->HasChildren()) {
+    DeleteEntriesUnder(node->Key());
+  } else if (node->Kind() == TNodeKind::File && node->EntryIndex() < EntryList.Count()) {
+    DeleteCacheEntry(EntryList[node->EntryIndex()].Key);
+    EntryList.MarkDeleted(node->EntryIndex());
+  }
+  Selected = nullptr;
+  TreeView1.Delete(node);
+  PruneEmptyParents(parent);
+  NotifyViews(kCacheChangedCode);
+}
+
+void THoardscopeMain::DeleteCacheEntry(const std::string& url) { FServices.Cache.DeleteEntry(url); }
+
+void THoardscopeMain::DeleteEntriesUnder(const std::string& nodeKey) {
+  FDeleting = true;
+  try {
+    for (std::size_t i = 0; i < EntryList.Count(); ++i) {
+      if (EntryList[i].Info && IsUnderNodeKey(nodeKey, EntryList[i].Key)) {
+        DeleteCacheEntry(EntryList[i].Key);
+        EntryList.MarkDeleted(i);
+      }
+      FServices.Desktop.ProcessMessages();
+    }
+  } catch (...) {
+    // A failure ends the walk; what was deleted so far stays deleted.
+  }
+  FDeleting = false;
+}
+
+void THoardscopeMain::PruneEmptyParents(TTreeNode* node) {
+  while (node && node != RootNode && !node->HasChildren()) {
+    TTreeNode* parent = node->Parent();
+    if (node == SearchNode) SearchNode = nullptr;
+    TreeView1.Delete(node);
+    node = parent;
+  }
+}
+
+// ---- Export ---------------------------------------------------------------------------------------------------
+
+std::vector<std::string> THoardscopeMain::CollectExportSet(const TTreeNode* node) {
+  ExportSet.clear();
+  std::vector<std::string> files;
+  if (!node || !node->HasNodeKey()) return files;
+  for (std::size_t i = 0; i < EntryList.Count(); ++i) {
+    const TEntryItem& item = EntryList[i];
+    if (!item.Info || ClassifyEntry(node->Key(), item.Key) == TEntryPlace::epOutside) continue;
+    ExportSet.push_back(i);
+    files.push_back(item.Info->CacheFile);
+  }
+  return files;
+}
+
+bool THoardscopeMain::StageFiles(const std::vector<std::string>& files) {
+  if (IsFolder(SaveFolder)) {
+    FServices.Shell.DeleteFilesIn(SaveFolder);
+  } else {
+    std::error_code error;
+    if (!std::filesystem::create_directory(SaveFolder, error)) return false;
+  }
+  for (const std::string& file : files) {
+    std::error_code ignored;  // a single copy that fails is not reported
+    std::filesystem::copy_file(file, SaveFolder + FileNameOf(file, false),
+                               std::filesystem::copy_options::overwrite_existing, ignored);
+  }
+  return true;
+}
+
+void THoardscopeMain::alExportExecute() {
+  if (!Selected) return;
+  FServices.Desktop.SetCursor(CursorShape::Hourglass);
+  const std::vector<std::string> files = CollectExportSet(Selected);
+  const bool staged = Selected->HasNodeKey() && StageFiles(files);
+  FServices.Desktop.SetCursor(CursorShape::Default);
+  if (staged) ExportEntries();
+}
+
+std::string THoardscopeMain::ExportCopyName(const std::string& folder, const std::string& source) {
+  std::string target = folder + FileNameOf(source, false);
+  const std::string extension = PathFindExtension(source);
+  for (unsigned number = 1; Exists(target); ++number) target = folder + "hstemp" + std::to_string(number) + extension;
+  return target;
+}
+
+std::string THoardscopeMain::CopyIntoExportFolder(const std::string& folder, const std::string& source) {
+  const std::string target = ExportCopyName(folder, source);
+  std::error_code ignored;  // a copy that fails still gets its record; the import skips it
+  std::filesystem::copy_file(source, target, ignored);
+  return target;
+}
+
+std::string THoardscopeMain::GetHeaderText(const std::string& url) {
+  const std::optional<CacheEntryRecord> record = FServices.Cache.GetEntryInfo(url);
+  if (!record || !record->HeaderInfo) return std::string();
+  return record->HeaderInfo->substr(0, record->HeaderInfo->find('\0'));
+}
+
+void THoardscopeMain::ExportEntries() {
+  if (!FServices.Dialogs) return;
+  const std::optional<std::string> chosen =
+      FServices.Dialogs->AskSaveFileName({"Hoardscope Export File|*.hef", "hef", true});
+  if (!chosen) return;
+  const std::string exportFile = WithExportExtension(*chosen);
+  const std::string folder = exportFile.substr(0, exportFile.size() - std::string_view(kExportExtension).size());
+  if (IsFolder(folder)) {
+    const std::string question = "All files under " + folder + " will be delete!\r\nare you sure to delete them?";
+    if (FServices.Desktop.ShowMessage(question, MessageButtons::YesNo) != MessageAnswer::Yes) return;
+    FServices.Shell.MoveFilesToTrash(folder);
+  }
+  std::error_code ignored;
+  std::filesystem::create_directory(folder, ignored);
+  std::ofstream out(exportFile, std::ios::binary | std::ios::trunc);
+  if (!out) throw std::runtime_error("Cannot create file " + exportFile);
+  const std::string folderWithSeparator = folder + kPathSeparator;
+  std::size_t leftOut = 0;
+  for (const std::size_t index : ExportSet) {
+    const TEntryItem& item = EntryList[index];
+    if (!item.Info) continue;
+    if (!FitsField(ExportCopyName(folderWithSeparator, item.Info->CacheFile), kFileNameField) ||
+        !FitsField(item.Key, kUrlField)) {
+      ++leftOut;  // its record could not hold the path or the URL
+      continue;
+    }
+    const TExportRecord record{CopyIntoExportFolder(folderWithSeparator, item.Info->CacheFile), item.Key,
+                               DateTimeFromSystemTime(item.Info->SyncTime), FitHeaders(GetHeaderText(item.Key))};
+    const TExportRecordBytes bytes = EncodeExportRecord(record);
+    if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
+      throw std::runtime_error("Cannot write to file " + exportFile);
+    }
+  }
+  if (leftOut > 0) {
+    FServices.Desktop.ShowMessage(std::to_string(leftOut) +
+                                      " entries were left out of the export: the path of their copy or their URL "
+                                      "is 256 characters or longer and does not fit the export file.",
+                                  MessageButtons::Ok);
+  }
+}
+
+// ---- Copy URL and help ----------------------------------------------------------------------------------------
+
+void THoardscopeMain::aLVCopyURLExecute() {
+  if (!Selected || Selected->HasChildren() || Selected->Kind() != TNodeKind::File || !FServices.Dialogs) return;
+  const TEntryList& list = IsInSearchResult(Selected) ? SearchList : EntryList;
+  if (Selected->EntryIndex() < list.Count()) FServices.Dialogs->CopyTextToClipboard(list[Selected->EntryIndex()].Key);
+}
+
+void THoardscopeMain::alHelpExecute() {
+  if (FServices.Dialogs) FServices.Dialogs->ShowHelp(ReadAppFolder() + "Hoardscope.chm");
+}
+
+}  // namespace hoardscope

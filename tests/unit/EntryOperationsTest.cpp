@@ -1,0 +1,174 @@
+// Deleting entries, exporting them with their export file, copying a URL and opening the help.
+#include <fstream>
+
+#include "core/Tools.h"
+#include "operations/ExportFile.h"
+#include "settings/SettingsStore.h"
+#include "tests/unit/ViewFixture.h"
+
+namespace hoardscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+class EntryOperationsTest : public ViewFixture {
+ protected:
+  void SetUp() override {
+    Root = fs::temp_directory_path() / ("hs-ops-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
+    fs::remove_all(Root);
+    fs::create_directories(Root / "cache");
+    View().SaveFolder = (Root / "Save Files").string() + kPathSeparator;
+    Shell.TrashFolder = (Root / "trash").string();
+  }
+  void TearDown() override { fs::remove_all(Root); }
+
+  void AddFile(const std::string& url, const std::string& name, const std::string& content, bool headers = true) {
+    const fs::path folder = Root / "cache" / std::to_string(++FFiles);
+    fs::create_directories(folder);
+    std::ofstream(folder / name, std::ios::binary) << content;
+    AddEntry(url, headers ? "text/html" : "", content.size(), (folder / name).string());
+  }
+  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+  void Select(TTreeNode* node) { View().TreeView1Change(node); }
+
+  std::vector<TExportRecord> Records(const fs::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    std::vector<TExportRecord> records;
+    TExportRecordBytes bytes;
+    while (in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) records.push_back(DecodeExportRecord(bytes));
+    return records;
+  }
+
+  fs::path Root;
+  int FFiles = 0;
+};
+
+TEST_F(EntryOperationsTest, DeletingAFolderRemovesItsEntriesAndNotifiesEveryView) {
+  AddFile("http://h/img/a.gif", "a.gif", "1");
+  AddFile("http://h/img/sub/b.gif", "b.gif", "2");
+  AddFile("http://h/img.html", "img.html", "3");
+  AddFile("http://h/images/c.gif", "c.gif", "4");
+  Load();
+  int notices = 0;
+  Windows.Views.push_back([&](int, int lParam) { notices += lParam == kCacheChangedCode; });
+  TTreeNode* folder = Child(Expand(Host("h")), "img");
+  Select(folder);
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h/img/a.gif"));
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h/img/sub/b.gif"));
+  EXPECT_TRUE(Cache.GetEntryInfo("http://h/img.html"));
+  EXPECT_TRUE(Cache.GetEntryInfo("http://h/images/c.gif"));
+  EXPECT_EQ(View().EntryList.Count(), 4u);
+  EXPECT_EQ(Captions(Host("h")), "img.html|images");
+  EXPECT_EQ(notices, 1);
+}
+
+TEST_F(EntryOperationsTest, DeletingTheLastFilePrunesEmptyParentsButNeverTheRoot) {
+  AddFile("http://h/a/b/only.htm", "only.htm", "x");
+  Load();
+  TTreeNode* b = Child(Expand(Child(Expand(Host("h")), "a")), "b");
+  Select(Expand(b)->Child(0));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_FALSE(View().RootNode->HasChildren());
+  EXPECT_EQ(View().TreeView1.TopLevelCount(), 1u);
+  EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
+}
+
+TEST_F(EntryOperationsTest, DeleteNeedsTheTreesFocusAndANodeOutsideTheSearchBranch) {
+  AddFile("http://h/a.htm", "a.htm", "x");
+  Load();
+  Widgets.TreeFocused = false;
+  Select(Host("h"));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_TRUE(Cache.GetEntryInfo("http://h/a.htm"));
+  Widgets.TreeFocused = true;
+  View().aLVDeleteExecute(true);
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h/a.htm"));
+}
+
+TEST_F(EntryOperationsTest, NothingReloadsWhileADeletionLetsMessagesRun) {
+  for (int i = 0; i < 3; ++i) AddFile("http://h/" + std::to_string(i) + ".htm", std::to_string(i) + ".htm", "x");
+  Load();
+  TTreeNode* host = Host("h");
+  Select(host);
+  Desktop.OnProcessMessages = [this] {
+    View().SysCommand(kCacheChangedCommand, kCacheChangedCode);
+    View().FormActivate();  // the reload waits until the deletion is over
+    View().Execute(TActionId::alOption);
+  };
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_EQ(Dialogs.Shown, 0);
+  EXPECT_TRUE(View().ReloadPending);
+  Desktop.OnProcessMessages = nullptr;
+  View().FormActivate();
+  EXPECT_FALSE(View().ReloadPending);
+}
+
+TEST_F(EntryOperationsTest, ExportWritesCopiesAndOneRecordEach) {
+  AddFile("http://h/a/logo.gif", "logo.gif", "first");
+  AddFile("http://h/b/logo.gif", "logo.gif", "second");
+  AddFile("http://h/plain.txt", "plain.txt", "text", false);
+  Load();
+  Select(Host("h"));
+  Dialogs.FileName = (Root / "out").string();  // the ".hef" ending is added
+  View().Execute(TActionId::alExport);
+  const std::vector<TExportRecord> records = Records(Root / "out.hef");
+  ASSERT_EQ(records.size(), 3u);
+  EXPECT_EQ(records[0].URL, "http://h/a/logo.gif");
+  EXPECT_EQ(records[0].FileName, (Root / "out" / "logo.gif").string());
+  EXPECT_EQ(records[1].FileName, (Root / "out" / "hstemp1.gif").string());
+  std::string second;
+  std::ifstream(records[1].FileName) >> second;
+  EXPECT_EQ(second, "second");
+  EXPECT_EQ(records[0].Headers, "HTTP/1.1 200 OK\r\nContent-Type: text/html");
+  EXPECT_EQ(records[2].Headers, "");
+  EXPECT_TRUE(fs::exists(Root / "Save Files" / "logo.gif"));
+  EXPECT_EQ(Dialogs.FileDialogs.back().Filter, "Hoardscope Export File|*.hef");
+}
+
+TEST_F(EntryOperationsTest, AnExistingExportFolderIsEmptiedIntoTheTrashOnlyAfterYes) {
+  AddFile("http://h/a.gif", "a.gif", "x");
+  Load();
+  fs::create_directories(Root / "out" / "keep");
+  std::ofstream(Root / "out" / "old.txt") << "old";
+  Select(Host("h"));
+  Dialogs.FileName = (Root / "out.HEF").string();
+  Desktop.Answer = MessageAnswer::No;
+  View().Execute(TActionId::alExport);
+  EXPECT_TRUE(fs::exists(Root / "out" / "old.txt"));
+  EXPECT_FALSE(fs::exists(Root / "out.HEF"));
+  EXPECT_EQ(Desktop.Messages.back(), "All files under " + (Root / "out").string() +
+                                         " will be delete!\r\nare you sure to delete them?");
+  Desktop.Answer = MessageAnswer::Yes;
+  View().Execute(TActionId::alExport);
+  EXPECT_FALSE(fs::exists(Root / "out" / "old.txt"));
+  EXPECT_TRUE(fs::exists(Root / "trash" / "old.txt"));
+  EXPECT_TRUE(fs::exists(Root / "out" / "keep"));
+  EXPECT_EQ(Records(Root / "out.HEF").size(), 1u);
+}
+
+TEST_F(EntryOperationsTest, EntriesWhoseUrlDoesNotFitAreLeftOutWithOneMessage) {
+  AddFile("http://h/" + std::string(260, 'u') + ".htm", "long.htm", "x");
+  AddFile("http://h/short.htm", "short.htm", "x");
+  Load();
+  Select(Host("h"));
+  Dialogs.FileName = (Root / "out.hef").string();
+  View().Execute(TActionId::alExport);
+  EXPECT_EQ(Records(Root / "out.hef").size(), 1u);
+  ASSERT_EQ(Desktop.Messages.size(), 1u);
+  EXPECT_EQ(Desktop.Messages[0].rfind("1 entries were left out", 0), 0u);
+}
+
+TEST_F(EntryOperationsTest, CopyUrlAndHelp) {
+  AddFile("http://h:8080/a.htm", "a.htm", "x");
+  Load();
+  Select(Expand(Host("h"))->Child(0));
+  View().Execute(TActionId::aLVCopyURL);
+  EXPECT_EQ(Dialogs.Clipboard, "http://h/a.htm");
+  View().Execute(TActionId::alHelp);
+  ASSERT_EQ(Dialogs.HelpShown.size(), 1u);
+  EXPECT_EQ(Dialogs.HelpShown[0].substr(Dialogs.HelpShown[0].size() - 14), "Hoardscope.chm");
+}
+
+}  // namespace
+}  // namespace hoardscope
