@@ -16,5 +16,7 @@ int RunRegCommand(const TArguments& args, const THomePaths& home);
 int RunTreeCommand(const TArguments& args, const THomePaths& home);
 int RunSearchCommand(const TArguments& args, const THomePaths& home);
 int RunImportCommand(const TArguments& args, const THomePaths& home);
+int RunDeleteCommand(const TArguments& args, const THomePaths& home);
+int RunExportCommand(const TArguments& args, const THomePaths& home);
 
 }  // namespace hoardscope

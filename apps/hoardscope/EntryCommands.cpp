@@ -1,0 +1,53 @@
+// hoardscope delete and export: the Delete and Export actions run headless on a selected node.
+//
+//   delete NODE                        selects NODE with the tree focused, runs Delete; prints events and the tree
+//   export NODE FILE.hef [--yes|--no]  selects NODE, runs Export with FILE.hef as the dialog's answer and the
+//                                      folder question answered as told (no by default); prints the events
+#include <iostream>
+
+#include "Commands.h"
+#include "HeadlessView.h"
+
+namespace hoardscope {
+namespace {
+
+int UnknownNode(const std::string& name) {
+  std::cerr << "hoardscope: no node '" << name << "' in the tree\n";
+  return 1;
+}
+
+}  // namespace
+
+int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
+  if (args.size() != 1) {
+    std::cerr << "usage: hoardscope delete NODE\n";
+    return 2;
+  }
+  THeadlessView headless(home, std::cout);
+  headless.ShowAndLoad();
+  TTreeNode* node = headless.FindNode(args[0]);
+  if (!node) return UnknownNode(args[0]);
+  headless.View().TreeView1Change(node);
+  headless.View().Execute(TActionId::aLVDelete);
+  headless.PrintTree(std::cout, false);
+  return 0;
+}
+
+int RunExportCommand(const TArguments& args, const THomePaths& home) {
+  const bool answered = args.size() == 3 && (args[2] == "--yes" || args[2] == "--no");
+  if (args.size() != 2 && !answered) {
+    std::cerr << "usage: hoardscope export NODE FILE.hef [--yes | --no]\n";
+    return 2;
+  }
+  THeadlessView headless(home, std::cout);
+  headless.ShowAndLoad();
+  TTreeNode* node = headless.FindNode(args[0]);
+  if (!node) return UnknownNode(args[0]);
+  headless.View().TreeView1Change(node);
+  headless.Answers.FileName = args[1];
+  headless.Desktop().AnswerYes = answered && args[2] == "--yes";
+  headless.View().Execute(TActionId::alExport);
+  return 0;
+}
+
+}  // namespace hoardscope
