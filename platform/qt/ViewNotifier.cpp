@@ -6,6 +6,7 @@
 #include <QDBusConnectionInterface>
 #include <QDBusInterface>
 #include <QDBusReply>
+#include <optional>
 
 namespace hoardscope {
 namespace {
@@ -46,6 +47,17 @@ void TViewNotifier::OfferOnSessionBus() {
   if (!bus.isConnected()) return;  // no session bus: the views of this process still hear each other
   bus.registerObject(kViewsObjectPath, this, QDBusConnection::ExportScriptableSlots);
   bus.registerService(OwnServiceName());
+}
+
+int NotifyRunningViews(int code) {
+  std::optional<QCoreApplication> application;
+  if (!QCoreApplication::instance()) {
+    static int argc = 1;
+    static char name[] = "hoardscope";
+    static char* argv[] = {name, nullptr};
+    application.emplace(argc, argv);
+  }
+  return TDBusBrowserWindows().NotifyViews(code);
 }
 
 int TDBusBrowserWindows::NotifyViews(int code) {

@@ -42,6 +42,10 @@ class TViewNotifier : public QObject {
   bool FOffered = false;
 };
 
+// Sends the notice from a process without views (the command line) to every running hoardscope window; returns
+// the number of views told.
+int NotifyRunningViews(int code);
+
 // NotifyViews over this process's views and every other hoardscope process on the session bus.
 class TDBusBrowserWindows : public IBrowserWindows {
  public:
