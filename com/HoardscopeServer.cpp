@@ -13,7 +13,7 @@ std::unique_ptr<TComServer> CreateHoardscopeServer(IModuleHost& host) {
   server->AddFactory(std::make_unique<TIEClassFac>(
       *server, TClassInfo{CLSID_IECacheBand, "Hoardscope", "", TInstancing::Multiple, TThreadingModel::Apartment},
       [](TComServer& owner, IUnknown* outer) {
-        return TIECacheBand::Create<TIECacheBand>(owner, outer, owner.Host().ViewFactory());
+        return TIECacheBand::Create<TIECacheBand>(owner, outer);
       }));
   server->AddFactory(std::make_unique<TTypedComObjectFactory>(
       *server, CLSID_HSCDownload, TInstancing::Multiple, TThreadingModel::Apartment,

@@ -5,8 +5,7 @@
 
 namespace hoardscope {
 
-TIECacheBand::TIECacheBand(TComServer& server, IUnknown* outer, IViewFactory& views)
-    : TComObject(server, outer), FViews(views) {}
+TIECacheBand::TIECacheBand(TComServer& server, IUnknown* outer) : TComObject(server, outer) {}
 
 // A band released without CloseDW takes its view with it.
 TIECacheBand::~TIECacheBand() = default;
@@ -50,9 +49,9 @@ HRESULT TIECacheBand::SetSite(IUnknown* site) {
 
 bool TIECacheBand::CreateSiteView(IUnknown* site) {
   try {
-    const TWindowRect client = FViews.ClientRect(FParentWnd);
+    const TWindowRect client = Views().ClientRect(FParentWnd);
     DestroyView();  // a view of an earlier site would live on hidden
-    FView = FViews.CreateView(nullptr);
+    FView = Views().CreateView(nullptr);
     if (!FView) return false;
     FViewWnd = FView->Window();
     FView->MakeChildOf(FParentWnd);
@@ -96,7 +95,7 @@ HRESULT TIECacheBand::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 HRESULT TIECacheBand::ShowDW(BOOL show) {
   if (FViewWnd) {
     try {
-      FViews.ShowWindow(FViewWnd, show != FALSE);
+      Views().ShowWindow(FViewWnd, show != FALSE);
     } catch (const std::exception&) {
       // the view stays as it was
     }
@@ -114,7 +113,7 @@ HRESULT TIECacheBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) { return E_NOTIMP
 HRESULT TIECacheBand::GetBandInfo(DWORD, DWORD, DESKBANDINFO* info) {
   if (!FView) {
     try {
-      FView = FViews.CreateView(FParentWnd);
+      FView = Views().CreateView(FParentWnd);
     } catch (const std::exception&) {
       // the band answers without a view
     }

@@ -17,7 +17,7 @@ inline constexpr LONG kBandMinHeight = 200;
 
 class TIECacheBand : public TComObject<IIECacheBand, IPersistStreamInit, IObjectWithSite, IDeskBand> {
  public:
-  TIECacheBand(TComServer& server, IUnknown* outer, IViewFactory& views);
+  TIECacheBand(TComServer& server, IUnknown* outer);
   ~TIECacheBand() override;
 
   // IPersistStreamInit: the band keeps nothing in the browser's stream.
@@ -48,8 +48,9 @@ class TIECacheBand : public TComObject<IIECacheBand, IPersistStreamInit, IObject
   bool CreateSiteView(IUnknown* site);
   void HandBrowserTo(IUnknown* site);
   void DestroyView();
+  // The platform's view factory; raises where the platform has none.
+  IViewFactory& Views() { return Server().Host().ViewFactory(); }
 
-  IViewFactory& FViews;
   std::unique_ptr<IBandView> FView;
   TComPtr<IInputObjectSite> FSite;
   TWindowHandle FParentWnd = nullptr;

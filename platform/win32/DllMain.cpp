@@ -1,0 +1,83 @@
+// hoardscope.dll: the module glue of the Windows edition. The host of the COM server over the real registry,
+// the type library in the module's resources, WinInet and the shell; and the four exported entry points.
+#include <memory>
+#include <stdexcept>
+
+#include "com/HoardscopeServer.h"
+#include "com/ScriptedFolderPicker.h"
+#include "platform/win32/WinInetCache.h"
+#include "platform/win32/WinRegistry.h"
+#include "platform/win32/WinShellServices.h"
+#include "platform/win32/WinTypeLibrary.h"
+
+namespace hoardscope {
+namespace {
+
+HINSTANCE gModule = nullptr;
+
+class TWinModuleHost : public IModuleHost {
+ public:
+  std::string ModulePath() override {
+    char path[MAX_PATH] = {};
+    const DWORD length = GetModuleFileNameA(gModule, path, MAX_PATH);
+    return std::string(path, length);
+  }
+
+  std::string ShortPath(const std::string& path) override {
+    char shortPath[MAX_PATH] = {};
+    const DWORD length = GetShortPathNameA(path.c_str(), shortPath, MAX_PATH);
+    return length > 0 && length < MAX_PATH ? std::string(shortPath, length) : path;
+  }
+
+  IRegistry& Registry() override { return FRegistry; }
+
+  ITypeLibrary& TypeLibrary() override {
+    if (!FTypeLibrary) FTypeLibrary = std::make_unique<TWinTypeLibrary>(ModulePath());
+    return *FTypeLibrary;
+  }
+
+  IViewFactory& ViewFactory() override {
+    throw std::runtime_error("This build of Hoardscope has no view for the explorer bar");
+  }
+
+  TDownloadServices DownloadServices() override { return {FCache, FPicker, FFiles}; }
+
+  void ShowError(const std::string& text) override {
+    MessageBoxA(nullptr, text.c_str(), "Hoardscope", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
+  }
+
+ private:
+  TWinRegistry FRegistry;
+  std::unique_ptr<TWinTypeLibrary> FTypeLibrary;
+  TWinInetCache FCache;
+  TWinFolderPicker FShellPicker;
+  TScriptedFolderPicker FPicker{FShellPicker};
+  TWinFileCopier FFiles;
+};
+
+TModuleEntry& Entry() {
+  static TWinModuleHost host;
+  static TModuleEntry entry(host);
+  return entry;
+}
+
+}  // namespace
+}  // namespace hoardscope
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+  if (reason == DLL_PROCESS_ATTACH) {
+    hoardscope::gModule = instance;
+    DisableThreadLibraryCalls(instance);
+  }
+  return TRUE;
+}
+
+STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
+  return hoardscope::Entry().GetClassObject(clsid, iid, object);
+}
+
+STDAPI DllCanUnloadNow() { return hoardscope::Entry().CanUnloadNow(); }
+
+STDAPI DllRegisterServer() { return hoardscope::Entry().RegisterServer(); }
+
+STDAPI DllUnregisterServer() { return hoardscope::Entry().UnregisterServer(); }

@@ -1,0 +1,133 @@
+// Registry keys and values over advapi32.
+#include "platform/win32/WinRegistry.h"
+
+#include "com/ComTypes.h"
+#include "platform/win32/UniqueHandle.h"
+
+namespace hoardscope {
+namespace {
+
+using TKey = TUniqueHandle<HKEY, &RegCloseKey>;
+
+HKEY RootKey(RegistryRoot root) {
+  switch (root) {
+    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
+    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
+    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
+  }
+  return HKEY_CLASSES_ROOT;
+}
+
+// The path as the registry functions take it: parts joined by "\", without a leading one.
+std::string KeyPath(const std::string& path) {
+  std::string joined;
+  for (const std::string& part : SplitKeyPath(path)) joined += (joined.empty() ? "" : "\\") + part;
+  return joined;
+}
+
+std::string KeyName(RegistryRoot root, const std::string& path) {
+  return RegistryRootName(root) + "\\" + KeyPath(path);
+}
+
+class TWinRegistryKey : public IRegistryKey {
+ public:
+  TWinRegistryKey(TKey key, std::string name) : FKey(std::move(key)), FName(std::move(name)) {}
+
+  std::optional<RegistryValue> ReadValue(const std::string& name) override {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(FKey.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    RegistryValue value{name, static_cast<RegistryType>(type), std::vector<std::uint8_t>(size)};
+    if (RegQueryValueExA(FKey.Get(), name.c_str(), nullptr, &type, value.Data.data(), &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    value.Data.resize(size);
+    return value;
+  }
+
+  bool ValueExists(const std::string& name) override {
+    return RegQueryValueExA(FKey.Get(), name.c_str(), nullptr, nullptr, nullptr, nullptr) == ERROR_SUCCESS;
+  }
+
+  void WriteValue(const RegistryValue& value) override {
+    // Strings are stored with their terminating NUL, as the registry's readers expect.
+    std::vector<std::uint8_t> data = value.Data;
+    if (value.Type == RegistryType::String || value.Type == RegistryType::ExpandString) data.push_back(0);
+    const LONG result = RegSetValueExA(FKey.Get(), value.Name.c_str(), 0, static_cast<DWORD>(value.Type),
+                                       data.data(), static_cast<DWORD>(data.size()));
+    if (result != ERROR_SUCCESS) {
+      throw RegistryError("The value \"" + value.Name + "\" of " + FName + " could not be written (error " +
+                          std::to_string(result) + ").");
+    }
+  }
+
+  bool DeleteValue(const std::string& name) override {
+    return RegDeleteValueA(FKey.Get(), name.c_str()) == ERROR_SUCCESS;
+  }
+
+  std::vector<RegistryValue> EnumValues() override {
+    std::vector<RegistryValue> values;
+    for (DWORD index = 0;; ++index) {
+      char name[16384];
+      DWORD length = sizeof name;
+      if (RegEnumValueA(FKey.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      if (auto value = ReadValue(std::string(name, length))) values.push_back(std::move(*value));
+    }
+    return values;
+  }
+
+  std::vector<std::string> EnumSubkeys() override {
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+      char name[256];
+      DWORD length = sizeof name;
+      if (RegEnumKeyExA(FKey.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      names.emplace_back(name, length);
+    }
+    return names;
+  }
+
+ private:
+  TKey FKey;
+  std::string FName;
+};
+
+}  // namespace
+
+std::unique_ptr<IRegistryKey> TWinRegistry::OpenKey(RegistryRoot root, const std::string& path, bool writable) {
+  TKey key;
+  const REGSAM access = writable ? KEY_READ | KEY_WRITE : KEY_READ;
+  if (RegOpenKeyExA(RootKey(root), KeyPath(path).c_str(), 0, access, key.Out()) != ERROR_SUCCESS) return nullptr;
+  return std::make_unique<TWinRegistryKey>(std::move(key), KeyName(root, path));
+}
+
+std::unique_ptr<IRegistryKey> TWinRegistry::CreateKey(RegistryRoot root, const std::string& path) {
+  TKey key;
+  const LONG result = RegCreateKeyExA(RootKey(root), KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
+                                      KEY_READ | KEY_WRITE, nullptr, key.Out(), nullptr);
+  if (result != ERROR_SUCCESS) {
+    throw RegistryError("The key " + KeyName(root, path) + " could not be created (error " + std::to_string(result) +
+                        ").");
+  }
+  return std::make_unique<TWinRegistryKey>(std::move(key), KeyName(root, path));
+}
+
+bool TWinRegistry::KeyExists(RegistryRoot root, const std::string& path) {
+  return OpenKey(root, path, false) != nullptr;
+}
+
+bool TWinRegistry::DeleteKey(RegistryRoot root, const std::string& path) {
+  const std::string keyPath = KeyPath(path);
+  if (keyPath.empty() || !KeyExists(root, path)) return false;
+  const LONG result = RegDeleteTreeA(RootKey(root), keyPath.c_str());  // the key itself goes with its tree
+  if (result == ERROR_SUCCESS) return true;
+  throw RegistryError("The key " + KeyName(root, path) + " could not be deleted (error " + std::to_string(result) + ").");
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,113 @@
+// Helpers of the tests that run under wine64: where the built module is, running Windows commands and reading
+// their output, temporary folders and files.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <string>
+
+#include "com/ComTypes.h"
+
+namespace hoardscope::win32 {
+
+namespace fs = std::filesystem;
+
+// The folder of the test executable, which the build shares with hoardscope.dll.
+inline std::string BinFolder() {
+  char path[MAX_PATH] = {};
+  GetModuleFileNameA(nullptr, path, MAX_PATH);
+  return fs::path(path).parent_path().string();
+}
+
+inline std::string ModulePath() { return BinFolder() + "\\hoardscope.dll"; }
+
+struct TCommandRun {
+  int ExitCode = -1;
+  std::string Out;
+};
+
+// Runs a command line through the command interpreter and captures its standard output.
+inline TCommandRun RunCommand(const std::string& commandLine) {
+  TCommandRun run;
+  FILE* pipe = _popen(("\"" + commandLine + "\"").c_str(), "r");
+  if (!pipe) return run;
+  char buffer[4096];
+  for (std::size_t read; (read = std::fread(buffer, 1, sizeof buffer, pipe)) > 0;) run.Out.append(buffer, read);
+  run.ExitCode = _pclose(pipe);
+  // The Windows tools end their lines with CR LF.
+  std::string text;
+  for (const char c : run.Out) {
+    if (c != '\r') text += c;
+  }
+  run.Out = text;
+  return run;
+}
+
+inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
+
+inline std::string ReadFile(const fs::path& file) {
+  std::ifstream in(file, std::ios::binary);
+  return std::string(std::istreambuf_iterator<char>(in), {});
+}
+
+inline void WriteFile(const fs::path& file, const std::string& content) {
+  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
+}
+
+// A new empty folder under the temporary folder, removed with its contents at the end of the test.
+class TTempFolder {
+ public:
+  explicit TTempFolder(const std::string& purpose) {
+    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
+    Path = fs::temp_directory_path() / ("hoardscope-" + purpose + "-" + std::to_string(GetCurrentProcessId()) +
+                                        "-" + test);
+    fs::remove_all(Path);
+    fs::create_directories(Path);
+  }
+  ~TTempFolder() {
+    std::error_code ignored;
+    fs::remove_all(Path, ignored);
+  }
+  TTempFolder(const TTempFolder&) = delete;
+  TTempFolder& operator=(const TTempFolder&) = delete;
+
+  fs::path Path;
+};
+
+// Without a display Wine's desktop process cannot start, and a tool that asks for it (regsvr32, the shell's
+// file copy) waits for it in vain for ten seconds. While this object lives, the prefix does without it when the
+// test runs without a display.
+class TNoDesktopWithoutDisplay {
+ public:
+  TNoDesktopWithoutDisplay() {
+    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) != 0) return;
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, kOverrides, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &FKey, nullptr) !=
+        ERROR_SUCCESS) {
+      FKey = nullptr;
+      return;
+    }
+    RegSetValueExA(FKey, "explorer.exe", 0, REG_SZ, reinterpret_cast<const BYTE*>(""), 1);
+  }
+  ~TNoDesktopWithoutDisplay() {
+    if (!FKey) return;
+    RegDeleteValueA(FKey, "explorer.exe");
+    RegCloseKey(FKey);
+  }
+  TNoDesktopWithoutDisplay(const TNoDesktopWithoutDisplay&) = delete;
+  TNoDesktopWithoutDisplay& operator=(const TNoDesktopWithoutDisplay&) = delete;
+
+ private:
+  static constexpr const char* kOverrides = "Software\\Wine\\DllOverrides";
+  HKEY FKey = nullptr;
+};
+
+// Registers a module with Wine's regsvr32 (or unregisters it with /u); the tool's exit code.
+inline int Regsvr32(const std::string& module, bool unregister = false) {
+  return RunCommand(std::string("regsvr32 /s ") + (unregister ? "/u " : "") + Quoted(module)).ExitCode;
+}
+
+}  // namespace hoardscope::win32
