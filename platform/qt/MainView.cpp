@@ -1,0 +1,368 @@
+// The bar's widgets: building them from the presenter's action table and menus, mirroring its tree, and passing
+// the widgets' events on to its handlers.
+#include "platform/qt/MainView.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QHelpEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QProxyStyle>
+#include <QScrollBar>
+#include <QStatusBar>
+#include <QStyleFactory>
+#include <QStyledItemDelegate>
+#include <QHBoxLayout>
+#include <QToolButton>
+#include <QToolTip>
+#include <QTreeView>
+#include <QVBoxLayout>
+
+namespace hoardscope {
+namespace {
+
+constexpr int kViewFontPoints = 8;
+constexpr int kToolBarFontPoints = 10;
+constexpr int kToolBarHeight = 24;
+constexpr int kButtonWidth = 50;
+constexpr int kButtonHeight = 22;
+constexpr int kTreeIndent = 19;
+constexpr int kStatusBarHeight = 19;
+constexpr int kTotalsPanelWidth = 150;
+
+// The stored shortcut values: a key code plus these flags.
+constexpr int kShiftFlag = 0x2000;
+constexpr int kCtrlFlag = 0x4000;
+constexpr int kAltFlag = 0x8000;
+constexpr int kKeyCodeMask = 0xFF;
+constexpr int kKeyDelete = 46;
+constexpr int kKeyF1 = 112;
+constexpr int kKeyF24 = 135;
+
+QKeySequence KeySequenceOf(int shortCut) {
+  const int code = shortCut & kKeyCodeMask;
+  int key = 0;
+  if ((code >= '0' && code <= '9') || (code >= 'A' && code <= 'Z')) {
+    key = code;  // digits and letters have the same codes in both worlds
+  } else if (code == kKeyDelete) {
+    key = Qt::Key_Delete;
+  } else if (code >= kKeyF1 && code <= kKeyF24) {
+    key = Qt::Key_F1 + (code - kKeyF1);
+  }
+  if (key == 0) return {};
+  Qt::KeyboardModifiers modifiers;
+  if (shortCut & kShiftFlag) modifiers |= Qt::ShiftModifier;
+  if (shortCut & kCtrlFlag) modifiers |= Qt::ControlModifier;
+  if (shortCut & kAltFlag) modifiers |= Qt::AltModifier;
+  return QKeySequence(QKeyCombination(modifiers, static_cast<Qt::Key>(key)));
+}
+
+// A proxy of the application's style.
+QStyle* ApplicationStyleCopy() { return QStyleFactory::create(QApplication::style()->name()); }
+
+// The menus draw the actions' large pictures beside their entries.
+class TLargeIconMenuStyle : public QProxyStyle {
+ public:
+  TLargeIconMenuStyle() : QProxyStyle(ApplicationStyleCopy()) {}
+  int pixelMetric(PixelMetric metric, const QStyleOption* option, const QWidget* widget) const override {
+    if (metric == PM_SmallIconSize) return kActionImageSize;
+    return QProxyStyle::pixelMetric(metric, option, widget);
+  }
+};
+
+// The tree draws dotted lines and boxed +/- buttons, as a tree control does, whatever the application's style.
+class TTreeLinesStyle : public QProxyStyle {
+ public:
+  TTreeLinesStyle() : QProxyStyle(ApplicationStyleCopy()), FLines(QStyleFactory::create(QStringLiteral("Windows"))) {}
+  void drawPrimitive(PrimitiveElement element, const QStyleOption* option, QPainter* painter,
+                     const QWidget* widget) const override {
+    if (element == PE_IndicatorBranch && FLines) {
+      FLines->drawPrimitive(element, option, painter, widget);
+      return;
+    }
+    QProxyStyle::drawPrimitive(element, option, painter, widget);
+  }
+
+ private:
+  std::unique_ptr<QStyle> FLines;
+};
+
+// Shows a node's whole caption as a tool tip where the tree cuts it off, and no tool tip elsewhere.
+class TClippedCaptionDelegate : public QStyledItemDelegate {
+ public:
+  using QStyledItemDelegate::QStyledItemDelegate;
+  bool helpEvent(QHelpEvent* event, QAbstractItemView* view, const QStyleOptionViewItem& option,
+                 const QModelIndex& index) override {
+    if (event->type() != QEvent::ToolTip || !index.isValid()) {
+      return QStyledItemDelegate::helpEvent(event, view, option, index);
+    }
+    if (sizeHint(option, index).width() <= option.rect.width()) {
+      QToolTip::hideText();
+      return true;
+    }
+    QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view->viewport(), option.rect);
+    return true;
+  }
+};
+
+}  // namespace
+
+TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& internet,
+                     const std::filesystem::path& cacheFolder, QWidget* parent)
+    : QWidget(parent),
+      FShell(cacheFolder),
+      FDesktop(this),
+      FDialogs(this),
+      FPresenter(std::make_unique<THoardscopeMain>(
+          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows}, *this)),
+      FImages(FShell),
+      FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,
+                                              [this](int imageIndex) { return FImages.TreeImage(imageIndex); })) {
+  setObjectName(QStringLiteral("HoardscopeMain"));
+  setWindowTitle(QStringLiteral("HoardscopeMain"));
+  setWindowFlag(Qt::FramelessWindowHint);
+  QFont viewFont = font();
+  viewFont.setPointSize(kViewFontPoints);
+  setFont(viewFont);
+  QPalette faces = palette();
+  faces.setColor(QPalette::Window, faces.color(QPalette::Button));
+  setPalette(faces);
+  setAutoFillBackground(true);
+
+  CreateActions();
+  CreateToolBar();
+  CreateTree();
+  CreateStatusBar();
+  auto* layout = new QVBoxLayout(this);
+  layout->setContentsMargins(0, 0, 0, 0);
+  layout->setSpacing(0);
+  layout->addWidget(ToolBar1);
+  layout->addWidget(TreeView1, 1);
+  layout->addWidget(sbMain);
+  FNoticeTicket =
+      TViewNotifier::Instance().Add([this](int wParam, int lParam) { FPresenter->SysCommand(wParam, lParam); });
+}
+
+TMainView::~TMainView() {
+  TViewNotifier::Instance().Remove(FNoticeTicket);
+  // The tree's signals lead to the presenter, which goes before this widget's children do.
+  FChangeTimer.stop();
+  TreeView1->selectionModel()->disconnect(this);
+  TreeView1->disconnect(this);
+  TreeView1->setModel(nullptr);
+}
+
+// ---- Building the widgets -------------------------------------------------------------------------------------
+
+void TMainView::CreateActions() {
+  for (const TAction& entry : FPresenter->Actions.All()) {
+    auto* action = new QAction(QString::fromLatin1(entry.Caption), this);
+    action->setObjectName(QLatin1String(entry.Name));
+    action->setIconText(action->text());  // buttons show the caption with its mnemonic, as menus do
+    action->setShortcut(KeySequenceOf(entry.ShortCut));
+    action->setShortcutContext(Qt::WidgetWithChildrenShortcut);  // the view's keys work while it has the focus
+    action->setIcon(FImages.ActionImage(entry.ImageIndex));
+    action->setIconVisibleInMenu(true);
+    action->setEnabled(entry.Enabled);
+    const TActionId id = entry.Id;
+    connect(action, &QAction::triggered, this,
+            [this, id] { FDesktop.RunHandler([this, id] { FPresenter->Execute(id); }); });
+    addAction(action);
+    FActions[static_cast<std::size_t>(id)] = action;
+  }
+  pmenuLV = CreateMenu("pmenuLV", kFilesMenu);
+  pmenuHelp = CreateMenu("pmenuHelp", kHelpMenu);
+}
+
+QMenu* TMainView::CreateMenu(const char* name, std::span<const TMenuEntry> entries) {
+  auto* menu = new QMenu(this);
+  menu->setObjectName(QLatin1String(name));
+  auto* style = new TLargeIconMenuStyle;
+  style->setParent(menu);
+  menu->setStyle(style);
+  for (const TMenuEntry& entry : entries) {
+    if (entry.Action) {
+      menu->addAction(Action(*entry.Action));
+    } else {
+      menu->addSeparator()->setObjectName(QLatin1String(entry.Name));
+    }
+  }
+  return menu;
+}
+
+void TMainView::CreateToolBar() {
+  // A flat strip that shows the view's background; the buttons keep their size when the pane is narrow.
+  ToolBar1 = new QWidget(this);
+  ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+  ToolBar1->setFixedHeight(kToolBarHeight);
+  QFont barFont = ToolBar1->font();
+  barFont.setPointSize(kToolBarFontPoints);
+  ToolBar1->setFont(barFont);
+  auto* buttons = new QHBoxLayout(ToolBar1);
+  buttons->setContentsMargins(0, 0, 0, 0);
+  buttons->setSpacing(0);
+
+  // A drop-down button's face is the button width; its arrow comes on top, as in a tool bar of the system.
+  const int arrowWidth = style()->pixelMetric(QStyle::PM_MenuButtonIndicator, nullptr, ToolBar1);
+  const auto addButton = [&](const char* name, QMenu* menu) {
+    auto* button = new QToolButton(ToolBar1);
+    button->setObjectName(QLatin1String(name));
+    button->setToolButtonStyle(Qt::ToolButtonTextOnly);
+    button->setPopupMode(QToolButton::MenuButtonPopup);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setMenu(menu);
+    button->setFixedSize(kButtonWidth + arrowWidth, kButtonHeight);
+    buttons->addWidget(button);
+    return button;
+  };
+  tbFile = addButton("tbFile", pmenuLV);
+  tbFile->setText(QStringLiteral("&Files"));  // its face runs nothing
+  tbHelp = addButton("tbHelp", pmenuHelp);
+  tbHelp->setDefaultAction(Action(TActionId::alHelp));
+  buttons->addStretch(1);
+}
+
+void TMainView::CreateTree() {
+  TreeView1 = new QTreeView(this);
+  TreeView1->setObjectName(QStringLiteral("TreeView1"));
+  auto* lines = new TTreeLinesStyle;
+  lines->setParent(TreeView1);
+  TreeView1->setStyle(lines);
+  TreeView1->setModel(FModel.get());
+  TreeView1->setItemDelegate(new TClippedCaptionDelegate(TreeView1));
+  TreeView1->setHeaderHidden(true);
+  TreeView1->setIndentation(kTreeIndent);
+  TreeView1->setRootIsDecorated(true);
+  TreeView1->setSortingEnabled(false);
+  TreeView1->setUniformRowHeights(true);
+  TreeView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  TreeView1->setSelectionMode(QAbstractItemView::SingleSelection);
+  TreeView1->setIconSize(QSize(kTreeImageSize, kTreeImageSize));
+  TreeView1->setTextElideMode(Qt::ElideRight);
+  // The right-click menu of a node is the shell's context menu, opened by its own handler; the tree has none.
+  TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  // The selection stays as visible when the tree or its window loses the focus.
+  QPalette selection = TreeView1->palette();
+  for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {
+    selection.setColor(QPalette::Inactive, role, selection.color(QPalette::Active, role));
+  }
+  TreeView1->setPalette(selection);
+
+  connect(FModel.get(), &TTreeItemModel::ExpansionRequested, this, &TMainView::OnExpansionChanged);
+  connect(TreeView1, &QTreeView::expanded, this, [this](const QModelIndex& index) {
+    TTreeNode* node = FModel->NodeOf(index);
+    FDesktop.RunHandler([this, node] {
+      FPresenter->TreeView1.SetExpanded(node, true);
+      FPresenter->TreeView1Expanded(node);
+    });
+  });
+  connect(TreeView1, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
+    TTreeNode* node = FModel->NodeOf(index);
+    FDesktop.RunHandler([this, node] {
+      FPresenter->TreeView1.SetExpanded(node, false);
+      FPresenter->TreeView1Collapsed(node);
+    });
+  });
+  FChangeTimer.setSingleShot(true);
+  FChangeTimer.setInterval(kSelectionChangeDelayMs);
+  connect(&FChangeTimer, &QTimer::timeout, this, &TMainView::ReportSelection);
+  connect(TreeView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          [this] { FChangeTimer.start(); });
+}
+
+void TMainView::CreateStatusBar() {
+  sbMain = new QStatusBar(this);
+  sbMain->setObjectName(QStringLiteral("sbMain"));
+  sbMain->setSizeGripEnabled(false);
+  sbMain->setFixedHeight(kStatusBarHeight);
+  for (std::size_t panel = 0; panel < FPanels.size(); ++panel) {
+    auto* label = new QLabel(sbMain);
+    label->setObjectName(QStringLiteral("sbMainPanel%1").arg(panel));
+    label->setTextFormat(Qt::PlainText);
+    label->setFrameStyle(QFrame::Panel | QFrame::Sunken);
+    label->setMinimumWidth(1);  // a long text is cut off rather than widen the bar
+    FPanels[panel] = label;
+  }
+  FPanels[0]->setFixedWidth(kTotalsPanelWidth);
+  sbMain->addWidget(FPanels[0]);
+  sbMain->addWidget(FPanels[1], 1);  // the last panel runs to the right edge
+}
+
+// ---- Events ---------------------------------------------------------------------------------------------------
+
+void TMainView::showEvent(QShowEvent* event) {
+  QWidget::showEvent(event);
+  FDesktop.RunHandler([this] { FPresenter->FormShow(); });  // only the first showing starts the load
+}
+
+bool TMainView::event(QEvent* event) {
+  // The view is activated with its window. A reload that a change notice left pending runs then, once the
+  // activation itself is over.
+  if (event->type() == QEvent::WindowActivate) {
+    QTimer::singleShot(0, this, [this] { FDesktop.RunHandler([this] { FPresenter->FormActivate(); }); });
+  }
+  return QWidget::event(event);
+}
+
+void TMainView::OnExpansionChanged(const QModelIndex& index, bool expanded) {
+  if (index.isValid() && TreeView1->isExpanded(index) != expanded) TreeView1->setExpanded(index, expanded);
+}
+
+void TMainView::ReportSelection() {
+  const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
+  TTreeNode* node = selected.isEmpty() ? nullptr : FModel->NodeOf(selected.first());
+  FDesktop.RunHandler([this, node] { FPresenter->TreeView1Change(node); });
+}
+
+void TMainView::ExpandNode(const TTreeNode* node) { TreeView1->expand(FModel->IndexOf(node)); }
+
+void TMainView::SelectNode(const TTreeNode* node) { TreeView1->setCurrentIndex(FModel->IndexOf(node)); }
+
+// ---- IViewWidgets ---------------------------------------------------------------------------------------------
+
+void TMainView::SetToolBarEnabled(bool enabled) {
+  ToolBar1->setEnabled(enabled);
+  // Told from the event loop, once the presenter has left the load altogether.
+  if (enabled) QTimer::singleShot(0, this, &TMainView::LoadFinished);
+}
+
+void TMainView::SetStatusText(int panel, const std::string& text) {
+  if (panel >= 0 && static_cast<std::size_t>(panel) < FPanels.size()) {
+    FPanels[static_cast<std::size_t>(panel)]->setText(QString::fromStdString(text));
+  }
+}
+
+void TMainView::SetWindowText(const std::string& text) { setWindowTitle(QString::fromStdString(text)); }
+
+TTreeNode* TMainView::TopVisibleNode() {
+  const QModelIndex top = TreeView1->indexAt(QPoint(0, 0));
+  FTopRow = top;
+  FTopNode = FModel->NodeOf(top);
+  return FModel->NodeOf(top);
+}
+
+void TMainView::SetTopVisibleNode(TTreeNode* node) {
+  if (!node) return;
+  QModelIndex top;
+  if (node == FTopNode) {
+    // The row may have gone meanwhile (an expansion drops its placeholder); the persistent index knows.
+    if (!FTopRow.isValid()) return;
+    top = FTopRow;
+  } else {
+    top = FModel->IndexOf(node);
+  }
+  const int across = TreeView1->horizontalScrollBar()->value();
+  TreeView1->scrollTo(top, QAbstractItemView::PositionAtTop);
+  TreeView1->horizontalScrollBar()->setValue(across);
+}
+
+void TMainView::FocusTree() { TreeView1->setFocus(Qt::OtherFocusReason); }
+
+bool TMainView::TreeHasFocus() { return TreeView1->hasFocus(); }
+
+void TMainView::ActionsChanged() {
+  for (const TAction& entry : FPresenter->Actions.All()) Action(entry.Id)->setEnabled(entry.Enabled);
+}
+
+}  // namespace hoardscope

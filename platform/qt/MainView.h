@@ -1,0 +1,122 @@
+// TMainView: the bar of the Linux edition, the main view's widgets (tool bar, tree, status bar, actions and their
+// menus) over the portable presenter THoardscopeMain.
+#pragma once
+
+#include <QPersistentModelIndex>
+#include <QTimer>
+#include <QWidget>
+#include <array>
+#include <filesystem>
+#include <memory>
+#include <span>
+
+#include "core/HoardscopeMain.h"
+#include "platform/linux/LinuxShell.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/qt/ImageLists.h"
+#include "platform/qt/QtDesktop.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/TreeItemModel.h"
+#include "platform/qt/ViewNotifier.h"
+
+class QAction;
+class QLabel;
+class QMenu;
+class QStatusBar;
+class QToolButton;
+class QTreeView;
+
+namespace hoardscope {
+
+// The tree reports a selection once it has stayed this long.
+inline constexpr int kSelectionChangeDelayMs = 50;
+
+class TMainView : public QWidget, public IViewWidgets {
+  Q_OBJECT
+
+ public:
+  // The view of one browser window over the process's shared stores. cacheFolder is the cache store's root.
+  // Object name "HoardscopeMain"; showing it the first time starts the deferred first load. The view hears the
+  // cache-changed notice of every view (TViewNotifier) from its creation on and reloads at its next activation.
+  // The view lets events run during a load: a host that closes it meanwhile must use deleteLater(), never delete.
+  TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& internet, const std::filesystem::path& cacheFolder,
+            QWidget* parent = nullptr);
+  ~TMainView() override;
+  TMainView(const TMainView&) = delete;
+  TMainView& operator=(const TMainView&) = delete;
+
+  THoardscopeMain& Presenter() { return *FPresenter; }
+
+  // The widgets, for the host window and the tests.
+  QWidget* ToolBar() const { return ToolBar1; }
+  QToolButton* FilesButton() const { return tbFile; }
+  QToolButton* HelpButton() const { return tbHelp; }
+  QTreeView* Tree() const { return TreeView1; }
+  QStatusBar* StatusBar() const { return sbMain; }
+  QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
+  QMenu* FilesMenu() const { return pmenuLV; }
+  QMenu* HelpMenu() const { return pmenuHelp; }
+  QAction* Action(TActionId id) const { return FActions[static_cast<std::size_t>(id)]; }
+  TTreeItemModel& Model() { return *FModel; }
+
+  // Opens a node in the tree, as the user does (the presenter builds its children); selects a node (the presenter
+  // hears of it once the selection has settled).
+  void ExpandNode(const TTreeNode* node);
+  void SelectNode(const TTreeNode* node);
+  // Whether a reported selection is still waiting for the tree's change delay.
+  bool SelectionChangePending() const { return FChangeTimer.isActive(); }
+
+  // IViewWidgets
+  void SetToolBarEnabled(bool enabled) override;
+  void SetStatusText(int panel, const std::string& text) override;
+  void SetWindowText(const std::string& text) override;
+  TTreeNode* TopVisibleNode() override;
+  void SetTopVisibleNode(TTreeNode* node) override;
+  void FocusTree() override;
+  bool TreeHasFocus() override;
+  void ActionsChanged() override;
+
+ signals:
+  // A load has ended (the presenter enables the tool bar again when it is done).
+  void LoadFinished();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  bool event(QEvent* event) override;
+
+ private:
+  void CreateActions();
+  QMenu* CreateMenu(const char* name, std::span<const TMenuEntry> entries);
+  void CreateToolBar();
+  void CreateTree();
+  void CreateStatusBar();
+  void OnExpansionChanged(const QModelIndex& index, bool expanded);
+  void ReportSelection();
+
+  TLinuxShell FShell;
+  TQtDesktop FDesktop;
+  TQtDialogs FDialogs;
+  TSystemClock FClock;
+  TDBusBrowserWindows FWindows;
+  std::unique_ptr<THoardscopeMain> FPresenter;
+  TImageLists FImages;
+  // Not a child object: it observes the presenter's tree and has to go before the presenter does.
+  std::unique_ptr<TTreeItemModel> FModel;
+  QTimer FChangeTimer;
+  // The row TopVisibleNode last gave, followed through reorders; invalid once its node is gone.
+  QPersistentModelIndex FTopRow;
+  const TTreeNode* FTopNode = nullptr;
+  int FNoticeTicket = 0;
+
+  std::array<QAction*, kActionCount> FActions{};
+  QMenu* pmenuLV = nullptr;
+  QMenu* pmenuHelp = nullptr;
+  QWidget* ToolBar1 = nullptr;
+  QToolButton* tbFile = nullptr;
+  QToolButton* tbHelp = nullptr;
+  QTreeView* TreeView1 = nullptr;
+  QStatusBar* sbMain = nullptr;
+  std::array<QLabel*, 2> FPanels{};
+};
+
+}  // namespace hoardscope
