@@ -32,7 +32,7 @@ class ITypeLibrary {
   virtual std::optional<TCoClassInfo> FindCoClass(REFCLSID clsid) = 0;
 
   // Registers the library for the module at modulePath, with helpFolder as its help directory; unregisters it.
-  // S_OK or the failure.
+  // S_OK or the failure; a registry that refuses may also raise RegistryError.
   virtual HRESULT Register(const std::string& modulePath, const std::string& helpFolder) = 0;
   virtual HRESULT Unregister() = 0;
 

@@ -161,6 +161,7 @@ inline constexpr HRESULT DISP_E_BADVARTYPE = MakeHresult(0x80020008);
 inline constexpr HRESULT DISP_E_EXCEPTION = MakeHresult(0x80020009);
 inline constexpr HRESULT DISP_E_BADINDEX = MakeHresult(0x8002000B);
 inline constexpr HRESULT DISP_E_BADPARAMCOUNT = MakeHresult(0x8002000E);
+inline constexpr HRESULT TYPE_E_REGISTRYACCESS = MakeHresult(0x8002801C);
 inline constexpr HRESULT TYPE_E_ELEMENTNOTFOUND = MakeHresult(0x8002802B);
 
 constexpr bool SUCCEEDED(HRESULT result) { return result >= 0; }

@@ -1,0 +1,75 @@
+// Loading COM modules with the dynamic loader, and finding them through the registry.
+#include "platform/linux/com/ComModule.h"
+
+#include <dlfcn.h>
+
+#include <stdexcept>
+
+#include "com/ComPtr.h"
+#include "com/ComSupport.h"
+
+namespace hoardscope {
+namespace {
+
+template <class T>
+T Entry(void* handle, const char* name, const std::filesystem::path& file) {
+  void* symbol = dlsym(handle, name);
+  if (!symbol) throw std::runtime_error(file.string() + " is not a COM module: it has no " + name + ".");
+  return reinterpret_cast<T>(symbol);
+}
+
+std::optional<std::string> DefaultText(IRegistry& registry, const std::string& key) {
+  const auto opened = registry.OpenKey(RegistryRoot::ClassesRoot, key, false);
+  if (!opened) return std::nullopt;
+  const auto value = opened->ReadValue("");
+  if (!value) return std::nullopt;
+  return StringOf(*value);
+}
+
+}  // namespace
+
+TComModule::TComModule(const std::filesystem::path& file) {
+  FHandle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
+  if (!FHandle) throw std::runtime_error("The module " + file.string() + " could not be loaded: " + dlerror());
+  try {
+    FGetClassObject = Entry<TGetClassObject>(FHandle, "DllGetClassObject", file);
+    FCanUnloadNow = Entry<TEntry>(FHandle, "DllCanUnloadNow", file);
+    FRegisterServer = Entry<TEntry>(FHandle, "DllRegisterServer", file);
+    FUnregisterServer = Entry<TEntry>(FHandle, "DllUnregisterServer", file);
+  } catch (...) {
+    dlclose(FHandle);
+    throw;
+  }
+}
+
+TComModule::~TComModule() {
+  if (FCanUnloadNow() == S_OK) dlclose(FHandle);
+}
+
+HRESULT TComModule::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  return FGetClassObject(clsid, iid, object);
+}
+
+HRESULT TComModule::CanUnloadNow() { return FCanUnloadNow(); }
+HRESULT TComModule::RegisterServer() { return FRegisterServer(); }
+HRESULT TComModule::UnregisterServer() { return FUnregisterServer(); }
+
+HRESULT TComModule::CreateInstance(REFCLSID clsid, REFIID iid, void** object) {
+  TComPtr<IClassFactory> factory;
+  const HRESULT found = GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
+  if (FAILED(found)) return found;
+  return factory->CreateInstance(nullptr, iid, object);
+}
+
+std::optional<CLSID> ClassOfProgId(IRegistry& registry, const std::string& progId) {
+  const auto text = DefaultText(registry, progId + "\\Clsid");
+  return text ? ParseGuid(*text) : std::nullopt;
+}
+
+std::optional<std::string> ModuleOfClass(IRegistry& registry, REFCLSID clsid) {
+  const auto path = DefaultText(registry, "CLSID\\" + GuidText(clsid) + "\\InprocServer32");
+  if (!path || path->empty()) return std::nullopt;
+  return path;
+}
+
+}  // namespace hoardscope

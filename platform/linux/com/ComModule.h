@@ -1,0 +1,48 @@
+// TComModule: a COM module of the Linux edition (a shared library with the four entry points of an in-process
+// server), loaded the way the system loads an in-process server; and the registry lookups that lead from a
+// ProgID or a CLSID to the module that serves it.
+#pragma once
+
+#include <filesystem>
+#include <optional>
+#include <string>
+
+#include "com/ComTypes.h"
+#include "platform/ports/Registry.h"
+
+namespace hoardscope {
+
+class TComModule {
+ public:
+  // Loads the module. Raises std::runtime_error naming the file when it cannot be loaded or lacks an entry point.
+  explicit TComModule(const std::filesystem::path& file);
+  // Unloads the module when it says it may be unloaded; else it stays loaded for the objects it still serves.
+  ~TComModule();
+  TComModule(const TComModule&) = delete;
+  TComModule& operator=(const TComModule&) = delete;
+
+  HRESULT GetClassObject(REFCLSID clsid, REFIID iid, void** object);
+  HRESULT CanUnloadNow();
+  HRESULT RegisterServer();
+  HRESULT UnregisterServer();
+
+  // Creates an object of a class of the module through its class factory.
+  HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object);
+
+ private:
+  using TGetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
+  using TEntry = HRESULT (*)();
+
+  void* FHandle = nullptr;
+  TGetClassObject FGetClassObject = nullptr;
+  TEntry FCanUnloadNow = nullptr;
+  TEntry FRegisterServer = nullptr;
+  TEntry FUnregisterServer = nullptr;
+};
+
+// The CLSID registered for a ProgID (HKEY_CLASSES_ROOT\ProgID\Clsid); nullopt when there is none.
+std::optional<CLSID> ClassOfProgId(IRegistry& registry, const std::string& progId);
+// The module registered for a class (HKEY_CLASSES_ROOT\CLSID\{clsid}\InprocServer32); nullopt when there is none.
+std::optional<std::string> ModuleOfClass(IRegistry& registry, REFCLSID clsid);
+
+}  // namespace hoardscope

@@ -1,0 +1,86 @@
+// libhoardscope.so: the module glue of the Linux edition. The host of the COM server over the stores of the run
+// (HOARDSCOPE_HOME or the XDG folders), the type library from the generated tables and the module's dialogs;
+// and the four exported entry points.
+#include <dlfcn.h>
+
+#include <filesystem>
+#include <memory>
+#include <stdexcept>
+
+#include "Hoardscope_dispatch.h"
+#include "apps/hoardscope/Home.h"
+#include "com/HoardscopeServer.h"
+#include "com/ScriptedFolderPicker.h"
+#include "platform/linux/CacheStore.h"
+#include "platform/linux/RegistryStore.h"
+#include "platform/linux/com/LinuxFileCopier.h"
+#include "platform/linux/com/LinuxTypeLibrary.h"
+#include "platform/qt/module/ModuleDialogs.h"
+
+#define HOARDSCOPE_EXPORT extern "C" __attribute__((visibility("default")))
+
+namespace hoardscope {
+namespace {
+
+class TLinuxModuleHost : public IModuleHost {
+ public:
+  std::string ModulePath() override {
+    Dl_info info{};
+    dladdr(reinterpret_cast<void*>(&Entry), &info);
+    std::error_code error;
+    const std::filesystem::path path = std::filesystem::canonical(info.dli_fname ? info.dli_fname : "", error);
+    return error ? std::string(info.dli_fname ? info.dli_fname : "") : path.string();
+  }
+
+  // The Linux edition has no short path forms.
+  std::string ShortPath(const std::string& path) override { return path; }
+
+  IRegistry& Registry() override {
+    if (!FRegistry) FRegistry = std::make_unique<TRegistryStore>(ResolveHome().RegistryFile);
+    return *FRegistry;
+  }
+
+  ITypeLibrary& TypeLibrary() override { return FLibrary; }
+
+  IViewFactory& ViewFactory() override {
+    throw std::runtime_error("This build of Hoardscope has no view for the explorer bar");
+  }
+
+  TDownloadServices DownloadServices() override {
+    if (!FCache) FCache = std::make_unique<TCacheStore>(ResolveHome().CacheRoot);
+    return {*FCache, FPicker, FFiles};
+  }
+
+  void ShowError(const std::string& text) override { ShowModuleError(text); }
+
+  static TModuleEntry& Entry();
+
+ private:
+  std::unique_ptr<TRegistryStore> FRegistry;
+  TLinuxTypeLibrary FLibrary{idl::kLibrary, [this]() -> IRegistry& { return Registry(); }};
+  std::unique_ptr<TCacheStore> FCache;
+  TModuleFolderPicker FDialogPicker;
+  TScriptedFolderPicker FPicker{FDialogPicker};
+  TLinuxFileCopier FFiles{&AskReplaceFile};
+};
+
+TModuleEntry& TLinuxModuleHost::Entry() {
+  static TLinuxModuleHost host;
+  static TModuleEntry entry(host);
+  return entry;
+}
+
+}  // namespace
+}  // namespace hoardscope
+
+HOARDSCOPE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
+  return hoardscope::TLinuxModuleHost::Entry().GetClassObject(clsid, iid, object);
+}
+
+HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() { return hoardscope::TLinuxModuleHost::Entry().CanUnloadNow(); }
+
+HOARDSCOPE_EXPORT HRESULT DllRegisterServer() { return hoardscope::TLinuxModuleHost::Entry().RegisterServer(); }
+
+HOARDSCOPE_EXPORT HRESULT DllUnregisterServer() {
+  return hoardscope::TLinuxModuleHost::Entry().UnregisterServer();
+}
