@@ -1,0 +1,93 @@
+// The Options and Search dialog windows: they show their logic's state and hand the user's choices back to it.
+#include <gtest/gtest.h>
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QRadioButton>
+#include <QTabWidget>
+#include <QTest>
+
+#include "platform/qt/OptionsDialog.h"
+#include "platform/qt/QtDialogs.h"
+#include "platform/qt/SearchDialog.h"
+#include "settings/SettingsStore.h"
+#include "settings/UnitReg.h"
+#include "tests/fakes/FakeRegistry.h"
+
+namespace hoardscope {
+namespace {
+
+class DialogsTest : public ::testing::Test {
+ protected:
+  void SetUp() override {
+    OpenSettingsStore(Registry);
+    Settings() = TSettings{false, TFilterClasses(), false, "*.*"};
+    SearchRequest() = TSearchRequest();
+    Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey)->WriteValue(MakeStringValue("key1", "older"));
+  }
+  TFakeRegistry Registry;
+};
+
+TEST_F(DialogsTest, OptionsShowsTheSettingsAndOkStoresTheControls) {
+  TfrmOptions logic;
+  TOptionsDialog dialog(logic);
+  dialog.show();
+  EXPECT_TRUE(dialog.ShowAllBox()->isChecked());
+  EXPECT_FALSE(dialog.Pages()->isEnabled());
+  EXPECT_FALSE(dialog.PictureBox()->isEnabled());
+  dialog.ShowAllBox()->click();  // the user clears "Show all items"
+  EXPECT_TRUE(dialog.Pages()->isEnabled());
+  EXPECT_TRUE(dialog.PictureBox()->isEnabled());
+  dialog.PictureBox()->click();
+  dialog.Pages()->setCurrentIndex(TfrmOptions::kPageByFileExt);
+  dialog.ExtensionEdit()->setText("");
+  dialog.PressOk();
+  EXPECT_TRUE(logic.Changed);
+  EXPECT_TRUE(Settings().UseFilter);
+  EXPECT_TRUE(Settings().FilterType);
+  EXPECT_EQ(Settings().ExtStr, "*.*");
+  EXPECT_TRUE(Settings().FilterClasses.Contains(TFilterClass::fcPicture));
+}
+
+TEST_F(DialogsTest, OptionsCancelledAfterAPageSwitchChangesNothing) {
+  TfrmOptions logic;
+  TOptionsDialog dialog(logic);
+  dialog.show();
+  dialog.Pages()->setCurrentIndex(TfrmOptions::kPageByFileExt);
+  dialog.reject();
+  EXPECT_FALSE(logic.Changed);
+  EXPECT_FALSE(Settings().FilterType);
+}
+
+TEST_F(DialogsTest, SearchOffersTheHistoryAndHandsBackTheRequest) {
+  TfrmSearch logic(Registry);
+  TSearchDialog dialog(logic);
+  dialog.show();
+  EXPECT_EQ(dialog.TextBox()->currentText(), "older");
+  EXPECT_TRUE(dialog.UnderFolderButton()->isChecked());
+  EXPECT_FALSE(dialog.WeekButton()->isEnabled());
+  dialog.AllFilesBox()->click();
+  EXPECT_TRUE(dialog.WeekButton()->isEnabled());
+  dialog.WeekButton()->click();
+  dialog.EntireCacheButton()->click();
+  dialog.CaseBox()->click();
+  dialog.TextBox()->setEditText("Needle");
+  dialog.PressSearch();
+  const TSearchRequest& request = SearchRequest();
+  EXPECT_TRUE(request.Accepted);
+  EXPECT_EQ(request.Text, "Needle");
+  EXPECT_TRUE(request.CaseSensitive);
+  EXPECT_EQ(request.DateChoice, TDateChoice::dcThisWeek);
+  EXPECT_TRUE(request.WholeCache);
+  const auto stored = Registry.OpenKey(RegistryRoot::LocalMachine, kSearchHistoryKey, false)->ReadValue("key2");
+  ASSERT_TRUE(stored);
+  EXPECT_EQ(StringOf(*stored), "Needle");
+}
+
+TEST(QtFileFilter, TurnsTheBarFormIntoQtsForm) {
+  EXPECT_EQ(QtFileFilter("Hoardscope Export File|*.hef"), "Hoardscope Export File (*.hef)");
+}
+
+}  // namespace
+}  // namespace hoardscope
