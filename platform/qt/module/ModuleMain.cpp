@@ -5,17 +5,18 @@
 
 #include <filesystem>
 #include <memory>
-#include <stdexcept>
 
 #include "Hoardscope_dispatch.h"
 #include "apps/hoardscope/Home.h"
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
 #include "platform/linux/CacheStore.h"
+#include "platform/linux/ConnectedState.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/com/LinuxFileCopier.h"
 #include "platform/linux/com/LinuxTypeLibrary.h"
 #include "platform/qt/module/ModuleDialogs.h"
+#include "platform/qt/module/QtBandViews.h"
 
 #define HOARDSCOPE_EXPORT extern "C" __attribute__((visibility("default")))
 
@@ -43,25 +44,31 @@ class TLinuxModuleHost : public IModuleHost {
   ITypeLibrary& TypeLibrary() override { return FLibrary; }
 
   IViewFactory& ViewFactory() override {
-    throw std::runtime_error("This build of Hoardscope has no view for the explorer bar");
+    if (!FViews) FViews = std::make_unique<TQtBandViews>(TViewStores{Cache(), Registry(), FInternet, CacheRoot()});
+    return *FViews;
   }
 
-  TDownloadServices DownloadServices() override {
-    if (!FCache) FCache = std::make_unique<TCacheStore>(ResolveHome().CacheRoot);
-    return {*FCache, FPicker, FFiles};
-  }
+  TDownloadServices DownloadServices() override { return {Cache(), FPicker, FFiles}; }
 
   void ShowError(const std::string& text) override { ShowModuleError(text); }
 
   static TModuleEntry& Entry();
 
  private:
+  std::filesystem::path CacheRoot() { return ResolveHome().CacheRoot; }
+  TCacheStore& Cache() {
+    if (!FCache) FCache = std::make_unique<TCacheStore>(CacheRoot());
+    return *FCache;
+  }
+
   std::unique_ptr<TRegistryStore> FRegistry;
   TLinuxTypeLibrary FLibrary{idl::kLibrary, [this]() -> IRegistry& { return Registry(); }};
   std::unique_ptr<TCacheStore> FCache;
   TModuleFolderPicker FDialogPicker;
   TScriptedFolderPicker FPicker{FDialogPicker};
   TLinuxFileCopier FFiles{&AskReplaceFile};
+  TConnectedState FInternet;
+  std::unique_ptr<TQtBandViews> FViews;
 };
 
 TModuleEntry& TLinuxModuleHost::Entry() {
@@ -77,7 +84,11 @@ HOARDSCOPE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** o
   return hoardscope::TLinuxModuleHost::Entry().GetClassObject(clsid, iid, object);
 }
 
-HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() { return hoardscope::TLinuxModuleHost::Entry().CanUnloadNow(); }
+// Views of the band outlive it while their work runs: the module stays until they are gone too.
+HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() {
+  if (hoardscope::TQtBandViews::LiveViews() > 0) return S_FALSE;
+  return hoardscope::TLinuxModuleHost::Entry().CanUnloadNow();
+}
 
 HOARDSCOPE_EXPORT HRESULT DllRegisterServer() { return hoardscope::TLinuxModuleHost::Entry().RegisterServer(); }
 

@@ -1,0 +1,65 @@
+// The band's Qt views.
+#include "platform/qt/module/QtBandViews.h"
+
+#include <QApplication>
+#include <stdexcept>
+
+#include "platform/qt/MainView.h"
+#include "platform/qt/WindowHandle.h"
+
+namespace hoardscope {
+namespace {
+
+int gLiveViews = 0;  // touched on the user-interface thread only
+
+class TQtBandView : public IBandView {
+ public:
+  explicit TQtBandView(std::unique_ptr<TMainView> view) : FView(std::move(view)) {
+    ++gLiveViews;
+    QObject::connect(FView.get(), &QObject::destroyed, [] { --gLiveViews; });
+    // A parent window that goes first takes the view along.
+    FTakenAlong = QObject::connect(FView.get(), &QObject::destroyed, [this] { (void)FView.release(); });
+  }
+
+  // A view at work lets events run, and this may be one of them: it goes once its work is done.
+  ~TQtBandView() override {
+    QObject::disconnect(FTakenAlong);
+    if (FView && FView->Presenter().Busy()) {
+      FView->hide();
+      FView.release()->deleteLater();
+    }
+  }
+
+  TWindowHandle Window() override { return static_cast<QWidget*>(FView.get()); }
+  void MakeChildOf(TWindowHandle parent) override { FView->setParent(WidgetOf(parent)); }
+  void SetBounds(const TWindowRect& bounds) override {
+    FView->setGeometry(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
+  }
+  void Show() override { FView->show(); }
+  void SetBrowser(std::shared_ptr<IBrowser> browser) override { FView->Presenter().FBrowser = std::move(browser); }
+
+ private:
+  std::unique_ptr<TMainView> FView;
+  QMetaObject::Connection FTakenAlong;
+};
+
+}  // namespace
+
+std::unique_ptr<IBandView> TQtBandViews::CreateView(TWindowHandle parent) {
+  if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
+    throw std::runtime_error("The bar needs a window system: this process shows no widgets");
+  }
+  return std::make_unique<TQtBandView>(std::make_unique<TMainView>(
+      FStores.Cache, FStores.Registry, FStores.Internet, FStores.CacheFolder, WidgetOf(parent)));
+}
+
+TWindowRect TQtBandViews::ClientRect(TWindowHandle window) {
+  const QRect client = WidgetOf(window)->contentsRect();
+  return {client.left(), client.top(), client.right() + 1, client.bottom() + 1};
+}
+
+void TQtBandViews::ShowWindow(TWindowHandle window, bool show) { WidgetOf(window)->setVisible(show); }
+
+int TQtBandViews::LiveViews() { return gLiveViews; }
+
+}  // namespace hoardscope
