@@ -1,10 +1,16 @@
 #!/usr/bin/env bash
 # Sets up, builds the Linux edition, loads the embedded demo web into the demo home (when its cache is empty) and
-# runs the view over it, printing the whole tree.
+# opens the browser window with the Hoardscope bar over it. Where there is no display, the window runs under Xvfb
+# with a demo page selected; its screenshot is saved and its path printed.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
 scripts/build.sh linux
 export HOARDSCOPE_HOME="${HOARDSCOPE_HOME:-$PWD/build/demo-home}"
 scripts/load-demo.sh "$HOARDSCOPE_HOME" build/linux/bin/hoardscope
-build/linux/bin/hoardscope tree --all
+if [[ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]]; then
+  exec build/linux/bin/hoardscope
+fi
+screenshot="$PWD/build/hoardscope-demo.png"
+xvfb-run -a build/linux/bin/hoardscope --screenshot "$screenshot" --select http://www.example.com/
+echo "run: no display here, so the window ran under Xvfb; its screenshot: $screenshot"

@@ -24,8 +24,6 @@ TPagePane::TPagePane(TFetchQueue& fetches, QWidget* parent)
   FPage = std::make_unique<QWebEnginePage>(FProfile.get());
   setPage(FPage.get());
   connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& url) { emit WebUrlChanged(ToWebUrl(url)); });
-  connect(this, &QWebEngineView::loadStarted, this, [this] { FLoading = true; });
-  connect(this, &QWebEngineView::loadFinished, this, [this] { FLoading = false; });
 }
 
 TPagePane::~TPagePane() { FPage.reset(); }  // the page lets go of this view as it goes

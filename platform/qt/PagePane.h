@@ -40,7 +40,6 @@ class TPagePane : public QWebEngineView {
 
   // The web address of the page shown (http or https, never the cache scheme).
   QUrl WebUrl() const;
-  bool IsLoading() const { return FLoading; }
 
  signals:
   void WebUrlChanged(const QUrl& webUrl);
@@ -53,7 +52,6 @@ class TPagePane : public QWebEngineView {
   std::vector<std::string> CacheKeysOf(const QUrl& webUrl) const;
 
   bool FWorkOffline = false;
-  bool FLoading = false;
   // Cache keys of the URLs navigated to, under the key the engine's form of the URL gives.
   std::map<QString, std::string> FNavigatedKeys;
   // Destroyed from the last: the page before its profile, the profile before its handlers.

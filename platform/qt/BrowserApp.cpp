@@ -1,0 +1,173 @@
+// The browser application: process set-up, the session of shared stores and windows, the screenshot run.
+#include "platform/qt/BrowserApp.h"
+
+#include <unistd.h>
+
+#include <QApplication>
+#include <QLoggingCategory>
+#include <QPixmap>
+#include <QTimer>
+#include <iostream>
+#include <stdexcept>
+
+#include "core/NodeLookup.h"
+#include "platform/qt/MainView.h"
+#include "platform/qt/PagePane.h"
+#include "platform/qt/PagePaneUrls.h"
+
+namespace hoardscope {
+namespace {
+
+// A screenshot run that has not finished by then gives up.
+constexpr int kScreenshotTimeoutMs = 60000;
+// How often the run looks whether the tree has reported the selection.
+constexpr int kSelectionPollMs = 20;
+// Time the page pane gets to draw a page that has finished loading.
+constexpr int kPaintSettleMs = 500;
+
+void AppendChromiumFlag(QByteArray& flags, const QByteArray& flag) {
+  if (!flags.split(' ').contains(flag)) flags += ' ' + flag;
+}
+
+// Opens a window's bar nodes and selects one, waits for the page pane, and saves a picture of the window.
+class TScreenshotRun : public QObject {
+ public:
+  TScreenshotRun(TBrowserWindow& window, TScreenshotRequest request)
+      : FWindow(window), FRequest(std::move(request)) {}
+
+  void Start() {
+    QTimer::singleShot(kScreenshotTimeoutMs, this, [this] { Finish(1, "timed out before the window was ready"); });
+    TMainView* view = FWindow.View();
+    if (!view) return Finish(1, "the Hoardscope bar could not be opened");
+    connect(view, &TMainView::LoadFinished, this, &TScreenshotRun::ApplyTreeRequest, Qt::SingleShotConnection);
+    connect(FWindow.PagePane(), &QWebEngineView::loadFinished, this, [this] {
+      FPageLoaded = true;
+      if (FAwaitingPage) Settle();
+    });
+  }
+
+ private:
+  void ApplyTreeRequest() {
+    try {
+      TMainView& view = *FWindow.View();
+      for (const std::string& name : FRequest.Expand) {
+        TTreeNode* node = Find(view, name);
+        if (!node) return;
+        view.ExpandNode(node);
+      }
+      if (!FRequest.Select) return Settle();
+      TTreeNode* node = Find(view, *FRequest.Select);
+      if (!node) return;
+      FUrlBefore = view.Presenter().LastURL;
+      view.SelectNode(node);
+      WaitForSelection();
+    } catch (const std::exception& error) {
+      Finish(1, error.what());
+    }
+  }
+
+  TTreeNode* Find(TMainView& view, const std::string& name) {
+    TTreeNode* node =
+        FindNodeByName(view.Presenter(), name, [&view](TTreeNode* ancestor) { view.ExpandNode(ancestor); });
+    if (!node) Finish(1, "no node '" + name + "' in the tree");
+    return node;
+  }
+
+  // The tree reports a selection once it has settled; a file's selection then sends the page pane to it.
+  void WaitForSelection() {
+    TMainView* view = FWindow.View();
+    if (view && view->SelectionChangePending()) {
+      QTimer::singleShot(kSelectionPollMs, this, &TScreenshotRun::WaitForSelection);
+      return;
+    }
+    const bool navigated = view && view->Presenter().LastURL != FUrlBefore;
+    if (!navigated || FPageLoaded) return Settle();
+    FAwaitingPage = true;
+  }
+
+  void Settle() { QTimer::singleShot(kPaintSettleMs, this, &TScreenshotRun::Capture); }
+
+  void Capture() {
+    const QString file = QString::fromStdString(FRequest.File.string());
+    if (!FWindow.grab().save(file, "PNG")) return Finish(1, "cannot save the screenshot to " + FRequest.File.string());
+    Finish(0);
+  }
+
+  void Finish(int exitCode, const std::string& error = {}) {
+    if (FFinished) return;
+    FFinished = true;
+    if (!error.empty()) std::cerr << "hoardscope: " << error << "\n";
+    QCoreApplication::exit(exitCode);
+  }
+
+  TBrowserWindow& FWindow;
+  TScreenshotRequest FRequest;
+  std::string FUrlBefore;
+  bool FPageLoaded = false;
+  bool FAwaitingPage = false;
+  bool FFinished = false;
+};
+
+}  // namespace
+
+void PrepareBrowserProcess() {
+  QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
+  AppendChromiumFlag(flags, "--disable-gpu");
+  if (::geteuid() == 0) {
+    qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    AppendChromiumFlag(flags, "--no-sandbox");
+  }
+  qputenv("QTWEBENGINE_CHROMIUM_FLAGS", flags.trimmed());
+  QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+  // The engine's description of its set-up on every start is left out (QT_LOGGING_RULES can bring it back).
+  QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
+  RegisterCacheSchemes();
+}
+
+TBrowserSession::TBrowserSession(const std::filesystem::path& cacheRoot, const std::filesystem::path& registryFile)
+    : FCacheRoot(cacheRoot), FCache(cacheRoot), FRegistry(registryFile), FHttpCache(cacheRoot), FHttp(FHttpCache),
+      FFetches(FHttp) {}
+
+TBrowserSession::~TBrowserSession() = default;
+
+TBrowserWindow& TBrowserSession::OpenWindow() {
+  auto window = std::make_unique<TBrowserWindow>(TBrowserServices{FCache, FRegistry, FInternet, FCacheRoot, FFetches});
+  TBrowserWindow* shown = window.get();
+  FWindows.push_back(std::move(window));
+  connect(shown, &TBrowserWindow::NewWindowRequested, this, [this] { OpenWindow(); });
+  // Destroyed from the event loop, not from inside its own close.
+  connect(shown, &TBrowserWindow::Closed, this, [this, shown] { ReleaseWindow(shown); }, Qt::QueuedConnection);
+  shown->show();
+  shown->OpenBar();
+  return *shown;
+}
+
+void TBrowserSession::ReleaseWindow(TBrowserWindow* window) {
+  std::erase_if(FWindows, [window](const std::unique_ptr<TBrowserWindow>& held) { return held.get() == window; });
+  if (FWindows.empty()) emit LastWindowClosed();
+}
+
+int RunBrowserApp(int argc, char** argv, const std::filesystem::path& cacheRoot,
+                  const std::filesystem::path& registryFile, const std::optional<TScreenshotRequest>& screenshot) {
+  // Without a display Qt gives up by aborting the process; say what is missing instead.
+  if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+      qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+    throw std::runtime_error("no display to open the window on (DISPLAY is not set); run it under xvfb-run -a, "
+                             "or use one of the subcommands");
+  }
+  PrepareBrowserProcess();
+  QApplication app(argc, argv);
+  QApplication::setApplicationName(QStringLiteral("Hoardscope"));
+  QApplication::setQuitOnLastWindowClosed(false);  // the session says when the last window has gone
+  TBrowserSession session(cacheRoot, registryFile);
+  QObject::connect(&session, &TBrowserSession::LastWindowClosed, &app, &QCoreApplication::quit);
+  TBrowserWindow& window = session.OpenWindow();
+  std::optional<TScreenshotRun> run;
+  if (screenshot) {
+    run.emplace(window, *screenshot);
+    run->Start();
+  }
+  return QApplication::exec();
+}
+
+}  // namespace hoardscope

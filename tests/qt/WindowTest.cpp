@@ -1,0 +1,292 @@
+// The browser window under a real display: the bar's life in its pane, pages shown offline from the cache, and
+// online browsing of a loopback server filling the cache. Selecting a file forces the whole process offline for
+// good, so the online suite runs in a process of its own (see CMakeLists.txt) and is skipped after a selection.
+#include <gtest/gtest.h>
+
+#include <QAction>
+#include <QBuffer>
+#include <QImage>
+#include <QLineEdit>
+#include <QPointer>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QTreeView>
+#include <optional>
+
+#include "core/NodeLookup.h"
+#include "platform/linux/ConnectedState.h"
+#include "platform/qt/BrowserApp.h"
+#include "platform/qt/MainView.h"
+#include "platform/qt/PagePane.h"
+#include "platform/qt/QtDesktop.h"
+#include "tests/linux/LoopbackHttpServer.h"
+#include "tests/qt/WindowTestSupport.h"
+
+namespace hoardscope {
+namespace {
+
+class WindowTestBase : public ::testing::Test {
+ protected:
+  TBrowserWindow& OpenWindow() {
+    if (!Session) Session.emplace(Home.CacheRoot(), Home.RegistryFile());
+    return Session->OpenWindow();
+  }
+
+  // Waits for the first load of the window's bar (it starts a second after the bar opens).
+  static bool WaitForBarLoad(TBrowserWindow& window) {
+    TMainView* view = window.View();
+    if (!view) return false;
+    QSignalSpy loaded(view, &TMainView::LoadFinished);
+    return WaitFor([&] { return loaded.count() > 0; });
+  }
+
+  // Loads a URL into the page pane and waits until the page has finished loading.
+  static bool Browse(TBrowserWindow& window, const std::string& url) {
+    QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
+    window.PagePane()->LoadTyped(QString::fromStdString(url));
+    return WaitFor([&] { return finished.count() > 0; });
+  }
+
+  static QString Title(TBrowserWindow& window) { return RunScript(*window.PagePane(), "document.title").toString(); }
+
+  // The captions of the top-level nodes of the bar's tree widget, below its root.
+  static QStringList HostCaptions(TMainView& view) {
+    QAbstractItemModel* model = view.Tree()->model();
+    const QModelIndex root = model->index(0, 0);
+    QStringList captions;
+    for (int row = 0; row < model->rowCount(root); ++row) captions << model->index(row, 0, root).data().toString();
+    return captions;
+  }
+
+  TWindowTestHome Home;
+  std::optional<TBrowserSession> Session;
+};
+
+// ---- Online: a loopback server behind the page pane --------------------------------------------------------
+
+class WindowOnlineTest : public WindowTestBase {
+ protected:
+  void SetUp() override {
+    if (TConnectedState::ForcedOffline()) GTEST_SKIP() << "the process has been forced offline by an earlier test";
+  }
+
+  static std::string Page(const std::string& title, const std::string& head = "", const std::string& body = "") {
+    return TLoopbackHttpServer::Response(
+        "HTTP/1.1 200 OK", {"Content-Type: text/html; charset=utf-8"},
+        "<html><head><title>" + title + "</title>" + head + "</head><body>" + body + "</body></html>");
+  }
+
+  static std::string PngOf(int width, int height) {
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::darkGreen);
+    QBuffer png;
+    png.open(QIODevice::WriteOnly);
+    image.save(&png, "PNG");
+    return png.data().toStdString();
+  }
+
+  TLoopbackHttpServer Server;
+};
+
+TEST_F(WindowOnlineTest, BrowsingFillsTheCacheAndTheReopenedBarListsWhatCameIn) {
+  Server.Serve("/shop/index.html", Page("Loopback Tea", "<link rel=\"stylesheet\" href=\"style.css\">",
+                                        "<img id=\"pic\" src=\"img/pic.png\">"));
+  Server.Serve("/shop/style.css",
+               TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {"Content-Type: text/css"}, "body{background:#010203}"));
+  Server.Serve("/shop/img/pic.png", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {"Content-Type: image/png"},
+                                                                  PngOf(3, 2)));
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  const QPointer<TMainView> firstView = window.View();
+
+  ASSERT_TRUE(Browse(window, Server.Url("/shop/index.html")));
+
+  EXPECT_EQ("Loopback Tea", Title(window));
+  // Relative links resolved against the page's web address and went through the HTTP layer too.
+  EXPECT_EQ("rgb(1, 2, 3)", RunScript(*window.PagePane(), "getComputedStyle(document.body).backgroundColor"));
+  EXPECT_EQ(3, RunScript(*window.PagePane(), "document.getElementById('pic').naturalWidth").toInt());
+  EXPECT_EQ(QString::fromStdString(Server.Url("/shop/index.html")), window.AddressField()->text());
+  TCacheStore store(Home.CacheRoot());
+  for (const char* path : {"/shop/index.html", "/shop/style.css", "/shop/img/pic.png"}) {
+    const auto record = store.GetEntryInfo(Server.Url(path));
+    ASSERT_TRUE(record) << path;
+    EXPECT_TRUE(record->HeaderInfo.value_or("").starts_with("HTTP/1.1 200 OK\r\n")) << path;
+  }
+
+  window.CloseBar();
+  EXPECT_TRUE(firstView.isNull());
+  EXPECT_FALSE(window.BarAction()->isChecked());
+  window.BarAction()->trigger();
+  ASSERT_NE(nullptr, window.View());
+  ASSERT_TRUE(WaitForBarLoad(window));
+  TMainView& view = *window.View();
+  EXPECT_TRUE(HostCaptions(view).contains("127.0.0.1"));
+  EXPECT_NE(nullptr, FindNodeByName(view.Presenter(), "http://127.0.0.1/shop/img/pic.png",
+                                    [&view](TTreeNode* node) { view.ExpandNode(node); }));
+}
+
+TEST_F(WindowOnlineTest, WorkingOfflineAnswersFromTheCacheAndNeverAsksTheServer) {
+  Server.Serve("/tea.html", Page("Cached Tea"));
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(Browse(window, Server.Url("/tea.html")));
+  ASSERT_EQ("Cached Tea", Title(window));
+  const int requestsOnline = Server.RequestCount();
+  Server.Serve("/tea.html", Page("Fresh Tea"));
+
+  window.WorkOfflineAction()->trigger();
+  ASSERT_TRUE(window.PagePane()->IsOffline());
+  ASSERT_TRUE(Browse(window, Server.Url("/never.html")));
+  const QString missingTitle = Title(window);
+  const QString missingText = RunScript(*window.PagePane(), "document.body.innerText").toString();
+  ASSERT_TRUE(Browse(window, Server.Url("/tea.html")));
+
+  EXPECT_EQ("Not in the cache", missingTitle);
+  EXPECT_TRUE(missingText.contains(QString::fromStdString(Server.Url("/never.html")))) << missingText.toStdString();
+  EXPECT_EQ("Cached Tea", Title(window));
+  EXPECT_EQ(requestsOnline, Server.RequestCount());
+}
+
+TEST_F(WindowOnlineTest, RedirectsLeadToTheirTargetsOnlineAndFromTheCache) {
+  Server.Serve("/go", TLoopbackHttpServer::Response("HTTP/1.1 302 Found", {"Location: shop/target.html"}, ""));
+  Server.Serve("/shop/target.html", Page("Target Tea"));
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(Browse(window, Server.Url("/go")));
+  ASSERT_EQ("Target Tea", Title(window));
+  const int requestsOnline = Server.RequestCount();
+
+  window.WorkOfflineAction()->trigger();
+  ASSERT_TRUE(Browse(window, "about:blank"));
+  ASSERT_TRUE(Browse(window, Server.Url("/go")));
+
+  EXPECT_EQ("Target Tea", Title(window));
+  EXPECT_EQ(QString::fromStdString(Server.Url("/shop/target.html")), window.AddressField()->text());
+  EXPECT_EQ(requestsOnline, Server.RequestCount());
+}
+
+TEST_F(WindowOnlineTest, ANewWindowHasItsOwnBarAndItsOwnWorkOfflineSetting) {
+  TBrowserWindow& first = OpenWindow();
+  const QList<QAction*> actions = first.findChildren<QAction*>();
+  const auto newWindow = std::find_if(actions.begin(), actions.end(),
+                                      [](const QAction* action) { return action->text() == "&New Window"; });
+  ASSERT_NE(actions.end(), newWindow);
+
+  (*newWindow)->trigger();
+
+  ASSERT_EQ(2u, Session->Windows().size());
+  TBrowserWindow& second = *Session->Windows().back();
+  ASSERT_NE(nullptr, second.View());
+  EXPECT_NE(first.View(), second.View());
+  EXPECT_TRUE(WaitForBarLoad(second));
+  second.WorkOfflineAction()->trigger();
+  EXPECT_TRUE(second.PagePane()->IsOffline());
+  EXPECT_FALSE(first.PagePane()->IsOffline());
+  EXPECT_FALSE(first.WorkOfflineAction()->isChecked());
+}
+
+// ---- The demo cache ----------------------------------------------------------------------------------------
+
+class WindowTest : public WindowTestBase {
+ protected:
+  void SetUp() override {
+    TCacheStore store(Home.CacheRoot());
+    LoadDemo(store);
+  }
+};
+
+TEST_F(WindowTest, TheBarFillsItsPaneAndShowsTheDemoHosts) {
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_NE(nullptr, window.View());
+  TMainView& view = *window.View();
+
+  ASSERT_TRUE(WaitForBarLoad(window));
+
+  EXPECT_TRUE(view.isVisible());
+  EXPECT_TRUE(window.BarAction()->isChecked());
+  EXPECT_EQ(view.parentWidget()->contentsRect().size(), view.size());
+  EXPECT_NE(nullptr, view.Presenter().FBrowser);
+  EXPECT_EQ((QStringList{"media.example.net", "news.example.org", "static.example.com", "www.example.com"}),
+            HostCaptions(view));
+}
+
+TEST_F(WindowTest, ClosingTheBarDuringItsLoadKeepsTheViewUntilTheLoadIsOver) {
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QPointer<TMainView> view = window.View();
+  bool closedDuringLoad = false;
+  // The load lets events run, at most every kProcessEventsIntervalMs; this one closes the bar from inside it.
+  QTest::qWait(2 * kProcessEventsIntervalMs);
+  QTimer::singleShot(0, &window, [&] {
+    closedDuringLoad = view->Presenter().Loading();
+    window.CloseBar();
+  });
+
+  view->Presenter().ClearView();
+  view->Presenter().Button1Click();
+
+  ASSERT_TRUE(closedDuringLoad);
+  EXPECT_EQ(nullptr, window.View());
+  ASSERT_FALSE(view.isNull());
+  EXPECT_FALSE(view->isVisible());
+  EXPECT_TRUE(WaitFor([&] { return view.isNull(); }));
+}
+
+TEST_F(WindowTest, ClosingTheWindowDuringALoadHidesItAndClosesItWhenTheLoadIsOver) {
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QPointer<TMainView> view = window.View();
+  QPointer<TBrowserWindow> closing = &window;
+  QTest::qWait(2 * kProcessEventsIntervalMs);
+  QTimer::singleShot(0, &window, [&] { window.close(); });
+
+  view->Presenter().ClearView();
+  view->Presenter().Button1Click();
+
+  ASSERT_FALSE(closing.isNull());
+  EXPECT_FALSE(closing->isVisible());
+  EXPECT_EQ(1u, Session->Windows().size());
+  EXPECT_TRUE(WaitFor([&] { return closing.isNull() && view.isNull(); }));
+  EXPECT_TRUE(Session->Windows().empty());
+}
+
+TEST_F(WindowTest, ClosingTheLastWindowReleasesIt) {
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QSignalSpy lastClosed(&*Session, &TBrowserSession::LastWindowClosed);
+
+  window.close();
+
+  EXPECT_TRUE(WaitFor([&] { return Session->Windows().empty(); }));
+  EXPECT_EQ(1, lastClosed.count());
+}
+
+// Runs last: the selection forces the process offline.
+TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStylesheets) {
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  TMainView& view = *window.View();
+  const auto select = [&](const std::string& url) {
+    TTreeNode* node = FindNodeByName(view.Presenter(), url, [&view](TTreeNode* node) { view.ExpandNode(node); });
+    if (!node) return false;
+    QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
+    view.SelectNode(node);
+    return WaitFor([&] { return finished.count() > 0; });
+  };
+
+  ASSERT_TRUE(select("http://www.example.com/visit.html"));
+
+  EXPECT_TRUE(TConnectedState::ForcedOffline());
+  EXPECT_EQ("Visit Us", Title(window));
+  EXPECT_EQ("rgb(247, 241, 230)", RunScript(*window.PagePane(), "getComputedStyle(document.body).backgroundColor"));
+  EXPECT_LT(0, RunScript(*window.PagePane(), "document.images[0].naturalWidth").toInt());
+  EXPECT_EQ("http://www.example.com/visit.html", window.AddressField()->text());
+  EXPECT_TRUE(window.WorkOfflineAction()->isChecked());
+  EXPECT_FALSE(window.WorkOfflineAction()->isEnabled());
+
+  // Listed with an upper-case scheme, which the engine writes in lower case.
+  ASSERT_TRUE(select("HTTP://www.example.com/Specials.html"));
+  EXPECT_EQ("Seasonal Specials", Title(window));
+}
+
+}  // namespace
+}  // namespace hoardscope
