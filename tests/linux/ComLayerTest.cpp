@@ -36,22 +36,6 @@ TEST(ComRuntimeTest, BstrsKnowTheirLengthAndHoldNuls) {
   EXPECT_EQ(nullptr, SysAllocString(nullptr));
 }
 
-TEST(ComRuntimeTest, VariantCopyDuplicatesStringsAndClearFreesThem) {
-  VARIANT source;
-  VariantInit(&source);
-  source.vt = VT_BSTR;
-  source.bstrVal = AllocBstr("text");
-  VARIANT copy;
-  VariantInit(&copy);
-  ASSERT_EQ(S_OK, VariantCopy(&copy, &source));
-  EXPECT_NE(source.bstrVal, copy.bstrVal);
-  EXPECT_EQ("text", TextOfBstr(copy.bstrVal));
-  VariantClear(&source);
-  EXPECT_EQ(VT_EMPTY, source.vt);
-  EXPECT_EQ("text", TextOfBstr(copy.bstrVal));
-  VariantClear(&copy);
-}
-
 TEST(ComRuntimeTest, ErrorInformationIsHandedOverOnce) {
   SetErrorInfoText(IID_IHSCDownload, "Hoardscope.HSCDownload", "it failed");
   IErrorInfo* info = nullptr;

@@ -181,28 +181,6 @@ HRESULT VariantClear(VARIANT* variant) {
   return S_OK;
 }
 
-HRESULT VariantCopy(VARIANT* destination, const VARIANT* source) {
-  if (!destination || !source) return E_INVALIDARG;
-  if (destination == source) return S_OK;
-  if ((source->vt & VT_ARRAY) || (source->vt & VT_TYPEMASK) == VT_DECIMAL) return DISP_E_BADVARTYPE;
-  VARIANT copy = *source;
-  if (!V_ISBYREF(source)) {
-    switch (source->vt) {
-      case VT_BSTR:
-        copy.bstrVal = source->bstrVal ? SysAllocStringLen(source->bstrVal, SysStringLen(source->bstrVal))
-                                       : nullptr;
-        if (source->bstrVal && !copy.bstrVal) return E_OUTOFMEMORY;
-        break;
-      case VT_UNKNOWN: if (copy.punkVal) copy.punkVal->AddRef(); break;
-      case VT_DISPATCH: if (copy.pdispVal) copy.pdispVal->AddRef(); break;
-      default: break;
-    }
-  }
-  VariantClear(destination);
-  *destination = copy;
-  return S_OK;
-}
-
 HRESULT CreateErrorInfo(ICreateErrorInfo** created) {
   if (!created) return E_INVALIDARG;
   *created = new (std::nothrow) TErrorObject;

@@ -116,9 +116,6 @@ constexpr bool operator==(const GUID& a, const GUID& b) {
   }
   return true;
 }
-constexpr bool IsEqualGUID(REFGUID a, REFGUID b) { return a == b; }
-constexpr bool IsEqualIID(REFIID a, REFIID b) { return a == b; }
-constexpr bool IsEqualCLSID(REFCLSID a, REFCLSID b) { return a == b; }
 
 #define DEFINE_GUID(name, l, w1, w2, b1, b2, b3, b4, b5, b6, b7, b8) \
   inline constexpr GUID name = {l, w1, w2, {b1, b2, b3, b4, b5, b6, b7, b8}}
@@ -175,9 +172,6 @@ enum VARENUM : VARTYPE {
   VT_UI1 = 17, VT_UI2 = 18, VT_UI4 = 19, VT_I8 = 20, VT_UI8 = 21, VT_INT = 22, VT_UINT = 23,
   VT_ARRAY = 0x2000, VT_BYREF = 0x4000, VT_TYPEMASK = 0x0FFF
 };
-
-// Flags of VariantChangeTypeEx.
-inline constexpr USHORT VARIANT_ALPHABOOL = 0x2;
 
 inline constexpr LCID LOCALE_SYSTEM_DEFAULT = 0x0800;
 inline constexpr LCID LOCALE_USER_DEFAULT = 0x0400;
@@ -238,12 +232,6 @@ using LPVARIANT = VARIANT*;
 
 #define V_VT(X) ((X)->vt)
 #define V_ISBYREF(X) (V_VT(X) & VT_BYREF)
-#define V_BSTR(X) ((X)->bstrVal)
-#define V_I4(X) ((X)->lVal)
-#define V_R8(X) ((X)->dblVal)
-#define V_BOOL(X) ((X)->boolVal)
-#define V_DATE(X) ((X)->date)
-#define V_VARIANTREF(X) ((X)->pvarVal)
 
 struct DISPPARAMS {
   VARIANTARG* rgvarg;
@@ -495,12 +483,11 @@ UINT SysStringLen(BSTR text);
 
 void VariantInit(VARIANT* variant);
 HRESULT VariantClear(VARIANT* variant);
-HRESULT VariantCopy(VARIANT* destination, const VARIANT* source);
-// Converts to VT_BSTR only (every other target type fails with DISP_E_TYPEMISMATCH), in the formats of the
-// Windows conversion in its US English locale: integers in decimal, reals with 15 (VT_R8) or 7 (VT_R4)
-// significant digits, currency with up to four decimals, booleans as "-1"/"0" ("True"/"False" with
-// VARIANT_ALPHABOOL), dates as "M/D/YYYY h:mm:ss AM" (the date or the time alone when the other part is zero),
-// VT_EMPTY as "". VT_NULL, objects, errors, arrays and decimals fail with DISP_E_TYPEMISMATCH.
+// Converts to VT_BSTR only (every other target type fails with DISP_E_TYPEMISMATCH; no flags are known), in the
+// formats of the Windows conversion in its US English locale: integers in decimal, reals with 15 (VT_R8) or 7
+// (VT_R4) significant digits, currency with up to four decimals, booleans as "-1"/"0", dates as
+// "M/D/YYYY h:mm:ss AM" (the date or the time alone when the other part is zero), VT_EMPTY as "". VT_NULL,
+// objects, errors, arrays and decimals fail with DISP_E_TYPEMISMATCH.
 HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID lcid, USHORT flags, VARTYPE type);
 
 // The error information of the calling thread.

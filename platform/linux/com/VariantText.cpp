@@ -65,7 +65,7 @@ std::string FormatDate(DATE date) {
 }
 
 // The text of a value that is not a reference; false when the type has no text form.
-bool TextOf(const VARIANT& value, USHORT flags, std::string& text) {
+bool TextOf(const VARIANT& value, std::string& text) {
   switch (value.vt) {
     case VT_EMPTY: text.clear(); return true;
     case VT_I1: text = std::to_string(static_cast<signed char>(value.cVal)); return true;
@@ -82,13 +82,7 @@ bool TextOf(const VARIANT& value, USHORT flags, std::string& text) {
     case VT_R8: text = FormatReal(value.dblVal, 15); return true;
     case VT_CY: text = FormatCurrency(value.cyVal.int64); return true;
     case VT_DATE: text = FormatDate(value.date); return true;
-    case VT_BOOL:
-      if (flags & VARIANT_ALPHABOOL) {
-        text = value.boolVal ? "True" : "False";
-      } else {
-        text = value.boolVal ? "-1" : "0";
-      }
-      return true;
+    case VT_BOOL: text = value.boolVal ? "-1" : "0"; return true;
     default: return false;
   }
 }
@@ -123,7 +117,7 @@ bool Dereference(const VARIANT& reference, VARIANT& value) {
 
 }  // namespace
 
-HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID, USHORT flags, VARTYPE type) {
+HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID, USHORT, VARTYPE type) {
   if (!destination || !source) return E_INVALIDARG;
   if (type != VT_BSTR) return DISP_E_TYPEMISMATCH;
   VARIANT value;
@@ -137,7 +131,7 @@ HRESULT VariantChangeTypeEx(VARIANT* destination, VARIANT* source, LCID, USHORT 
     converted = SysAllocStringLen(value.bstrVal, SysStringLen(value.bstrVal));
   } else {
     std::string text;
-    if (!TextOf(value, flags, text)) return DISP_E_TYPEMISMATCH;
+    if (!TextOf(value, text)) return DISP_E_TYPEMISMATCH;
     const std::u16string wide = WideOfText(text);
     converted = SysAllocStringLen(wide.data(), static_cast<UINT>(wide.size()));
   }
