@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "platform/qt/BrowserApp.h"
+#include "platform/qt/ViewNotifier.h"
 
 namespace {
 
@@ -15,6 +16,10 @@ constexpr const char* kUsage =
     "       hoardscope --screenshot FILE [--expand NODE]... [--select NODE]\n"
     "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
     "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
+    "       hoardscope delete NODE\n"
+    "       hoardscope export NODE FILE.hef [--yes | --no]\n"
+    "       hoardscope import FILE.hef\n"
+    "       hoardscope notify\n"
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
 
@@ -57,6 +62,13 @@ int main(int argc, char** argv) {
     if (command == "reg") return RunRegCommand(args, home);
     if (command == "tree") return RunTreeCommand(args, home);
     if (command == "search") return RunSearchCommand(args, home);
+    if (command == "delete") return RunDeleteCommand(args, home);
+    if (command == "export") return RunExportCommand(args, home);
+    if (command == "import") return RunImportCommand(args, home);
+    if (command == "notify" && args.empty()) {
+      std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
+      return 0;
+    }
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
