@@ -16,35 +16,85 @@ namespace {
 constexpr std::size_t kBlockSize = 1 << 20;
 constexpr char kCtrlZ = 26;
 
-// Folds eight bytes at a time (A-Z only; bytes from 0x80 stay as they are), so that folding keeps up with the disk.
-void FoldInPlace(char* data, std::size_t size) {
-  constexpr std::uint64_t kHighBits = 0x8080808080808080ULL;
-  std::size_t i = 0;
-  for (; i + 8 <= size; i += 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + i, 8);
-    const std::uint64_t low7 = word & ~kHighBits;
-    const std::uint64_t aboveZ = low7 + 0x2525252525252525ULL;   // high bit set where the byte is above 'Z'
-    const std::uint64_t fromA = low7 + 0x3F3F3F3F3F3F3F3FULL;    // high bit set where the byte is 'A' or above
-    const std::uint64_t upper = ~word & (fromA ^ aboveZ) & kHighBits;
-    word |= upper >> 2;                                          // 0x80 >> 2 is the case bit 0x20
-    std::memcpy(data + i, &word, 8);
+char LowerChar(char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c + 32) : c; }
+
+char UpperChar(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 32) : c; }
+
+// Letters from the rarest in running text to the most common: the rarer the anchor, the fewer candidates.
+constexpr std::string_view kLettersRareFirst = "zqxjkvbpygfwmucldrhsnioate";
+
+// The needle byte whose occurrences the search looks for first: when case is ignored, a byte that is no letter
+// (it matches only itself), else the rarest letter; when case matters, the needle's first byte.
+std::size_t AnchorOf(std::string_view needle, bool caseSensitive) {
+  if (caseSensitive) return 0;
+  const auto noLetter = std::find_if(needle.begin(), needle.end(), [](char c) { return UpperChar(c) == LowerChar(c); });
+  if (noLetter != needle.end()) return static_cast<std::size_t>(noLetter - needle.begin());
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < needle.size(); ++i) {
+    if (kLettersRareFirst.find(needle[i]) < kLettersRareFirst.find(needle[best])) best = i;
   }
-  for (; i < size; ++i) {
-    if (data[i] >= 'A' && data[i] <= 'Z') data[i] = static_cast<char>(data[i] + 32);
-  }
+  return best;
 }
 
-// Searches text (which may hold the tail of the previous block before position `fresh`) for the needle. Lines
-// end at CR, which no needle can hold; the only other line rule concerns a needle starting with LF: the LF that
-// follows a CR belongs to no line, so a match may not start on it.
-bool WindowContains(std::string_view window, std::string_view needle) {
-  const bool startsWithLineFeed = needle.front() == '\n';
-  for (std::size_t at = window.find(needle); at != std::string_view::npos; at = window.find(needle, at + 1)) {
-    if (!(startsWithLineFeed && at > 0 && window[at - 1] == '\r')) return true;
+// The test of a window of text against one needle (folded to lower case when case is ignored). A window may hold
+// the tail of the previous block before the bytes just read; the text itself is never changed. Lines end at CR,
+// which no needle can hold; the only other line rule concerns a needle starting with LF: the LF that follows a CR
+// belongs to no line, so a match may not start on it.
+class TNeedleMatcher {
+ public:
+  TNeedleMatcher(std::string_view needle, bool caseSensitive)
+      : FNeedle(needle), FCaseSensitive(caseSensitive), FStartsWithLineFeed(needle.front() == '\n'),
+        FAnchor(AnchorOf(needle, caseSensitive)) {}
+
+  bool Contains(std::string_view window) const {
+    if (FCaseSensitive) return ContainsExactly(window);
+    if (window.size() < FNeedle.size()) return false;
+    // Candidates are the places of the anchor byte in either case, taken in order from two memchr scans.
+    const char lower = FNeedle[FAnchor];
+    const char upper = UpperChar(lower);
+    const char* const last = window.data() + window.size() - (FNeedle.size() - FAnchor) + 1;  // past the last anchor
+    const char* nextLower = Find(window.data() + FAnchor, last, lower);
+    const char* nextUpper = upper == lower ? last : Find(window.data() + FAnchor, last, upper);
+    while (nextLower < last || nextUpper < last) {
+      const char* hit = std::min(nextLower, nextUpper);
+      const std::size_t at = static_cast<std::size_t>(hit - window.data()) - FAnchor;
+      if (EqualsFolded(window.substr(at, FNeedle.size())) && StartsOnALine(window, at)) return true;
+      if (hit == nextLower) nextLower = Find(hit + 1, last, lower);
+      if (hit == nextUpper) nextUpper = Find(hit + 1, last, upper);
+    }
+    return false;
   }
-  return false;
-}
+
+ private:
+  static const char* Find(const char* from, const char* last, char byte) {
+    if (from >= last) return last;
+    const void* hit = std::memchr(from, byte, static_cast<std::size_t>(last - from));
+    return hit ? static_cast<const char*>(hit) : last;
+  }
+
+  bool StartsOnALine(std::string_view window, std::size_t at) const {
+    return !(FStartsWithLineFeed && at > 0 && window[at - 1] == '\r');
+  }
+
+  bool ContainsExactly(std::string_view window) const {
+    for (std::size_t at = window.find(FNeedle); at != std::string_view::npos; at = window.find(FNeedle, at + 1)) {
+      if (StartsOnALine(window, at)) return true;
+    }
+    return false;
+  }
+
+  bool EqualsFolded(std::string_view text) const {
+    for (std::size_t i = 0; i < text.size(); ++i) {
+      if (LowerChar(text[i]) != FNeedle[i]) return false;
+    }
+    return true;
+  }
+
+  std::string_view FNeedle;
+  bool FCaseSensitive;
+  bool FStartsWithLineFeed;
+  std::size_t FAnchor;
+};
 
 // One read buffer for all searches of this thread: most cached files are small, and clearing a fresh megabyte for
 // each of them would cost more than reading them.
@@ -67,10 +117,7 @@ std::string SearchNeedle(std::string_view text, bool caseSensitive) {
 bool TextContains(std::string_view text, std::string_view needle, bool caseSensitive) {
   if (needle.empty() || needle.find('\r') != std::string_view::npos) return false;
   text = text.substr(0, text.find(kCtrlZ));
-  if (caseSensitive) return WindowContains(text, needle);
-  std::string folded(text);
-  FoldInPlace(folded.data(), folded.size());
-  return WindowContains(folded, needle);
+  return TNeedleMatcher(needle, caseSensitive).Contains(text);
 }
 
 TFileSearchResult SearchFile(const std::string& path, std::string_view needle, bool caseSensitive) {
@@ -80,18 +127,18 @@ TFileSearchResult SearchFile(const std::string& path, std::string_view needle, b
 
   // The buffer holds the last needle length of the previous block (so that a match across two reads is seen, and
   // a match starting with LF can look at the byte before it) followed by the block just read.
+  const TNeedleMatcher matcher(needle, caseSensitive);
   const std::size_t carry = needle.size();
   std::vector<char>& buffer = ReadBuffer(carry + kBlockSize);
   std::size_t kept = 0;
   for (;;) {
     const std::size_t read = std::fread(buffer.data() + kept, 1, kBlockSize, file.get());
     if (read == 0) return std::ferror(file.get()) ? TFileSearchResult::Unreadable : TFileSearchResult::NotFound;
-    char* fresh = buffer.data() + kept;
+    const char* fresh = buffer.data() + kept;
     const char* stop = static_cast<const char*>(std::memchr(fresh, kCtrlZ, read));
     const std::size_t freshSize = stop ? static_cast<std::size_t>(stop - fresh) : read;
-    if (!caseSensitive) FoldInPlace(fresh, freshSize);
     const std::string_view window(buffer.data(), kept + freshSize);
-    if (WindowContains(window, needle)) return TFileSearchResult::Found;
+    if (matcher.Contains(window)) return TFileSearchResult::Found;
     if (stop || read < kBlockSize) {
       return std::ferror(file.get()) ? TFileSearchResult::Unreadable : TFileSearchResult::NotFound;
     }

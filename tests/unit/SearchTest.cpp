@@ -57,6 +57,9 @@ TEST_F(SearchFileTest, FindsMatchesAcrossTheReadersBlocks) {
   std::string content(block - 3, 'x');
   content += "NeEdLe and more";
   EXPECT_EQ(Search(content, "needle"), TFileSearchResult::Found);
+  content = std::string(block - 2, 'x') + "NeE-dLe";  // a needle with a byte that is no letter
+  EXPECT_EQ(Search(content, "nee-dle"), TFileSearchResult::Found);
+  EXPECT_EQ(Search(content, "nee-dle", true), TFileSearchResult::NotFound);
   content = std::string(block - 1, 'x') + "\r\nneedle";
   EXPECT_EQ(Search(content, "\nneedle"), TFileSearchResult::NotFound);
   content = std::string(2 * block + 5, 'y');
