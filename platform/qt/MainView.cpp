@@ -141,6 +141,7 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
   layout->addWidget(sbMain);
   FNoticeTicket =
       TViewNotifier::Instance().Add([this](int wParam, int lParam) { FPresenter->SysCommand(wParam, lParam); });
+  connect(qApp, &QApplication::focusChanged, this, &TMainView::OnFocusChanged);
 }
 
 TMainView::~TMainView() {
@@ -297,12 +298,19 @@ void TMainView::showEvent(QShowEvent* event) {
 }
 
 bool TMainView::event(QEvent* event) {
-  // The view is activated with its window. A reload that a change notice left pending runs then, once the
-  // activation itself is over.
-  if (event->type() == QEvent::WindowActivate) {
-    QTimer::singleShot(0, this, [this] { FDesktop.RunHandler([this] { FPresenter->FormActivate(); }); });
-  }
+  // The bar is activated when its window is activated while the focus is in the bar.
+  if (event->type() == QEvent::WindowActivate && isAncestorOf(QApplication::focusWidget())) Activate();
   return QWidget::event(event);
+}
+
+void TMainView::OnFocusChanged(QWidget* previous, QWidget* current) {
+  // ... and when the focus enters the bar from elsewhere.
+  if (current && isAncestorOf(current) && !(previous && isAncestorOf(previous))) Activate();
+}
+
+void TMainView::Activate() {
+  // A reload that a change notice left pending runs once the activation itself is over.
+  QTimer::singleShot(0, this, [this] { FDesktop.RunHandler([this] { FPresenter->FormActivate(); }); });
 }
 
 void TMainView::OnExpansionChanged(const QModelIndex& index, bool expanded) {

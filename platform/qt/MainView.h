@@ -84,6 +84,8 @@ class TMainView : public QWidget, public IViewWidgets {
  protected:
   void showEvent(QShowEvent* event) override;
   bool event(QEvent* event) override;
+  void OnFocusChanged(QWidget* previous, QWidget* current);
+  void Activate();
 
  private:
   void CreateActions();
