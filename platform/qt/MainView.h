@@ -38,8 +38,9 @@ class TMainView : public QWidget, public IViewWidgets {
   // The view of one browser window over the process's shared stores. cacheFolder is the cache store's root.
   // Object name "HoardscopeMain"; showing it the first time starts the deferred first load. The view hears the
   // cache-changed notice of every view (TViewNotifier) from its creation on and reloads at its next activation.
-  // The view lets events run during a load: a host that closes it meanwhile destroys it only once
-  // Presenter().Busy() is false again, or through deleteLater().
+  // The view lets events run during a load or a deletion: a host that closes it meanwhile hides it and destroys
+  // it only once Presenter().Busy() is false again (deleteLater() is not enough: the nested event loop of the
+  // load would run the deletion).
   TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& internet, const std::filesystem::path& cacheFolder,
             QWidget* parent = nullptr);
   ~TMainView() override;
