@@ -18,5 +18,7 @@ int RunSearchCommand(const TArguments& args, const THomePaths& home);
 int RunImportCommand(const TArguments& args, const THomePaths& home);
 int RunDeleteCommand(const TArguments& args, const THomePaths& home);
 int RunExportCommand(const TArguments& args, const THomePaths& home);
+int RunRegsvrCommand(const TArguments& args, const THomePaths& home);
+int RunCallCommand(const TArguments& args, const THomePaths& home);
 
 }  // namespace hoardscope

@@ -65,6 +65,8 @@ int main(int argc, char** argv) {
     if (command == "delete") return RunDeleteCommand(args, home);
     if (command == "export") return RunExportCommand(args, home);
     if (command == "import") return RunImportCommand(args, home);
+    if (command == "regsvr") return RunRegsvrCommand(args, home);
+    if (command == "call") return RunCallCommand(args, home);
     if (command == "notify" && args.empty()) {
       std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
       return 0;

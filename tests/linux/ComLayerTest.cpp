@@ -311,15 +311,20 @@ TEST_F(LinuxFileCopierTest, ReplacingAsksAndWithoutAnAnswerKeepsBoth) {
 
   Answer = std::nullopt;  // nobody to ask
   Copier.Copy(Path("source"), Path("pic.gif"), true);
-  Copier.Copy(Path("source"), Path("pic.gif"), true);
+  Copier.Copy(Path("source"), Path("pic.gif"), true);  // kept before: no second copy
+  WriteFile(Path("newer"), "cached again");
+  Copier.Copy(Path("newer"), Path("pic.gif"), true);
+  WriteFile(Path("noext"), "mine");
+  Copier.Copy(Path("source"), Path("noext"), true);
   EXPECT_EQ("mine", ReadFile(Path("pic.gif")));
   EXPECT_EQ("cached", ReadFile(Path("pic (2).gif")));
-  EXPECT_EQ("cached", ReadFile(Path("pic (3).gif")));
+  EXPECT_EQ("cached again", ReadFile(Path("pic (3).gif")));
+  EXPECT_FALSE(Copier.FileExists(Path("pic (4).gif")));
+  EXPECT_EQ("cached", ReadFile(Path("noext (2)")));
 
   Answer = true;
   Copier.Copy(Path("source"), Path("pic.gif"), true);
   EXPECT_EQ("cached", ReadFile(Path("pic.gif")));
-  EXPECT_EQ(Path("noext (2)"), FreeNameBeside(Path("noext")));
 }
 
 }  // namespace

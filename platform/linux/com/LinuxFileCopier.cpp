@@ -32,19 +32,23 @@ void TLinuxFileCopier::Copy(const std::string& source, const std::string& target
   if (askBeforeReplacing && fs::exists(target, error)) {
     const std::optional<bool> replace = FAsk ? FAsk(target) : std::nullopt;
     if (replace == false) return;
-    if (!replace) destination = FreeNameBeside(target);
+    if (!replace) {
+      destination = KeptCopyBeside(source, target);
+      if (destination.empty()) return;  // kept before
+    }
   }
   fs::copy_file(source, destination, fs::copy_options::overwrite_existing, error);
 }
 
-std::string FreeNameBeside(const std::string& path) {
-  const fs::path original(path);
+std::string TLinuxFileCopier::KeptCopyBeside(const std::string& source, const std::string& target) {
+  const fs::path original(target);
   const std::string stem = original.stem().string();
   const std::string extension = original.extension().string();
   std::error_code error;
   for (int number = 2;; ++number) {
     const fs::path candidate = original.parent_path() / (stem + " (" + std::to_string(number) + ")" + extension);
     if (!fs::exists(candidate, error)) return candidate.string();
+    if (SameContent(source, candidate.string())) return "";
   }
 }
 

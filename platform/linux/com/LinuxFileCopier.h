@@ -19,14 +19,15 @@ class TLinuxFileCopier : public IFileCopier {
   bool FileExists(const std::string& path) override;
   bool SameContent(const std::string& first, const std::string& second) override;
   // A "no" keeps the folder as it is; with nobody to ask the copy goes to "name (2).ext" (or the next free
-  // number) beside the target.
+  // number) beside the target, unless one of those already holds the same content.
   void Copy(const std::string& source, const std::string& target, bool askBeforeReplacing) override;
 
  private:
+  // The first free name for a copy beside target ("name (2).ext", "name (3).ext", ...); "" when a copy of the
+  // same content was kept there before.
+  std::string KeptCopyBeside(const std::string& source, const std::string& target);
+
   TReplaceQuestion FAsk;
 };
-
-// The first free name for a copy beside path: "name (2).ext", "name (3).ext", ...
-std::string FreeNameBeside(const std::string& path);
 
 }  // namespace hoardscope
