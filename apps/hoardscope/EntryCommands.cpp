@@ -9,15 +9,6 @@
 #include "HeadlessView.h"
 
 namespace hoardscope {
-namespace {
-
-int UnknownNode(const std::string& name) {
-  std::cerr << "hoardscope: no node '" << name << "' in the tree\n";
-  return 1;
-}
-
-}  // namespace
-
 int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
   if (args.size() != 1) {
     std::cerr << "usage: hoardscope delete NODE\n";
@@ -25,9 +16,7 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
   }
   THeadlessView headless(home, std::cout);
   headless.ShowAndLoad();
-  TTreeNode* node = headless.FindNode(args[0]);
-  if (!node) return UnknownNode(args[0]);
-  headless.View().TreeView1Change(node);
+  if (!headless.SelectNode(args[0])) return THeadlessView::UnknownNode(args[0]);
   headless.View().Execute(TActionId::aLVDelete);
   headless.PrintTree(std::cout, false);
   return 0;
@@ -41,9 +30,7 @@ int RunExportCommand(const TArguments& args, const THomePaths& home) {
   }
   THeadlessView headless(home, std::cout);
   headless.ShowAndLoad();
-  TTreeNode* node = headless.FindNode(args[0]);
-  if (!node) return UnknownNode(args[0]);
-  headless.View().TreeView1Change(node);
+  if (!headless.SelectNode(args[0])) return THeadlessView::UnknownNode(args[0]);
   headless.Answers.FileName = args[1];
   headless.Desktop().AnswerYes = answered && args[2] == "--yes";
   headless.View().Execute(TActionId::alExport);

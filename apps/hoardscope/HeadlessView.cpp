@@ -1,6 +1,7 @@
 // The headless main view: finding, expanding and printing nodes.
 #include "HeadlessView.h"
 
+#include <iostream>
 #include <vector>
 
 #include "core/NodeLookup.h"
@@ -56,6 +57,17 @@ void THeadlessView::ExpandBelow(TTreeNode* top) {
 
 TTreeNode* THeadlessView::FindNode(const std::string& name) {
   return FindNodeByName(*FView, name, [this](TTreeNode* node) { Expand(node); });
+}
+
+TTreeNode* THeadlessView::SelectNode(const std::string& name) {
+  TTreeNode* node = FindNode(name);
+  if (node) FView->TreeView1Change(node);
+  return node;
+}
+
+int THeadlessView::UnknownNode(const std::string& name) {
+  std::cerr << "hoardscope: no node '" << name << "' in the tree\n";
+  return 1;
 }
 
 void THeadlessView::PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch) {

@@ -37,6 +37,11 @@ class THeadlessView {
   // the first such file node), expanding its ancestors first when it is not in the tree yet. nullptr when no
   // node has that name.
   TTreeNode* FindNode(const std::string& name);
+  // Finds the named node (as FindNode) and selects it as a click would; nullptr when there is none.
+  TTreeNode* SelectNode(const std::string& name);
+  // Says on standard error that no node has that name; returns the exit code for it.
+  static int UnknownNode(const std::string& name);
+
   // The tree (or one top-level branch of it), one line per node with two spaces of indent per depth, then the
   // two status panels.
   void PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch = nullptr);

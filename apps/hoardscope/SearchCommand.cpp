@@ -64,12 +64,11 @@ int RunSearchCommand(const TArguments& args, const THomePaths& home) {
   THeadlessView headless(home, std::cout);
   headless.ShowAndLoad();
   THoardscopeMain& view = headless.View();
-  TTreeNode* node = options->Node ? headless.FindNode(*options->Node) : view.RootNode;
-  if (!node) {
-    std::cerr << "hoardscope: no node '" << *options->Node << "' in the tree\n";
-    return 1;
+  if (!options->Node) {
+    view.TreeView1Change(view.RootNode);
+  } else if (!headless.SelectNode(*options->Node)) {
+    return THeadlessView::UnknownNode(*options->Node);
   }
-  view.TreeView1Change(node);
   headless.Answers = options->Answers;
   view.alSearchExecute();
   if (view.SearchNode) {

@@ -39,11 +39,6 @@ std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
   return options;
 }
 
-int UnknownNode(const std::string& name) {
-  std::cerr << "hoardscope: no node '" << name << "' in the tree\n";
-  return 1;
-}
-
 }  // namespace
 
 int RunTreeCommand(const TArguments& args, const THomePaths& home) {
@@ -56,14 +51,12 @@ int RunTreeCommand(const TArguments& args, const THomePaths& home) {
   headless.ShowAndLoad();
   for (const std::string& name : options->Expand) {
     TTreeNode* node = headless.FindNode(name);
-    if (!node) return UnknownNode(name);
+    if (!node) return THeadlessView::UnknownNode(name);
     headless.Expand(node);
   }
   if (options->All) headless.ExpandAll();
   if (options->Select) {
-    TTreeNode* node = headless.FindNode(*options->Select);
-    if (!node) return UnknownNode(*options->Select);
-    headless.View().TreeView1Change(node);
+    if (!headless.SelectNode(*options->Select)) return THeadlessView::UnknownNode(*options->Select);
   }
   headless.PrintTree(std::cout, options->Long);
   return 0;
