@@ -2,7 +2,9 @@
 #include "platform/qt/module/QtBandViews.h"
 
 #include <QApplication>
+#include <QTimer>
 #include <stdexcept>
+#include <vector>
 
 #include "platform/qt/MainView.h"
 #include "platform/qt/WindowHandle.h"
@@ -10,7 +12,39 @@
 namespace hoardscope {
 namespace {
 
+constexpr int kRetiredViewCheckMs = 50;
+
 int gLiveViews = 0;  // touched on the user-interface thread only
+
+// Views destroyed while at work. Their work lets events run, and the destruction may be one of them (a deferred
+// deletion would run inside it too): they wait here, hidden and without a parent window, until they are idle.
+class TRetiredViews {
+ public:
+  TRetiredViews() {
+    FCheck.setInterval(kRetiredViewCheckMs);
+    QObject::connect(&FCheck, &QTimer::timeout, [this] { DestroyIdle(); });
+  }
+  void Keep(std::unique_ptr<TMainView> view) {
+    view->hide();
+    view->setParent(nullptr);
+    FViews.push_back(std::move(view));
+    FCheck.start();
+  }
+
+ private:
+  void DestroyIdle() {
+    std::erase_if(FViews, [](const std::unique_ptr<TMainView>& view) { return !view->Presenter().Busy(); });
+    if (FViews.empty()) FCheck.stop();
+  }
+
+  std::vector<std::unique_ptr<TMainView>> FViews;
+  QTimer FCheck;
+};
+
+TRetiredViews& RetiredViews() {
+  static TRetiredViews retired;
+  return retired;
+}
 
 class TQtBandView : public IBandView {
  public:
@@ -21,13 +55,10 @@ class TQtBandView : public IBandView {
     FTakenAlong = QObject::connect(FView.get(), &QObject::destroyed, [this] { (void)FView.release(); });
   }
 
-  // A view at work lets events run, and this may be one of them: it goes once its work is done.
+  // A view at work goes once its work is done.
   ~TQtBandView() override {
     QObject::disconnect(FTakenAlong);
-    if (FView && FView->Presenter().Busy()) {
-      FView->hide();
-      FView.release()->deleteLater();
-    }
+    if (FView && FView->Presenter().Busy()) RetiredViews().Keep(std::move(FView));
   }
 
   TWindowHandle Window() override { return static_cast<QWidget*>(FView.get()); }
