@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The Linux edition's setup step for one home, as an installer does on Windows: the installed data folder
-# (AppFolder, which holds the help and the "Save Files" staging folder) and the empty "Search History" key in the
-# home's registry store. Safe to run again; existing history is kept.
+# (AppFolder, which holds the help and the "Save Files" staging folder), the empty "Search History" key in the
+# home's registry store, and the registration of the module. Safe to run again; existing history is kept.
 #
 #   scripts/install-home.sh HOME_DIR [HOARDSCOPE_BINARY]
 set -euo pipefail
@@ -25,4 +25,5 @@ fi
 key='HKLM\Software\Pellix\Hoardscope'
 HOARDSCOPE_HOME=$home "$binary" reg add "$key" /v AppFolder /t REG_SZ /d "$app" /f >/dev/null
 HOARDSCOPE_HOME=$home "$binary" reg add "$key\\Search History" /f >/dev/null
+HOARDSCOPE_HOME=$home "$binary" regsvr /s
 echo "install-home: $home set up (AppFolder $app)"

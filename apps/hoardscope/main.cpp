@@ -20,6 +20,8 @@ constexpr const char* kUsage =
     "       hoardscope export NODE FILE.hef [--yes | --no]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope notify\n"
+    "       hoardscope regsvr [/u] [/s] [MODULE]\n"
+    "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
 
