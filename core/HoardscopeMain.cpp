@@ -341,36 +341,28 @@ void THoardscopeMain::NotifyViews(int code) {
 
 // ---- Actions --------------------------------------------------------------------------------------------------
 
+namespace {
+
+// Actions that clear, rebuild or change the lists; they wait while a load or a deletion lets messages run.
+bool ChangesLists(TActionId action) {
+  return action == TActionId::alOption || action == TActionId::alSearch || action == TActionId::alClearSearch ||
+         action == TActionId::alImport || action == TActionId::alExport || action == TActionId::aLVDelete;
+}
+
+}  // namespace
+
 void THoardscopeMain::Execute(TActionId action) {
-  if (!Actions[action].Enabled) return;
+  if (!Actions[action].Enabled || (ChangesLists(action) && Busy())) return;
   switch (action) {
-    case TActionId::alAbout:
-      alAboutExecute();
-      break;
-    case TActionId::alOption:
-      if (!Busy()) alOptionExecute();
-      break;
-    case TActionId::alSearch:
-      if (!Busy()) alSearchExecute();
-      break;
-    case TActionId::alClearSearch:
-      if (!Busy()) alClearSearchExecute();
-      break;
-    case TActionId::alImport:
-      if (!Busy()) alImportExecute();
-      break;
-    case TActionId::alExport:
-      if (!Busy()) alExportExecute();
-      break;
-    case TActionId::aLVCopyURL:
-      aLVCopyURLExecute();
-      break;
-    case TActionId::alHelp:
-      alHelpExecute();
-      break;
-    case TActionId::aLVDelete:
-      aLVDeleteExecute(FWidgets.TreeHasFocus());
-      break;
+    case TActionId::alAbout: alAboutExecute(); break;
+    case TActionId::alOption: alOptionExecute(); break;
+    case TActionId::alSearch: alSearchExecute(); break;
+    case TActionId::alClearSearch: alClearSearchExecute(); break;
+    case TActionId::alImport: alImportExecute(); break;
+    case TActionId::alExport: alExportExecute(); break;
+    case TActionId::aLVCopyURL: aLVCopyURLExecute(); break;
+    case TActionId::alHelp: alHelpExecute(); break;
+    case TActionId::aLVDelete: aLVDeleteExecute(FWidgets.TreeHasFocus()); break;
   }
 }
 
