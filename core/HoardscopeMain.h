@@ -20,13 +20,15 @@
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
 #include "platform/ports/Shell.h"
+#include "platform/ports/ShellMenu.h"
 #include "platform/ports/UrlCache.h"
 #include "platform/ports/ViewWidgets.h"
 
 namespace hoardscope {
 
-// The platform services a view works through. The last three are optional: a view without them (the bar before
-// its window offers them) leaves the Options and Search actions and the change notice without effect.
+// The platform services a view works through. The last four are optional: a view without them (the bar before
+// its window offers them) leaves the Options and Search actions, the change notice and the context menu without
+// effect.
 struct TViewServices {
   IUrlCache& Cache;
   IInternetOptions& Internet;
@@ -36,6 +38,7 @@ struct TViewServices {
   IDialogs* Dialogs = nullptr;
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;
+  IShellMenu* ShellMenu = nullptr;
 };
 
 inline constexpr std::size_t kIconSlots = 512;
@@ -62,13 +65,17 @@ class THoardscopeMain {
   void Button1Click();
   void ClearView();
   bool Loading() const { return FLoading; }
-  // A load or a deletion is running and letting messages run: the lists must not be cleared or rebuilt.
-  bool Busy() const { return FLoading || FDeleting; }
+  // A load, a deletion or a context menu is running and letting messages run: the lists must not be cleared or
+  // rebuilt, and the nodes they work on must stay.
+  bool Busy() const { return FLoading || FDeleting || FMenuOpen; }
 
   // Tree events.
   void TreeView1Expanded(TTreeNode* node);
   void TreeView1Collapsed(TTreeNode* node);
   void TreeView1Change(TTreeNode* node);
+  // A right-click on node (nullptr: on no node) opens the shell's context menu of its cached file, or of the
+  // save folder filled with copies of the files below it.
+  void TreeView1ContextPopup(TTreeNode* node);
 
   // Change notification: the view's handler of WM_SYSCOMMAND, its activation, and the notice to every view.
   void SysCommand(int wParam, int lParam);
@@ -125,6 +132,9 @@ class THoardscopeMain {
   // The path CopyIntoExportFolder would give the copy now.
   std::string ExportCopyName(const std::string& folder, const std::string& source);
   std::string GetHeaderText(const std::string& url);
+  // Opens the shell's menu of path with "Copy URL" (when url is not empty) and "Export Files" (when offered)
+  // appended, and carries out the choice. True when a shell command ran.
+  bool ShowShellMenu(const std::string& path, const std::string& url, bool offerExport);
   // Fills SearchList with the entries below folderPath ("" for all) whose cached text holds text, and builds the
   // "Search Result" branch from it.
   void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
@@ -157,6 +167,10 @@ class THoardscopeMain {
   void ShowTotals(const TTreeNode* node, const TEntryList& list);
   void AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node);
   const TEntryList& ListOf(const TTreeNode* node) const;
+  // Fills ExportSet and SaveFolder for the node, under the hourglass; false when there is nothing to stage.
+  bool StageExportSet(const TTreeNode* node);
+  void FolderContextPopup(TTreeNode* node);
+  void FileContextPopup(TTreeNode* node);
 
   TViewServices FServices;
   IViewWidgets& FWidgets;
@@ -164,6 +178,7 @@ class THoardscopeMain {
   std::unordered_map<std::string, int> FIconSlotOf;  // IconKeys' extensions, folded, to their slots
   bool FLoading = false;
   bool FDeleting = false;  // a deletion lets messages run: nothing may clear or rebuild the lists meanwhile
+  bool FMenuOpen = false;  // the context menu and its shell command run their own message loops
   bool FShown = false;
 };
 

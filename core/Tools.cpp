@@ -144,6 +144,12 @@ std::string FileNameOf(std::string_view path, bool undecorate) {
   return undecorate ? PathUndecorate(name) : name;
 }
 
+std::string AddBackslash(std::string_view path) {
+  const bool driveRoot = path.size() == 3 && path[1] == ':';
+  if (path.empty() || driveRoot || path.back() == '\\') return std::string(path);
+  return std::string(path) + '\\';
+}
+
 namespace {
 constexpr std::int64_t kFileTimeUnixEpoch = 116444736000000000LL;  // 1970-01-01 in 100 ns since 1601
 constexpr std::int64_t kTicksPerMilli = 10000;

@@ -46,6 +46,9 @@ std::string PathFindExtension(std::string_view path);
 std::string PathUndecorate(std::string_view path);
 // The file-name part of a path, undecorated when asked.
 std::string FileNameOf(std::string_view path, bool undecorate);
+// A Windows path with a trailing backslash: unchanged when it ends with one already, is empty, or is a
+// three-character drive root ("C:\", or any three characters whose second is ":").
+std::string AddBackslash(std::string_view path);
 
 // FILETIME (100 ns since 1601 UTC) and Unix milliseconds.
 FileTime FileTimeFromUnixMillis(std::int64_t millis);

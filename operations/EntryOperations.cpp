@@ -111,13 +111,16 @@ bool THoardscopeMain::StageFiles(const std::vector<std::string>& files) {
   return true;
 }
 
-void THoardscopeMain::alExportExecute() {
-  if (!Selected) return;
+bool THoardscopeMain::StageExportSet(const TTreeNode* node) {
   FServices.Desktop.SetCursor(CursorShape::Hourglass);
-  const std::vector<std::string> files = CollectExportSet(Selected);
-  const bool staged = Selected->HasNodeKey() && StageFiles(files);
+  const std::vector<std::string> files = CollectExportSet(node);
+  const bool staged = node->HasNodeKey() && StageFiles(files);
   FServices.Desktop.SetCursor(CursorShape::Default);
-  if (staged) ExportEntries();
+  return staged;
+}
+
+void THoardscopeMain::alExportExecute() {
+  if (Selected && StageExportSet(Selected)) ExportEntries();
 }
 
 std::string THoardscopeMain::ExportCopyName(const std::string& folder, const std::string& source) {
@@ -179,6 +182,91 @@ void THoardscopeMain::ExportEntries() {
                                       "is 256 characters or longer and does not fit the export file.",
                                   MessageButtons::Ok);
   }
+}
+
+// ---- Shell context menu ---------------------------------------------------------------------------------------
+
+namespace {
+
+// Marks the context menu as open for as long as it lives.
+class TMenuOpenScope {
+ public:
+  explicit TMenuOpenScope(bool& open) : FOpen(open) { FOpen = true; }
+  ~TMenuOpenScope() { FOpen = false; }
+  TMenuOpenScope(const TMenuOpenScope&) = delete;
+  TMenuOpenScope& operator=(const TMenuOpenScope&) = delete;
+
+ private:
+  bool& FOpen;
+};
+
+}  // namespace
+
+void THoardscopeMain::TreeView1ContextPopup(TTreeNode* node) {
+  if (!node) return;
+  if (IsInSearchResult(node)) {
+    FServices.Desktop.ShowMessage("A context menu can not popup under a search node", MessageButtons::Ok);
+    return;
+  }
+  if (node == RootNode || !FServices.ShellMenu || Busy()) return;
+  if (node->HasChildren()) {
+    FolderContextPopup(node);
+  } else {
+    FileContextPopup(node);
+  }
+}
+
+void THoardscopeMain::FolderContextPopup(TTreeNode* node) {
+  if (!StageExportSet(node)) return;
+  try {
+    TMenuOpenScope menu(FMenuOpen);
+    ShowShellMenu(SaveFolder, std::string(), true);
+  } catch (const std::exception& error) {
+    FServices.Desktop.ShowMessage(error.what(), MessageButtons::Ok);
+  }
+  if (!IsFolder(SaveFolder)) {
+    // The shell deleted, moved or renamed the copies' folder: the node's entries go the same way.
+    Selected = node;
+    aLVDeleteExecute(true);
+  }
+}
+
+void THoardscopeMain::FileContextPopup(TTreeNode* node) {
+  if (node->Kind() != TNodeKind::File || node->EntryIndex() >= EntryList.Count()) return;
+  const std::size_t index = node->EntryIndex();
+  if (!EntryList[index].Info) return;
+  const std::string url = EntryList[index].Key;
+  const std::string path = EntryList[index].Info->CacheFile;
+  try {
+    bool fileStillExists = true;
+    {
+      TMenuOpenScope menu(FMenuOpen);
+      if (ShowShellMenu(path, url, false)) fileStillExists = Exists(path);
+    }
+    if (fileStillExists) return;
+    // The shell removed the cached file: its entry, the page on show and the node go too, without a notice.
+    if (FBrowser) FBrowser->Navigate("about:blank");
+    DeleteCacheEntry(url);
+    EntryList.MarkDeleted(index);
+    TTreeNode* parent = node->Parent();
+    if (Selected == node) Selected = nullptr;
+    TreeView1.Delete(node);
+    PruneEmptyParents(parent);
+  } catch (...) {
+    // A file's menu ends silently on any failure.
+  }
+}
+
+bool THoardscopeMain::ShowShellMenu(const std::string& path, const std::string& url, bool offerExport) {
+  std::vector<TOwnMenuItem> ownItems;
+  if (!url.empty()) ownItems.push_back({kCopyURLCommand, "Copy URL"});
+  if (offerExport) ownItems.push_back({kExportFilesCommand, "Export Files"});
+  const TShellMenuChoice choice = FServices.ShellMenu->TrackContextMenu(path, ownItems);
+  if (choice.Kind == TShellMenuChoice::TKind::OwnItem) {
+    if (choice.Command == kCopyURLCommand && FServices.Dialogs) FServices.Dialogs->CopyTextToClipboard(url);
+    if (choice.Command == kExportFilesCommand) ExportEntries();
+  }
+  return choice.Kind == TShellMenuChoice::TKind::ShellCommand;
 }
 
 // ---- Copy URL and help ----------------------------------------------------------------------------------------

@@ -2,6 +2,7 @@
 #include "tests/fakes/FakeServices.h"
 
 #include <filesystem>
+#include <stdexcept>
 
 #include "search/Search.h"
 #include "settings/Options.h"
@@ -99,6 +100,14 @@ std::optional<std::string> TFakeDialogs::AskOpenFileName(const TFileDialogSpec& 
 int TFakeBrowserWindows::NotifyViews(int code) {
   for (const auto& view : Views) view(kCacheChangedCommand, code);
   return static_cast<int>(Views.size());
+}
+
+TShellMenuChoice TFakeShellMenu::TrackContextMenu(const std::string& path, const std::vector<TOwnMenuItem>& ownItems) {
+  Opened.push_back({path, ownItems});
+  if (WhileOpen) WhileOpen();
+  if (!Failure.empty()) throw std::runtime_error(Failure);
+  if (Choice.Kind == TShellMenuChoice::TKind::ShellCommand && OnShellCommand) OnShellCommand(path);
+  return Choice;
 }
 
 }  // namespace hoardscope

@@ -14,6 +14,7 @@
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Shell.h"
+#include "platform/ports/ShellMenu.h"
 #include "platform/ports/ViewWidgets.h"
 
 namespace hoardscope {
@@ -33,6 +34,23 @@ class TFakeShell : public IShell {
   std::string CacheFolder = "cache";
   std::map<std::string, std::uint64_t> ItemSizes;
   std::string TrashFolder;
+};
+
+// A context menu that records what it was opened for and answers with the test's choice. A chosen shell command
+// runs OnShellCommand, which plays what the shell's command does to the file system.
+class TFakeShellMenu : public IShellMenu {
+ public:
+  struct TOpened {
+    std::string Path;
+    std::vector<TOwnMenuItem> OwnItems;
+  };
+  TShellMenuChoice TrackContextMenu(const std::string& path, const std::vector<TOwnMenuItem>& ownItems) override;
+
+  std::vector<TOpened> Opened;
+  TShellMenuChoice Choice;
+  std::function<void(const std::string& path)> OnShellCommand;
+  std::function<void()> WhileOpen;  // what runs in the menu's message loop
+  std::string Failure;              // when set, the menu throws this text
 };
 
 class TFakeDesktop : public IDesktop {

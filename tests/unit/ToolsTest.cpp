@@ -49,6 +49,16 @@ TEST(ContentTypeOf, AnswersUnknownTypeWithoutAUsableField) {
   EXPECT_EQ(ContentTypeOf(""), "Unknown type");
 }
 
+TEST(AddBackslash, EndsAPathWithOneBackslashButLeavesDriveRootsAndEmptyPathsAlone) {
+  EXPECT_EQ(AddBackslash("C:\\Temp"), "C:\\Temp\\");
+  EXPECT_EQ(AddBackslash("C:\\Temp\\"), "C:\\Temp\\");
+  EXPECT_EQ(AddBackslash("C:\\"), "C:\\");
+  EXPECT_EQ(AddBackslash("C:x"), "C:x");
+  EXPECT_EQ(AddBackslash("C:"), "C:\\");
+  EXPECT_EQ(AddBackslash("\\"), "\\");
+  EXPECT_EQ(AddBackslash(""), "");
+}
+
 TEST(FileNames, FollowTheShellsRules) {
   const std::string sep(1, kPathSeparator);
   EXPECT_EQ(PathFindFileName("cache" + sep + "AB12CD34" + sep + "page[2].htm"), "page[2].htm");

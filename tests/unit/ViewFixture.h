@@ -19,7 +19,7 @@ class ViewFixture : public ::testing::Test {
  protected:
   ViewFixture() : FView(std::make_unique<THoardscopeMain>(Services(), Widgets)) {}
 
-  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop, &Dialogs, &Clock, &Windows}; }
+  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop, &Dialogs, &Clock, &Windows, &ShellMenu}; }
 
   THoardscopeMain& View() { return *FView; }
 
@@ -82,6 +82,7 @@ class ViewFixture : public ::testing::Test {
   TFakeDialogs Dialogs;
   TFakeClock Clock;
   TFakeBrowserWindows Windows;
+  TFakeShellMenu ShellMenu;
 
  private:
   std::unique_ptr<THoardscopeMain> FView;
