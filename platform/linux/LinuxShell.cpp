@@ -78,20 +78,31 @@ std::string ReserveTrashName(const std::filesystem::path& trash, const std::stri
   return std::string();
 }
 
-bool MoveOneToTrash(const std::filesystem::path& trash, const std::filesystem::path& file) {
-  const std::string name = ReserveTrashName(trash, file.filename().string());
+bool MoveOneToTrash(const std::filesystem::path& trash, const std::filesystem::path& item) {
+  const std::string name = ReserveTrashName(trash, item.filename().string());
   if (name.empty()) return false;
   const std::filesystem::path info = trash / "info" / (name + ".trashinfo");
-  std::ofstream(info, std::ios::trunc) << "[Trash Info]\nPath=" << EscapedPath(std::filesystem::absolute(file).string())
+  std::ofstream(info, std::ios::trunc) << "[Trash Info]\nPath=" << EscapedPath(std::filesystem::absolute(item).string())
                                        << "\nDeletionDate=" << LocalDeletionDate() << "\n";
   const std::filesystem::path target = trash / "files" / name;
   std::error_code error;
-  std::filesystem::rename(file, target, error);
+  std::filesystem::rename(item, target, error);
   if (error) {  // another file system: copy, then remove the original only once the copy is complete
-    std::filesystem::copy_file(file, target, error);
-    if (!error) std::filesystem::remove(file, error);
+    error.clear();
+    std::filesystem::copy(item, target, std::filesystem::copy_options::recursive, error);
+    if (!error) std::filesystem::remove_all(item, error);
   }
-  if (error) std::filesystem::remove(info, error);
+  if (error) {
+    std::error_code ignored;
+    std::filesystem::remove(info, ignored);
+  }
+  return !error;
+}
+
+bool PrepareTrash(const std::filesystem::path& trash) {
+  std::error_code error;
+  std::filesystem::create_directories(trash / "files", error);
+  std::filesystem::create_directories(trash / "info", error);
   return !error;
 }
 
@@ -120,10 +131,13 @@ bool TLinuxShell::DeleteFilesIn(const std::string& folder) {
 
 bool TLinuxShell::MoveFilesToTrash(const std::string& folder) {
   const std::filesystem::path trash = TrashFolder();
-  std::error_code error;
-  std::filesystem::create_directories(trash / "files", error);
-  std::filesystem::create_directories(trash / "info", error);
+  if (!PrepareTrash(trash)) return false;
   return ForFilesIn(folder, [&](const std::filesystem::path& file) { return MoveOneToTrash(trash, file); });
+}
+
+bool MoveToTrash(const std::filesystem::path& item) {
+  const std::filesystem::path trash = TrashFolder();
+  return PrepareTrash(trash) && MoveOneToTrash(trash, item);
 }
 
 }  // namespace hoardscope

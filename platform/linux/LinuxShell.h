@@ -13,6 +13,10 @@ namespace hoardscope {
 // Pictures of the tree's image list before any file-type icon is added.
 inline constexpr int kFixedTreeImages = 4;
 
+// Moves a file or a folder with everything in it to the freedesktop.org trash of the user's data folder, where a
+// file manager can restore it. False when it could not be moved; then it stays where it was.
+bool MoveToTrash(const std::filesystem::path& item);
+
 class TLinuxShell : public IShell {
  public:
   explicit TLinuxShell(std::filesystem::path cacheRoot);

@@ -113,8 +113,10 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
       FShell(cacheFolder),
       FDesktop(this),
       FDialogs(this),
+      FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
-          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows}, *this)),
+          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu},
+          *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,
                                               [this](int imageIndex) { return FImages.TreeImage(imageIndex); })) {
@@ -243,6 +245,10 @@ void TMainView::CreateTree() {
   TreeView1->setTextElideMode(Qt::ElideRight);
   // The right-click menu of a node is the shell's context menu, opened by its own handler; the tree has none.
   TreeView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(TreeView1, &QTreeView::customContextMenuRequested, this, [this](const QPoint& position) {
+    TTreeNode* node = FModel->NodeOf(TreeView1->indexAt(position));
+    FDesktop.RunHandler([this, node] { FPresenter->TreeView1ContextPopup(node); });
+  });
   // The selection stays as visible when the tree or its window loses the focus.
   QPalette selection = TreeView1->palette();
   for (const QPalette::ColorRole role : {QPalette::Highlight, QPalette::HighlightedText}) {

@@ -13,6 +13,7 @@
 #include "core/HoardscopeMain.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/qt/FileManagerMenu.h"
 #include "platform/qt/ImageLists.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
@@ -60,6 +61,7 @@ class TMainView : public QWidget, public IViewWidgets {
   QMenu* HelpMenu() const { return pmenuHelp; }
   QAction* Action(TActionId id) const { return FActions[static_cast<std::size_t>(id)]; }
   TTreeItemModel& Model() { return *FModel; }
+  TFileManagerMenu& ShellMenu() { return FShellMenu; }
 
   // Opens a node in the tree, as the user does (the presenter builds its children); selects a node (the presenter
   // hears of it once the selection has settled).
@@ -100,6 +102,7 @@ class TMainView : public QWidget, public IViewWidgets {
   TLinuxShell FShell;
   TQtDesktop FDesktop;
   TQtDialogs FDialogs;
+  TFileManagerMenu FShellMenu;
   TSystemClock FClock;
   TDBusBrowserWindows FWindows;
   std::unique_ptr<THoardscopeMain> FPresenter;
