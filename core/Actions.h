@@ -4,6 +4,7 @@
 #include <array>
 #include <cstddef>
 #include <optional>
+#include <string>
 
 namespace hoardscope {
 
@@ -18,6 +19,11 @@ inline constexpr int kShortCutCtrlO = 16463;
 inline constexpr int kShortCutCtrlS = 16467;
 inline constexpr int kShortCutCtrlI = 16457;
 inline constexpr int kShortCutF1 = 112;
+
+// Modifier flags of a stored shortcut value, added to the key code.
+inline constexpr int kShortCutShift = 0x2000;
+inline constexpr int kShortCutCtrl = 0x4000;
+inline constexpr int kShortCutAlt = 0x8000;
 
 struct TAction {
   TActionId Id;
@@ -34,10 +40,17 @@ class TActionList {
   const TAction& operator[](TActionId id) const { return FActions[static_cast<std::size_t>(id)]; }
   void SetEnabled(TActionId id, bool enabled) { FActions[static_cast<std::size_t>(id)].Enabled = enabled; }
   const std::array<TAction, kActionCount>& All() const { return FActions; }
+  // The action that a key with these modifiers runs, if any (enabled or not).
+  std::optional<TActionId> ActionForShortCut(int shortCut) const;
 
  private:
   std::array<TAction, kActionCount> FActions;
 };
+
+// The stored shortcut value of a key press: the virtual key code plus the flags of the held modifiers.
+int ShortCutOf(int keyCode, bool shift, bool ctrl, bool alt);
+// The text a menu shows beside an entry for its shortcut ("Del", "Ctrl+O", "F1"); empty for none.
+std::string ShortCutText(int shortCut);
 
 // A menu entry bound to an action, or a separator.
 struct TMenuEntry {

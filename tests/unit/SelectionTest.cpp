@@ -125,5 +125,27 @@ TEST(ActionTable, StartsWithCopyUrlAndClearSearchDisabled) {
   EXPECT_EQ(kHelpMenu[2].Action, TActionId::alAbout);
 }
 
+TEST(ActionTable, KeyPressesFindTheActionsOfTheirStoredShortcuts) {
+  const TActionList actions;
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf('O', false, true, false)), TActionId::alOption);
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf('I', false, true, false)), TActionId::alImport);
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf(46, false, false, false)), TActionId::aLVDelete);
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf(112, false, false, false)), TActionId::alHelp);
+  // The modifiers belong to the shortcut: a plain O, Shift+Del or Ctrl+Alt+S run nothing.
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf('O', false, false, false)), std::nullopt);
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf(46, true, false, false)), std::nullopt);
+  EXPECT_EQ(actions.ActionForShortCut(ShortCutOf('S', false, true, true)), std::nullopt);
+  EXPECT_EQ(actions.ActionForShortCut(kShortCutNone), std::nullopt);
+}
+
+TEST(ActionTable, ShortcutTextsNameTheModifiersAndTheKey) {
+  EXPECT_EQ(ShortCutText(kShortCutDel), "Del");
+  EXPECT_EQ(ShortCutText(kShortCutCtrlS), "Ctrl+S");
+  EXPECT_EQ(ShortCutText(kShortCutF1), "F1");
+  EXPECT_EQ(ShortCutText(ShortCutOf(123, true, false, true)), "Shift+Alt+F12");
+  EXPECT_EQ(ShortCutText(kShortCutNone), "");
+  EXPECT_EQ(ShortCutText(ShortCutOf(0x21, false, true, false)), "");  // a key without a name shows nothing
+}
+
 }  // namespace
 }  // namespace hoardscope

@@ -1,0 +1,458 @@
+// The bar's window: building the controls from the presenter's action table and menus, mirroring its tree, and
+// passing the controls' notifications on to its handlers.
+#include "platform/win32/MainView.h"
+
+#include <windowsx.h>
+
+#include <stdexcept>
+
+namespace hoardscope {
+namespace {
+
+constexpr int kViewFontHeight = -11;
+constexpr int kToolBarFontHeight = -13;
+constexpr const char* kFontFace = "MS Sans Serif";
+constexpr int kButtonWidth = 50;
+constexpr int kTreeIndent = 19;
+constexpr int kTotalsPanelWidth = 150;
+constexpr int kStatusPanelCount = 2;
+constexpr UINT_PTR kSelectionTimerId = 2;
+constexpr UINT_PTR kTreeSubclassId = 1;
+constexpr UINT kMenuCommandBase = 1000;
+constexpr int kMenuImageMargin = 2;
+// Posted to the view: the focus entered it (its activation); it may delete itself now (DeleteWhenIdle).
+constexpr UINT kActivateMessage = WM_APP + 1;
+constexpr UINT kDeleteMessage = WM_APP + 2;
+
+HFONT CreateViewFont(int height) {
+  return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
+                     CLIP_DEFAULT_PRECIS, DEFAULT_QUALITY, DEFAULT_PITCH | FF_SWISS, kFontFace);
+}
+
+void RegisterViewClass(WNDPROC procedure) {
+  WNDCLASSA known{};
+  if (GetClassInfoA(ResourceModule(), kViewClassName, &known)) {
+    if (known.lpfnWndProc == procedure) return;
+    // Left behind by an earlier load of this module at another address.
+    UnregisterClassA(kViewClassName, ResourceModule());
+  }
+  WNDCLASSA viewClass{};
+  viewClass.lpfnWndProc = procedure;
+  viewClass.hInstance = ResourceModule();
+  viewClass.hCursor = LoadCursorA(nullptr, IDC_ARROW);
+  viewClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+  viewClass.lpszClassName = kViewClassName;
+  RegisterClassA(&viewClass);
+}
+
+bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
+
+}  // namespace
+
+// ---- Creation and destruction ---------------------------------------------------------------------------------
+
+TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
+  static const bool commonControls = [] {
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES};
+    return InitCommonControlsEx(&classes) != FALSE;
+  }();
+  (void)commonControls;
+  RegisterViewClass(WindowProc);
+  const DWORD style = WS_CLIPCHILDREN | (parent ? WS_CHILD : WS_POPUP);
+  FWindow = CreateWindowExA(0, kViewClassName, "HoardscopeMain", style, 0, 0, 237, 591, parent, nullptr,
+                            ResourceModule(), this);
+  if (!FWindow) {
+    throw std::runtime_error("The window of the bar could not be created (error " + std::to_string(GetLastError()) + ").");
+  }
+  FDesktop = std::make_unique<TWinDesktop>(FWindow);
+  FDialogs = std::make_unique<TWinDialogs>(FWindow);
+  FShell = ports.MakeShell(FImages.ImageList1());
+  CreateControls();
+  FPresenter = std::make_unique<THoardscopeMain>(
+      TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
+                    ports.Windows},
+      *this);
+  FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
+  Layout();
+}
+
+TWinMainView::~TWinMainView() {
+  // The window's messages lead to the presenter, which goes first.
+  SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+  RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
+  KillTimer(FWindow, kSelectionTimerId);
+  FMirror.reset();
+  FPresenter.reset();
+  DestroyWindow(FWindow);
+  DestroyMenu(pmenuLV);
+  DestroyMenu(pmenuHelp);
+  DeleteObject(FViewFont);
+  DeleteObject(FToolBarFont);
+}
+
+void TWinMainView::MakeChildOf(HWND parent) {
+  const LONG_PTR style = GetWindowLongPtrA(FWindow, GWL_STYLE);
+  // A top-level window must give up the pop-up style to become a child.
+  SetWindowLongPtrA(FWindow, GWL_STYLE, (style & ~static_cast<LONG_PTR>(WS_POPUP)) | WS_CHILD);
+  SetParent(FWindow, parent);
+}
+
+void TWinMainView::Destroy(std::unique_ptr<TWinMainView> view) {
+  if (!view) return;
+  if (!view->FPresenter->Busy() && view->FDesktop->HandlerDepth() == 0) return;  // goes with the pointer
+  ShowWindow(view->FWindow, SW_HIDE);
+  SetParent(view->FWindow, nullptr);
+  view.release()->FDeleteWhenIdle = true;
+}
+
+void TWinMainView::DeleteWhenIdle() {
+  if (FDeleteWhenIdle && !FPresenter->Busy() && FDesktop->HandlerDepth() == 0) PostMessageA(FWindow, kDeleteMessage, 0, 0);
+}
+
+void TWinMainView::CreateControls() {
+  FViewFont = CreateViewFont(kViewFontHeight);
+  FToolBarFont = CreateViewFont(kToolBarFontHeight);
+  SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
+  pmenuLV = CreateMenu(kFilesMenu);
+  pmenuHelp = CreateMenu(kHelpMenu);
+  CreateToolBar();
+  CreateTree();
+  CreateStatusBar();
+}
+
+HMENU TWinMainView::CreateMenu(std::span<const TMenuEntry> entries) {
+  const TActionList actions;
+  HMENU menu = CreatePopupMenu();
+  for (const TMenuEntry& entry : entries) {
+    if (!entry.Action) {
+      AppendMenuA(menu, MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const TAction& action = actions[*entry.Action];
+    std::string text = action.Caption;
+    if (const std::string keys = ShortCutText(action.ShortCut); !keys.empty()) text += "\t" + keys;
+    MENUITEMINFOA item{};
+    item.cbSize = sizeof item;
+    item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_STATE;
+    item.wID = kMenuCommandBase + static_cast<UINT>(action.Id);
+    item.dwTypeData = text.data();
+    item.hbmpItem = HBMMENU_CALLBACK;  // the 32×32 picture is drawn by WM_DRAWITEM
+    item.fState = action.Enabled ? MFS_ENABLED : MFS_DISABLED;
+    InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &item);
+  }
+  return menu;
+}
+
+void TWinMainView::CreateToolBar() {
+  ToolBar1 = CreateWindowExA(0, TOOLBARCLASSNAMEA, nullptr,
+                             WS_CHILD | WS_VISIBLE | TBSTYLE_FLAT | TBSTYLE_LIST | TBSTYLE_TRANSPARENT | CCS_TOP |
+                                 CCS_NODIVIDER,
+                             0, 0, 0, 0, FWindow, nullptr, ResourceModule(), nullptr);
+  SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
+  SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(FToolBarFont), FALSE);
+  SendMessageA(ToolBar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
+  SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, 0);  // the buttons show text only
+  SendMessageA(ToolBar1, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kButtonWidth, kButtonWidth));
+  const TActionList actions;
+  const TAction& help = actions[TActionId::alHelp];
+  TBBUTTON buttons[2]{};
+  buttons[0] = {I_IMAGENONE, kFilesButtonId, TBSTATE_ENABLED, BTNS_DROPDOWN, {}, 0,
+                reinterpret_cast<INT_PTR>("&Files")};
+  buttons[1] = {I_IMAGENONE, kHelpButtonId, TBSTATE_ENABLED, BTNS_DROPDOWN, {}, 0,
+                reinterpret_cast<INT_PTR>(help.Caption)};
+  SendMessageA(ToolBar1, TB_ADDBUTTONSA, 2, reinterpret_cast<LPARAM>(buttons));
+  SendMessageA(ToolBar1, TB_AUTOSIZE, 0, 0);
+}
+
+void TWinMainView::CreateTree() {
+  TreeView1 = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, nullptr,
+                              WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
+                                  TVS_SHOWSELALWAYS,
+                              0, 0, 0, 0, FWindow, nullptr, ResourceModule(), nullptr);
+  SendMessageA(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
+  TreeView_SetIndent(TreeView1, kTreeIndent);
+  TreeView_SetImageList(TreeView1, FImages.ImageList1(), TVSIL_NORMAL);
+  SetWindowSubclass(TreeView1, TreeProc, kTreeSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TWinMainView::CreateStatusBar() {
+  sbMain = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FWindow, nullptr,
+                           ResourceModule(), nullptr);
+  SendMessageA(sbMain, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
+  const int edges[kStatusPanelCount] = {kTotalsPanelWidth, -1};  // the last panel runs to the right edge
+  SendMessageA(sbMain, SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
+}
+
+void TWinMainView::Layout() {
+  RECT client;
+  GetClientRect(FWindow, &client);
+  SendMessageA(ToolBar1, TB_AUTOSIZE, 0, 0);
+  SendMessageA(sbMain, WM_SIZE, 0, 0);
+  RECT bar, status;
+  GetWindowRect(ToolBar1, &bar);
+  GetWindowRect(sbMain, &status);
+  const int top = bar.bottom - bar.top;
+  const int bottom = client.bottom - (status.bottom - status.top);
+  MoveWindow(TreeView1, 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
+}
+
+// ---- Messages -------------------------------------------------------------------------------------------------
+
+LRESULT CALLBACK TWinMainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_NCCREATE) {
+    auto* view = static_cast<TWinMainView*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+    view->FWindow = window;
+    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+  }
+  auto* view = reinterpret_cast<TWinMainView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  if (!view || !view->FPresenter) return DefWindowProcA(window, message, wParam, lParam);
+  if (message == kDeleteMessage) {
+    if (view->FDeleteWhenIdle && !view->FPresenter->Busy() && view->FDesktop->HandlerDepth() == 0) delete view;
+    return 0;
+  }
+  const LRESULT result = view->HandleMessage(message, wParam, lParam);
+  view->DeleteWhenIdle();
+  return result;
+}
+
+LRESULT TWinMainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_SIZE:
+      Layout();
+      return 0;
+    case WM_SHOWWINDOW:
+      if (wParam) FDesktop->RunHandler([this] { FPresenter->FormShow(); });  // only the first showing loads
+      break;
+    case WM_TIMER:
+      if (wParam == kSelectionTimerId) {
+        ReportSelection();
+      } else {
+        FDesktop->TimerMessage(wParam);
+      }
+      return 0;
+    case WM_SETCURSOR:
+      if (FDesktop->SetCursorMessage()) return TRUE;
+      break;
+    case WM_SETFOCUS:
+      SetFocus(TreeView1);
+      return 0;
+    case WM_NOTIFY:
+      return HandleNotify(*reinterpret_cast<const NMHDR*>(lParam));
+    case WM_COMMAND:
+      // The face of "&Help" runs its action; the face of "&Files" runs nothing.
+      if (reinterpret_cast<HWND>(lParam) == ToolBar1 && LOWORD(wParam) == kHelpButtonId) {
+        RunAction(TActionId::alHelp);
+      }
+      return 0;
+    case WM_MEASUREITEM:
+      if (reinterpret_cast<MEASUREITEMSTRUCT*>(lParam)->CtlType != ODT_MENU) break;
+      MeasureMenuItem(*reinterpret_cast<MEASUREITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_DRAWITEM:
+      if (reinterpret_cast<DRAWITEMSTRUCT*>(lParam)->CtlType != ODT_MENU) break;
+      DrawMenuItem(*reinterpret_cast<DRAWITEMSTRUCT*>(lParam));
+      return TRUE;
+    case WM_SYSCOMMAND: {
+      const LRESULT result = DefWindowProcA(FWindow, message, wParam, lParam);
+      FPresenter->SysCommand(static_cast<int>(wParam), static_cast<int>(lParam));
+      return result;
+    }
+    case kActivateMessage:
+      FDesktop->RunHandler([this] { FPresenter->FormActivate(); });
+      return 0;
+    default:
+      break;
+  }
+  return DefWindowProcA(FWindow, message, wParam, lParam);
+}
+
+LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
+  if (notice.hwndFrom == ToolBar1 && notice.code == TBN_DROPDOWN) {
+    DropDown(reinterpret_cast<const NMTOOLBARA&>(notice).iItem);
+    return TBDDRET_DEFAULT;
+  }
+  if (notice.hwndFrom != TreeView1) return 0;
+  switch (notice.code) {
+    case TVN_ITEMEXPANDEDA:
+    case TVN_ITEMEXPANDEDW: {
+      const auto& change = reinterpret_cast<const NMTREEVIEWA&>(notice);
+      if (!FMirror->Mirroring()) OnItemExpanded(change.itemNew.hItem, (change.action & TVE_EXPAND) != 0);
+      return 0;
+    }
+    case TVN_SELCHANGEDA:
+    case TVN_SELCHANGEDW:
+      FSelectionPending = true;
+      SetTimer(FWindow, kSelectionTimerId, kSelectionChangeDelayMs, nullptr);
+      return 0;
+    case NM_RCLICK: {
+      // A right click selects the node under the mouse.
+      TVHITTESTINFO hit{};
+      const DWORD position = GetMessagePos();
+      hit.pt = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+      ScreenToClient(TreeView1, &hit.pt);
+      if (const HTREEITEM item = TreeView_HitTest(TreeView1, &hit)) TreeView_SelectItem(TreeView1, item);
+      return TRUE;
+    }
+    default:
+      return 0;
+  }
+}
+
+LRESULT CALLBACK TWinMainView::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data) {
+  auto* view = reinterpret_cast<TWinMainView*>(data);
+  const LRESULT result = view->HandleTreeMessage(message, wParam, lParam);
+  return result >= 0 ? result : DefSubclassProc(window, message, wParam, lParam);
+}
+
+// The tree's own messages that the view answers; -1 for those the tree handles itself.
+LRESULT TWinMainView::HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+  switch (message) {
+    case WM_GETDLGCODE:
+      // The host's dialog navigation must leave the view's keys to it.
+      return DefSubclassProc(TreeView1, message, wParam, lParam) | DLGC_WANTALLKEYS;
+    case WM_KEYDOWN:
+      if (KeyPressed(static_cast<int>(wParam))) return 0;
+      return -1;
+    case WM_CHAR:
+      if (!FSwallowChar) return -1;
+      FSwallowChar = false;
+      return 0;
+    case WM_SETFOCUS:
+      // The focus entering the view from elsewhere is its activation; it runs once the focus change is over.
+      if (!ContainsWindow(reinterpret_cast<HWND>(wParam))) PostMessageA(FWindow, kActivateMessage, 0, 0);
+      return -1;
+    default:
+      return -1;
+  }
+}
+
+bool TWinMainView::ContainsWindow(HWND window) const { return window && (window == FWindow || IsChild(FWindow, window)); }
+
+bool TWinMainView::KeyPressed(int keyCode) {
+  const int shortCut = ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU));
+  const std::optional<TActionId> action = FPresenter->Actions.ActionForShortCut(shortCut);
+  if (!action) return false;
+  FSwallowChar = true;
+  RunAction(*action);
+  return true;
+}
+
+void TWinMainView::RunAction(TActionId action) {
+  FDesktop->RunHandler([this, action] { FPresenter->Execute(action); });
+}
+
+// ---- Tree events ----------------------------------------------------------------------------------------------
+
+void TWinMainView::OnItemExpanded(HTREEITEM item, bool expanded) {
+  TTreeNode* node = TTreeViewMirror::NodeOf(TreeView1, item);
+  if (!node) return;
+  FDesktop->RunHandler([this, node, expanded] {
+    FPresenter->TreeView1.SetExpanded(node, expanded);
+    if (expanded) {
+      FPresenter->TreeView1Expanded(node);
+    } else {
+      FPresenter->TreeView1Collapsed(node);
+    }
+  });
+}
+
+void TWinMainView::ExpandNode(const TTreeNode* node) {
+  const HTREEITEM item = FMirror->ItemOf(node);
+  if (!item) return;
+  TreeView_Expand(TreeView1, item, TVE_EXPAND);
+  // Expanding through the control's message tells nobody: do what the user's click does.
+  OnItemExpanded(item, true);
+}
+
+void TWinMainView::SelectNode(const TTreeNode* node) {
+  if (const HTREEITEM item = FMirror->ItemOf(node)) TreeView_SelectItem(TreeView1, item);
+}
+
+void TWinMainView::ReportSelection() {
+  KillTimer(FWindow, kSelectionTimerId);
+  FSelectionPending = false;
+  TTreeNode* node = TTreeViewMirror::NodeOf(TreeView1, TreeView_GetSelection(TreeView1));
+  FDesktop->RunHandler([this, node] { FPresenter->TreeView1Change(node); });
+}
+
+// ---- Tool bar and menus ---------------------------------------------------------------------------------------
+
+std::optional<TActionId> TWinMainView::ActionOfCommand(UINT command) {
+  if (command < kMenuCommandBase || command >= kMenuCommandBase + kActionCount) return std::nullopt;
+  return static_cast<TActionId>(command - kMenuCommandBase);
+}
+
+void TWinMainView::UpdateMenu(HMENU menu) {
+  for (int i = 0; i < GetMenuItemCount(menu); ++i) {
+    const std::optional<TActionId> action = ActionOfCommand(GetMenuItemID(menu, i));
+    if (!action) continue;
+    EnableMenuItem(menu, static_cast<UINT>(i),
+                   MF_BYPOSITION | (FPresenter->Actions[*action].Enabled ? MF_ENABLED : MF_GRAYED));
+  }
+}
+
+void TWinMainView::DropDown(int buttonId) {
+  HMENU menu = buttonId == kFilesButtonId ? pmenuLV : pmenuHelp;
+  RECT button;
+  SendMessageA(ToolBar1, TB_GETRECT, static_cast<WPARAM>(buttonId), reinterpret_cast<LPARAM>(&button));
+  MapWindowPoints(ToolBar1, nullptr, reinterpret_cast<POINT*>(&button), 2);
+  UpdateMenu(menu);
+  const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN |
+                                                                 TPM_LEFTBUTTON,
+                                                       button.left, button.bottom, 0, FWindow, nullptr));
+  if (const std::optional<TActionId> action = ActionOfCommand(chosen)) RunAction(*action);
+}
+
+void TWinMainView::MeasureMenuItem(MEASUREITEMSTRUCT& item) {
+  item.itemWidth = kActionImageSize;
+  item.itemHeight = kActionImageSize + 2 * kMenuImageMargin;
+}
+
+void TWinMainView::DrawMenuItem(const DRAWITEMSTRUCT& item) {
+  const std::optional<TActionId> action = ActionOfCommand(item.itemID);
+  if (!action) return;
+  const int image = FPresenter->Actions[*action].ImageIndex;
+  const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kActionImageSize) / 2;
+  const UINT style = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) ? ILD_BLEND50 : ILD_TRANSPARENT;
+  ImageList_Draw(FImages.ImageList3(), image, item.hDC, item.rcItem.left, top, style);
+}
+
+// ---- IViewWidgets ---------------------------------------------------------------------------------------------
+
+void TWinMainView::SetToolBarEnabled(bool enabled) { EnableWindow(ToolBar1, enabled); }
+
+void TWinMainView::SetStatusText(int panel, const std::string& text) {
+  if (panel < 0 || panel >= kStatusPanelCount) return;
+  SendMessageA(sbMain, SB_SETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.c_str()));
+}
+
+std::string TWinMainView::StatusPanelText(int panel) const {
+  const auto length = LOWORD(SendMessageA(sbMain, SB_GETTEXTLENGTHA, static_cast<WPARAM>(panel), 0));
+  std::string text(static_cast<std::size_t>(length) + 1, '\0');
+  SendMessageA(sbMain, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+  text.resize(length);
+  return text;
+}
+
+void TWinMainView::SetWindowText(const std::string& text) { ::SetWindowTextA(FWindow, text.c_str()); }
+
+TTreeNode* TWinMainView::TopVisibleNode() {
+  return TTreeViewMirror::NodeOf(TreeView1, TreeView_GetFirstVisible(TreeView1));
+}
+
+void TWinMainView::SetTopVisibleNode(TTreeNode* node) {
+  if (const HTREEITEM item = FMirror->ItemOf(node)) TreeView_Select(TreeView1, item, TVGN_FIRSTVISIBLE);
+}
+
+void TWinMainView::FocusTree() { SetFocus(TreeView1); }
+
+bool TWinMainView::TreeHasFocus() { return GetFocus() == TreeView1; }
+
+void TWinMainView::ActionsChanged() {
+  // Menu entries follow their actions whenever a menu opens; the face of "&Help" is its action's button.
+  SendMessageA(ToolBar1, TB_ENABLEBUTTON, kHelpButtonId,
+               MAKELPARAM(FPresenter->Actions[TActionId::alHelp].Enabled ? TRUE : FALSE, 0));
+}
+
+}  // namespace hoardscope

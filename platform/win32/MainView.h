@@ -1,0 +1,136 @@
+// TWinMainView: the bar of the Windows edition, a window of class "THoardscopeMain" with the main view's
+// controls (tool bar with two drop-down buttons, TreeView, two-part status bar), its menus, image lists and
+// shortcut keys, over the portable presenter THoardscopeMain.
+#pragma once
+
+#include <windows.h>
+#include <commctrl.h>
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <span>
+#include <string>
+
+#include "core/HoardscopeMain.h"
+#include "platform/win32/TreeViewMirror.h"
+#include "platform/win32/WinDesktop.h"
+#include "platform/win32/WinDialogs.h"
+#include "platform/win32/WinImageLists.h"
+
+namespace hoardscope {
+
+inline constexpr const char* kViewClassName = "THoardscopeMain";
+// The tree reports a selection once it has stayed this long.
+inline constexpr UINT kSelectionChangeDelayMs = 50;
+// Command identifiers of the two tool-bar buttons.
+inline constexpr int kFilesButtonId = 101;
+inline constexpr int kHelpButtonId = 102;
+
+// The services a view works through, besides those it makes for its own window. Each view has a shell of its
+// own, made by MakeShell over the view's tree image list, to which it adds the file-type icons.
+struct TWinViewPorts {
+  IUrlCache& Cache;
+  IInternetOptions& Internet;
+  IRegistry& Registry;
+  std::function<std::unique_ptr<IShell>(HIMAGELIST treeImages)> MakeShell;
+  IClock* Clock = nullptr;
+  IBrowserWindows* Windows = nullptr;
+};
+
+class TWinMainView : public IViewWidgets {
+ public:
+  // Creates the window (a borderless window of its own when parent is nullptr, else a child of parent, not yet
+  // visible), its controls and the presenter, whose create handling runs here. Raises std::runtime_error when
+  // the window cannot be created.
+  TWinMainView(const TWinViewPorts& ports, HWND parent);
+  ~TWinMainView() override;
+  TWinMainView(const TWinMainView&) = delete;
+  TWinMainView& operator=(const TWinMainView&) = delete;
+
+  HWND Window() const { return FWindow; }
+  THoardscopeMain& Presenter() { return *FPresenter; }
+
+  // Gives the window the child style and makes parent its parent.
+  void MakeChildOf(HWND parent);
+  // A view destroyed while its presenter lets messages run must not go before that work is over: it hides,
+  // leaves its parent and deletes itself once idle. Deletes the view at once when it is idle already.
+  static void Destroy(std::unique_ptr<TWinMainView> view);
+
+  // The controls, for the band and the tests.
+  HWND ToolBar() const { return ToolBar1; }
+  HWND Tree() const { return TreeView1; }
+  HWND StatusBar() const { return sbMain; }
+  HMENU FilesMenu() const { return pmenuLV; }
+  HMENU HelpMenu() const { return pmenuHelp; }
+  const TWinImageLists& Images() const { return FImages; }
+  const TTreeViewMirror& Mirror() const { return *FMirror; }
+  std::string StatusPanelText(int panel) const;
+
+  // What the user's actions do: opening a node in the tree, selecting one (the presenter hears of it once the
+  // selection has settled), the arrow of a tool-bar button (the menu shown; the entry chosen, 0 for none, is
+  // given by chooseEntry, or by the user when it is empty), a key pressed in the tree.
+  void ExpandNode(const TTreeNode* node);
+  void SelectNode(const TTreeNode* node);
+  bool SelectionChangePending() const { return FSelectionPending; }
+  // The view was shown and its deferred first load has not run yet.
+  bool StartPending() const { return FDesktop->TimerActive(); }
+  // Brings the menu's entries up to date with the actions, as before each showing.
+  void UpdateMenu(HMENU menu);
+  // The action of a menu entry's command identifier, if it is one.
+  static std::optional<TActionId> ActionOfCommand(UINT command);
+  // Runs an action as its menu entry, button or key does; errors are shown in a message box.
+  void RunAction(TActionId action);
+  // A key pressed in the tree: true when it was an action's shortcut (the action then ran).
+  bool KeyPressed(int keyCode);
+
+  // IViewWidgets
+  void SetToolBarEnabled(bool enabled) override;
+  void SetStatusText(int panel, const std::string& text) override;
+  void SetWindowText(const std::string& text) override;
+  TTreeNode* TopVisibleNode() override;
+  void SetTopVisibleNode(TTreeNode* node) override;
+  void FocusTree() override;
+  bool TreeHasFocus() override;
+  void ActionsChanged() override;
+
+ private:
+  static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  static LRESULT CALLBACK TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+  LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleNotify(const NMHDR& notice);
+  LRESULT HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  void CreateControls();
+  void CreateToolBar();
+  void CreateTree();
+  void CreateStatusBar();
+  HMENU CreateMenu(std::span<const TMenuEntry> entries);
+  void Layout();
+  void DropDown(int buttonId);
+  void OnItemExpanded(HTREEITEM item, bool expanded);
+  void ReportSelection();
+  void MeasureMenuItem(MEASUREITEMSTRUCT& item);
+  void DrawMenuItem(const DRAWITEMSTRUCT& item);
+  bool ContainsWindow(HWND window) const;
+  void DeleteWhenIdle();
+
+  HWND FWindow = nullptr;
+  HFONT FViewFont = nullptr;
+  HFONT FToolBarFont = nullptr;
+  HWND ToolBar1 = nullptr;
+  HWND TreeView1 = nullptr;
+  HWND sbMain = nullptr;
+  HMENU pmenuLV = nullptr;
+  HMENU pmenuHelp = nullptr;
+  TWinImageLists FImages;
+  std::unique_ptr<TWinDesktop> FDesktop;
+  std::unique_ptr<TWinDialogs> FDialogs;
+  std::unique_ptr<IShell> FShell;
+  std::unique_ptr<THoardscopeMain> FPresenter;
+  std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
+  bool FSelectionPending = false;
+  bool FSwallowChar = false;  // the character message of a shortcut key that ran an action
+  bool FDeleteWhenIdle = false;
+};
+
+}  // namespace hoardscope

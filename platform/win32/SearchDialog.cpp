@@ -1,0 +1,130 @@
+// The Search dialog's procedure: the text with its history, case, age limit and folder choice.
+#include "platform/win32/SearchDialog.h"
+
+#include <exception>
+
+#include "platform/win32/DialogControls.h"
+#include "platform/win32/ViewResources.h"
+#include "platform/win32/WinImageLists.h"
+#include "search/Search.h"
+
+namespace hoardscope {
+namespace {
+
+struct TSearchWindow {
+  TfrmSearch& Logic;
+  std::exception_ptr Failure;
+};
+
+void ShowLogicState(HWND dialog, const TfrmSearch& logic) {
+  const HWND list = GetDlgItem(dialog, IDC_CBSEARCH);
+  if (SendMessageA(list, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(logic.cbSearchItems.size())) {
+    SendMessageA(list, CB_RESETCONTENT, 0, 0);
+    for (const std::string& item : logic.cbSearchItems) {
+      SendMessageA(list, CB_ADDSTRING, 0, reinterpret_cast<LPARAM>(item.c_str()));
+    }
+  }
+  SetWindowTextA(list, logic.cbSearchText.c_str());
+  CheckDlgButton(dialog, IDC_CHKSENSE, logic.chkSense ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_CHECKBOX1, logic.CheckBox1 ? BST_CHECKED : BST_UNCHECKED);
+  ShowControlState(dialog, IDC_RBTODAY, logic.rbToday.Checked, logic.rbToday.Enabled);
+  ShowControlState(dialog, IDC_RBTHISWEEK, logic.rbThisWeek.Checked, logic.rbThisWeek.Enabled);
+  ShowControlState(dialog, IDC_RBTHISMONTH, logic.rbThisMonth.Checked, logic.rbThisMonth.Enabled);
+  CheckDlgButton(dialog, IDC_RBFENTIRECACHE, logic.rbFEntireCache ? BST_CHECKED : BST_UNCHECKED);
+  CheckDlgButton(dialog, IDC_RBFUNDERFOLDER, logic.rbFUnderFolder ? BST_CHECKED : BST_UNCHECKED);
+}
+
+void TakeAgeState(HWND dialog, TfrmSearch& logic) {
+  logic.CheckBox1 = IsChecked(dialog, IDC_CHECKBOX1);
+  logic.rbToday.Checked = IsChecked(dialog, IDC_RBTODAY);
+  logic.rbThisWeek.Checked = IsChecked(dialog, IDC_RBTHISWEEK);
+  logic.rbThisMonth.Checked = IsChecked(dialog, IDC_RBTHISMONTH);
+}
+
+void InitDialog(HWND dialog, TfrmSearch& logic) {
+  logic.FormShow();
+  ShowLogicState(dialog, logic);
+  const HWND list = GetDlgItem(dialog, IDC_CBSEARCH);
+  SendMessageA(list, CB_SETEDITSEL, 0, MAKELPARAM(0, -1));
+  SetFocus(list);
+}
+
+void ChooseFolder(TfrmSearch& logic, bool wholeCache) {
+  logic.rbFEntireCache = wholeCache;
+  logic.rbFUnderFolder = !wholeCache;
+  if (wholeCache) {
+    logic.rbFEntireCacheClick();
+  } else {
+    logic.rbFUnderFolderClick();
+  }
+}
+
+// One click for the dialog's logic; false when the dialog does not handle it.
+bool HandleClick(HWND dialog, int id, TfrmSearch& logic) {
+  switch (id) {
+    case IDC_CHECKBOX1:
+      TakeAgeState(dialog, logic);
+      logic.CheckBox1Click();
+      ShowLogicState(dialog, logic);
+      return true;
+    case IDC_RBTODAY:
+      TakeAgeState(dialog, logic);
+      logic.rbTodayClick();
+      return true;
+    case IDC_RBTHISWEEK:
+      TakeAgeState(dialog, logic);
+      logic.rbThisWeekClick();
+      return true;
+    case IDC_RBTHISMONTH:
+      TakeAgeState(dialog, logic);
+      logic.rbThisMonthClick();
+      return true;
+    case IDC_RBFENTIRECACHE:
+      ChooseFolder(logic, true);
+      return true;
+    case IDC_RBFUNDERFOLDER:
+      ChooseFolder(logic, false);
+      return true;
+    case IDOK:  // Enter: the default button
+    case IDC_BTNSEARCH:
+      logic.cbSearchText = ControlText(dialog, IDC_CBSEARCH);
+      logic.chkSense = IsChecked(dialog, IDC_CHKSENSE);
+      logic.btnSearchClick();
+      EndDialog(dialog, IDOK);
+      return true;
+    case IDCANCEL:
+      EndDialog(dialog, IDCANCEL);
+      return true;
+    default:
+      return false;
+  }
+}
+
+INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
+  auto* window = reinterpret_cast<TSearchWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
+  if (!window) return FALSE;
+  try {
+    if (message == WM_INITDIALOG) {
+      InitDialog(dialog, window->Logic);
+      return FALSE;  // the focus is on the search text already
+    }
+    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
+    return HandleClick(dialog, LOWORD(wParam), window->Logic) ? TRUE : FALSE;
+  } catch (...) {
+    window->Failure = std::current_exception();
+    EndDialog(dialog, IDCANCEL);
+    return TRUE;
+  }
+}
+
+}  // namespace
+
+void ShowSearchDialog(HWND owner, TfrmSearch& logic) {
+  TSearchWindow window{logic, nullptr};
+  DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchProc,
+                  reinterpret_cast<LPARAM>(&window));
+  if (window.Failure) std::rethrow_exception(window.Failure);
+}
+
+}  // namespace hoardscope

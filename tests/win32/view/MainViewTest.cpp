@@ -1,0 +1,335 @@
+// The bar's window under Wine over fakes of the cache, registry and shell: the controls and their properties,
+// the tree mirroring the presenter's through a load, an expansion and a selection, the menus, shortcut keys and
+// the Options dialog resource.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <functional>
+#include <string>
+
+#include "platform/win32/MainView.h"
+#include "platform/win32/ViewResources.h"
+#include "settings/UnitReg.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeUrlCache.h"
+
+namespace hoardscope {
+namespace {
+
+// Lets the thread's messages run until the condition holds; false when it does not within the safety limit.
+bool PumpUntil(const std::function<bool()>& condition) {
+  for (int round = 0; round < 300; ++round) {
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+    if (condition()) return true;
+    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
+  }
+  return false;
+}
+
+std::string ItemText(HWND tree, HTREEITEM item) {
+  char text[256] = {};
+  TVITEMA data{};
+  data.mask = TVIF_TEXT | TVIF_HANDLE;
+  data.hItem = item;
+  data.pszText = text;
+  data.cchTextMax = sizeof text;
+  TreeView_GetItem(tree, &data);
+  return text;
+}
+
+int ItemImage(HWND tree, HTREEITEM item) {
+  TVITEMA data{};
+  data.mask = TVIF_IMAGE | TVIF_HANDLE;
+  data.hItem = item;
+  TreeView_GetItem(tree, &data);
+  return data.iImage;
+}
+
+// The captions of an item's children in the control's order, joined by "|".
+std::string ChildTexts(HWND tree, HTREEITEM parent) {
+  std::string texts;
+  for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
+    texts += (texts.empty() ? "" : "|") + ItemText(tree, item);
+  }
+  return texts;
+}
+
+std::string MenuText(HMENU menu, int position) {
+  char text[128] = {};
+  GetMenuStringA(menu, static_cast<UINT>(position), text, sizeof text, MF_BYPOSITION);
+  return text;
+}
+
+bool MenuEntryEnabled(HMENU menu, int position) {
+  return (GetMenuState(menu, static_cast<UINT>(position), MF_BYPOSITION) & (MF_GRAYED | MF_DISABLED)) == 0;
+}
+
+class MainViewTest : public ::testing::Test {
+ protected:
+  MainViewTest() {
+    FView = std::make_unique<TWinMainView>(
+        TWinViewPorts{Cache, Internet, Registry, [this](HIMAGELIST) { return std::make_unique<TShellOfTest>(Shell); },
+                      &Clock, &Windows},
+        nullptr);
+    FView->Presenter().FBrowser = Browser;
+  }
+  // The settings live once per process: each case starts from the defaults.
+  ~MainViewTest() override { Settings() = TSettings{}; }
+
+  // An entry whose cached copy is a file of that name holding a page titled after it.
+  void AddEntry(const std::string& url, const std::string& contentType, std::uint64_t size) {
+    CacheEntryRecord record;
+    record.SourceUrl = url;
+    const std::string name = url.substr(url.rfind('/') + 1);
+    record.LocalFileName = (std::filesystem::temp_directory_path() / name).string();
+    std::ofstream(record.LocalFileName, std::ios::binary) << "<title>" << name << "</title>";
+    record.SizeLow = static_cast<std::uint32_t>(size);
+    record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\n\r\n";
+    Cache.Put(record);
+  }
+
+  // Shows the view as the band does and waits for the deferred first load.
+  void ShowAndLoad() {
+    MoveWindow(View().Window(), 0, 0, 237, 400, TRUE);
+    ShowWindow(View().Window(), SW_SHOW);
+    ASSERT_TRUE(PumpUntil([this] { return !View().StartPending(); }));
+  }
+
+  HTREEITEM Item(const TTreeNode* node) { return View().Mirror().ItemOf(node); }
+  TTreeNode* Child(TTreeNode* parent, std::size_t row) { return parent->Child(row); }
+
+  TWinMainView& View() { return *FView; }
+
+  // The view's shell is its own object; the test keeps its fake.
+  class TShellOfTest : public IShell {
+   public:
+    explicit TShellOfTest(TFakeShell& shell) : FShell(shell) {}
+    int AddFileTypeIcon(const std::string& extension) override { return FShell.AddFileTypeIcon(extension); }
+    std::string InternetCacheFolder() override { return FShell.InternetCacheFolder(); }
+    std::optional<std::uint64_t> ItemSize(const std::string& path) override { return FShell.ItemSize(path); }
+    bool DeleteFilesIn(const std::string& folder) override { return FShell.DeleteFilesIn(folder); }
+    bool MoveFilesToTrash(const std::string& folder) override { return FShell.MoveFilesToTrash(folder); }
+
+   private:
+    TFakeShell& FShell;
+  };
+
+  TFakeUrlCache Cache;
+  TFakeInternetOptions Internet;
+  TFakeRegistry Registry;
+  TFakeShell Shell;
+  TFakeClock Clock;
+  TFakeBrowserWindows Windows;
+  std::shared_ptr<TFakeBrowser> Browser = std::make_shared<TFakeBrowser>();
+  std::unique_ptr<TWinMainView> FView;
+};
+
+TEST_F(MainViewTest, TheWindowIsABorderlessViewWithToolBarTreeAndTwoPanelStatusBar) {
+  char className[64] = {};
+  GetClassNameA(View().Window(), className, sizeof className);
+  EXPECT_STREQ(className, "THoardscopeMain");
+  const LONG_PTR style = GetWindowLongPtrA(View().Window(), GWL_STYLE);
+  EXPECT_EQ(style & (WS_CAPTION | WS_BORDER | WS_THICKFRAME), 0);
+
+  ASSERT_EQ(SendMessageA(View().ToolBar(), TB_BUTTONCOUNT, 0, 0), 2);
+  for (const auto& [id, caption] : {std::pair{kFilesButtonId, "&Files"}, std::pair{kHelpButtonId, "&Help"}}) {
+    char text[32] = {};
+    SendMessageA(View().ToolBar(), TB_GETBUTTONTEXTA, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(text));
+    EXPECT_STREQ(text, caption);
+    TBBUTTONINFOA info{};
+    info.cbSize = sizeof info;
+    info.dwMask = TBIF_STYLE;
+    SendMessageA(View().ToolBar(), TB_GETBUTTONINFOA, static_cast<WPARAM>(id), reinterpret_cast<LPARAM>(&info));
+    EXPECT_TRUE(info.fsStyle & BTNS_DROPDOWN) << caption;
+  }
+
+  int edges[4] = {};
+  ASSERT_EQ(SendMessageA(View().StatusBar(), SB_GETPARTS, 4, reinterpret_cast<LPARAM>(edges)), 2);
+  EXPECT_EQ(edges[0], 150);
+
+  const LONG_PTR treeStyle = GetWindowLongPtrA(View().Tree(), GWL_STYLE);
+  EXPECT_EQ(treeStyle & (TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS),
+            TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT | TVS_SHOWSELALWAYS);
+  EXPECT_EQ(treeStyle & TVS_EDITLABELS, 0);
+  EXPECT_EQ(TreeView_GetIndent(View().Tree()), 19u);
+
+  int width = 0, height = 0;
+  EXPECT_EQ(ImageList_GetImageCount(View().Images().ImageList1()), 4);
+  ImageList_GetIconSize(View().Images().ImageList1(), &width, &height);
+  EXPECT_EQ(width, 16);
+  EXPECT_EQ(ImageList_GetImageCount(View().Images().ImageList3()), 10);
+  ImageList_GetIconSize(View().Images().ImageList3(), &width, &height);
+  EXPECT_EQ(height, 32);
+}
+
+TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
+  HMENU files = View().FilesMenu();
+  ASSERT_EQ(GetMenuItemCount(files), 9);
+  EXPECT_EQ(MenuText(files, 0), "CopyURL");
+  EXPECT_EQ(MenuText(files, 1), "Del&ete\tDel");
+  EXPECT_EQ(GetMenuItemID(files, 2), static_cast<UINT>(0));  // separator
+  EXPECT_EQ(MenuText(files, 3), "&Option\tCtrl+O");
+  EXPECT_EQ(MenuText(files, 4), "&Search\tCtrl+S");
+  EXPECT_EQ(MenuText(files, 5), "Cl&ear Search");
+  EXPECT_EQ(MenuText(files, 7), "&Import\tCtrl+I");
+  EXPECT_EQ(MenuText(files, 8), "Export");
+  HMENU help = View().HelpMenu();
+  ASSERT_EQ(GetMenuItemCount(help), 3);
+  EXPECT_EQ(MenuText(help, 0), "&Help\tF1");
+  EXPECT_EQ(MenuText(help, 2), "About Hoardscope");
+
+  View().UpdateMenu(files);
+  for (int position : {0, 5}) EXPECT_FALSE(MenuEntryEnabled(files, position)) << position;
+  for (int position : {1, 3, 4, 7, 8}) EXPECT_TRUE(MenuEntryEnabled(files, position)) << position;
+
+  View().Presenter().Actions.SetEnabled(TActionId::alExport, false);
+  View().UpdateMenu(files);
+  EXPECT_FALSE(MenuEntryEnabled(files, 8));
+}
+
+TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
+  AddEntry("http://b.example/z.htm", "text/html", 100);
+  AddEntry("http://b.example/a/x.gif", "image/gif", 200);
+  AddEntry("http://a.example/1.css", "text/css", 300);
+  ASSERT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope");
+  ShowAndLoad();
+  THoardscopeMain& presenter = View().Presenter();
+  const HWND tree = View().Tree();
+  EXPECT_EQ(ChildTexts(tree, Item(presenter.RootNode)), "a.example|b.example");
+  EXPECT_EQ(ChildTexts(tree, Item(Child(presenter.RootNode, 1))), "tempmarl");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  3  Files  0  KB Used");
+  EXPECT_TRUE(IsWindowEnabled(View().ToolBar()));
+
+  TTreeNode* host = Child(presenter.RootNode, 1);
+  View().ExpandNode(host);
+  EXPECT_EQ(ChildTexts(tree, Item(host)), "z.htm|a");  // files before folders
+  EXPECT_EQ(ItemImage(tree, Item(host)), 1);
+  EXPECT_TRUE(TreeView_GetItemState(tree, Item(host), TVIS_EXPANDED) & TVIS_EXPANDED);
+  TreeView_Expand(tree, Item(host), TVE_COLLAPSE);
+  SendMessageA(tree, WM_KEYDOWN, VK_LEFT, 0);  // nothing selected: no effect, no crash
+  EXPECT_EQ(ChildTexts(tree, Item(host)), "z.htm|a");
+}
+
+TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
+  AddEntry("http://h.example/a/1.htm", "text/html", 1499);
+  AddEntry("http://h.example/2.htm", "text/html", 10);
+  ShowAndLoad();
+  TTreeNode* host = Child(View().Presenter().RootNode, 0);
+  View().ExpandNode(host);
+  TTreeNode* file = Child(host, 0);
+  TTreeNode* folder = Child(host, 1);
+
+  View().SelectNode(file);
+  ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
+  ASSERT_EQ(Browser->Navigations.size(), 1u);
+  EXPECT_EQ(Browser->Navigations[0], "http://h.example/2.htm");
+  EXPECT_EQ(Internet.ForcedOffline, 1);
+  EXPECT_EQ(GetFocus(), View().Tree());
+
+  View().SelectNode(folder);
+  ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
+  EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  1  KB Used");
+  char title[64] = {};
+  GetWindowTextA(View().Window(), title, sizeof title);
+  EXPECT_STREQ(title, "h.example/a");
+  EXPECT_EQ(Browser->Navigations.size(), 1u);
+}
+
+TEST_F(MainViewTest, OnlyTheActionsShortcutsAreTakenFromTheTree) {
+  ShowAndLoad();
+  BYTE keys[256] = {};
+  GetKeyboardState(keys);
+  EXPECT_FALSE(View().KeyPressed('O'));  // O alone is the tree's own incremental search
+  EXPECT_FALSE(View().KeyPressed(VK_DOWN));
+  // With Ctrl held Ctrl+I runs the import, whose file dialog the fake-free view would open: ask for Ctrl+Q.
+  keys[VK_CONTROL] = 0x80;
+  SetKeyboardState(keys);
+  EXPECT_FALSE(View().KeyPressed('Q'));
+  keys[VK_CONTROL] = 0;
+  SetKeyboardState(keys);
+}
+
+TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoNot) {
+  ShowAndLoad();
+  SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 112);
+  EXPECT_FALSE(View().Presenter().ReloadPending);
+  SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 111);
+  EXPECT_TRUE(View().Presenter().ReloadPending);
+}
+
+// Plays the user in the next modal dialog: runs once the dialog is up, then closes it.
+class TDialogScript {
+ public:
+  explicit TDialogScript(std::function<void(HWND)> play) {
+    Current() = std::move(play);
+    SetTimer(nullptr, 0, 10, Tick);
+  }
+  ~TDialogScript() { Current() = nullptr; }
+
+ private:
+  static std::function<void(HWND)>& Current() {
+    static std::function<void(HWND)> play;
+    return play;
+  }
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+    const HWND dialog = FindWindowA("#32770", nullptr);
+    if (!dialog || !Current()) return;
+    KillTimer(nullptr, id);
+    std::function<void(HWND)> play = std::move(Current());
+    play(dialog);
+  }
+};
+
+void Click(HWND dialog, int id) {
+  SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReloads) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
+  AddEntry("http://h.example/2.gif", "image/gif", 10);
+  ShowAndLoad();
+  std::string caption;
+  bool pagesEnabledAtFirst = true;
+  bool pagesEnabledAfterClick = false;
+  std::string firstTab;
+  const TDialogScript script([&](HWND dialog) {
+    char text[64] = {};
+    GetWindowTextA(dialog, text, sizeof text);
+    caption = text;
+    const HWND pages = GetDlgItem(dialog, IDC_PAGECONTROL1);
+    TCITEMA tab{};
+    tab.mask = TCIF_TEXT;
+    tab.pszText = text;
+    tab.cchTextMax = sizeof text;
+    SendMessageA(pages, TCM_GETITEMA, 0, reinterpret_cast<LPARAM>(&tab));
+    firstTab = text;
+    pagesEnabledAtFirst = IsWindowEnabled(pages);
+    CheckDlgButton(dialog, IDC_CHKSHOWALL, BST_UNCHECKED);
+    Click(dialog, IDC_CHKSHOWALL);
+    pagesEnabledAfterClick = IsWindowEnabled(pages);
+    CheckDlgButton(dialog, IDC_CHKSHOWTEXT, BST_CHECKED);
+    Click(dialog, IDOK);
+  });
+  View().RunAction(TActionId::alOption);
+  EXPECT_EQ(caption, "Options");
+  EXPECT_EQ(firstTab, "By File Types");
+  EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
+  EXPECT_TRUE(pagesEnabledAfterClick);
+  EXPECT_TRUE(Settings().UseFilter);
+  // The reload applied the text filter at once: only the page is listed.
+  EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  0  KB Used");
+}
+
+TEST(CommonDialogFilter, EveryBarBecomesANulAndTheListEndsWithTwo) {
+  constexpr char kExpected[] = "Hoardscope Cache File(*.hef)\0*.hef\0";
+  EXPECT_EQ(CommonDialogFilter("Hoardscope Cache File(*.hef)|*.hef"), std::string(kExpected, sizeof kExpected));
+}
+
+}  // namespace
+}  // namespace hoardscope
