@@ -67,10 +67,11 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   FDesktop = std::make_unique<TWinDesktop>(FWindow);
   FDialogs = std::make_unique<TWinDialogs>(FWindow);
   FShell = ports.MakeShell(FImages.ImageList1());
+  if (ports.MakeShellMenu) FShellMenu = ports.MakeShellMenu(FWindow);
   CreateControls();
   FPresenter = std::make_unique<THoardscopeMain>(
       TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
-                    ports.Windows},
+                    ports.Windows, FShellMenu.get()},
       *this);
   FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
   Layout();
@@ -284,15 +285,9 @@ LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
       FSelectionPending = true;
       SetTimer(FWindow, kSelectionTimerId, kSelectionChangeDelayMs, nullptr);
       return 0;
-    case NM_RCLICK: {
-      // A right click selects the node under the mouse.
-      TVHITTESTINFO hit{};
-      const DWORD position = GetMessagePos();
-      hit.pt = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
-      ScreenToClient(TreeView1, &hit.pt);
-      if (const HTREEITEM item = TreeView_HitTest(TreeView1, &hit)) TreeView_SelectItem(TreeView1, item);
-      return TRUE;
-    }
+    case NM_RCLICK:
+      OnRightClick();
+      return TRUE;  // the tree has no menu of its own
     default:
       return 0;
   }
@@ -355,6 +350,18 @@ void TWinMainView::OnItemExpanded(HTREEITEM item, bool expanded) {
       FPresenter->TreeView1Collapsed(node);
     }
   });
+}
+
+void TWinMainView::OnRightClick() {
+  // A right click selects the node under the mouse and opens the shell's menu of its file.
+  TVHITTESTINFO hit{};
+  const DWORD position = GetMessagePos();
+  hit.pt = {GET_X_LPARAM(position), GET_Y_LPARAM(position)};
+  ScreenToClient(TreeView1, &hit.pt);
+  const HTREEITEM item = TreeView_HitTest(TreeView1, &hit);
+  if (item) TreeView_SelectItem(TreeView1, item);
+  TTreeNode* node = TTreeViewMirror::NodeOf(TreeView1, item);
+  FDesktop->RunHandler([this, node] { FPresenter->TreeView1ContextPopup(node); });
 }
 
 void TWinMainView::ExpandNode(const TTreeNode* node) {

@@ -28,7 +28,8 @@ inline constexpr int kFilesButtonId = 101;
 inline constexpr int kHelpButtonId = 102;
 
 // The services a view works through, besides those it makes for its own window. Each view has a shell of its
-// own, made by MakeShell over the view's tree image list, to which it adds the file-type icons.
+// own, made by MakeShell over the view's tree image list, to which it adds the file-type icons, and a context
+// menu owned by its window (none without MakeShellMenu).
 struct TWinViewPorts {
   IUrlCache& Cache;
   IInternetOptions& Internet;
@@ -36,6 +37,7 @@ struct TWinViewPorts {
   std::function<std::unique_ptr<IShell>(HIMAGELIST treeImages)> MakeShell;
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;
+  std::function<std::unique_ptr<IShellMenu>(HWND owner)> MakeShellMenu;
 };
 
 class TWinMainView : public IViewWidgets {
@@ -108,6 +110,7 @@ class TWinMainView : public IViewWidgets {
   void Layout();
   void DropDown(int buttonId);
   void OnItemExpanded(HTREEITEM item, bool expanded);
+  void OnRightClick();
   void ReportSelection();
   void MeasureMenuItem(MEASUREITEMSTRUCT& item);
   void DrawMenuItem(const DRAWITEMSTRUCT& item);
@@ -126,6 +129,7 @@ class TWinMainView : public IViewWidgets {
   std::unique_ptr<TWinDesktop> FDesktop;
   std::unique_ptr<TWinDialogs> FDialogs;
   std::unique_ptr<IShell> FShell;
+  std::unique_ptr<IShellMenu> FShellMenu;
   std::unique_ptr<THoardscopeMain> FPresenter;
   std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
   bool FSelectionPending = false;

@@ -75,7 +75,7 @@ class MainViewTest : public ::testing::Test {
   MainViewTest() {
     FView = std::make_unique<TWinMainView>(
         TWinViewPorts{Cache, Internet, Registry, [this](HIMAGELIST) { return std::make_unique<TShellOfTest>(Shell); },
-                      &Clock, &Windows},
+                      &Clock, &Windows, nullptr},
         nullptr);
     FView->Presenter().FBrowser = Browser;
   }
