@@ -8,7 +8,7 @@
 #include <string>
 
 #include "core/HoardscopeMain.h"
-#include "platform/linux/ConnectedState.h"
+#include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/Desktop.h"

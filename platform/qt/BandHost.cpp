@@ -160,6 +160,7 @@ TBandHost::~TBandHost() { Close(); }
 
 void TBandHost::Open(const CLSID& bar) {
   Close();
+  FreeUnusedModules();
   const auto path = ModuleOfClass(FRegistry, bar);
   if (!path) throw std::runtime_error("No module is registered for the bar " + GuidText(bar) + ".");
   FModule = std::make_unique<TComModule>(*path);
@@ -179,6 +180,12 @@ void TBandHost::Open(const CLSID& bar) {
   info.dwMask = DBIM_MINSIZE | DBIM_MAXSIZE | DBIM_INTEGRAL | DBIM_ACTUAL | DBIM_TITLE | DBIM_MODEFLAGS | DBIM_BKCOLOR;
   if (SUCCEEDED(FBand->GetBandInfo(0, 0, &info))) FMinimumSize = QSize(info.ptMinSize.x, info.ptMinSize.y);
   FBand->ShowDW(TRUE);
+}
+
+QWidget* TBandHost::BandWindow() const {
+  HWND window = nullptr;
+  if (!FBand || FAILED(FBand->GetWindow(&window))) return nullptr;
+  return WidgetOf(window);
 }
 
 void TBandHost::Close() {

@@ -49,6 +49,8 @@ class TBandHost {
   void Close();
 
   bool IsOpen() const { return static_cast<bool>(FBand); }
+  // The open bar's window (IOleWindow of the band); nullptr when no bar is open or it has none.
+  QWidget* BandWindow() const;
   const CLSID& OpenBar() const { return FBar; }
   // The smallest size the open bar asked for (GetBandInfo's minimum).
   QSize MinimumSize() const { return FMinimumSize; }

@@ -10,8 +10,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "core/NodeLookup.h"
-#include "platform/qt/MainView.h"
+#include "platform/qt/BarViewCalls.h"
 #include "platform/qt/PagePane.h"
 #include "platform/qt/PagePaneUrls.h"
 
@@ -37,9 +36,8 @@ class TScreenshotRun : public QObject {
 
   void Start() {
     QTimer::singleShot(kScreenshotTimeoutMs, this, [this] { Finish(1, "timed out before the window was ready"); });
-    TMainView* view = FWindow.View();
-    if (!view) return Finish(1, "the Hoardscope bar could not be opened");
-    connect(view, &TMainView::LoadFinished, this, &TScreenshotRun::ApplyTreeRequest, Qt::SingleShotConnection);
+    if (!FWindow.View()) return Finish(1, "the Hoardscope bar could not be opened");
+    FLoaded = new TLoadFinishedRelay(FWindow.View(), [this] { ApplyTreeRequest(); }, this);
     connect(FWindow.PagePane(), &QWebEngineView::loadFinished, this, [this] {
       FPageLoaded = true;
       if (FAwaitingPage) Settle();
@@ -48,39 +46,29 @@ class TScreenshotRun : public QObject {
 
  private:
   void ApplyTreeRequest() {
-    try {
-      TMainView& view = *FWindow.View();
-      for (const std::string& name : FRequest.Expand) {
-        TTreeNode* node = Find(view, name);
-        if (!node) return;
-        view.ExpandNode(node);
-      }
-      if (!FRequest.Select) return Settle();
-      TTreeNode* node = Find(view, *FRequest.Select);
-      if (!node) return;
-      FUrlBefore = view.Presenter().LastURL;
-      view.SelectNode(node);
-      WaitForSelection();
-    } catch (const std::exception& error) {
-      Finish(1, error.what());
+    if (!FLoaded) return;  // the first load is the one to wait for
+    FLoaded->deleteLater();
+    FLoaded = nullptr;
+    QWidget* view = FWindow.View();
+    for (const std::string& name : FRequest.Expand) {
+      if (!BarView::OpenNode(view, QString::fromStdString(name))) return Finish(1, "no node '" + name + "' in the tree");
     }
-  }
-
-  TTreeNode* Find(TMainView& view, const std::string& name) {
-    TTreeNode* node =
-        FindNodeByName(view.Presenter(), name, [&view](TTreeNode* ancestor) { view.ExpandNode(ancestor); });
-    if (!node) Finish(1, "no node '" + name + "' in the tree");
-    return node;
+    if (!FRequest.Select) return Settle();
+    FUrlBefore = BarView::LastUrl(view);
+    if (!BarView::SelectNode(view, QString::fromStdString(*FRequest.Select))) {
+      return Finish(1, "no node '" + *FRequest.Select + "' in the tree");
+    }
+    WaitForSelection();
   }
 
   // The tree reports a selection once it has settled; a file's selection then sends the page pane to it.
   void WaitForSelection() {
-    TMainView* view = FWindow.View();
-    if (view && view->SelectionChangePending()) {
+    QWidget* view = FWindow.View();
+    if (BarView::SelectionPending(view)) {
       QTimer::singleShot(kSelectionPollMs, this, &TScreenshotRun::WaitForSelection);
       return;
     }
-    const bool navigated = view && view->Presenter().LastURL != FUrlBefore;
+    const bool navigated = view && BarView::LastUrl(view) != FUrlBefore;
     if (!navigated || FPageLoaded) return Settle();
     FAwaitingPage = true;
   }
@@ -102,7 +90,8 @@ class TScreenshotRun : public QObject {
 
   TBrowserWindow& FWindow;
   TScreenshotRequest FRequest;
-  std::string FUrlBefore;
+  TLoadFinishedRelay* FLoaded = nullptr;
+  QString FUrlBefore;
   bool FPageLoaded = false;
   bool FAwaitingPage = false;
   bool FFinished = false;

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "platform/linux/CacheStore.h"
-#include "platform/linux/ConnectedState.h"
+#include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/HttpClient.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/qt/BrowserWindow.h"

@@ -9,13 +9,16 @@
 #include <QMenu>
 #include <QMenuBar>
 #include <QMessageBox>
+#include <QRegularExpression>
 #include <QStatusBar>
 #include <QToolBar>
 #include <QVBoxLayout>
 
-#include "platform/linux/ConnectedState.h"
+#include "com/ComSupport.h"
+#include "com/Hoardscope_TLB.h"
+#include "platform/linux/com/ConnectedState.h"
+#include "platform/qt/BandHost.h"
 #include "platform/qt/BrowserObject.h"
-#include "platform/qt/MainView.h"
 #include "platform/qt/PagePane.h"
 
 namespace hoardscope {
@@ -23,14 +26,15 @@ namespace {
 
 constexpr int kWindowWidth = 1100;
 constexpr int kWindowHeight = 760;
-// The bar's smallest and its first width; the band asks for at least 180 x 200.
-constexpr int kBarMinimumWidth = 180;
-constexpr int kBarMinimumHeight = 200;
+// The bar pane's first width.
 constexpr int kBarWidth = 330;
-// How often a view closed while busy is looked at again.
-constexpr int kRetiredViewCheckMs = 50;
 
 const QString kProductName = QStringLiteral("Hoardscope");
+
+// A menu text without the "&" that marks its accelerator ("&&" stands for one "&").
+QString WithoutAccelerator(const std::string& menuText) {
+  return QString::fromStdString(menuText).replace(QRegularExpression(QStringLiteral("&(.)")), QStringLiteral("\\1"));
+}
 
 }  // namespace
 
@@ -45,9 +49,8 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   FBrowser = std::make_shared<TBrowserObject>(*FPagePane);
   CreateAddressBar();
   CreateBarPane();
+  FBands = std::make_unique<TBandHost>(FServices.Registry, *FBarSite, FBrowser);
   CreateMenus();
-  FRetiredViewCheck.setInterval(kRetiredViewCheckMs);
-  connect(&FRetiredViewCheck, &QTimer::timeout, this, &TBrowserWindow::DestroyIdleViews);
   FOfflineLabel = new QLabel(tr("Working offline"), this);
   statusBar()->addPermanentWidget(FOfflineLabel);
   connect(FPagePane, &QWebEngineView::titleChanged, this, [this](const QString& title) {
@@ -57,7 +60,7 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   ShowOfflineState();
 }
 
-TBrowserWindow::~TBrowserWindow() = default;
+TBrowserWindow::~TBrowserWindow() { FBands.reset(); }
 
 void TBrowserWindow::CreateMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
@@ -68,11 +71,10 @@ void TBrowserWindow::CreateMenus() {
   close->setShortcut(QKeySequence::Close);
 
   QMenu* view = menuBar()->addMenu(tr("&View"));
-  QMenu* explorerBar = view->addMenu(tr("&Explorer Bar"));
-  FBarAction = explorerBar->addAction(tr("Hoard&scope"));
-  FBarAction->setObjectName(QStringLiteral("HoardscopeBarAction"));
-  FBarAction->setCheckable(true);
-  connect(FBarAction, &QAction::triggered, this, [this](bool open) { open ? OpenBar() : CloseBar(); });
+  FExplorerBarMenu = view->addMenu(tr("&Explorer Bar"));
+  FExplorerBarMenu->setObjectName(QStringLiteral("ExplorerBarMenu"));
+  connect(FExplorerBarMenu, &QMenu::aboutToShow, this, &TBrowserWindow::ListExplorerBars);
+  ListExplorerBars();
   FWorkOfflineAction = view->addAction(tr("&Work Offline"));
   FWorkOfflineAction->setObjectName(QStringLiteral("WorkOfflineAction"));
   FWorkOfflineAction->setCheckable(true);
@@ -112,7 +114,6 @@ void TBrowserWindow::CreateBarPane() {
   FBarPane->setAllowedAreas(Qt::LeftDockWidgetArea);
   FBarSite = new QWidget(FBarPane);
   FBarSite->setObjectName(QStringLiteral("ExplorerBarSite"));
-  FBarSite->setMinimumSize(kBarMinimumWidth, kBarMinimumHeight);
   auto* layout = new QVBoxLayout(FBarSite);
   layout->setContentsMargins(0, 0, 0, 0);
   FBarPane->setWidget(FBarSite);
@@ -122,63 +123,68 @@ void TBrowserWindow::CreateBarPane() {
   FBarPane->installEventFilter(this);
 }
 
-void TBrowserWindow::OpenBar() {
-  if (!FView) {
-    try {
-      auto view = std::make_unique<TMainView>(FServices.Cache, FServices.Registry, FServices.Internet,
-                                              FServices.CacheFolder);
-      FBarPane->show();
-      view->setParent(FBarSite);
-      FBarSite->layout()->addWidget(view.get());
-      view->setGeometry(FBarSite->contentsRect());
-      view->show();
-      view->Presenter().FBrowser = FBrowser;
-      FView = std::move(view);
-    } catch (const std::exception& error) {
-      ReportBarFailure(QString::fromLocal8Bit(error.what()));
-    } catch (...) {
-      ReportBarFailure(tr("unknown error"));
-    }
+void TBrowserWindow::ListExplorerBars() {
+  FExplorerBarMenu->clear();
+  const std::vector<TExplorerBar> bars = FindExplorerBars(FServices.Registry);
+  if (bars.empty()) FExplorerBarMenu->addAction(tr("(no explorer bar is registered)"))->setEnabled(false);
+  for (const TExplorerBar& bar : bars) {
+    QAction* action = FExplorerBarMenu->addAction(QString::fromStdString(bar.MenuText));
+    action->setCheckable(true);
+    action->setChecked(FBands->IsOpen() && FBands->OpenBar() == bar.Clsid);
+    connect(action, &QAction::triggered, this, [this, bar](bool open) {
+      if (open) {
+        OpenBar(bar.Clsid, bar.MenuText);
+      } else {
+        CloseBar();
+      }
+    });
   }
-  FBarAction->setChecked(FView != nullptr);
+}
+
+bool TBrowserWindow::OpenBar() {
+  for (const TExplorerBar& bar : FindExplorerBars(FServices.Registry)) {
+    if (bar.Clsid != CLSID_IECacheBand) continue;
+    OpenBar(bar.Clsid, bar.MenuText);
+    return FBands->IsOpen();
+  }
+  statusBar()->showMessage(tr("The Hoardscope bar is not registered: run hoardscope regsvr"));
+  return false;
+}
+
+void TBrowserWindow::OpenBar(const CLSID& bar, const std::string& menuText) {
+  try {
+    FBarPane->setWindowTitle(WithoutAccelerator(menuText));
+    FBarPane->show();
+    FBands->Open(bar);
+    FBarSite->setMinimumSize(FBands->MinimumSize());
+    if (QWidget* window = FBands->BandWindow()) FBarSite->layout()->addWidget(window);  // follows the pane's size
+  } catch (const std::exception& error) {
+    ReportBarFailure(QString::fromLocal8Bit(error.what()));
+  }
+  ListExplorerBars();
 }
 
 void TBrowserWindow::ReportBarFailure(const QString& reason) {
   FBarPane->hide();
-  QMessageBox::warning(this, kProductName, tr("The Hoardscope bar cannot be opened:\n%1").arg(reason));
+  QMessageBox::warning(this, kProductName, tr("The explorer bar cannot be opened:\n%1").arg(reason));
 }
 
 void TBrowserWindow::CloseBar() {
-  FBarAction->setChecked(false);
   FBarPane->hide();
-  std::unique_ptr<TMainView> view = std::move(FView);
-  if (!view || !view->Presenter().Busy()) return;  // an idle view goes here and now
-  view->hide();
-  FRetiredViews.push_back(std::move(view));
-  FRetiredViewCheck.start();
+  FBands->Close();
+  ListExplorerBars();
 }
 
-void TBrowserWindow::DestroyIdleViews() {
-  std::erase_if(FRetiredViews, [](const std::unique_ptr<TMainView>& view) { return !view->Presenter().Busy(); });
-  if (!FRetiredViews.empty()) return;
-  FRetiredViewCheck.stop();
-  if (FClosePending) close();
-}
+QWidget* TBrowserWindow::View() const { return FBands->IsOpen() ? FBands->BandWindow() : nullptr; }
 
 void TBrowserWindow::closeEvent(QCloseEvent* event) {
   CloseBar();
-  if (!FRetiredViews.empty()) {
-    event->ignore();
-    hide();
-    FClosePending = true;
-    return;
-  }
   event->accept();
   emit Closed();
 }
 
 bool TBrowserWindow::eventFilter(QObject* watched, QEvent* event) {
-  if (watched == FBarPane && event->type() == QEvent::Close) CloseBar();
+  if (watched == FBarPane && event->type() == QEvent::Close && FBands->IsOpen()) CloseBar();
   return QMainWindow::eventFilter(watched, event);
 }
 

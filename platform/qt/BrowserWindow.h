@@ -1,14 +1,15 @@
 // TBrowserWindow: the Linux edition's browser window. A menu bar, an address field, the explorer-bar pane on the
-// left that hosts the Hoardscope bar (TMainView), and the page pane on the right whose traffic goes through the
-// HTTP layer and its cache.
+// left that hosts the explorer bars registered in the registry (the Hoardscope bar among them, loaded from its
+// module as the browser loads it), and the page pane on the right whose traffic goes through the HTTP layer and
+// its cache.
 #pragma once
 
 #include <QMainWindow>
-#include <QTimer>
 #include <filesystem>
 #include <memory>
-#include <vector>
+#include <string>
 
+#include "com/ComTypes.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
 #include "platform/ports/UrlCache.h"
@@ -17,12 +18,13 @@ class QAction;
 class QDockWidget;
 class QLabel;
 class QLineEdit;
+class QMenu;
 
 namespace hoardscope {
 
+class TBandHost;
 class TBrowserObject;
 class TFetchQueue;
-class TMainView;
 class TPagePane;
 
 // What every browser window of a process shares: the stores its bar works on and the page panes' fetches.
@@ -41,19 +43,21 @@ class TBrowserWindow : public QMainWindow {
   explicit TBrowserWindow(const TBrowserServices& services, QWidget* parent = nullptr);
   ~TBrowserWindow() override;
 
-  // Opens the bar: a new view, made without an owner, placed into the bar's pane and sized to fill it, shown (its
-  // first load follows a second later), then given this window's browser object. Nothing happens while the bar
-  // is open. A view that cannot be made is reported in a message box.
-  void OpenBar();
-  // Closes the bar and destroys its view. A busy view (loading, or deleting a folder's entries) is hidden at once
-  // and destroyed once it is idle: its work lets events run, and this may be one of them.
+  // Opens the Hoardscope bar when its module is registered, as the window does when it opens; false otherwise.
+  bool OpenBar();
+  // Opens an explorer bar through its registered module, in the bar pane titled with its menu text; an open bar
+  // is closed first. A bar that cannot be opened is reported in a message box.
+  void OpenBar(const CLSID& bar, const std::string& menuText);
+  // Closes the open bar. Its module keeps a busy view (loading, or deleting a folder's entries) hidden until it
+  // is idle.
   void CloseBar();
 
-  // The bar's view; nullptr while the bar is closed.
-  TMainView* View() const { return FView.get(); }
+  // The open bar's window (the Hoardscope bar's view); nullptr while the bar is closed.
+  QWidget* View() const;
   TPagePane* PagePane() const { return FPagePane; }
   QLineEdit* AddressField() const { return FAddress; }
-  QAction* BarAction() const { return FBarAction; }
+  // View > Explorer Bar: one checkable entry per registered bar.
+  QMenu* ExplorerBarMenu() const { return FExplorerBarMenu; }
   QAction* WorkOfflineAction() const { return FWorkOfflineAction; }
 
  signals:
@@ -63,7 +67,6 @@ class TBrowserWindow : public QMainWindow {
   void Closed();
 
  protected:
-  // Closing waits, hidden, for a busy view of the bar to become idle.
   void closeEvent(QCloseEvent* event) override;
   // The bar pane's own close button closes the bar.
   bool eventFilter(QObject* watched, QEvent* event) override;
@@ -72,24 +75,21 @@ class TBrowserWindow : public QMainWindow {
   void CreateMenus();
   void CreateAddressBar();
   void CreateBarPane();
+  void ListExplorerBars();
   void ReportBarFailure(const QString& reason);
   void ShowOfflineState();
-  void DestroyIdleViews();
 
   TBrowserServices FServices;
   TPagePane* FPagePane = nullptr;
   QLineEdit* FAddress = nullptr;
   QDockWidget* FBarPane = nullptr;
   QWidget* FBarSite = nullptr;
-  QAction* FBarAction = nullptr;
+  QMenu* FExplorerBarMenu = nullptr;
   QAction* FWorkOfflineAction = nullptr;
   QLabel* FOfflineLabel = nullptr;
   std::shared_ptr<TBrowserObject> FBrowser;
-  // The views go before the widgets they sit in.
-  std::unique_ptr<TMainView> FView;
-  std::vector<std::unique_ptr<TMainView>> FRetiredViews;   // closed while busy; destroyed once idle
-  QTimer FRetiredViewCheck;
-  bool FClosePending = false;
+  // Closes its bar before the pane it lives in goes.
+  std::unique_ptr<TBandHost> FBands;
 };
 
 }  // namespace hoardscope

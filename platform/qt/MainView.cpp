@@ -18,6 +18,8 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
+#include "core/NodeLookup.h"
+
 namespace hoardscope {
 namespace {
 
@@ -332,6 +334,24 @@ void TMainView::ReportSelection() {
 void TMainView::ExpandNode(const TTreeNode* node) { TreeView1->expand(FModel->IndexOf(node)); }
 
 void TMainView::SelectNode(const TTreeNode* node) { TreeView1->setCurrentIndex(FModel->IndexOf(node)); }
+
+TTreeNode* TMainView::FindNamed(const QString& name) {
+  return FindNodeByName(*FPresenter, name.toStdString(), [this](TTreeNode* node) { ExpandNode(node); });
+}
+
+bool TMainView::OpenNodeNamed(const QString& name) {
+  TTreeNode* node = FindNamed(name);
+  if (node) ExpandNode(node);
+  return node != nullptr;
+}
+
+bool TMainView::SelectNodeNamed(const QString& name) {
+  TTreeNode* node = FindNamed(name);
+  if (node) SelectNode(node);
+  return node != nullptr;
+}
+
+QString TMainView::LastUrl() const { return QString::fromStdString(FPresenter->LastURL); }
 
 // ---- IViewWidgets ---------------------------------------------------------------------------------------------
 

@@ -68,7 +68,15 @@ class TMainView : public QWidget, public IViewWidgets {
   void ExpandNode(const TTreeNode* node);
   void SelectNode(const TTreeNode* node);
   // Whether a reported selection is still waiting for the tree's change delay.
-  bool SelectionChangePending() const { return FChangeTimer.isActive(); }
+  Q_INVOKABLE bool SelectionChangePending() const { return FChangeTimer.isActive(); }
+
+  // The view as a host's scripts reach it, by name through the meta-object: the view may sit in a module with a
+  // copy of these classes of its own. A node is named as the command line names it (a node key, or a file's
+  // URL); the folders on its way are opened. False when there is no such node.
+  Q_INVOKABLE bool OpenNodeNamed(const QString& name);
+  Q_INVOKABLE bool SelectNodeNamed(const QString& name);
+  // The URL the view last sent its browser to.
+  Q_INVOKABLE QString LastUrl() const;
 
   // IViewWidgets
   void SetToolBarEnabled(bool enabled) override;
@@ -98,6 +106,7 @@ class TMainView : public QWidget, public IViewWidgets {
   void CreateStatusBar();
   void OnExpansionChanged(const QModelIndex& index, bool expanded);
   void ReportSelection();
+  TTreeNode* FindNamed(const QString& name);
 
   TLinuxShell FShell;
   TQtDesktop FDesktop;

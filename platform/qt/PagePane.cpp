@@ -4,7 +4,7 @@
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
-#include "platform/linux/ConnectedState.h"
+#include "platform/linux/com/ConnectedState.h"
 #include "platform/ports/Browser.h"
 #include "platform/qt/CacheSchemeHandler.h"
 #include "platform/qt/PagePaneUrls.h"

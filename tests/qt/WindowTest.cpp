@@ -14,12 +14,14 @@
 #include <QTreeView>
 #include <optional>
 
-#include "core/NodeLookup.h"
-#include "platform/linux/ConnectedState.h"
+#include <QMenu>
+#include <functional>
+
+#include "platform/linux/com/ComModule.h"
+#include "platform/linux/com/ConnectedState.h"
+#include "platform/qt/BarViewCalls.h"
 #include "platform/qt/BrowserApp.h"
-#include "platform/qt/MainView.h"
 #include "platform/qt/PagePane.h"
-#include "platform/qt/QtDesktop.h"
 #include "tests/linux/LoopbackHttpServer.h"
 #include "tests/qt/WindowTestSupport.h"
 
@@ -35,10 +37,34 @@ class WindowTestBase : public ::testing::Test {
 
   // Waits for the first load of the window's bar (it starts a second after the bar opens).
   static bool WaitForBarLoad(TBrowserWindow& window) {
-    TMainView* view = window.View();
-    if (!view) return false;
-    QSignalSpy loaded(view, &TMainView::LoadFinished);
-    return WaitFor([&] { return loaded.count() > 0; });
+    int loads = 0;
+    const TLoadFinishedRelay relay(window.View(), [&] { ++loads; });
+    return relay.Connected() && WaitFor([&] { return loads > 0; });
+  }
+
+  // The entry of View > Explorer Bar with this text.
+  static QAction* ExplorerBarEntry(TBrowserWindow& window, const QString& text) {
+    emit window.ExplorerBarMenu()->aboutToShow();
+    for (QAction* action : window.ExplorerBarMenu()->actions()) {
+      if (action->text() == text) return action;
+    }
+    return nullptr;
+  }
+
+  // Runs action once the bar's view is loading (its tool bar is disabled then), from inside the load.
+  static bool DuringTheNextLoad(TBrowserWindow& window, const std::function<void()>& action) {
+    if (!window.View()) return false;
+    QPointer<QWidget> toolBar = window.View()->findChild<QWidget*>(QStringLiteral("ToolBar1"));
+    bool done = false;
+    QTimer poll;
+    QObject::connect(&poll, &QTimer::timeout, [&] {
+      if (!toolBar || toolBar->isEnabled()) return;
+      poll.stop();
+      action();
+      done = true;
+    });
+    poll.start(0);
+    return WaitFor([&] { return done; });
   }
 
   // Loads a URL into the page pane and waits until the page has finished loading.
@@ -51,8 +77,8 @@ class WindowTestBase : public ::testing::Test {
   static QString Title(TBrowserWindow& window) { return RunScript(*window.PagePane(), "document.title").toString(); }
 
   // The captions of the top-level nodes of the bar's tree widget, below its root.
-  static QStringList HostCaptions(TMainView& view) {
-    QAbstractItemModel* model = view.Tree()->model();
+  static QStringList HostCaptions(QWidget* view) {
+    QAbstractItemModel* model = BarView::Tree(view)->model();
     const QModelIndex root = model->index(0, 0);
     QStringList captions;
     for (int row = 0; row < model->rowCount(root); ++row) captions << model->index(row, 0, root).data().toString();
@@ -98,7 +124,7 @@ TEST_F(WindowOnlineTest, BrowsingFillsTheCacheAndTheReopenedBarListsWhatCameIn) 
                                                                   PngOf(3, 2)));
   TBrowserWindow& window = OpenWindow();
   ASSERT_TRUE(WaitForBarLoad(window));
-  const QPointer<TMainView> firstView = window.View();
+  const QPointer<QWidget> firstView = window.View();
 
   ASSERT_TRUE(Browse(window, Server.Url("/shop/index.html")));
 
@@ -114,16 +140,19 @@ TEST_F(WindowOnlineTest, BrowsingFillsTheCacheAndTheReopenedBarListsWhatCameIn) 
     EXPECT_TRUE(record->HeaderInfo.value_or("").starts_with("HTTP/1.1 200 OK\r\n")) << path;
   }
 
-  window.CloseBar();
+  QAction* bar = ExplorerBarEntry(window, "Hoard&scope");
+  ASSERT_NE(nullptr, bar);
+  EXPECT_TRUE(bar->isChecked());
+  bar->trigger();
   EXPECT_TRUE(firstView.isNull());
-  EXPECT_FALSE(window.BarAction()->isChecked());
-  window.BarAction()->trigger();
+  EXPECT_EQ(nullptr, window.View());
+  bar = ExplorerBarEntry(window, "Hoard&scope");
+  EXPECT_FALSE(bar->isChecked());
+  bar->trigger();
   ASSERT_NE(nullptr, window.View());
   ASSERT_TRUE(WaitForBarLoad(window));
-  TMainView& view = *window.View();
-  EXPECT_TRUE(HostCaptions(view).contains("127.0.0.1"));
-  EXPECT_NE(nullptr, FindNodeByName(view.Presenter(), "http://127.0.0.1/shop/img/pic.png",
-                                    [&view](TTreeNode* node) { view.ExpandNode(node); }));
+  EXPECT_TRUE(HostCaptions(window.View()).contains("127.0.0.1"));
+  EXPECT_TRUE(BarView::OpenNode(window.View(), "http://127.0.0.1/shop/img/pic.png"));
 }
 
 TEST_F(WindowOnlineTest, WorkingOfflineAnswersFromTheCacheAndNeverAsksTheServer) {
@@ -194,59 +223,55 @@ class WindowTest : public WindowTestBase {
   }
 };
 
-TEST_F(WindowTest, TheBarFillsItsPaneAndShowsTheDemoHosts) {
+TEST_F(WindowTest, TheRegisteredBarIsListedAndFillsItsPaneWithTheDemoHosts) {
   TBrowserWindow& window = OpenWindow();
-  ASSERT_NE(nullptr, window.View());
-  TMainView& view = *window.View();
+  QWidget* view = window.View();
+  ASSERT_NE(nullptr, view);
+  EXPECT_EQ("HoardscopeMain", view->objectName());
 
   ASSERT_TRUE(WaitForBarLoad(window));
 
-  EXPECT_TRUE(view.isVisible());
-  EXPECT_TRUE(window.BarAction()->isChecked());
-  EXPECT_EQ(view.parentWidget()->contentsRect().size(), view.size());
-  EXPECT_NE(nullptr, view.Presenter().FBrowser);
+  EXPECT_TRUE(view->isVisible());
+  ASSERT_NE(nullptr, ExplorerBarEntry(window, "Hoard&scope"));
+  EXPECT_TRUE(ExplorerBarEntry(window, "Hoard&scope")->isChecked());
+  EXPECT_EQ(view->parentWidget()->contentsRect().size(), view->size());
+  EXPECT_GE(view->parentWidget()->minimumWidth(), 180);
   EXPECT_EQ((QStringList{"media.example.net", "news.example.org", "static.example.com", "www.example.com"}),
             HostCaptions(view));
+  window.resize(window.width() + 50, window.height() + 40);
+  EXPECT_TRUE(WaitFor([&] { return view->parentWidget()->contentsRect().size() == view->size(); }));
 }
 
-TEST_F(WindowTest, ClosingTheBarDuringItsLoadKeepsTheViewUntilTheLoadIsOver) {
+TEST_F(WindowTest, WithoutARegisteredBarTheWindowOpensBareAndSaysSo) {
+  TComModule(HOARDSCOPE_MODULE).UnregisterServer();
   TBrowserWindow& window = OpenWindow();
-  ASSERT_TRUE(WaitForBarLoad(window));
-  QPointer<TMainView> view = window.View();
-  bool closedDuringLoad = false;
-  // The load lets events run, at most every kProcessEventsIntervalMs; this one closes the bar from inside it.
-  QTest::qWait(2 * kProcessEventsIntervalMs);
-  QTimer::singleShot(0, &window, [&] {
-    closedDuringLoad = view->Presenter().Loading();
-    window.CloseBar();
-  });
-
-  view->Presenter().ClearView();
-  view->Presenter().Button1Click();
-
-  ASSERT_TRUE(closedDuringLoad);
   EXPECT_EQ(nullptr, window.View());
-  ASSERT_FALSE(view.isNull());
-  EXPECT_FALSE(view->isVisible());
+  EXPECT_EQ(nullptr, ExplorerBarEntry(window, "Hoard&scope"));
+  EXPECT_FALSE(window.ExplorerBarMenu()->actions().value(0)->isEnabled());
+}
+
+TEST_F(WindowTest, ClosingTheBarDuringItsLoadKeepsTheViewHiddenUntilTheLoadIsOver) {
+  TBrowserWindow& window = OpenWindow();
+  QPointer<QWidget> view = window.View();
+  bool hiddenDuringLoad = false;
+
+  ASSERT_TRUE(DuringTheNextLoad(window, [&] {
+    window.CloseBar();
+    hiddenDuringLoad = !view.isNull() && !view->isVisible();
+  }));
+
+  EXPECT_TRUE(hiddenDuringLoad);
+  EXPECT_EQ(nullptr, window.View());
   EXPECT_TRUE(WaitFor([&] { return view.isNull(); }));
 }
 
-TEST_F(WindowTest, ClosingTheWindowDuringALoadHidesItAndClosesItWhenTheLoadIsOver) {
+TEST_F(WindowTest, ClosingTheWindowDuringALoadClosesItAndTheViewGoesWhenTheLoadIsOver) {
   TBrowserWindow& window = OpenWindow();
-  ASSERT_TRUE(WaitForBarLoad(window));
-  QPointer<TMainView> view = window.View();
-  QPointer<TBrowserWindow> closing = &window;
-  QTest::qWait(2 * kProcessEventsIntervalMs);
-  QTimer::singleShot(0, &window, [&] { window.close(); });
+  QPointer<QWidget> view = window.View();
 
-  view->Presenter().ClearView();
-  view->Presenter().Button1Click();
+  ASSERT_TRUE(DuringTheNextLoad(window, [&] { window.close(); }));
 
-  ASSERT_FALSE(closing.isNull());
-  EXPECT_FALSE(closing->isVisible());
-  EXPECT_EQ(1u, Session->Windows().size());
-  EXPECT_TRUE(WaitFor([&] { return closing.isNull() && view.isNull(); }));
-  EXPECT_TRUE(Session->Windows().empty());
+  EXPECT_TRUE(WaitFor([&] { return view.isNull() && Session->Windows().empty(); }));
 }
 
 TEST_F(WindowTest, ClosingTheLastWindowReleasesIt) {
@@ -264,13 +289,10 @@ TEST_F(WindowTest, ClosingTheLastWindowReleasesIt) {
 TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStylesheets) {
   TBrowserWindow& window = OpenWindow();
   ASSERT_TRUE(WaitForBarLoad(window));
-  TMainView& view = *window.View();
   const auto select = [&](const std::string& url) {
-    TTreeNode* node = FindNodeByName(view.Presenter(), url, [&view](TTreeNode* node) { view.ExpandNode(node); });
-    if (!node) return false;
     QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
-    view.SelectNode(node);
-    return WaitFor([&] { return finished.count() > 0; });
+    return BarView::SelectNode(window.View(), QString::fromStdString(url)) &&
+           WaitFor([&] { return finished.count() > 0; });
   };
 
   ASSERT_TRUE(select("http://www.example.com/visit.html"));

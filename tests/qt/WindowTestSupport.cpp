@@ -6,11 +6,13 @@
 #include <QApplication>
 #include <QEventLoop>
 #include <QTimer>
+#include <cstdlib>
 #include <fstream>
 #include <memory>
 #include <sstream>
 
 #include "platform/linux/CacheStore.h"
+#include "platform/linux/com/ComModule.h"
 #include "platform/qt/BrowserApp.h"
 #include "platform/qt/PagePane.h"
 
@@ -39,6 +41,14 @@ class TBrowserApplicationEnvironment : public ::testing::Environment {
     ::testing::AddGlobalTestEnvironment(new TBrowserApplicationEnvironment);  // GoogleTest takes ownership
 
 }  // namespace
+
+TWindowTestHome::TWindowTestHome() {
+  setenv("HOARDSCOPE_HOME", Folder.Path.c_str(), 1);
+  // A module kept by the views of an earlier test would still work on that test's home.
+  FreeUnusedModules();
+  TComModule module(HOARDSCOPE_MODULE);
+  EXPECT_EQ(S_OK, module.RegisterServer()) << "libhoardscope.so did not register";
+}
 
 void LoadDemo(TCacheStore& store) {
   const std::filesystem::path demo = std::filesystem::path(HOARDSCOPE_SOURCE_DIR) / "resources" / "demo";

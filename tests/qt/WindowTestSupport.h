@@ -21,8 +21,10 @@ class TPagePane;
 // Long enough for any page or load of these tests; a wait that runs out fails the test instead of hanging it.
 inline constexpr int kWindowWaitMs = 20000;
 
-// A temporary home: cache store root and registry file.
+// A temporary home (cache store root and registry file), made the home of this process, with libhoardscope.so
+// registered in it as the setup of a home registers it.
 struct TWindowTestHome {
+  TWindowTestHome();
   TTempFolder Folder{"window"};
   std::filesystem::path CacheRoot() const { return Folder.Path / "cache"; }
   std::filesystem::path RegistryFile() const { return Folder.Path / "registry.db"; }

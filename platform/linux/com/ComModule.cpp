@@ -3,7 +3,10 @@
 
 #include <dlfcn.h>
 
+#include <mutex>
 #include <stdexcept>
+#include <utility>
+#include <vector>
 
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
@@ -26,7 +29,28 @@ std::optional<std::string> DefaultText(IRegistry& registry, const std::string& k
   return StringOf(*value);
 }
 
+// Modules whose objects outlived their last TComModule: each with its DllCanUnloadNow.
+struct TLingeringModules {
+  std::mutex Lock;
+  std::vector<std::pair<void*, HRESULT (*)()>> Modules;
+};
+
+TLingeringModules& Lingering() {
+  static TLingeringModules modules;
+  return modules;
+}
+
 }  // namespace
+
+void FreeUnusedModules() {
+  TLingeringModules& lingering = Lingering();
+  const std::lock_guard<std::mutex> guard(lingering.Lock);
+  std::erase_if(lingering.Modules, [](const std::pair<void*, HRESULT (*)()>& module) {
+    if (module.second() != S_OK) return false;
+    dlclose(module.first);
+    return true;
+  });
+}
 
 TComModule::TComModule(const std::filesystem::path& file) {
   FHandle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
@@ -43,7 +67,13 @@ TComModule::TComModule(const std::filesystem::path& file) {
 }
 
 TComModule::~TComModule() {
-  if (FCanUnloadNow() == S_OK) dlclose(FHandle);
+  if (FCanUnloadNow() == S_OK) {
+    dlclose(FHandle);
+    return;
+  }
+  TLingeringModules& lingering = Lingering();
+  const std::lock_guard<std::mutex> guard(lingering.Lock);
+  lingering.Modules.emplace_back(FHandle, FCanUnloadNow);
 }
 
 HRESULT TComModule::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {

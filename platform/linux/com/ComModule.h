@@ -16,7 +16,8 @@ class TComModule {
  public:
   // Loads the module. Raises std::runtime_error naming the file when it cannot be loaded or lacks an entry point.
   explicit TComModule(const std::filesystem::path& file);
-  // Unloads the module when it says it may be unloaded; else it stays loaded for the objects it still serves.
+  // Unloads the module when it says it may be unloaded; else it stays loaded for the objects it still serves,
+  // until FreeUnusedModules finds them gone.
   ~TComModule();
   TComModule(const TComModule&) = delete;
   TComModule& operator=(const TComModule&) = delete;
@@ -39,6 +40,10 @@ class TComModule {
   TEntry FRegisterServer = nullptr;
   TEntry FUnregisterServer = nullptr;
 };
+
+// Unloads the modules that stayed loaded for their objects and now say they may go, as CoFreeUnusedLibraries
+// does on Windows.
+void FreeUnusedModules();
 
 // The CLSID registered for a ProgID (HKEY_CLASSES_ROOT\ProgID\Clsid); nullopt when there is none.
 std::optional<CLSID> ClassOfProgId(IRegistry& registry, const std::string& progId);

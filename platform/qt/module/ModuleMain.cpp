@@ -11,7 +11,7 @@
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
 #include "platform/linux/CacheStore.h"
-#include "platform/linux/ConnectedState.h"
+#include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/com/LinuxFileCopier.h"
 #include "platform/linux/com/LinuxTypeLibrary.h"

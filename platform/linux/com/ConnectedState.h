@@ -1,5 +1,6 @@
 // The process-wide connected state of the Linux edition's internet layer: once forced offline, pages are served
-// from the cache store alone.
+// from the cache store alone. It lives in libhoardscope-com.so, so that the browser window and the bar's module
+// loaded into it share it.
 #pragma once
 
 #include <atomic>

@@ -1,5 +1,5 @@
 // The process-wide connected state.
-#include "platform/linux/ConnectedState.h"
+#include "platform/linux/com/ConnectedState.h"
 
 namespace hoardscope {
 
