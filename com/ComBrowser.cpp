@@ -13,9 +13,23 @@ bool TComBrowser::IsOffline() {
 }
 
 void TComBrowser::Navigate(const std::string& url) {
+  VARIANT flags;
+  VariantInit(&flags);
+  NavigateWithFlags(url, flags);
+}
+
+void TComBrowser::NavigateInNewWindow(const std::string& url) {
+  VARIANT flags;
+  VariantInit(&flags);
+  flags.vt = VT_I4;
+  flags.lVal = kOpenInNewWindow;
+  NavigateWithFlags(url, flags);
+}
+
+void TComBrowser::NavigateWithFlags(const std::string& url, VARIANT& flags) {
   BSTR target = AllocBstr(url);
-  VARIANT flags, frame, postData, headers;
-  for (VARIANT* empty : {&flags, &frame, &postData, &headers}) VariantInit(empty);
+  VARIANT frame, postData, headers;
+  for (VARIANT* empty : {&frame, &postData, &headers}) VariantInit(empty);
   const HRESULT result = FBrowser->Navigate(target, &flags, &frame, &postData, &headers);
   SysFreeString(target);
   if (FAILED(result)) throw BrowserError{"The browser could not open " + url + " (" + HresultText(result) + ")."};

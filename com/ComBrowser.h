@@ -6,6 +6,9 @@
 
 namespace hoardscope {
 
+// Navigate's flag for a new window (navOpenInNewWindow).
+inline constexpr LONG kOpenInNewWindow = 0x1;
+
 class TComBrowser : public IBrowser {
  public:
   explicit TComBrowser(TComPtr<IWebBrowser2> browser) : FBrowser(std::move(browser)) {}
@@ -14,6 +17,12 @@ class TComBrowser : public IBrowser {
   bool IsOffline() override;
   // Navigate with the URL and four empty optional arguments; a failure raises BrowserError.
   void Navigate(const std::string& url) override;
+  // Navigate with the flag navOpenInNewWindow.
+  void NavigateInNewWindow(const std::string& url) override;
+
+ private:
+  void NavigateWithFlags(const std::string& url, VARIANT& flags);
+
 
  private:
   TComPtr<IWebBrowser2> FBrowser;

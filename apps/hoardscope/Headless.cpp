@@ -73,6 +73,10 @@ void THeadlessDialogs::ShowSearch(TfrmSearch& dialog) {
 
 void THeadlessBrowser::Navigate(const std::string& url) { FEvents << "navigate: " << url << "\n"; }
 
+void THeadlessBrowser::NavigateInNewWindow(const std::string& url) {
+  FEvents << "navigate (new window): " << url << "\n";
+}
+
 void THeadlessInternet::ForceOffline() {
   FState.ForceOffline();
   FEvents << "offline: forced\n";

@@ -47,6 +47,7 @@ class THeadlessBrowser : public IBrowser {
   explicit THeadlessBrowser(std::ostream& events) : FEvents(events) {}
   bool IsOffline() override { return false; }
   void Navigate(const std::string& url) override;
+  void NavigateInNewWindow(const std::string& url) override;
 
  private:
   std::ostream& FEvents;

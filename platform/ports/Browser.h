@@ -17,6 +17,8 @@ class IBrowser {
   virtual bool IsOffline() = 0;
   // Sends the browser to url. May raise BrowserError.
   virtual void Navigate(const std::string& url) = 0;
+  // Opens url in a new window of the browser, leaving this one as it is. May raise BrowserError.
+  virtual void NavigateInNewWindow(const std::string& url) = 0;
 };
 
 }  // namespace hoardscope

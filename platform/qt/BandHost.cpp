@@ -4,6 +4,7 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "com/ComBrowser.h"
 #include "com/ComSupport.h"
 #include "platform/qt/WindowHandle.h"
 
@@ -59,8 +60,15 @@ class TWebBrowserObject final : public THostObject<IWebBrowser2> {
     return E_NOTIMPL;
   }
 
-  HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override {
-    return Guarded([&] { FBrowser->Navigate(TextOfBstr(url)); });
+  HRESULT STDMETHODCALLTYPE Navigate(BSTR url, VARIANT* flags, VARIANT*, VARIANT*, VARIANT*) override {
+    const bool newWindow = flags && flags->vt == VT_I4 && (flags->lVal & kOpenInNewWindow) != 0;
+    return Guarded([&] {
+      if (newWindow) {
+        FBrowser->NavigateInNewWindow(TextOfBstr(url));
+      } else {
+        FBrowser->Navigate(TextOfBstr(url));
+      }
+    });
   }
   HRESULT STDMETHODCALLTYPE get_Offline(VARIANT_BOOL* offline) override {
     if (!offline) return E_POINTER;

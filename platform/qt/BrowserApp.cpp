@@ -120,14 +120,28 @@ TBrowserSession::TBrowserSession(const std::filesystem::path& cacheRoot, const s
 TBrowserSession::~TBrowserSession() = default;
 
 TBrowserWindow& TBrowserSession::OpenWindow() {
+  TBrowserWindow& window = AddWindow();
+  window.OpenBar();
+  return window;
+}
+
+TBrowserWindow& TBrowserSession::OpenPageWindow(const QUrl& url) {
+  TBrowserWindow& window = AddWindow();
+  window.PagePane()->Open(url);
+  return window;
+}
+
+TBrowserWindow& TBrowserSession::AddWindow() {
   auto window = std::make_unique<TBrowserWindow>(TBrowserServices{FCache, FRegistry, FInternet, FCacheRoot, FFetches});
   TBrowserWindow* shown = window.get();
   FWindows.push_back(std::move(window));
   connect(shown, &TBrowserWindow::NewWindowRequested, this, [this] { OpenWindow(); });
+  // Opened from the event loop: the request may come from inside the work of a bar.
+  connect(shown, &TBrowserWindow::PageWindowRequested, this, [this](const QUrl& url) { OpenPageWindow(url); },
+          Qt::QueuedConnection);
   // Destroyed from the event loop, not from inside its own close.
   connect(shown, &TBrowserWindow::Closed, this, [this, shown] { ReleaseWindow(shown); }, Qt::QueuedConnection);
   shown->show();
-  shown->OpenBar();
   return *shown;
 }
 

@@ -36,12 +36,15 @@ class TBrowserSession : public QObject {
 
   // A new window with its bar open, shown.
   TBrowserWindow& OpenWindow();
+  // A new window without a bar, showing url.
+  TBrowserWindow& OpenPageWindow(const QUrl& url);
   const std::vector<std::unique_ptr<TBrowserWindow>>& Windows() const { return FWindows; }
 
  signals:
   void LastWindowClosed();
 
  private:
+  TBrowserWindow& AddWindow();
   void ReleaseWindow(TBrowserWindow* window);
 
   std::filesystem::path FCacheRoot;

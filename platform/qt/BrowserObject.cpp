@@ -1,6 +1,8 @@
 // The browser object of a browser window.
 #include "platform/qt/BrowserObject.h"
 
+#include "platform/qt/PagePaneUrls.h"
+
 namespace hoardscope {
 
 TPagePane& TBrowserObject::Pane() {
@@ -11,5 +13,11 @@ TPagePane& TBrowserObject::Pane() {
 bool TBrowserObject::IsOffline() { return Pane().IsOffline(); }
 
 void TBrowserObject::Navigate(const std::string& url) { Pane().NavigateTo(url); }
+
+void TBrowserObject::NavigateInNewWindow(const std::string& url) {
+  const QUrl target(QString::fromStdString(url), QUrl::StrictMode);
+  if (!target.isValid() || !(IsWebUrl(target) || target.isLocalFile())) throw BrowserError{"cannot show " + url};
+  FOpenWindow(target);
+}
 
 }  // namespace hoardscope

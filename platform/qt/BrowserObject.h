@@ -3,6 +3,8 @@
 #pragma once
 
 #include <QPointer>
+#include <QUrl>
+#include <functional>
 
 #include "platform/ports/Browser.h"
 #include "platform/qt/PagePane.h"
@@ -11,16 +13,21 @@ namespace hoardscope {
 
 class TBrowserObject : public IBrowser {
  public:
-  explicit TBrowserObject(TPagePane& pane) : FPane(&pane) {}
+  // openWindow opens a new browser window showing a URL.
+  TBrowserObject(TPagePane& pane, std::function<void(const QUrl&)> openWindow)
+      : FPane(&pane), FOpenWindow(std::move(openWindow)) {}
 
   // Both raise BrowserError once the window's page pane is gone; Navigate also for a URL the pane cannot load.
   bool IsOffline() override;
   void Navigate(const std::string& url) override;
+  // A web URL, or a local page (file URL) such as the installed help; BrowserError for anything else.
+  void NavigateInNewWindow(const std::string& url) override;
 
  private:
   TPagePane& Pane();
 
   QPointer<TPagePane> FPane;
+  std::function<void(const QUrl&)> FOpenWindow;
 };
 
 }  // namespace hoardscope

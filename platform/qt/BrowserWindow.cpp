@@ -46,7 +46,7 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   FPagePane = new TPagePane(FServices.Fetches, this);
   FPagePane->setObjectName(QStringLiteral("PagePane"));
   setCentralWidget(FPagePane);
-  FBrowser = std::make_shared<TBrowserObject>(*FPagePane);
+  FBrowser = std::make_shared<TBrowserObject>(*FPagePane, [this](const QUrl& url) { emit PageWindowRequested(url); });
   CreateAddressBar();
   CreateBarPane();
   FBands = std::make_unique<TBandHost>(FServices.Registry, *FBarSite, FBrowser);

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QMainWindow>
+#include <QUrl>
 #include <filesystem>
 #include <memory>
 #include <string>
@@ -63,6 +64,8 @@ class TBrowserWindow : public QMainWindow {
  signals:
   // File > New Window.
   void NewWindowRequested();
+  // A bar asked for a page in a new window (the help, say).
+  void PageWindowRequested(const QUrl& url);
   // The window has closed for good and may be destroyed.
   void Closed();
 

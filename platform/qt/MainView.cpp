@@ -114,7 +114,7 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
     : QWidget(parent),
       FShell(cacheFolder),
       FDesktop(this),
-      FDialogs(this),
+      FDialogs(this, [this] { return FPresenter->FBrowser; }),
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
           TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu},

@@ -1,6 +1,7 @@
 // The page pane: its profile with the cache schemes' handler and the request interceptor.
 #include "platform/qt/PagePane.h"
 
+#include <QFileInfo>
 #include <QWebEngineProfile>
 #include <QWebEngineSettings>
 
@@ -42,6 +43,11 @@ void TPagePane::NavigateTo(const std::string& url) {
 void TPagePane::LoadTyped(const QString& text) {
   const QUrl url = QUrl::fromUserInput(text.trimmed());
   if (url.isValid()) load(url);
+}
+
+void TPagePane::Open(const QUrl& url) {
+  if (url.isLocalFile()) FInterceptor->AllowLocalFolder(QFileInfo(url.toLocalFile()).absolutePath());
+  load(url);
 }
 
 QUrl TPagePane::WebUrl() const { return ToWebUrl(url()); }

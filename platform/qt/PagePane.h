@@ -37,6 +37,8 @@ class TPagePane : public QWebEngineView {
   void NavigateTo(const std::string& url);
   // Loads a URL the user typed.
   void LoadTyped(const QString& text);
+  // Shows a web URL, or a local page (a file URL) together with the files of its folder.
+  void Open(const QUrl& url);
 
   // The web address of the page shown (http or https, never the cache scheme).
   QUrl WebUrl() const;

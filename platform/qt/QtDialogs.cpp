@@ -53,8 +53,17 @@ void TQtDialogs::CopyTextToClipboard(const std::string& text) {
 }
 
 void TQtDialogs::ShowHelp(const std::string& path) {
-  const QString pages = QFileInfo(QString::fromStdString(path)).absolutePath() + "/help/index.html";
-  QDesktopServices::openUrl(QUrl::fromLocalFile(pages));
+  const QUrl pages =
+      QUrl::fromLocalFile(QFileInfo(QString::fromStdString(path)).absolutePath() + "/help/index.html");
+  if (const std::shared_ptr<IBrowser> browser = FBrowser ? FBrowser() : nullptr) {
+    try {
+      browser->NavigateInNewWindow(pages.toString().toStdString());
+      return;
+    } catch (const BrowserError&) {
+      // The browser's window is gone: the desktop's browser shows the pages instead.
+    }
+  }
+  QDesktopServices::openUrl(pages);
 }
 
 }  // namespace hoardscope

@@ -1,6 +1,7 @@
 // The page pane's request interceptor.
 #include "platform/qt/RequestInterceptor.h"
 
+#include <QDir>
 #include <QWebEngineUrlRequestInfo>
 
 #include "platform/qt/PagePaneUrls.h"
@@ -21,9 +22,21 @@ void TRequestInterceptor::interceptRequest(QWebEngineUrlRequestInfo& info) {
   const QUrl url = info.requestUrl();
   if (IsWebUrl(url)) {
     info.redirect(ToCacheUrl(url));
-  } else if (!StaysLocal(url)) {
-    info.block(true);  // web sockets, ftp, local files: nothing the pane fetches outside the HTTP layer
+  } else if (!StaysLocal(url) && !IsAllowedLocalFile(url)) {
+    info.block(true);  // web sockets, ftp, other local files: nothing the pane fetches outside the HTTP layer
   }
+}
+
+void TRequestInterceptor::AllowLocalFolder(const QString& folder) {
+  const std::lock_guard<std::mutex> guard(FLock);
+  FLocalFolder = QDir::cleanPath(folder);
+}
+
+bool TRequestInterceptor::IsAllowedLocalFile(const QUrl& url) {
+  if (!url.isLocalFile()) return false;
+  const QString file = QDir::cleanPath(url.toLocalFile());
+  const std::lock_guard<std::mutex> guard(FLock);
+  return !FLocalFolder.isEmpty() && file.startsWith(FLocalFolder + QLatin1Char('/'));
 }
 
 }  // namespace hoardscope

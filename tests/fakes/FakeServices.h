@@ -80,10 +80,12 @@ class TFakeBrowser : public IBrowser {
  public:
   bool IsOffline() override;
   void Navigate(const std::string& url) override;
+  void NavigateInNewWindow(const std::string& url) override { NewWindows.push_back(url); }
 
   bool Offline = false;
   bool FailNavigate = false;
   std::vector<std::string> Navigations;
+  std::vector<std::string> NewWindows;
 };
 
 class TFakeInternetOptions : public IInternetOptions {

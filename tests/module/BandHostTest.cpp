@@ -24,6 +24,7 @@ class TRecordingBrowser : public IBrowser {
  public:
   bool IsOffline() override { return true; }
   void Navigate(const std::string& url) override { Navigations.push_back(url); }
+  void NavigateInNewWindow(const std::string& url) override { Navigations.push_back("new window: " + url); }
   std::vector<std::string> Navigations;
 };
 

@@ -210,10 +210,15 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   EXPECT_EQ(View->HelpButton()->text(), "&Help");
   QTest::mouseClick(View->HelpButton(), Qt::LeftButton, {}, FaceOf(View->HelpButton()));
   EXPECT_EQ(help.count(), 1);
-  EXPECT_EQ(Help.Opened, QList<QUrl>{QUrl::fromLocalFile("/opt/hoardscope/help/index.html")});
+  // The help pages open in a new window of the view's browser; without a browser, in the desktop's.
+  EXPECT_EQ(Browser->NewWindows, std::vector<std::string>{"file:///opt/hoardscope/help/index.html"});
+  EXPECT_TRUE(Help.Opened.isEmpty());
   EXPECT_EQ(DroppedMenu(View->HelpButton()),
             std::make_pair(static_cast<QWidget*>(View->HelpMenu()), QStringList{"&Help", "-", "About Hoardscope"}));
   EXPECT_EQ(help.count(), 1);
+  View->Presenter().FBrowser.reset();
+  View->Action(TActionId::alHelp)->trigger();
+  EXPECT_EQ(Help.Opened, QList<QUrl>{QUrl::fromLocalFile("/opt/hoardscope/help/index.html")});
 }
 
 TEST_F(MainViewTest, ShortcutsRunTheirActionsWhileTheViewHasTheFocus) {
@@ -239,7 +244,7 @@ TEST_F(MainViewTest, ShortcutsRunTheirActionsWhileTheViewHasTheFocus) {
   QLineEdit elsewhere;
   Activate(&elsewhere);
   QTest::keyClick(&elsewhere, Qt::Key_F1);
-  EXPECT_EQ(Help.Opened.size(), 1);  // F1 in the view opened the help, F1 elsewhere nothing
+  EXPECT_EQ(Browser->NewWindows.size(), 1u);  // F1 in the view opened the help, F1 elsewhere nothing
 }
 
 TEST_F(MainViewTest, DeleteDeletesTheSelectedNodeOnlyWhileTheTreeHasTheFocus) {

@@ -17,6 +17,7 @@
 #include <QMenu>
 #include <functional>
 
+#include "platform/linux/RegistryStore.h"
 #include "platform/linux/com/ComModule.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/qt/BarViewCalls.h"
@@ -283,6 +284,32 @@ TEST_F(WindowTest, ClosingTheLastWindowReleasesIt) {
 
   EXPECT_TRUE(WaitFor([&] { return Session->Windows().empty(); }));
   EXPECT_EQ(1, lastClosed.count());
+}
+
+TEST_F(WindowTest, TheBarsHelpOpensInANewWindowWithItsStylesheet) {
+  const std::filesystem::path app = Home.Folder.Path / "app";
+  std::filesystem::create_directories(app);
+  std::filesystem::copy(std::filesystem::path(HOARDSCOPE_SOURCE_DIR) / "resources" / "help", app / "help");
+  {
+    TRegistryStore registry(Home.RegistryFile());
+    registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope")
+        ->WriteValue(MakeStringValue("AppFolder", app.string() + "/"));
+  }
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QAction* help = window.View()->findChild<QAction*>(QStringLiteral("alHelp"));
+  ASSERT_NE(nullptr, help);
+
+  help->trigger();
+
+  ASSERT_TRUE(WaitFor([&] { return Session->Windows().size() == 2; }));
+  TBrowserWindow& helpWindow = *Session->Windows().back();
+  EXPECT_EQ(nullptr, helpWindow.View());
+  EXPECT_TRUE(WaitFor([&] { return Title(helpWindow) == "Hoardscope Help"; })) << Title(helpWindow).toStdString();
+  EXPECT_EQ("rgb(31, 78, 121)", RunScript(*helpWindow.PagePane(), "getComputedStyle(document.querySelector('h1')).color"))
+      << "the stylesheet beside the page was not read";
+  EXPECT_EQ(QUrl::fromLocalFile(QString::fromStdString((app / "help" / "index.html").string())),
+            helpWindow.PagePane()->url());
 }
 
 // Runs last: the selection forces the process offline.
