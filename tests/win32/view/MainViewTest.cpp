@@ -9,6 +9,7 @@
 #include <string>
 
 #include "platform/win32/MainView.h"
+#include "tests/win32/view/ViewTestSupport.h"
 #include "platform/win32/ViewResources.h"
 #include "settings/UnitReg.h"
 #include "tests/fakes/FakeRegistry.h"
@@ -17,48 +18,6 @@
 
 namespace hoardscope {
 namespace {
-
-// Lets the thread's messages run until the condition holds; false when it does not within the safety limit.
-bool PumpUntil(const std::function<bool()>& condition) {
-  for (int round = 0; round < 300; ++round) {
-    MSG message;
-    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-      TranslateMessage(&message);
-      DispatchMessageA(&message);
-    }
-    if (condition()) return true;
-    MsgWaitForMultipleObjects(0, nullptr, FALSE, 100, QS_ALLINPUT);
-  }
-  return false;
-}
-
-std::string ItemText(HWND tree, HTREEITEM item) {
-  char text[256] = {};
-  TVITEMA data{};
-  data.mask = TVIF_TEXT | TVIF_HANDLE;
-  data.hItem = item;
-  data.pszText = text;
-  data.cchTextMax = sizeof text;
-  TreeView_GetItem(tree, &data);
-  return text;
-}
-
-int ItemImage(HWND tree, HTREEITEM item) {
-  TVITEMA data{};
-  data.mask = TVIF_IMAGE | TVIF_HANDLE;
-  data.hItem = item;
-  TreeView_GetItem(tree, &data);
-  return data.iImage;
-}
-
-// The captions of an item's children in the control's order, joined by "|".
-std::string ChildTexts(HWND tree, HTREEITEM parent) {
-  std::string texts;
-  for (HTREEITEM item = TreeView_GetChild(tree, parent); item; item = TreeView_GetNextSibling(tree, item)) {
-    texts += (texts.empty() ? "" : "|") + ItemText(tree, item);
-  }
-  return texts;
-}
 
 std::string MenuText(HMENU menu, int position) {
   char text[128] = {};
@@ -105,20 +64,6 @@ class MainViewTest : public ::testing::Test {
   TTreeNode* Child(TTreeNode* parent, std::size_t row) { return parent->Child(row); }
 
   TWinMainView& View() { return *FView; }
-
-  // The view's shell is its own object; the test keeps its fake.
-  class TShellOfTest : public IShell {
-   public:
-    explicit TShellOfTest(TFakeShell& shell) : FShell(shell) {}
-    int AddFileTypeIcon(const std::string& extension) override { return FShell.AddFileTypeIcon(extension); }
-    std::string InternetCacheFolder() override { return FShell.InternetCacheFolder(); }
-    std::optional<std::uint64_t> ItemSize(const std::string& path) override { return FShell.ItemSize(path); }
-    bool DeleteFilesIn(const std::string& folder) override { return FShell.DeleteFilesIn(folder); }
-    bool MoveFilesToTrash(const std::string& folder) override { return FShell.MoveFilesToTrash(folder); }
-
-   private:
-    TFakeShell& FShell;
-  };
 
   TFakeUrlCache Cache;
   TFakeInternetOptions Internet;

@@ -1,0 +1,275 @@
+// The band in a test host window, driven in the browser's order through the module's class factory: SetSite
+// places the view in the site's window and hands it the site's browser, which records where the view sends it;
+// the view loads the cache, its tree and status panels show it, a selection navigates; a picture of the host
+// window is saved into the build tree; CloseDW takes the view's window away.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <stdexcept>
+#include <vector>
+
+#include "com/ComSupport.h"
+#include "com/HoardscopeServer.h"
+#include "platform/win32/WinViewFactory.h"
+#include "tests/fakes/FakeRegistry.h"
+#include "tests/fakes/FakeUrlCache.h"
+#include "tests/unit/ComFakes.h"
+#include "tests/win32/view/ViewTestSupport.h"
+
+namespace hoardscope {
+namespace {
+
+// The browser of the host window: records the URLs it is sent to and works online.
+class TRecordingBrowser : public TTestObject<IWebBrowser2> {
+ public:
+  HRESULT STDMETHODCALLTYPE Navigate(BSTR URL, VARIANT*, VARIANT*, VARIANT*, VARIANT*) override {
+    Navigations.push_back(TextOfBstr(URL));
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE get_Offline(VARIANT_BOOL* offline) override {
+    *offline = VARIANT_FALSE;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE GetTypeInfoCount(UINT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetTypeInfo(UINT, LCID, ITypeInfo**) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetIDsOfNames(REFIID, LPOLESTR*, UINT, LCID, DISPID*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Invoke(DISPID, REFIID, LCID, WORD, DISPPARAMS*, VARIANT*, EXCEPINFO*, UINT*) override {
+    return E_NOTIMPL;
+  }
+  // The rest of the browser's methods are of no use to the bar.
+  HRESULT STDMETHODCALLTYPE GoBack() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GoForward() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GoHome() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GoSearch() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Refresh() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Refresh2(VARIANT *Level) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Stop() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Application(IDispatch **ppDisp) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Parent(IDispatch **ppDisp) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Container(IDispatch **ppDisp) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Document(IDispatch **ppDisp) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_TopLevelContainer(VARIANT_BOOL *pBool) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Type(BSTR *Type) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Left(LONG *pl) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Left(LONG Left) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Top(LONG *pl) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Top(LONG Top) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Width(LONG *pl) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Width(LONG Width) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Height(LONG *pl) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Height(LONG Height) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LocationName(BSTR *LocationName) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_LocationURL(BSTR *LocationURL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Busy(VARIANT_BOOL *pBool) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Quit() override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ClientToWindow(int *pcx, int *pcy) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE PutProperty(BSTR Property, VARIANT vtValue) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE GetProperty(BSTR Property, VARIANT *pvtValue) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Name(BSTR *Name) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_HWND(SHANDLE_PTR *pHWND) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_FullName(BSTR *FullName) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Path(BSTR *Path) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Visible(VARIANT_BOOL *pBool) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Visible(VARIANT_BOOL Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_StatusBar(VARIANT_BOOL *pBool) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_StatusBar(VARIANT_BOOL Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_StatusText(BSTR *StatusText) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_StatusText(BSTR StatusText) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ToolBar(int *Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_ToolBar(int Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_MenuBar(VARIANT_BOOL *Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_MenuBar(VARIANT_BOOL Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_FullScreen(VARIANT_BOOL *pbFullScreen) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_FullScreen(VARIANT_BOOL bFullScreen) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Navigate2(VARIANT *URL, VARIANT *Flags, VARIANT *TargetFrameName, VARIANT *PostData, VARIANT *Headers) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryStatusWB(OLECMDID cmdID, OLECMDF *pcmdf) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ExecWB(OLECMDID cmdID, OLECMDEXECOPT cmdexecopt, VARIANT *pvaIn, VARIANT *pvaOut) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE ShowBrowserBar(VARIANT *pvaClsid, VARIANT *pvarShow, VARIANT *pvarSize) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_ReadyState(READYSTATE *plReadyState) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Offline(VARIANT_BOOL bOffline) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Silent(VARIANT_BOOL *pbSilent) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Silent(VARIANT_BOOL bSilent) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_RegisterAsBrowser(VARIANT_BOOL *pbRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_RegisterAsBrowser(VARIANT_BOOL bRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_RegisterAsDropTarget(VARIANT_BOOL *pbRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_RegisterAsDropTarget(VARIANT_BOOL bRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_TheaterMode(VARIANT_BOOL *pbRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_TheaterMode(VARIANT_BOOL bRegister) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_AddressBar(VARIANT_BOOL *Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_AddressBar(VARIANT_BOOL Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE get_Resizable(VARIANT_BOOL *Value) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE put_Resizable(VARIANT_BOOL Value) override { return E_NOTIMPL; }
+  std::vector<std::string> Navigations;
+
+ protected:
+  void* Identity() override { return static_cast<IWebBrowser2*>(this); }
+  void* Find(REFIID iid) override { return iid == IID_IWebBrowser2 ? static_cast<IWebBrowser2*>(this) : nullptr; }
+};
+
+// The band site of the host window.
+class THostSite : public TTestObject<IInputObjectSite, IOleWindow, IOleCommandTarget, IServiceProvider> {
+ public:
+  HRESULT STDMETHODCALLTYPE OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    *window = Window;
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
+    *object = nullptr;
+    if (service != SID_SWebBrowserApp) return E_NOINTERFACE;
+    return Browser.QueryInterface(iid, object);
+  }
+
+  HWND Window = nullptr;
+  TRecordingBrowser Browser;
+
+ protected:
+  void* Identity() override { return static_cast<IInputObjectSite*>(this); }
+  void* Find(REFIID iid) override {
+    if (iid == IID_IInputObjectSite) return static_cast<IInputObjectSite*>(this);
+    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
+    if (iid == IID_IOleCommandTarget) return static_cast<IOleCommandTarget*>(this);
+    if (iid == IID_IServiceProvider) return static_cast<IServiceProvider*>(this);
+    return nullptr;
+  }
+};
+
+// The Windows view factory, keeping the last view it made for the test to act in.
+class TRecordingViewFactory : public TWinViewFactory {
+ public:
+  using TWinViewFactory::TWinViewFactory;
+  std::unique_ptr<IBandView> CreateView(TWindowHandle parent) override {
+    std::unique_ptr<IBandView> view = TWinViewFactory::CreateView(parent);
+    Last = static_cast<TWinBandView*>(view.get());
+    return view;
+  }
+  TWinBandView* Last = nullptr;
+};
+
+// The module's platform: the view factory over the cache and registry of the test.
+class TBandModuleHost : public IModuleHost {
+ public:
+  TBandModuleHost()
+      : Views(TWinViewPorts{Cache, Internet, Settings,
+                            [this](HIMAGELIST) { return std::make_unique<TShellOfTest>(Shell); }, &Clock, nullptr,
+                            nullptr}) {}
+  std::string ModulePath() override { return "hoardscope.dll"; }
+  std::string ShortPath(const std::string& path) override { return path; }
+  IRegistry& Registry() override { return Settings; }
+  ITypeLibrary& TypeLibrary() override { return Library; }
+  IViewFactory& ViewFactory() override { return Views; }
+  TDownloadServices DownloadServices() override { throw std::runtime_error("no downloads in this test"); }
+  void ShowError(const std::string&) override {}
+
+  TFakeUrlCache Cache;
+  TFakeInternetOptions Internet;
+  TFakeRegistry Settings;
+  TFakeTypeLibrary Library;
+  TFakeShell Shell;
+  TFakeClock Clock;
+  TRecordingViewFactory Views;
+};
+
+class BandHostTest : public ::testing::Test {
+ protected:
+  BandHostTest() {
+    WNDCLASSA hostClass{};
+    hostClass.lpfnWndProc = DefWindowProcA;
+    hostClass.hInstance = GetModuleHandleA(nullptr);
+    hostClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_WINDOW + 1);
+    hostClass.lpszClassName = "HoardscopeTestHost";
+    RegisterClassA(&hostClass);
+    HostWindow = CreateWindowExA(0, "HoardscopeTestHost", "Band host", WS_OVERLAPPEDWINDOW | WS_CLIPCHILDREN, 0, 0,
+                                 260, 420, nullptr, nullptr, GetModuleHandleA(nullptr), nullptr);
+    ShowWindow(HostWindow, SW_SHOW);
+    Site.Window = HostWindow;
+    TComPtr<IClassFactory> factory;
+    Entry.GetClassObject(CLSID_IECacheBand, IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
+    if (factory) factory->CreateInstance(nullptr, IID_IDeskBand, reinterpret_cast<void**>(Band.Out()));
+  }
+  ~BandHostTest() override { DestroyWindow(HostWindow); }
+
+  void AddEntry(const std::string& url, const std::string& contentType, std::uint32_t size) {
+    CacheEntryRecord record;
+    record.SourceUrl = url;
+    record.SizeLow = size;
+    record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\n\r\n";
+    const std::string name = url.substr(url.rfind('/') + 1);
+    record.LocalFileName = (std::filesystem::temp_directory_path() / name).string();
+    std::ofstream(record.LocalFileName, std::ios::binary) << "<title>" << name << "</title>";
+    Host.Cache.Put(record);
+  }
+
+  TBandModuleHost Host;
+  TModuleEntry Entry{Host};
+  THostSite Site;  // outlives the band, which holds it until its last release
+  TComPtr<IDeskBand> Band;
+  HWND HostWindow = nullptr;
+};
+
+TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASelectedFile) {
+  AddEntry("http://www.example.com/index.htm", "text/html", 2048);
+  AddEntry("http://www.example.com/img/logo.gif", "image/gif", 700);
+  AddEntry("http://cdn.example.org/app.js", "application/x-javascript", 5000);
+  ASSERT_TRUE(Band);
+
+  // The browser's order: SetSite, GetBandInfo, GetWindow, ShowDW.
+  const TComPtr<IObjectWithSite> withSite = Band.As<IObjectWithSite>(IID_IObjectWithSite);
+  ASSERT_EQ(S_OK, withSite->SetSite(static_cast<IInputObjectSite*>(&Site)));
+  DESKBANDINFO info{};
+  info.dwMask = DBIM_MINSIZE | DBIM_MODEFLAGS;
+  EXPECT_EQ(S_OK, Band->GetBandInfo(0, DBIF_VIEWMODE_VERTICAL, &info));
+  HWND viewWindow = nullptr;
+  ASSERT_EQ(S_OK, Band->GetWindow(&viewWindow));
+  EXPECT_EQ(S_OK, Band->ShowDW(TRUE));
+
+  ASSERT_NE(Host.Views.Last, nullptr);
+  TWinMainView& view = Host.Views.Last->View();
+  EXPECT_EQ(viewWindow, view.Window());
+  EXPECT_EQ(GetParent(viewWindow), HostWindow);
+  EXPECT_TRUE(GetWindowLongPtrA(viewWindow, GWL_STYLE) & WS_CHILD);
+  RECT hostClient, viewBounds;
+  GetClientRect(HostWindow, &hostClient);
+  GetClientRect(viewWindow, &viewBounds);
+  EXPECT_EQ(viewBounds.right, hostClient.right);
+  EXPECT_EQ(viewBounds.bottom, hostClient.bottom);
+  EXPECT_TRUE(IsWindowVisible(viewWindow));
+
+  ASSERT_TRUE(PumpUntil([&] { return !view.StartPending(); }));
+  const HWND tree = view.Tree();
+  THoardscopeMain& presenter = view.Presenter();
+  EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(presenter.RootNode)), "cdn.example.org|www.example.com");
+  EXPECT_EQ(view.StatusPanelText(0), "");
+  EXPECT_EQ(view.StatusPanelText(1), "Total  3  Files  0  KB Used");
+
+  TTreeNode* host = presenter.RootNode->Child(1);
+  view.ExpandNode(host);
+  EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(host)), "index.htm|img");
+  view.SelectNode(host->Child(0));
+  ASSERT_TRUE(PumpUntil([&] { return !view.SelectionChangePending(); }));
+  EXPECT_EQ(Site.Browser.Navigations, std::vector<std::string>{"http://www.example.com/index.htm"});
+  EXPECT_EQ(Host.Internet.ForcedOffline, 1);
+  view.SelectNode(host);
+  ASSERT_TRUE(PumpUntil([&] { return !view.SelectionChangePending(); }));
+  EXPECT_EQ(view.StatusPanelText(1), "Total  2  Files  3  KB Used");
+
+  UpdateWindow(HostWindow);
+  PumpUntil([] { return true; });
+  const std::string picture = (std::filesystem::path(BinFolderOfTest()) / "band-host.bmp").string();
+  EXPECT_TRUE(SaveWindowPicture(HostWindow, picture));
+  EXPECT_GT(std::filesystem::file_size(picture), 54u);
+
+  // Closing: ShowDW(FALSE), CloseDW, SetSite(nullptr), the last release.
+  EXPECT_EQ(S_OK, Band->ShowDW(FALSE));
+  EXPECT_FALSE(IsWindowVisible(viewWindow));
+  EXPECT_EQ(S_OK, Band->CloseDW(0));
+  EXPECT_FALSE(IsWindow(viewWindow));
+  EXPECT_EQ(S_OK, withSite->SetSite(nullptr));
+}
+
+}  // namespace
+}  // namespace hoardscope
