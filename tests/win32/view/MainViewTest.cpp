@@ -276,5 +276,12 @@ TEST(CommonDialogFilter, EveryBarBecomesANulAndTheListEndsWithTwo) {
   EXPECT_EQ(CommonDialogFilter("Hoardscope Cache File(*.hef)|*.hef"), std::string(kExpected, sizeof kExpected));
 }
 
+TEST(HelpFile, IsCompiledFromTheHelpPagesBesideTheModule) {
+  std::ifstream help(BinFolderOfTest() + "\\Hoardscope.chm", std::ios::binary);
+  char magic[4] = {};
+  help.read(magic, sizeof magic);
+  EXPECT_EQ(std::string(magic, sizeof magic), "ITSF");  // the header of a compiled HTML Help file
+}
+
 }  // namespace
 }  // namespace hoardscope
