@@ -7,6 +7,7 @@
 #include <fstream>
 #include <functional>
 #include <string>
+#include <vector>
 
 #include "platform/win32/MainView.h"
 #include "tests/win32/view/ViewTestSupport.h"
@@ -208,28 +209,42 @@ TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoN
   EXPECT_TRUE(View().Presenter().ReloadPending);
 }
 
-// Plays the user in the next modal dialog: runs once the dialog is up, then closes it.
+// Plays the user in the next modal dialogs (message boxes included), one step per dialog in the order they come
+// up; each step ends by closing its dialog.
 class TDialogScript {
  public:
-  explicit TDialogScript(std::function<void(HWND)> play) {
-    Current() = std::move(play);
-    SetTimer(nullptr, 0, 10, Tick);
+  explicit TDialogScript(std::vector<std::function<void(HWND)>> steps) {
+    Steps() = std::move(steps);
+    FTimer = SetTimer(nullptr, 0, 10, Tick);
   }
-  ~TDialogScript() { Current() = nullptr; }
+  ~TDialogScript() {
+    KillTimer(nullptr, FTimer);
+    Steps().clear();
+  }
+  TDialogScript(const TDialogScript&) = delete;
+  TDialogScript& operator=(const TDialogScript&) = delete;
+  static bool Done() { return Steps().empty(); }
 
  private:
-  static std::function<void(HWND)>& Current() {
-    static std::function<void(HWND)> play;
-    return play;
+  static std::vector<std::function<void(HWND)>>& Steps() {
+    static std::vector<std::function<void(HWND)>> steps;
+    return steps;
   }
-  static void CALLBACK Tick(HWND, UINT, UINT_PTR id, DWORD) {
+  static void CALLBACK Tick(HWND, UINT, UINT_PTR, DWORD) {
     const HWND dialog = FindWindowA("#32770", nullptr);
-    if (!dialog || !Current()) return;
-    KillTimer(nullptr, id);
-    std::function<void(HWND)> play = std::move(Current());
-    play(dialog);
+    if (!dialog || !IsWindowVisible(dialog) || Steps().empty()) return;
+    std::function<void(HWND)> step = std::move(Steps().front());
+    Steps().erase(Steps().begin());
+    step(dialog);
   }
+  UINT_PTR FTimer = 0;
 };
+
+std::string WindowText(HWND window) {
+  char text[256] = {};
+  GetWindowTextA(window, text, sizeof text);
+  return text;
+}
 
 void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
@@ -243,10 +258,9 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   bool pagesEnabledAtFirst = true;
   bool pagesEnabledAfterClick = false;
   std::string firstTab;
-  const TDialogScript script([&](HWND dialog) {
+  const TDialogScript script({[&](HWND dialog) {
     char text[64] = {};
-    GetWindowTextA(dialog, text, sizeof text);
-    caption = text;
+    caption = WindowText(dialog);
     const HWND pages = GetDlgItem(dialog, IDC_PAGECONTROL1);
     TCITEMA tab{};
     tab.mask = TCIF_TEXT;
@@ -260,7 +274,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
     pagesEnabledAfterClick = IsWindowEnabled(pages);
     CheckDlgButton(dialog, IDC_CHKSHOWTEXT, BST_CHECKED);
     Click(dialog, IDOK);
-  });
+  }});
   View().RunAction(TActionId::alOption);
   EXPECT_EQ(caption, "Options");
   EXPECT_EQ(firstTab, "By File Types");
@@ -269,6 +283,73 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   EXPECT_TRUE(Settings().UseFilter);
   // The reload applied the text filter at once: only the page is listed.
   EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  0  KB Used");
+}
+
+TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultBranch) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
+  AddEntry("http://h.example/2.htm", "text/html", 10);
+  const std::unique_ptr<IRegistryKey> history =
+      Registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope\\Search History");
+  history->WriteValue(MakeStringValue("key1", "older"));
+  history->WriteValue(MakeStringValue("key2", "newer"));
+  ShowAndLoad();
+  View().SelectNode(View().Presenter().RootNode);
+  ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
+
+  std::string caption, shownText;
+  LRESULT historyCount = 0;
+  bool allFilesTicked = false, todayEnabled = true, underFolderTicked = false;
+  const TDialogScript script({[&](HWND dialog) {
+    caption = WindowText(dialog);
+    historyCount = SendDlgItemMessageA(dialog, IDC_CBSEARCH, CB_GETCOUNT, 0, 0);
+    shownText = WindowText(GetDlgItem(dialog, IDC_CBSEARCH));
+    allFilesTicked = IsDlgButtonChecked(dialog, IDC_CHECKBOX1) == BST_CHECKED;
+    todayEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_RBTODAY));
+    underFolderTicked = IsDlgButtonChecked(dialog, IDC_RBFUNDERFOLDER) == BST_CHECKED;
+    SetDlgItemTextA(dialog, IDC_CBSEARCH, "2.htm");
+    Click(dialog, IDC_BTNSEARCH);
+  }});
+  View().RunAction(TActionId::alSearch);
+  EXPECT_EQ(caption, "Search");
+  EXPECT_EQ(historyCount, 2);
+  EXPECT_EQ(shownText, "newer");
+  EXPECT_TRUE(allFilesTicked);
+  EXPECT_FALSE(todayEnabled);
+  EXPECT_TRUE(underFolderTicked);
+  // The page holding the text is the one hit; the new text went into the history.
+  EXPECT_EQ(View().StatusPanelText(0), "Found 1 items");
+  EXPECT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope|Search Result");
+  EXPECT_TRUE(history->ReadValue("key3"));
+}
+
+TEST_F(MainViewTest, ASearchWithoutHitsSaysSoAndTheAboutBoxShowsTheVersion) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
+  ShowAndLoad();
+  View().SelectNode(View().Presenter().RootNode);
+  ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
+  std::string message, aboutCaption, version;
+  {
+    const TDialogScript script({[&](HWND dialog) {
+                                  SetDlgItemTextA(dialog, IDC_CBSEARCH, "absent");
+                                  Click(dialog, IDC_BTNSEARCH);
+                                },
+                                [&](HWND box) {
+                                  message = WindowText(GetDlgItem(box, 0xFFFF));
+                                  PostMessageA(box, WM_COMMAND, IDOK, 0);
+                                }});
+    View().RunAction(TActionId::alSearch);
+  }
+  EXPECT_EQ(message, "absent not found");
+  {
+    const TDialogScript script({[&](HWND dialog) {
+      aboutCaption = WindowText(dialog);
+      version = WindowText(GetDlgItem(dialog, IDC_ABOUTVERSION));
+      Click(dialog, IDOK);
+    }});
+    View().RunAction(TActionId::alAbout);
+  }
+  EXPECT_EQ(aboutCaption, "About Hoardscope");
+  EXPECT_EQ(version, "Version 1.2");
 }
 
 TEST(CommonDialogFilter, EveryBarBecomesANulAndTheListEndsWithTwo) {
