@@ -187,18 +187,29 @@ TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
   EXPECT_EQ(Browser->Navigations.size(), 1u);
 }
 
+// Holds Ctrl down in the thread's keyboard state while it lives.
+class THeldCtrl {
+ public:
+  THeldCtrl() { SetCtrl(0x80); }
+  ~THeldCtrl() { SetCtrl(0); }
+  THeldCtrl(const THeldCtrl&) = delete;
+  THeldCtrl& operator=(const THeldCtrl&) = delete;
+
+ private:
+  static void SetCtrl(BYTE state) {
+    BYTE keys[256] = {};
+    GetKeyboardState(keys);
+    keys[VK_CONTROL] = state;
+    SetKeyboardState(keys);
+  }
+};
+
 TEST_F(MainViewTest, OnlyTheActionsShortcutsAreTakenFromTheTree) {
   ShowAndLoad();
-  BYTE keys[256] = {};
-  GetKeyboardState(keys);
   EXPECT_FALSE(View().KeyPressed('O'));  // O alone is the tree's own incremental search
   EXPECT_FALSE(View().KeyPressed(VK_DOWN));
-  // With Ctrl held Ctrl+I runs the import, whose file dialog the fake-free view would open: ask for Ctrl+Q.
-  keys[VK_CONTROL] = 0x80;
-  SetKeyboardState(keys);
+  const THeldCtrl ctrl;
   EXPECT_FALSE(View().KeyPressed('Q'));
-  keys[VK_CONTROL] = 0;
-  SetKeyboardState(keys);
 }
 
 TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoNot) {
@@ -275,7 +286,12 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
     CheckDlgButton(dialog, IDC_CHKSHOWTEXT, BST_CHECKED);
     Click(dialog, IDOK);
   }});
-  View().RunAction(TActionId::alOption);
+  {
+    // Ctrl+O pressed in the tree.
+    const THeldCtrl ctrl;
+    SendMessageA(View().Tree(), WM_KEYDOWN, 'O', 0);
+  }
+  EXPECT_TRUE(TDialogScript::Done());
   EXPECT_EQ(caption, "Options");
   EXPECT_EQ(firstTab, "By File Types");
   EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
@@ -283,6 +299,24 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   EXPECT_TRUE(Settings().UseFilter);
   // The reload applied the text filter at once: only the page is listed.
   EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  0  KB Used");
+}
+
+TEST_F(MainViewTest, AfterTheCacheChangedNoticeTheFocusEnteringTheTreeTellsAndReloads) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
+  ShowAndLoad();
+  AddEntry("http://h.example/2.htm", "text/html", 10);
+  SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 111);
+  std::string message;
+  const TDialogScript script({[&](HWND box) {
+    message = WindowText(GetDlgItem(box, 0xFFFF));
+    PostMessageA(box, WM_COMMAND, IDOK, 0);
+  }});
+  SetFocus(nullptr);
+  SetFocus(View().Tree());
+  ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
+  ASSERT_TRUE(PumpUntil([this] { return !View().Presenter().ReloadPending; }));
+  EXPECT_EQ(message, "IE Cache have been midified. \r\nApplicatio will reload Cache file list");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  2  Files  0  KB Used");
 }
 
 TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultBranch) {
