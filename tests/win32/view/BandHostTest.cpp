@@ -263,6 +263,30 @@ TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASe
   EXPECT_TRUE(SaveWindowPicture(HostWindow, picture));
   EXPECT_GT(std::filesystem::file_size(picture), 54u);
 
+  // The arrow of "&Files" drops its menu under the button, its entries as high as their pictures.
+  static RECT menuBounds;
+  static std::string menuPicture;
+  menuBounds = {};
+  menuPicture = (std::filesystem::path(BinFolderOfTest()) / "band-menu.bmp").string();
+  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
+    const HWND menu = FindWindowA("#32768", nullptr);
+    if (!menu || !IsWindowVisible(menu)) return;
+    KillTimer(nullptr, id);
+    GetWindowRect(menu, &menuBounds);
+    SaveWindowPicture(menu, menuPicture);
+    EndMenu();
+  });
+  NMTOOLBARA arrow{};
+  arrow.hdr = {view.ToolBar(), 0, static_cast<UINT>(TBN_DROPDOWN)};
+  arrow.iItem = kFilesButtonId;
+  SendMessageA(viewWindow, WM_NOTIFY, 0, reinterpret_cast<LPARAM>(&arrow));
+  RECT button;
+  SendMessageA(view.ToolBar(), TB_GETRECT, kFilesButtonId, reinterpret_cast<LPARAM>(&button));
+  MapWindowPoints(view.ToolBar(), nullptr, reinterpret_cast<POINT*>(&button), 2);
+  EXPECT_EQ(menuBounds.top, button.bottom);
+  EXPECT_GE(menuBounds.bottom - menuBounds.top, 7 * 32);  // seven entries and two separators
+  EXPECT_TRUE(std::filesystem::exists(menuPicture));
+
   // Closing: ShowDW(FALSE), CloseDW, SetSite(nullptr), the last release.
   EXPECT_EQ(S_OK, Band->ShowDW(FALSE));
   EXPECT_FALSE(IsWindowVisible(viewWindow));
