@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "com/ComTypes.h"
+#include "core/Tools.h"
 #include "platform/win32/UniqueHandle.h"
 
 #include <wininet.h>
@@ -21,7 +22,15 @@ INTERNET_CACHE_ENTRY_INFOA* RecordIn(TRecordBuffer& buffer) {
   return reinterpret_cast<INTERNET_CACHE_ENTRY_INFOA*>(buffer.data());
 }
 
-void SizeFor(TRecordBuffer& buffer, DWORD bytes) { buffer.assign((bytes + 7) / 8, 0); }
+// Runs a record query twice: without a buffer to learn the record's size, then into a buffer of that size.
+// query(info, &size) returns whether it filled info. False when either call fails.
+template <typename TQuery>
+bool FetchRecord(TRecordBuffer& buffer, TQuery query) {
+  DWORD size = 0;
+  if (query(nullptr, &size) || GetLastError() != ERROR_INSUFFICIENT_BUFFER || size == 0) return false;
+  buffer.assign((size + 7) / 8, 0);
+  return query(RecordIn(buffer), &size);
+}
 
 FileTime FileTimeOf(const FILETIME& time) {
   return static_cast<FileTime>(time.dwHighDateTime) << 32 | time.dwLowDateTime;
@@ -47,54 +56,101 @@ CacheEntryRecord RecordOf(const INTERNET_CACHE_ENTRY_INFOA& info) {
   return record;
 }
 
+// A normal entry of a web page: what the view lists, whichever walk found it.
+bool IsNormalPageEntry(const INTERNET_CACHE_ENTRY_INFOA& info) {
+  const std::string url = TextOrEmpty(info.lpszSourceUrlName);
+  return (info.CacheEntryType & NORMAL_CACHE_ENTRY) &&
+         !(info.CacheEntryType & (COOKIE_CACHE_ENTRY | URLHISTORY_CACHE_ENTRY)) &&
+         (StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://"));
+}
+
+bool AnyEntry(const INTERNET_CACHE_ENTRY_INFOA&) { return true; }
+
+// The two calls of one kind of walk, and which of its records it yields.
+struct TWalkCalls {
+  HANDLE (*First)(INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size);
+  BOOL (*Next)(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size);
+  bool (*Keep)(const INTERNET_CACHE_ENTRY_INFOA& info);
+};
+
+HANDLE FirstNormalEntry(INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+  return FindFirstUrlCacheEntryExA(nullptr, 0, NORMAL_CACHE_ENTRY, 0, info, size, nullptr, nullptr, nullptr);
+}
+
+BOOL NextNormalEntry(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+  return FindNextUrlCacheEntryExA(walk, info, size, nullptr, nullptr, nullptr);
+}
+
+// No pattern: the content container (Wine also goes on into the cookie and history containers).
+HANDLE FirstContentEntry(INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+  return FindFirstUrlCacheEntryA(nullptr, info, size);
+}
+
+constexpr TWalkCalls kExtendedWalk{FirstNormalEntry, NextNormalEntry, IsNormalPageEntry};
+constexpr TWalkCalls kContentWalk{FirstContentEntry, FindNextUrlCacheEntryA, IsNormalPageEntry};
+constexpr TWalkCalls kAnyEntryWalk{FirstContentEntry, FindNextUrlCacheEntryA, AnyEntry};
+
 BOOL WINAPI CloseWalk(HANDLE handle) { return FindCloseUrlCache(handle); }
+using TWalkHandle = TUniqueHandle<HANDLE, &CloseWalk>;
 
 class TWinInetWalk : public IUrlCacheWalk {
  public:
-  explicit TWinInetWalk(HANDLE handle) : FHandle(handle) {}
+  TWinInetWalk(const TWalkCalls& calls, TWalkHandle handle) : FCalls(calls), FHandle(std::move(handle)) {}
 
   bool FindNext(CacheEntryRecord& record) override {
-    DWORD size = 0;
-    FindNextUrlCacheEntryExA(FHandle.Get(), nullptr, &size, nullptr, nullptr, nullptr);
-    if (GetLastError() != ERROR_INSUFFICIENT_BUFFER) return false;
     TRecordBuffer buffer;
-    SizeFor(buffer, size);
-    if (!FindNextUrlCacheEntryExA(FHandle.Get(), RecordIn(buffer), &size, nullptr, nullptr, nullptr)) return false;
-    record = RecordOf(*RecordIn(buffer));
-    return true;
+    while (FHandle && FetchRecord(buffer, [this](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+             return FCalls.Next(FHandle.Get(), info, size) != FALSE;
+           })) {
+      if (FCalls.Keep(*RecordIn(buffer))) {
+        record = RecordOf(*RecordIn(buffer));
+        return true;
+      }
+    }
+    FHandle = TWalkHandle();  // any failure ends the walk for good
+    return false;
   }
 
  private:
-  TUniqueHandle<HANDLE, &CloseWalk> FHandle;
+  const TWalkCalls& FCalls;
+  TWalkHandle FHandle;
 };
+
+// Starts a walk and fills the first record it keeps; nullptr when it yields none.
+std::unique_ptr<IUrlCacheWalk> StartWalk(const TWalkCalls& calls, CacheEntryRecord& first) {
+  TRecordBuffer buffer;
+  TWalkHandle handle;
+  const bool found = FetchRecord(buffer, [&](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+    *handle.Out() = calls.First(info, size);
+    return info && handle;
+  });
+  if (!found) return nullptr;
+  auto walk = std::make_unique<TWinInetWalk>(calls, std::move(handle));
+  if (calls.Keep(*RecordIn(buffer))) {
+    first = RecordOf(*RecordIn(buffer));
+    return walk;
+  }
+  if (!walk->FindNext(first)) return nullptr;
+  return walk;
+}
 
 }  // namespace
 
 std::unique_ptr<IUrlCacheWalk> TWinInetCache::FindFirst(CacheEntryRecord& first) {
-  DWORD size = 0;
-  HANDLE probe = FindFirstUrlCacheEntryExA(nullptr, 0, NORMAL_CACHE_ENTRY, 0, nullptr, &size, nullptr, nullptr,
-                                           nullptr);
-  if (probe) FindCloseUrlCache(probe);
-  if (size == 0) return nullptr;
-  TRecordBuffer buffer;
-  SizeFor(buffer, size);
-  HANDLE handle = FindFirstUrlCacheEntryExA(nullptr, 0, NORMAL_CACHE_ENTRY, 0, RecordIn(buffer), &size, nullptr,
-                                            nullptr, nullptr);
-  if (!handle) return nullptr;
-  auto walk = std::make_unique<TWinInetWalk>(handle);
-  first = RecordOf(*RecordIn(buffer));
-  return walk;
+  if (auto walk = StartWalk(kExtendedWalk, first)) return walk;
+  return StartWalk(kContentWalk, first);
+}
+
+std::unique_ptr<IUrlCacheWalk> TWinInetCache::FindFirstOfAnyType(CacheEntryRecord& first) {
+  return StartWalk(kAnyEntryWalk, first);
 }
 
 std::optional<CacheEntryRecord> TWinInetCache::GetEntryInfo(const std::string& url) {
-  DWORD size = 0;
-  GetUrlCacheEntryInfoExA(url.c_str(), nullptr, &size, nullptr, nullptr, nullptr, 0);
-  if (size == 0) return std::nullopt;
   TRecordBuffer buffer;
-  SizeFor(buffer, size);
-  if (!GetUrlCacheEntryInfoExA(url.c_str(), RecordIn(buffer), &size, nullptr, nullptr, nullptr, 0)) {
-    return std::nullopt;
-  }
+  const bool found = FetchRecord(buffer, [&url](INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+    return GetUrlCacheEntryInfoExA(url.c_str(), info, size, nullptr, nullptr, nullptr, 0) != FALSE;
+  });
+  if (!found) return std::nullopt;
   return RecordOf(*RecordIn(buffer));
 }
 
@@ -134,6 +190,29 @@ std::optional<UrlParts> TWinInetCache::SplitURL(const std::string& url) {
   parts.dwExtraInfoLength = kPartLength;
   if (!InternetCrackUrlA(url.c_str(), static_cast<DWORD>(url.size()), 0, &parts)) return std::nullopt;
   return UrlParts{host, path, parts.nPort};
+}
+
+bool TWinInetCache::SetLastSyncTime(const std::string& url, FileTime time) {
+  INTERNET_CACHE_ENTRY_INFOA info{};
+  info.dwStructSize = sizeof info;
+  info.LastSyncTime = WinFileTime(time);
+  // Wine takes the new last-sync time from the access-time field; Windows from its own. Both carry it.
+  info.LastAccessTime = info.LastSyncTime;
+  return SetUrlCacheEntryInfoA(url.c_str(), &info, CACHE_ENTRY_SYNCTIME_FC) != FALSE;
+}
+
+std::size_t TWinInetCache::Clear() {
+  // The URLs are gathered first: deleting entries under a running walk could make it skip some.
+  std::vector<std::string> urls;
+  CacheEntryRecord record;
+  if (auto walk = FindFirstOfAnyType(record)) {
+    do {
+      urls.push_back(record.SourceUrl);
+    } while (walk->FindNext(record));
+  }
+  std::size_t refused = 0;
+  for (const std::string& url : urls) refused += DeleteEntry(url) ? 0 : 1;
+  return refused;
 }
 
 }  // namespace hoardscope

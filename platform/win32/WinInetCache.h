@@ -5,6 +5,10 @@
 
 namespace hoardscope {
 
+// The walk asks WinInet's extended walk for normal entries. Where that walk is not available (it yields no handle
+// at all, as Wine's stub does), the plain walk over the content container serves instead. Both keep only normal
+// entries of web pages: the kNormalCacheEntry bit set, neither the cookie nor the history bit, and an http or
+// https URL.
 class TWinInetCache : public IUrlCache {
  public:
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
@@ -15,6 +19,13 @@ class TWinInetCache : public IUrlCache {
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
+
+  // The plain walk over every entry it yields, whatever its type or URL.
+  std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first);
+  // Sets the last-sync time of the entry stored under exactly this URL. False when there is none or WinInet refuses.
+  bool SetLastSyncTime(const std::string& url, FileTime time);
+  // Deletes every entry the plain walk yields. The number of entries that could not be deleted.
+  std::size_t Clear();
 };
 
 }  // namespace hoardscope

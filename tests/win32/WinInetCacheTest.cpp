@@ -1,22 +1,47 @@
-// The WinInet cache as the download object and the test seeding use it, against Wine's WinInet.
+// The WinInet cache layer against Wine's WinInet: entries created and committed, walked (Wine has no extended
+// walk, so the plain walk over the content container serves), looked up, given a last-sync time, deleted.
+#include <algorithm>
+#include <vector>
+
 #include "platform/win32/WinInetCache.h"
 #include "tests/win32/WineSupport.h"
 
 namespace hoardscope::win32 {
 namespace {
 
+constexpr std::uint32_t kCookie = 0x00100001;
+constexpr std::uint32_t kHistory = 0x00200001;
+
 class WinInetCacheTest : public ::testing::Test {
  protected:
+  WinInetCacheTest() { Cache.Clear(); }
+  ~WinInetCacheTest() override { Cache.Clear(); }
+
   // Reserves, fills and commits an entry; its local file.
-  std::string Add(const std::string& url, const std::string& content, const std::string& headers = "") {
+  std::string Add(const std::string& url, const std::string& content = "content", const std::string& headers = "",
+                  std::uint32_t type = kNormalCacheEntry) {
     const CreatedCacheFile created = Cache.CreateEntry(url, content.size(), "");
     EXPECT_TRUE(created.Ok) << url;
     WriteFile(created.LocalFileName, content);
-    EXPECT_EQ(0u, Cache.CommitEntry(url, created.LocalFileName, 0, 0, kNormalCacheEntry, headers)) << url;
+    EXPECT_EQ(0u, Cache.CommitEntry(url, created.LocalFileName, 0, 0, type, headers)) << url;
     return created.LocalFileName;
   }
-  ~WinInetCacheTest() override {
-    Cache.DeleteEntry("http://cache.test/dir/picture.gif");
+
+  using TStart = std::unique_ptr<IUrlCacheWalk> (TWinInetCache::*)(CacheEntryRecord&);
+
+  // The URLs a walk yields, sorted (the cache's hash order is no order).
+  std::vector<std::string> Walked(TStart start) {
+    std::vector<std::string> urls;
+    CacheEntryRecord record;
+    auto walk = (Cache.*start)(record);
+    if (walk) {
+      do {
+        urls.push_back(record.SourceUrl);
+      } while (walk->FindNext(record));
+      EXPECT_FALSE(walk->FindNext(record)) << "a finished walk stays finished";
+    }
+    std::sort(urls.begin(), urls.end());
+    return urls;
   }
 
   TWinInetCache Cache;
@@ -36,6 +61,66 @@ TEST_F(WinInetCacheTest, CommittedEntriesAreFoundByTheirExactUrl) {
   EXPECT_TRUE(Cache.DeleteEntry("http://cache.test/dir/picture.gif"));
   EXPECT_FALSE(Cache.GetEntryInfo("http://cache.test/dir/picture.gif"));
   EXPECT_FALSE(Cache.DeleteEntry("http://cache.test/dir/picture.gif"));
+}
+
+TEST_F(WinInetCacheTest, EmptyCacheGivesNoWalk) {
+  CacheEntryRecord record;
+  EXPECT_EQ(nullptr, Cache.FindFirst(record));
+  EXPECT_EQ(nullptr, Cache.FindFirstOfAnyType(record));
+}
+
+TEST_F(WinInetCacheTest, WalkYieldsNormalPageEntriesOnly) {
+  Add("http://walk.test/a.htm");
+  Add("HTTPS://walk.test/b.htm");
+  Add("ftp://walk.test/c.txt");
+  Add("http://walk.test/normal-and-more.htm", "content", "", 0x00000005);
+  Add("Cookie:user@walk.test/", "cookie", "", kCookie);
+  Add("Visited: user@http://walk.test/a.htm", "", "", kHistory);
+  EXPECT_EQ((std::vector<std::string>{"HTTPS://walk.test/b.htm", "http://walk.test/a.htm",
+                                      "http://walk.test/normal-and-more.htm"}),
+            Walked(&TWinInetCache::FindFirst));
+  const std::vector<std::string> all = Walked(&TWinInetCache::FindFirstOfAnyType);
+  for (const char* url : {"ftp://walk.test/c.txt", "Cookie:user@walk.test/", "Visited: user@http://walk.test/a.htm"}) {
+    EXPECT_NE(all.end(), std::find(all.begin(), all.end(), url)) << url;
+  }
+}
+
+TEST_F(WinInetCacheTest, WalkStartsBehindSkippedEntries) {
+  Add("Cookie:user@walk.test/", "cookie", "", kCookie);
+  CacheEntryRecord record;
+  EXPECT_EQ(nullptr, Cache.FindFirst(record)) << "a cache of cookies has nothing to list";
+  Add("http://walk.test/only.htm");
+  EXPECT_EQ(std::vector<std::string>{"http://walk.test/only.htm"}, Walked(&TWinInetCache::FindFirst));
+}
+
+TEST_F(WinInetCacheTest, WalkedRecordsCarryTheStoredFields) {
+  const std::string local = Add("http://walk.test/a.htm", "12345", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n");
+  CacheEntryRecord walked;
+  auto walk = Cache.FindFirst(walked);
+  ASSERT_NE(nullptr, walk);
+  EXPECT_EQ("http://walk.test/a.htm", walked.SourceUrl);
+  EXPECT_EQ(local, walked.LocalFileName);
+  EXPECT_EQ(5u, walked.SizeLow);
+  EXPECT_EQ(0u, walked.SizeHigh);
+  EXPECT_EQ(std::optional<std::string>("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"), walked.HeaderInfo);
+  EXPECT_NE(0u, walked.LastSyncTime) << "a commit sets the last-sync time";
+}
+
+TEST_F(WinInetCacheTest, LastSyncTimeCanBeSetAfterTheCommit) {
+  Add("http://walk.test/a.htm");
+  const FileTime synced = 134090568000000000ull;  // 2025-12-01T10:00:00Z, whole seconds as the cache keeps them
+  ASSERT_TRUE(Cache.SetLastSyncTime("http://walk.test/a.htm", synced));
+  EXPECT_EQ(synced, Cache.GetEntryInfo("http://walk.test/a.htm").value().LastSyncTime);
+  EXPECT_FALSE(Cache.SetLastSyncTime("http://walk.test/missing.htm", synced));
+}
+
+TEST_F(WinInetCacheTest, ClearDeletesEveryEntryAndItsFile) {
+  const std::string page = Add("http://walk.test/a.htm");
+  Add("Cookie:user@walk.test/", "cookie", "", kCookie);
+  EXPECT_EQ(0u, Cache.Clear());
+  CacheEntryRecord record;
+  EXPECT_EQ(nullptr, Cache.FindFirstOfAnyType(record));
+  EXPECT_FALSE(fs::exists(page));
 }
 
 TEST_F(WinInetCacheTest, SplitGivesHostPathWithoutQueryAndPort) {
