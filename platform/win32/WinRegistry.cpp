@@ -9,15 +9,6 @@ namespace {
 
 using TKey = TUniqueHandle<HKEY, &RegCloseKey>;
 
-HKEY RootKey(RegistryRoot root) {
-  switch (root) {
-    case RegistryRoot::ClassesRoot: return HKEY_CLASSES_ROOT;
-    case RegistryRoot::CurrentUser: return HKEY_CURRENT_USER;
-    case RegistryRoot::LocalMachine: return HKEY_LOCAL_MACHINE;
-  }
-  return HKEY_CLASSES_ROOT;
-}
-
 // The path as the registry functions take it: parts joined by "\", without a leading one.
 std::string KeyPath(const std::string& path) {
   std::string joined;
@@ -44,6 +35,9 @@ class TWinRegistryKey : public IRegistryKey {
       return std::nullopt;
     }
     value.Data.resize(size);
+    // Strings come without the terminating NUL the registry usually holds; one that was stored without it stays.
+    const bool isString = value.Type == RegistryType::String || value.Type == RegistryType::ExpandString;
+    if (isString && !value.Data.empty() && value.Data.back() == 0) value.Data.pop_back();
     return value;
   }
 
@@ -64,7 +58,11 @@ class TWinRegistryKey : public IRegistryKey {
   }
 
   bool DeleteValue(const std::string& name) override {
-    return RegDeleteValueA(FKey.Get(), name.c_str()) == ERROR_SUCCESS;
+    const LONG result = RegDeleteValueA(FKey.Get(), name.c_str());
+    if (result == ERROR_SUCCESS) return true;
+    if (result == ERROR_FILE_NOT_FOUND || !ValueExists(name)) return false;
+    throw RegistryError("The value \"" + name + "\" of " + FName + " could not be deleted (error " +
+                        std::to_string(result) + ").");
   }
 
   std::vector<RegistryValue> EnumValues() override {
@@ -100,9 +98,23 @@ class TWinRegistryKey : public IRegistryKey {
 
 }  // namespace
 
+TWinRegistry::TWinRegistry() : TWinRegistry(HKEY_CLASSES_ROOT, HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE) {}
+
+TWinRegistry::TWinRegistry(HKEY classesRoot, HKEY currentUser, HKEY localMachine)
+    : FClassesRoot(classesRoot), FCurrentUser(currentUser), FLocalMachine(localMachine) {}
+
+HKEY TWinRegistry::RootKey(RegistryRoot root) const {
+  switch (root) {
+    case RegistryRoot::ClassesRoot: return FClassesRoot;
+    case RegistryRoot::CurrentUser: return FCurrentUser;
+    case RegistryRoot::LocalMachine: return FLocalMachine;
+  }
+  return FClassesRoot;
+}
+
 std::unique_ptr<IRegistryKey> TWinRegistry::OpenKey(RegistryRoot root, const std::string& path, bool writable) {
   TKey key;
-  const REGSAM access = writable ? KEY_READ | KEY_WRITE : KEY_READ;
+  const REGSAM access = writable ? KEY_ALL_ACCESS : KEY_READ;
   if (RegOpenKeyExA(RootKey(root), KeyPath(path).c_str(), 0, access, key.Out()) != ERROR_SUCCESS) return nullptr;
   return std::make_unique<TWinRegistryKey>(std::move(key), KeyName(root, path));
 }
@@ -110,7 +122,11 @@ std::unique_ptr<IRegistryKey> TWinRegistry::OpenKey(RegistryRoot root, const std
 std::unique_ptr<IRegistryKey> TWinRegistry::CreateKey(RegistryRoot root, const std::string& path) {
   TKey key;
   const LONG result = RegCreateKeyExA(RootKey(root), KeyPath(path).c_str(), 0, nullptr, REG_OPTION_NON_VOLATILE,
-                                      KEY_READ | KEY_WRITE, nullptr, key.Out(), nullptr);
+                                      KEY_ALL_ACCESS, nullptr, key.Out(), nullptr);
+  // A user without full access to an existing key may still read it; its writes are then refused one by one.
+  if (result == ERROR_ACCESS_DENIED) {
+    if (auto readable = OpenKey(root, path, false)) return readable;
+  }
   if (result != ERROR_SUCCESS) {
     throw RegistryError("The key " + KeyName(root, path) + " could not be created (error " + std::to_string(result) +
                         ").");
@@ -124,7 +140,8 @@ bool TWinRegistry::KeyExists(RegistryRoot root, const std::string& path) {
 
 bool TWinRegistry::DeleteKey(RegistryRoot root, const std::string& path) {
   const std::string keyPath = KeyPath(path);
-  if (keyPath.empty() || !KeyExists(root, path)) return false;
+  if (keyPath.empty()) throw RegistryError("The root key " + RegistryRootName(root) + " cannot be deleted.");
+  if (!KeyExists(root, path)) return false;
   const LONG result = RegDeleteTreeA(RootKey(root), keyPath.c_str());  // the key itself goes with its tree
   if (result == ERROR_SUCCESS) return true;
   throw RegistryError("The key " + KeyName(root, path) + " could not be deleted (error " + std::to_string(result) + ").");

@@ -6,6 +6,8 @@
 // A backend type is default-constructible (each test gets a new one holding an empty registry) and offers
 //   IRegistry& Registry();
 //   void MakeReadOnly();   // from now on the user may only read what was written so far
+//   static constexpr bool kCanBeReadOnly;   // false when the backend's platform cannot take rights away
+//   static constexpr bool kEnumeratesInWriteOrder;   // false when values are listed in another order
 //
 // Portable: the Windows build compiles and runs it too.
 #pragma once
@@ -150,13 +152,18 @@ TYPED_TEST_P(RegistryContract, OverwritingReplacesTypeAndDataInPlace) {
   key->WriteValue(MakeStringValue("a", "2"));
   key->WriteValue(MakeStringValue("c", "3"));
   key->WriteValue(MakeDwordValue("B", 7));
-  EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), this->NamesOf(key->EnumValues()));
+  if constexpr (TypeParam::kEnumeratesInWriteOrder) {
+    EXPECT_EQ((std::vector<std::string>{"b", "a", "c"}), this->NamesOf(key->EnumValues()));
+  }
+  EXPECT_EQ(3u, key->EnumValues().size());
   EXPECT_EQ(std::optional<std::uint32_t>(7), DwordOf(key->ReadValue("b").value()));
   EXPECT_EQ(std::nullopt, StringOf(key->ReadValue("b").value()));
 
   EXPECT_TRUE(key->DeleteValue("A"));
   key->WriteValue(MakeStringValue("a", "again"));
-  EXPECT_EQ((std::vector<std::string>{"b", "c", "a"}), this->NamesOf(key->EnumValues()));
+  if constexpr (TypeParam::kEnumeratesInWriteOrder) {
+    EXPECT_EQ((std::vector<std::string>{"b", "c", "a"}), this->NamesOf(key->EnumValues()));
+  }
 }
 
 TYPED_TEST_P(RegistryContract, DeleteValueRemovesOnlyThatValue) {
@@ -230,6 +237,7 @@ TYPED_TEST_P(RegistryContract, KeyOpenedReadOnlyRefusesChanges) {
 }
 
 TYPED_TEST_P(RegistryContract, ReadOnlyRegistryReadsEverythingAndRefusesEveryChange) {
+  if constexpr (!TypeParam::kCanBeReadOnly) GTEST_SKIP() << "this backend's platform cannot take rights away";
   this->Create("Software\\Pellix\\Hoardscope", this->kMachine)->WriteValue(MakeDwordValue("UseFilter", 1));
   this->Create("Software\\Pellix\\Hoardscope\\Search History", this->kMachine);
   this->Backend.MakeReadOnly();

@@ -63,6 +63,8 @@ struct TStoreBackend {
     Rights.emplace();
     Store = std::make_unique<TRegistryStore>(File(), MimeFile());
   }
+  static constexpr bool kCanBeReadOnly = true;
+  static constexpr bool kEnumeratesInWriteOrder = true;
 
   TTempFolder Folder{"registry", fs::perms::all};   // every user may enter and write it
   std::optional<TOrdinaryFileRights> Rights;

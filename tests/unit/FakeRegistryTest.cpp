@@ -8,6 +8,8 @@ namespace {
 struct TFakeRegistryBackend {
   IRegistry& Registry() { return Fake; }
   void MakeReadOnly() { Fake.SetReadOnly(true); }
+  static constexpr bool kCanBeReadOnly = true;
+  static constexpr bool kEnumeratesInWriteOrder = true;
   TFakeRegistry Fake;
 };
 
