@@ -20,11 +20,21 @@ std::uint16_t DefaultPort(std::string_view scheme) {
   return 0;
 }
 
-bool IsSeparator(char c) {
+// The characters that separate folders in a path.
+bool IsSlash(char c) {
 #ifdef _WIN32
-  return c == '\\' || c == '/' || c == ':';
+  return c == '\\' || c == '/';
 #else
   return c == '/';
+#endif
+}
+
+// Where a file name may begin after: a slash, or on Windows also the colon of a drive.
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return IsSlash(c) || c == ':';
+#else
+  return IsSlash(c);
 #endif
 }
 
@@ -108,8 +118,8 @@ std::string ContentTypeOf(std::string_view headers) {
 std::string PathFindFileName(std::string_view path) {
   std::size_t nameStart = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {
-    // A separator counts only when a name follows it: "dir/" names "dir/", as the shell's helper does.
-    if (IsSeparator(path[i]) && i + 1 < path.size() && !IsSeparator(path[i + 1])) nameStart = i + 1;
+    // A separator counts only when no slash follows it: "dir/" names "dir/", as the shell's helper does.
+    if (IsSeparator(path[i]) && i + 1 < path.size() && !IsSlash(path[i + 1])) nameStart = i + 1;
   }
   return std::string(path.substr(nameStart));
 }
