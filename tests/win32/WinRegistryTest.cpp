@@ -38,6 +38,34 @@ class TWinRegistryBackend {
   std::unique_ptr<TWinRegistry> FRegistry;
 };
 
+// The MIME database as the view looks a content type up: an absolute path below HKEY_CLASSES_ROOT, read-only.
+TEST(WinRegistryTest, MimeDatabaseIsReadThroughTheClassesRoot) {
+  constexpr const char* kType = "MIME\\Database\\Content Type\\image/x-hoardscope-test";
+  TWinRegistry registry;
+  registry.CreateKey(RegistryRoot::ClassesRoot, kType)->WriteValue(MakeStringValue("Extension", ".hst"));
+  const auto key = registry.OpenKey(RegistryRoot::ClassesRoot, std::string("\\") + kType, false);
+  ASSERT_NE(nullptr, key);
+  EXPECT_EQ(std::optional<std::string>(".hst"), StringOf(key->ReadValue("Extension").value()));
+  EXPECT_THROW(key->WriteValue(MakeStringValue("Extension", ".x")), RegistryError) << "opened read-only";
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, kType));
+}
+
+// The settings key: full access where the user has it, and the system's other roots left as they are.
+TEST(WinRegistryTest, SettingsKeyUnderTheLocalMachineIsCreatedAndWritten) {
+  TWinRegistry registry;
+  const std::string path = "Software\\Hoardscope Tests\\Settings " + std::to_string(GetCurrentProcessId());
+  registry.CreateKey(RegistryRoot::LocalMachine, path)->WriteValue(MakeDwordValue("UseFilter", 5));
+  HKEY raw = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_LOCAL_MACHINE, path.c_str(), 0, KEY_READ, &raw));
+  DWORD type = 0, number = 0, size = sizeof number;
+  EXPECT_EQ(ERROR_SUCCESS, RegQueryValueExA(raw, "UseFilter", nullptr, &type, reinterpret_cast<BYTE*>(&number), &size));
+  RegCloseKey(raw);
+  EXPECT_EQ(static_cast<DWORD>(REG_DWORD), type);
+  EXPECT_EQ(5u, number);
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::LocalMachine, path));
+  EXPECT_FALSE(registry.KeyExists(RegistryRoot::LocalMachine, path));
+}
+
 }  // namespace
 }  // namespace hoardscope::win32
 
