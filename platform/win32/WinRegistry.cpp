@@ -2,6 +2,7 @@
 #include "platform/win32/WinRegistry.h"
 
 #include "com/ComTypes.h"
+#include "core/Tools.h"
 #include "platform/win32/UniqueHandle.h"
 
 namespace hoardscope {
@@ -25,20 +26,8 @@ class TWinRegistryKey : public IRegistryKey {
   TWinRegistryKey(TKey key, std::string name) : FKey(std::move(key)), FName(std::move(name)) {}
 
   std::optional<RegistryValue> ReadValue(const std::string& name) override {
-    DWORD type = 0;
-    DWORD size = 0;
-    if (RegQueryValueExA(FKey.Get(), name.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    RegistryValue value{name, static_cast<RegistryType>(type), std::vector<std::uint8_t>(size)};
-    if (RegQueryValueExA(FKey.Get(), name.c_str(), nullptr, &type, value.Data.data(), &size) != ERROR_SUCCESS) {
-      return std::nullopt;
-    }
-    value.Data.resize(size);
-    // Strings come without the terminating NUL the registry usually holds; one that was stored without it stays.
-    const bool isString = value.Type == RegistryType::String || value.Type == RegistryType::ExpandString;
-    if (isString && !value.Data.empty() && value.Data.back() == 0) value.Data.pop_back();
-    return value;
+    if (!ValueExists(name)) return std::nullopt;
+    return ReadStoredValue(StoredName(name));
   }
 
   bool ValueExists(const std::string& name) override {
@@ -67,13 +56,8 @@ class TWinRegistryKey : public IRegistryKey {
 
   std::vector<RegistryValue> EnumValues() override {
     std::vector<RegistryValue> values;
-    for (DWORD index = 0;; ++index) {
-      char name[16384];
-      DWORD length = sizeof name;
-      if (RegEnumValueA(FKey.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
-        break;
-      }
-      if (auto value = ReadValue(std::string(name, length))) values.push_back(std::move(*value));
+    for (const std::string& name : ValueNames()) {
+      if (auto value = ReadStoredValue(name)) values.push_back(std::move(*value));
     }
     return values;
   }
@@ -92,6 +76,46 @@ class TWinRegistryKey : public IRegistryKey {
   }
 
  private:
+  // The value under exactly its stored name.
+  std::optional<RegistryValue> ReadStoredValue(const std::string& storedName) {
+    DWORD type = 0;
+    DWORD size = 0;
+    if (RegQueryValueExA(FKey.Get(), storedName.c_str(), nullptr, &type, nullptr, &size) != ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    RegistryValue value{storedName, static_cast<RegistryType>(type), std::vector<std::uint8_t>(size)};
+    if (RegQueryValueExA(FKey.Get(), storedName.c_str(), nullptr, &type, value.Data.data(), &size) !=
+        ERROR_SUCCESS) {
+      return std::nullopt;
+    }
+    value.Data.resize(size);
+    // Strings come without the terminating NUL the registry usually holds; one that was stored without it stays.
+    const bool isString = value.Type == RegistryType::String || value.Type == RegistryType::ExpandString;
+    if (isString && !value.Data.empty() && value.Data.back() == 0) value.Data.pop_back();
+    return value;
+  }
+
+  // A value's name in the letter case it was first written in (the registry finds names without regard to case).
+  std::string StoredName(const std::string& name) {
+    for (const std::string& stored : ValueNames()) {
+      if (EqualsNoCase(stored, name)) return stored;
+    }
+    return name;
+  }
+
+  std::vector<std::string> ValueNames() {
+    std::vector<std::string> names;
+    for (DWORD index = 0;; ++index) {
+      char name[16384];
+      DWORD length = sizeof name;
+      if (RegEnumValueA(FKey.Get(), index, name, &length, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) {
+        break;
+      }
+      names.emplace_back(name, length);
+    }
+    return names;
+  }
+
   TKey FKey;
   std::string FName;
 };

@@ -94,6 +94,7 @@ TYPED_TEST_P(RegistryContract, NamesIgnoreCaseAndKeepTheCaseFirstWritten) {
   EXPECT_EQ(std::vector<std::string>{"Pellix"}, this->Open("software")->EnumSubkeys());
   EXPECT_EQ(std::vector<std::string>{"AppFolder"}, this->NamesOf(upper->EnumValues()));
   EXPECT_EQ(std::optional<std::string>("/opt/two"), StringOf(upper->ReadValue("appfolder").value()));
+  EXPECT_EQ("AppFolder", upper->ReadValue("APPFOLDER").value().Name) << "a value read is named as first written";
   EXPECT_TRUE(upper->ValueExists("appFOLDER"));
 }
 
