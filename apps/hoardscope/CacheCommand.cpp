@@ -1,4 +1,5 @@
-// hoardscope cache: fills, lists, shows and empties the Linux edition's cache store from the command line.
+// hoardscope cache: fills, lists, shows and empties the edition's URL cache from the command line (the cache store
+// of the Linux edition, the WinInet cache of the Windows edition).
 //
 //   cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]
 //       reserves a content file, copies FILE into it and commits it as the entry of URL: entry type N (decimal,
@@ -8,7 +9,7 @@
 //       fetches each URL (http or https) over the network like the browser window does and stores the response,
 //       whatever its status, as the URL's entry. One line per response, fields separated by tabs: URL, status
 //       code, body size. A URL that cannot be fetched is reported on standard error and the others are still
-//       fetched; a failed fetch or an error status (400 and up) gives exit code 1.
+//       fetched; a failed fetch or an error status (400 and up) gives exit code 1. Linux edition only.
 //   cache list [--all]
 //       one line per entry in walk order, fields separated by tabs: URL, local file, size, last-sync time, entry
 //       type, content type. Like the view, it walks normal entries only; --all lists entries of every type.
@@ -24,11 +25,10 @@
 #include <iostream>
 #include <sstream>
 
+#include "CacheAdmin.h"
 #include "Commands.h"
 #include "TimeText.h"
 #include "core/Tools.h"
-#include "platform/linux/CacheStore.h"
-#include "platform/linux/HttpClient.h"
 
 namespace hoardscope {
 namespace {
@@ -49,6 +49,11 @@ int Usage() {
 int Failure(const std::string& message) {
   std::cerr << "hoardscope: " << message << "\n";
   return 1;
+}
+
+// "(error N: what the cache ran into)", or "(error N)" when it says nothing more.
+std::string ErrorText(std::uint32_t code, const std::string& failure) {
+  return "(error " + std::to_string(code) + (failure.empty() ? "" : ": " + failure) + ")";
 }
 
 std::uint64_t SizeOf(const CacheEntryRecord& record) {
@@ -114,7 +119,7 @@ std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
   return content.str();
 }
 
-int Add(TCacheStore& store, const TArguments& args) {
+int Add(ICacheAdmin& admin, const TArguments& args) {
   std::vector<std::string> positional;
   std::optional<std::string> headers, headersFile;
   std::optional<FileTime> synced;
@@ -155,51 +160,38 @@ int Add(TCacheStore& store, const TArguments& args) {
   extension = extension.empty() ? UrlExtension(url) : extension.substr(1);
 
   // One batch, so that the entry and its last-sync time appear together or not at all.
-  TCacheStore::TBatch batch(store);
-  const CreatedCacheFile created = store.CreateEntry(url, size, extension);
-  if (!created.Ok) {
-    return Failure("cannot reserve a cache file for " + url + " (error " + std::to_string(created.Error) + ": " +
-                   store.LastFailure() + ")");
-  }
-  std::filesystem::copy_file(file, created.LocalFileName, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) {
-    std::filesystem::remove(created.LocalFileName, error);
-    return Failure("cannot copy " + file.string() + " into the cache: " + error.message());
-  }
-  const std::uint32_t committed =
-      store.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
-  if (committed != 0) {
-    std::filesystem::remove(created.LocalFileName, error);
-    return Failure("cannot commit " + url + " (error " + std::to_string(committed) + ": " + store.LastFailure() +
-                   ")");
-  }
-  if (synced) store.SetLastSyncTime(url, *synced);
-  batch.Commit();
-  return 0;
-}
-
-int Fetch(TCacheStore& store, const TArguments& urls) {
-  if (urls.empty()) return Usage();
-  THttpClient client(store);
-  bool allFetched = true;
-  for (const std::string& url : urls) {
-    const THttpResponse response = client.Download(url);
-    if (response.Source != TFetchSource::Network) {
-      std::cerr << "hoardscope: " << response.Error << "\n";
-      allFetched = false;
-      continue;
+  IUrlCache& cache = admin.Cache();
+  return admin.InOneBatch([&] {
+    const CreatedCacheFile created = cache.CreateEntry(url, size, extension);
+    if (!created.Ok) {
+      return Failure("cannot reserve a cache file for " + url + " " + ErrorText(created.Error, admin.LastFailure()));
     }
-    std::cout << url << '\t' << response.Status << '\t' << response.Size << '\n';
-    if (response.Status >= 400) allFetched = false;
-  }
-  std::cout.flush();
-  return allFetched ? 0 : 1;
+    std::error_code error;
+    std::filesystem::copy_file(file, created.LocalFileName, std::filesystem::copy_options::overwrite_existing, error);
+    if (error) {
+      std::filesystem::remove(created.LocalFileName, error);
+      return Failure("cannot copy " + file.string() + " into the cache: " + error.message());
+    }
+    const std::uint32_t committed =
+        cache.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
+    if (committed != 0) {
+      std::filesystem::remove(created.LocalFileName, error);
+      return Failure("cannot commit " + url + " " + ErrorText(committed, admin.LastFailure()));
+    }
+    if (synced && !admin.SetLastSyncTime(url, *synced)) return Failure("cannot set the last-sync time of " + url);
+    return 0;
+  });
 }
 
-int List(TCacheStore& store, const TArguments& args) {
+int Fetch(ICacheAdmin& admin, const TArguments& urls) {
+  if (urls.empty()) return Usage();
+  return admin.Fetch(urls);
+}
+
+int List(ICacheAdmin& admin, const TArguments& args) {
   if (args.size() > 1 || (args.size() == 1 && args[0] != "--all")) return Usage();
   CacheEntryRecord record;
-  auto walk = args.empty() ? store.FindFirst(record) : store.FindFirstOfAnyType(record);
+  auto walk = args.empty() ? admin.Cache().FindFirst(record) : admin.FindFirstOfAnyType(record);
   std::string out;
   if (walk) {
     do {
@@ -220,15 +212,15 @@ int List(TCacheStore& store, const TArguments& args) {
     } while (walk->FindNext(record));
   }
   std::cout.flush();
-  if (!store.LastFailure().empty()) return Failure("the cache walk failed: " + store.LastFailure());
+  if (!admin.LastFailure().empty()) return Failure("the cache walk failed: " + admin.LastFailure());
   return 0;
 }
 
-int Info(TCacheStore& store, const TArguments& args) {
+int Info(ICacheAdmin& admin, const TArguments& args) {
   if (args.size() != 1) return Usage();
-  const auto record = store.GetEntryInfo(args[0]);
+  const auto record = admin.Cache().GetEntryInfo(args[0]);
   if (!record) {
-    if (!store.LastFailure().empty()) return Failure(store.LastFailure());
+    if (!admin.LastFailure().empty()) return Failure(admin.LastFailure());
     return Failure("not in the cache: " + args[0]);
   }
   std::cout << "url: " << record->SourceUrl << "\n"
@@ -245,18 +237,18 @@ int Info(TCacheStore& store, const TArguments& args) {
   return 0;
 }
 
-int Delete(TCacheStore& store, const TArguments& args) {
+int Delete(ICacheAdmin& admin, const TArguments& args) {
   if (args.size() != 1) return Usage();
-  if (!store.DeleteEntry(args[0])) {
-    if (!store.LastFailure().empty()) return Failure(store.LastFailure());
+  if (!admin.Cache().DeleteEntry(args[0])) {
+    if (!admin.LastFailure().empty()) return Failure(admin.LastFailure());
     return Failure("not in the cache: " + args[0]);
   }
   return 0;
 }
 
-int Clear(TCacheStore& store, const TArguments& args) {
+int Clear(ICacheAdmin& admin, const TArguments& args) {
   if (!args.empty()) return Usage();
-  store.Clear();
+  admin.Clear();
   return 0;
 }
 
@@ -264,7 +256,7 @@ int Clear(TCacheStore& store, const TArguments& args) {
 
 int RunCacheCommand(const TArguments& args, const THomePaths& home) {
   if (args.empty()) return Usage();
-  using TAction = int (*)(TCacheStore&, const TArguments&);
+  using TAction = int (*)(ICacheAdmin&, const TArguments&);
   const std::string& verb = args[0];
   const TAction action = verb == "add"      ? Add
                          : verb == "fetch"  ? Fetch
@@ -274,8 +266,8 @@ int RunCacheCommand(const TArguments& args, const THomePaths& home) {
                          : verb == "clear"  ? Clear
                                             : nullptr;
   if (!action) return Usage();
-  TCacheStore store(home.CacheRoot);
-  return action(store, TArguments(args.begin() + 1, args.end()));
+  const std::unique_ptr<ICacheAdmin> admin = OpenCacheAdmin(home);
+  return action(*admin, TArguments(args.begin() + 1, args.end()));
 }
 
 }  // namespace hoardscope

@@ -14,12 +14,12 @@
 #include <optional>
 #include <stdexcept>
 
+#include "ComModule.h"
 #include "Commands.h"
+#include "com/ClassRegistry.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
 #include "com/ScriptedFolderPicker.h"
-#include "platform/linux/RegistryStore.h"
-#include "platform/linux/com/ComModule.h"
 
 namespace hoardscope {
 namespace {
@@ -197,10 +197,10 @@ int RunCallCommand(const TArguments& args, const THomePaths& home) {
   try {
     std::vector<TCall> calls;
     for (const std::string& text : callTexts) calls.push_back(ParseCall(text));
-    if (folderAnswer) setenv(kFolderAnswerVariable, folderAnswer->c_str(), 1);
-    TRegistryStore registry(home.RegistryFile);
+    if (folderAnswer) SetProcessVariable(kFolderAnswerVariable, *folderAnswer);
+    const std::unique_ptr<IRegistry> registry = OpenHomeRegistry(home);
     std::optional<TComModule> module;  // outlives the object it serves
-    TComPtr<IDispatch> object = CreateObject(registry, args[0], module);
+    TComPtr<IDispatch> object = CreateObject(*registry, args[0], module);
     bool anyFailed = false;
     for (TCall& call : calls) {
       bool failed = false;

@@ -2,6 +2,7 @@
 // output to standard output and its errors to standard error, and returns the process exit code.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -20,5 +21,10 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home);
 int RunExportCommand(const TArguments& args, const THomePaths& home);
 int RunRegsvrCommand(const TArguments& args, const THomePaths& home);
 int RunCallCommand(const TArguments& args, const THomePaths& home);
+
+// The usage lines of the subcommands that both editions run.
+extern const char* const kSubcommandUsage;
+// Runs the subcommand of that name; nullopt when there is none.
+std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home);
 
 }  // namespace hoardscope

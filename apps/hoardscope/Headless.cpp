@@ -78,7 +78,7 @@ void THeadlessBrowser::NavigateInNewWindow(const std::string& url) {
 }
 
 void THeadlessInternet::ForceOffline() {
-  FState.ForceOffline();
+  FPlatform.ForceOffline();
   FEvents << "offline: forced\n";
 }
 

@@ -8,8 +8,6 @@
 #include <string>
 
 #include "core/HoardscopeMain.h"
-#include "platform/linux/com/ConnectedState.h"
-#include "platform/linux/LinuxShell.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/Dialogs.h"
@@ -56,12 +54,28 @@ class THeadlessBrowser : public IBrowser {
 // The process's connected state, with each forcing reported as an event.
 class THeadlessInternet : public IInternetOptions {
  public:
-  explicit THeadlessInternet(std::ostream& events) : FEvents(events) {}
+  THeadlessInternet(IInternetOptions& platform, std::ostream& events) : FPlatform(platform), FEvents(events) {}
   void ForceOffline() override;
 
  private:
+  IInternetOptions& FPlatform;
   std::ostream& FEvents;
-  TConnectedState FState;
+};
+
+// The platform's shell, with the file-type images numbered instead of drawn: from the first index after the fixed
+// images on, in the order they are asked for, as the window's image list numbers them.
+class THeadlessShell : public IShell {
+ public:
+  explicit THeadlessShell(IShell& platform) : FPlatform(platform) {}
+  int AddFileTypeIcon(const std::string&) override { return kImageSearch + 1 + FFileTypeImages++; }
+  std::string InternetCacheFolder() override { return FPlatform.InternetCacheFolder(); }
+  std::optional<std::uint64_t> ItemSize(const std::string& path) override { return FPlatform.ItemSize(path); }
+  bool DeleteFilesIn(const std::string& folder) override { return FPlatform.DeleteFilesIn(folder); }
+  bool MoveFilesToTrash(const std::string& folder) override { return FPlatform.MoveFilesToTrash(folder); }
+
+ private:
+  IShell& FPlatform;
+  int FFileTypeImages = 0;
 };
 
 // What the command line's options answer in the view's dialogs.

@@ -24,10 +24,11 @@ const char* KindName(TNodeKind kind) {
 }  // namespace
 
 THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
-    : FCache(home.CacheRoot), FRegistry(home.RegistryFile), FShell(home.CacheRoot), FDesktop(events),
-      FInternet(events), FDialogs(Answers, events) {
-  FView = std::make_unique<THoardscopeMain>(
-      TViewServices{FCache, FInternet, FRegistry, FShell, FDesktop, &FDialogs, &FClock, nullptr}, FWidgets);
+    : FServices(OpenHomeServices(home)), FShell(FServices->Shell()), FDesktop(events),
+      FInternet(FServices->Internet(), events), FDialogs(Answers, events) {
+  FView = std::make_unique<THoardscopeMain>(TViewServices{FServices->Cache(), FInternet, FServices->Registry(), FShell,
+                                                          FDesktop, &FDialogs, &FServices->Clock(), nullptr},
+                                            FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }
 

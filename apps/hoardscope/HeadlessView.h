@@ -9,10 +9,6 @@
 #include "Headless.h"
 #include "Home.h"
 #include "core/HoardscopeMain.h"
-#include "platform/linux/CacheStore.h"
-#include "platform/linux/LinuxShell.h"
-#include "platform/linux/RegistryStore.h"
-#include "platform/linux/SystemClock.h"
 
 namespace hoardscope {
 
@@ -48,14 +44,12 @@ class THeadlessView {
   void PrintPanels(std::ostream& out);
 
  private:
-  TCacheStore FCache;
-  TRegistryStore FRegistry;
-  TLinuxShell FShell;
+  std::unique_ptr<IHomeServices> FServices;
+  THeadlessShell FShell;
   THeadlessDesktop FDesktop;
   THeadlessInternet FInternet;
   THeadlessWidgets FWidgets;
   THeadlessDialogs FDialogs;
-  TSystemClock FClock;
   std::unique_ptr<THoardscopeMain> FView;
 };
 

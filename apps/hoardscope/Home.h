@@ -1,8 +1,16 @@
-// Where a run of hoardscope keeps its stores: under HOARDSCOPE_HOME when it is set, else in the XDG base
-// directories of the user.
+// Where a run of hoardscope keeps its stores, and the edition's services a run works on. The Linux edition keeps
+// its stores under HOARDSCOPE_HOME when it is set, else in the XDG base directories of the user; the Windows
+// edition works on the system's WinInet cache and registry, whatever the home.
 #pragma once
 
 #include <filesystem>
+#include <memory>
+
+#include "platform/ports/Clock.h"
+#include "platform/ports/InternetOptions.h"
+#include "platform/ports/Registry.h"
+#include "platform/ports/Shell.h"
+#include "platform/ports/UrlCache.h"
 
 namespace hoardscope {
 
@@ -12,5 +20,25 @@ struct THomePaths {
 };
 
 THomePaths ResolveHome();
+
+// The edition's platform services, opened for one run.
+class IHomeServices {
+ public:
+  virtual ~IHomeServices() = default;
+  virtual IUrlCache& Cache() = 0;
+  virtual IRegistry& Registry() = 0;
+  virtual IShell& Shell() = 0;
+  virtual IClock& Clock() = 0;
+  virtual IInternetOptions& Internet() = 0;
+};
+
+// Each edition defines these in its own home file.
+std::unique_ptr<IHomeServices> OpenHomeServices(const THomePaths& home);
+// The registry alone, for the commands that need nothing else.
+std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home);
+// The installed module beside this program: libhoardscope.so, or hoardscope.dll.
+std::filesystem::path InstalledModule();
+// Sets an environment variable of this process, for the modules it loads.
+void SetProcessVariable(const char* name, const std::string& value);
 
 }  // namespace hoardscope

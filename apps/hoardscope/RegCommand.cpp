@@ -25,7 +25,6 @@
 
 #include "Commands.h"
 #include "core/Tools.h"
-#include "platform/linux/RegistryStore.h"
 
 namespace hoardscope {
 namespace {
@@ -73,7 +72,11 @@ struct TRegCall {
     return std::nullopt;
   }
   std::string PathText() const { return JoinPath(Path); }
-  std::string FullName() const { return RegistryRootName(Root) + (Path.empty() ? "" : "\\" + JoinPath(Path)); }
+  std::string FullName() const {
+    std::string name = RegistryRootName(Root);
+    if (!Path.empty()) name.append(1, '\\').append(JoinPath(Path));
+    return name;
+  }
 };
 
 // A failure of the call itself, with the reg tool's pointer to the usage.
@@ -292,10 +295,10 @@ int RunRegCommand(const TArguments& args, const THomePaths& home) {
   }
   try {
     const TRegCall call = ParseCall(operation, words);
-    TRegistryStore store(home.RegistryFile);
-    if (operation == "query") return Query(store, call);
-    if (operation == "add") return Add(store, call);
-    return Delete(store, call);
+    const std::unique_ptr<IRegistry> registry = OpenHomeRegistry(home);
+    if (operation == "query") return Query(*registry, call);
+    if (operation == "add") return Add(*registry, call);
+    return Delete(*registry, call);
   } catch (const TRegFailure& failure) {
     std::cerr << failure.Message << "\n";
   } catch (const RegistryError& error) {

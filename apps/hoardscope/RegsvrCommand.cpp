@@ -2,18 +2,18 @@
 // entry point.
 //
 //   regsvr [/u] [/s] [MODULE]
-//       MODULE defaults to the installed module, libhoardscope.so beside this program. /u unregisters, /s keeps
+//       MODULE defaults to the installed module beside this program (libhoardscope.so, or hoardscope.dll). /u unregisters, /s keeps
 //       quiet on success. Success prints "DllRegisterServer in MODULE succeeded." (or DllUnregisterServer);
 //       a failure prints the entry point, its return code and the module's error text on standard error.
 //       Exit codes as regsvr32's: 0 done, 3 the module could not be loaded, 5 the entry point failed, 2 usage.
 #include <filesystem>
 #include <iostream>
 
+#include "ComModule.h"
 #include "Commands.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
 #include "core/Tools.h"
-#include "platform/linux/com/ComModule.h"
 
 namespace hoardscope {
 namespace {
@@ -41,12 +41,6 @@ bool IsSwitch(const std::string& argument) {
 
 bool IsSwitch(const std::string& argument, const char* name) {
   return IsSwitch(argument) && EqualsNoCase(argument.substr(1), name);
-}
-
-// The installed module: libhoardscope.so beside this program.
-std::filesystem::path InstalledModule() {
-  std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "libhoardscope.so";
 }
 
 }  // namespace

@@ -11,19 +11,10 @@
 
 namespace {
 
-constexpr const char* kUsage =
+constexpr const char* kWindowUsage =
     "usage: hoardscope\n"
     "       hoardscope --screenshot FILE [--expand NODE]... [--select NODE]\n"
-    "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
-    "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
-    "       hoardscope delete NODE\n"
-    "       hoardscope export NODE FILE.hef [--yes | --no]\n"
-    "       hoardscope import FILE.hef\n"
-    "       hoardscope notify\n"
-    "       hoardscope regsvr [/u] [/s] [MODULE]\n"
-    "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
-    "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
-    "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
+    "       hoardscope notify\n";
 
 // --screenshot FILE [--expand NODE]... [--select NODE], the arguments after --screenshot.
 std::optional<hoardscope::TScreenshotRequest> ParseScreenshotRequest(const hoardscope::TArguments& args) {
@@ -55,20 +46,12 @@ int main(int argc, char** argv) {
     if (command == "--screenshot") {
       const std::optional<TScreenshotRequest> request = ParseScreenshotRequest(args);
       if (!request) {
-        std::cerr << kUsage;
+        std::cerr << kWindowUsage << kSubcommandUsage;
         return 2;
       }
       return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
     }
-    if (command == "cache") return RunCacheCommand(args, home);
-    if (command == "reg") return RunRegCommand(args, home);
-    if (command == "tree") return RunTreeCommand(args, home);
-    if (command == "search") return RunSearchCommand(args, home);
-    if (command == "delete") return RunDeleteCommand(args, home);
-    if (command == "export") return RunExportCommand(args, home);
-    if (command == "import") return RunImportCommand(args, home);
-    if (command == "regsvr") return RunRegsvrCommand(args, home);
-    if (command == "call") return RunCallCommand(args, home);
+    if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
     if (command == "notify" && args.empty()) {
       std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
       return 0;
@@ -77,6 +60,6 @@ int main(int argc, char** argv) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
   }
-  std::cerr << "hoardscope: unknown command '" << command << "'\n" << kUsage;
+  std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
   return 2;
 }

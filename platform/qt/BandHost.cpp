@@ -4,6 +4,7 @@
 #include <atomic>
 #include <stdexcept>
 
+#include "com/ClassRegistry.h"
 #include "com/ComBrowser.h"
 #include "com/ComSupport.h"
 #include "platform/qt/WindowHandle.h"

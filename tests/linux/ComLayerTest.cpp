@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include "Hoardscope_dispatch.h"
+#include "com/ClassRegistry.h"
 #include "com/ComBrowser.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"

@@ -1,4 +1,4 @@
-// Loading COM modules with the dynamic loader, and finding them through the registry.
+// Loading COM modules with the dynamic loader.
 #include "platform/linux/com/ComModule.h"
 
 #include <dlfcn.h>
@@ -19,14 +19,6 @@ T Entry(void* handle, const char* name, const std::filesystem::path& file) {
   void* symbol = dlsym(handle, name);
   if (!symbol) throw std::runtime_error(file.string() + " is not a COM module: it has no " + name + ".");
   return reinterpret_cast<T>(symbol);
-}
-
-std::optional<std::string> DefaultText(IRegistry& registry, const std::string& key) {
-  const auto opened = registry.OpenKey(RegistryRoot::ClassesRoot, key, false);
-  if (!opened) return std::nullopt;
-  const auto value = opened->ReadValue("");
-  if (!value) return std::nullopt;
-  return StringOf(*value);
 }
 
 // Modules whose objects outlived their last TComModule: each with its DllCanUnloadNow.
@@ -89,17 +81,6 @@ HRESULT TComModule::CreateInstance(REFCLSID clsid, REFIID iid, void** object) {
   const HRESULT found = GetClassObject(clsid, IID_IClassFactory, reinterpret_cast<void**>(factory.Out()));
   if (FAILED(found)) return found;
   return factory->CreateInstance(nullptr, iid, object);
-}
-
-std::optional<CLSID> ClassOfProgId(IRegistry& registry, const std::string& progId) {
-  const auto text = DefaultText(registry, progId + "\\Clsid");
-  return text ? ParseGuid(*text) : std::nullopt;
-}
-
-std::optional<std::string> ModuleOfClass(IRegistry& registry, REFCLSID clsid) {
-  const auto path = DefaultText(registry, "CLSID\\" + GuidText(clsid) + "\\InprocServer32");
-  if (!path || path->empty()) return std::nullopt;
-  return path;
 }
 
 }  // namespace hoardscope

@@ -1,14 +1,10 @@
 // TComModule: a COM module of the Linux edition (a shared library with the four entry points of an in-process
-// server), loaded the way the system loads an in-process server; and the registry lookups that lead from a
-// ProgID or a CLSID to the module that serves it.
+// server), loaded the way the system loads an in-process server.
 #pragma once
 
 #include <filesystem>
-#include <optional>
-#include <string>
 
 #include "com/ComTypes.h"
-#include "platform/ports/Registry.h"
 
 namespace hoardscope {
 
@@ -44,10 +40,5 @@ class TComModule {
 // Unloads the modules that stayed loaded for their objects and now say they may go, as CoFreeUnusedLibraries
 // does on Windows.
 void FreeUnusedModules();
-
-// The CLSID registered for a ProgID (HKEY_CLASSES_ROOT\ProgID\Clsid); nullopt when there is none.
-std::optional<CLSID> ClassOfProgId(IRegistry& registry, const std::string& progId);
-// The module registered for a class (HKEY_CLASSES_ROOT\CLSID\{clsid}\InprocServer32); nullopt when there is none.
-std::optional<std::string> ModuleOfClass(IRegistry& registry, REFCLSID clsid);
 
 }  // namespace hoardscope

@@ -1,0 +1,35 @@
+// What the cache command does to the edition's cache beyond the view's port: every entry type, last-sync times,
+// emptying, fetching over the network. Each edition defines OpenCacheAdmin in its own home file.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "Home.h"
+
+namespace hoardscope {
+
+class ICacheAdmin {
+ public:
+  virtual ~ICacheAdmin() = default;
+
+  virtual IUrlCache& Cache() = 0;
+  // A walk over every entry, whatever its type.
+  virtual std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first) = 0;
+  // Sets the last-sync time of the entry stored under exactly this URL; false when it cannot.
+  virtual bool SetLastSyncTime(const std::string& url, FileTime time) = 0;
+  // Removes every entry and its local file; raises std::runtime_error when some remain.
+  virtual void Clear() = 0;
+  // What the last failed cache operation ran into; empty when nothing more is known than its error code.
+  virtual std::string LastFailure() = 0;
+  // Runs change, whose changes of the cache stay together, where the cache can do so, only when it returns 0.
+  virtual int InOneBatch(const std::function<int()>& change) = 0;
+  // cache fetch URL...: stores each URL's response; the command's exit code.
+  virtual int Fetch(const std::vector<std::string>& urls) = 0;
+};
+
+std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home);
+
+}  // namespace hoardscope

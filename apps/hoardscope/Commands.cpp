@@ -1,0 +1,31 @@
+// The subcommands of the command line by name.
+#include "Commands.h"
+
+#include <map>
+
+namespace hoardscope {
+
+const char* const kSubcommandUsage =
+    "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
+    "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
+    "       hoardscope delete NODE\n"
+    "       hoardscope export NODE FILE.hef [--yes | --no]\n"
+    "       hoardscope import FILE.hef\n"
+    "       hoardscope regsvr [/u] [/s] [MODULE]\n"
+    "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
+    "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
+    "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
+
+std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home) {
+  using TRun = int (*)(const TArguments&, const THomePaths&);
+  static const std::map<std::string, TRun> kCommands = {
+      {"cache", RunCacheCommand},   {"reg", RunRegCommand},       {"tree", RunTreeCommand},
+      {"search", RunSearchCommand}, {"delete", RunDeleteCommand}, {"export", RunExportCommand},
+      {"import", RunImportCommand}, {"regsvr", RunRegsvrCommand}, {"call", RunCallCommand},
+  };
+  const auto found = kCommands.find(command);
+  if (found == kCommands.end()) return std::nullopt;
+  return found->second(args, home);
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,98 @@
+// The Linux edition's stores for the command line: the cache store and the registry store of the home, the
+// freedesktop shell and the HTTP layer.
+#include <cstdlib>
+#include <iostream>
+
+#include "CacheAdmin.h"
+#include "platform/linux/CacheStore.h"
+#include "platform/linux/HttpClient.h"
+#include "platform/linux/LinuxShell.h"
+#include "platform/linux/RegistryStore.h"
+#include "platform/linux/SystemClock.h"
+#include "platform/linux/com/ConnectedState.h"
+
+namespace hoardscope {
+namespace {
+
+class TLinuxHomeServices : public IHomeServices {
+ public:
+  explicit TLinuxHomeServices(const THomePaths& home)
+      : FCache(home.CacheRoot), FRegistry(home.RegistryFile), FShell(home.CacheRoot) {}
+
+  IUrlCache& Cache() override { return FCache; }
+  IRegistry& Registry() override { return FRegistry; }
+  IShell& Shell() override { return FShell; }
+  IClock& Clock() override { return FClock; }
+  IInternetOptions& Internet() override { return FInternet; }
+
+ private:
+  TCacheStore FCache;
+  TRegistryStore FRegistry;
+  TLinuxShell FShell;
+  TSystemClock FClock;
+  TConnectedState FInternet;
+};
+
+class TLinuxCacheAdmin : public ICacheAdmin {
+ public:
+  explicit TLinuxCacheAdmin(const THomePaths& home) : FStore(home.CacheRoot) {}
+
+  IUrlCache& Cache() override { return FStore; }
+  std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first) override {
+    return FStore.FindFirstOfAnyType(first);
+  }
+  bool SetLastSyncTime(const std::string& url, FileTime time) override {
+    FStore.SetLastSyncTime(url, time);  // raises when the index cannot be written
+    return true;
+  }
+  void Clear() override { FStore.Clear(); }
+  std::string LastFailure() override { return FStore.LastFailure(); }
+
+  int InOneBatch(const std::function<int()>& change) override {
+    TCacheStore::TBatch batch(FStore);
+    const int result = change();
+    if (result == 0) batch.Commit();
+    return result;
+  }
+
+  int Fetch(const std::vector<std::string>& urls) override {
+    THttpClient client(FStore);
+    bool allFetched = true;
+    for (const std::string& url : urls) {
+      const THttpResponse response = client.Download(url);
+      if (response.Source != TFetchSource::Network) {
+        std::cerr << "hoardscope: " << response.Error << "\n";
+        allFetched = false;
+        continue;
+      }
+      std::cout << url << '\t' << response.Status << '\t' << response.Size << '\n';
+      if (response.Status >= 400) allFetched = false;
+    }
+    std::cout.flush();
+    return allFetched ? 0 : 1;
+  }
+
+ private:
+  TCacheStore FStore;
+};
+
+}  // namespace
+
+std::unique_ptr<IHomeServices> OpenHomeServices(const THomePaths& home) {
+  return std::make_unique<TLinuxHomeServices>(home);
+}
+
+std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home) {
+  return std::make_unique<TRegistryStore>(home.RegistryFile);
+}
+
+std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home) { return std::make_unique<TLinuxCacheAdmin>(home); }
+
+std::filesystem::path InstalledModule() {
+  std::error_code error;
+  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "libhoardscope.so";
+}
+
+void SetProcessVariable(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
+
+}  // namespace hoardscope

@@ -1,0 +1,29 @@
+// hoardscope.exe: the Windows edition's command line. The subcommands run the view and the stores headless over
+// the system's WinInet cache and registry, and print what the Linux edition's program prints.
+#include <fcntl.h>
+#include <io.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <exception>
+#include <iostream>
+
+#include "Commands.h"
+
+int main(int argc, char** argv) {
+  using namespace hoardscope;
+  // Byte for byte as the Linux edition prints: lines end in LF, and header blocks keep their own CR LF.
+  _setmode(_fileno(stdout), _O_BINARY);
+  _setmode(_fileno(stderr), _O_BINARY);
+  const std::string command = argc < 2 ? "" : argv[1];
+  const TArguments args(argv + std::min(argc, 2), argv + argc);
+  try {
+    if (const std::optional<int> exitCode = RunSubcommand(command, args, ResolveHome())) return *exitCode;
+  } catch (const std::exception& error) {
+    std::cerr << "hoardscope: " << error.what() << "\n";
+    return 1;
+  }
+  std::cerr << (command.empty() ? "" : "hoardscope: unknown command '" + command + "'\n")
+            << "usage: hoardscope COMMAND ...\n" << kSubcommandUsage;
+  return 2;
+}
