@@ -12,7 +12,7 @@ class CacheCommandTest : public ::testing::Test {
 
   TRun Run(std::vector<std::string> args) {
     args.insert(args.begin(), "cache");
-    return RunInHome(Home, HOARDSCOPE_BIN, args);
+    return RunInHome(Home, HoardscopeProgram(), args);
   }
 
   // A file to add, with a fixed modification time (2020-01-02T03:04:05Z).

@@ -10,7 +10,7 @@ class CacheFetchTest : public ::testing::Test {
   TRun Fetch(const std::vector<std::string>& urls) {
     std::vector<std::string> args{"cache", "fetch"};
     args.insert(args.end(), urls.begin(), urls.end());
-    return RunInHome(Home.Path(), HOARDSCOPE_BIN, args);
+    return RunInHome(Home.Path(), HoardscopeProgram(), args);
   }
 
   TTempHome Home{"cache-fetch"};
@@ -25,7 +25,7 @@ TEST_F(CacheFetchTest, PrintsEachResponseAndStoresIt) {
 
   ASSERT_EQ(0, run.ExitCode) << run.Err;
   EXPECT_EQ(Server.Url("/a.html") + "\t200\t10\n" + Server.Url("/b.css") + "\t200\t3\n", run.Out);
-  const TRun info = RunInHome(Home.Path(), HOARDSCOPE_BIN, {"cache", "info", Server.Url("/b.css")});
+  const TRun info = RunInHome(Home.Path(), HoardscopeProgram(), {"cache", "info", Server.Url("/b.css")});
   ASSERT_EQ(0, info.ExitCode) << info.Err;
   EXPECT_NE(std::string::npos, info.Out.find("content-type: text/css\n"));
   EXPECT_NE(std::string::npos, info.Out.find("headers:\nHTTP/1.1 200 OK\r\nContent-Type: text/css\r\n"));
@@ -45,7 +45,7 @@ TEST_F(CacheFetchTest, ErrorStatusesAndFailedFetchesGiveExitCodeOneAndTheRestIsS
   EXPECT_EQ(1, run.ExitCode);
   EXPECT_EQ(Server.Url("/missing") + "\t404\t4\n" + Server.Url("/ok.txt") + "\t200\t2\n", run.Out);
   EXPECT_NE(std::string::npos, run.Err.find(unreachable)) << run.Err;
-  const TRun list = RunInHome(Home.Path(), HOARDSCOPE_BIN, {"cache", "list"});
+  const TRun list = RunInHome(Home.Path(), HoardscopeProgram(), {"cache", "list"});
   EXPECT_EQ(2u, Lines(list.Out).size()) << list.Out;
 }
 

@@ -12,10 +12,12 @@ class ComCommandTest : public ::testing::Test {
  protected:
   // Runs hoardscope in the home without a display, so that the object's dialogs are answered on the terminal.
   TRun Hoardscope(const std::vector<std::string>& args) {
-    return RunShell("env -u DISPLAY -u WAYLAND_DISPLAY " + CommandInHome(Home, HOARDSCOPE_BIN, args), Home);
+    return RunShell("env -u DISPLAY -u WAYLAND_DISPLAY " + CommandInHome(Home, HoardscopeProgram(), args), Home);
   }
 
-  std::string Module() const { return (fs::path(HOARDSCOPE_BIN).parent_path() / "libhoardscope.so").string(); }
+  std::string Module() const {
+    return (fs::path(HoardscopeProgram()).parent_path() / "libhoardscope.so").string();
+  }
 
   void Register() {
     const TRun run = Hoardscope({"regsvr"});

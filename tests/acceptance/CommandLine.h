@@ -56,7 +56,38 @@ inline std::vector<std::string> Lines(const std::string& text) {
   return lines;
 }
 
-// A fresh folder for one test, named after it, removed afterwards.
+// The edition under test. HOARDSCOPE_TEST_EXE may name another edition's program, which the tests then run
+// through the command that HOARDSCOPE_TEST_RUNNER names (the Windows edition's hoardscope.exe under wine64).
+inline bool TestsOtherEdition() {
+  const char* exe = std::getenv("HOARDSCOPE_TEST_EXE");
+  return exe && *exe;
+}
+
+// A launcher script that runs the other edition's program with the runner, for as long as the tests run.
+class TLauncher {
+ public:
+  TLauncher() : Path(fs::temp_directory_path() / ("hoardscope-launcher-" + std::to_string(::getpid()))) {
+    const char* runner = std::getenv("HOARDSCOPE_TEST_RUNNER");
+    WriteFile(Path, "#!/bin/sh\nexec " + std::string(runner && *runner ? Quoted(runner) + " " : "") +
+                        Quoted(std::getenv("HOARDSCOPE_TEST_EXE")) + " \"$@\"\n");
+    fs::permissions(Path, fs::perms::owner_all);
+  }
+  ~TLauncher() { fs::remove(Path); }
+  TLauncher(const TLauncher&) = delete;
+  TLauncher& operator=(const TLauncher&) = delete;
+
+  const fs::path Path;
+};
+
+// The hoardscope program the tests run: the one this build made, or the launcher of the other edition's.
+inline std::string HoardscopeProgram() {
+  if (!TestsOtherEdition()) return HOARDSCOPE_BIN;
+  static const TLauncher launcher;
+  return launcher.Path.string();
+}
+
+// A fresh folder for one test, named after it, removed afterwards. The Windows edition keeps its stores in the
+// system rather than in the folder, so that edition's cache and settings key are emptied instead.
 class TTempHome {
  public:
   explicit TTempHome(const std::string& purpose) {
@@ -64,6 +95,7 @@ class TTempHome {
     FPath = fs::temp_directory_path() / ("hoardscope-" + purpose + "-" + std::to_string(::getpid()) + "-" + test);
     fs::remove_all(FPath);
     fs::create_directories(FPath);
+    if (TestsOtherEdition()) EmptySystemStores();
   }
   ~TTempHome() { fs::remove_all(FPath); }
   TTempHome(const TTempHome&) = delete;
@@ -72,6 +104,8 @@ class TTempHome {
   const fs::path& Path() const { return FPath; }
 
  private:
+  void EmptySystemStores() const;
+
   fs::path FPath;
 };
 
@@ -101,6 +135,14 @@ inline std::string CommandInHome(const fs::path& home, const std::string& binary
 // Runs a binary with HOARDSCOPE_HOME=home and the given arguments.
 inline TRun RunInHome(const fs::path& home, const std::string& binary, const std::vector<std::string>& args) {
   return RunShell(CommandInHome(home, binary, args), home);
+}
+
+// Empties the cache and deletes the keys that the tests write.
+inline void TTempHome::EmptySystemStores() const {
+  RunInHome(FPath, HoardscopeProgram(), {"cache", "clear"});
+  for (const char* key : {"HKLM\\Software\\Pellix", "HKLM\\Software\\Test", "HKCU\\Software\\Test"}) {
+    RunInHome(FPath, HoardscopeProgram(), {"reg", "delete", key, "/f"});
+  }
 }
 
 }  // namespace hoardscope::acceptance

@@ -71,11 +71,11 @@ class LoadDemoTest : public ::testing::Test {
  protected:
   TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
-  TRun LoadDemo(const std::string& binary = HOARDSCOPE_BIN) {
+  TRun LoadDemo(const std::string& binary = HoardscopeProgram()) {
     return Shell(Quoted(kLoadDemo) + " " + Quoted(Home) + " " + Quoted(binary));
   }
 
-  TRun Hoardscope(const std::vector<std::string>& args) { return Shell(CommandInHome(Home, HOARDSCOPE_BIN, args)); }
+  TRun Hoardscope(const std::vector<std::string>& args) { return Shell(CommandInHome(Home, HoardscopeProgram(), args)); }
 
   std::vector<std::string> ListedLines() {
     const TRun run = Hoardscope({"cache", "list", "--all"});
@@ -133,7 +133,7 @@ TEST_F(LoadDemoTest, RemovesItsEntriesWhenOneCannotBeAddedSoThatALaterRunLoadsAl
   const fs::path refusing = Scratch / "refusing-hoardscope";
   std::ofstream(refusing) << "#!/usr/bin/env bash\n"
                           << "[[ \"$1 $2 $3\" == *spring-festival* ]] && { echo 'disk full' >&2; exit 1; }\n"
-                          << "exec " << Quoted(HOARDSCOPE_BIN) << " \"$@\"\n";
+                          << "exec " << Quoted(HoardscopeProgram()) << " \"$@\"\n";
   fs::permissions(refusing, fs::perms::owner_all);
   const TRun failed = LoadDemo(refusing.string());
   EXPECT_EQ(1, failed.ExitCode);

@@ -8,7 +8,7 @@ class EntryCommandsTest : public ::testing::Test {
  protected:
   EntryCommandsTest() : FHome("entries") {
     const TRun run = RunShell(Quoted(std::string(HOARDSCOPE_SOURCE_DIR) + "/scripts/install-home.sh") + " " +
-                                  Quoted(FHome.Path().string()) + " " + Quoted(HOARDSCOPE_BIN),
+                                  Quoted(FHome.Path().string()) + " " + Quoted(HoardscopeProgram()),
                               FHome.Path());
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
   }
@@ -23,7 +23,7 @@ class EntryCommandsTest : public ::testing::Test {
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
   }
 
-  TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HOARDSCOPE_BIN, args); }
+  TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HoardscopeProgram(), args); }
 
   std::vector<std::string> Urls() {
     std::vector<std::string> urls;

@@ -49,7 +49,7 @@ class MakeCacheTest : public ::testing::Test {
   }
 
   TRun Hoardscope(const std::string& home, const std::vector<std::string>& args) {
-    return Shell(CommandInHome(Scratch / home, HOARDSCOPE_BIN, args));
+    return Shell(CommandInHome(Scratch / home, HoardscopeProgram(), args));
   }
 
   std::vector<TListed> List(const std::string& home) {

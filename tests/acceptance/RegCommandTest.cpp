@@ -12,7 +12,7 @@ class RegCommandTest : public ::testing::Test {
  protected:
   TRun Reg(std::vector<std::string> args) {
     args.insert(args.begin(), "reg");
-    return RunInHome(Home, HOARDSCOPE_BIN, args);
+    return RunInHome(Home, HoardscopeProgram(), args);
   }
 
   // Runs a call that must succeed and returns its standard output.

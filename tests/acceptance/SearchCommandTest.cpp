@@ -21,7 +21,7 @@ class SearchCommandTest : public ::testing::Test {
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
   }
 
-  TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HOARDSCOPE_BIN, args); }
+  TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HoardscopeProgram(), args); }
 
   TRun Search(std::vector<std::string> args) {
     args.insert(args.begin(), "search");
