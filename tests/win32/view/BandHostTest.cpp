@@ -174,6 +174,20 @@ class TBandModuleHost : public IModuleHost {
   TRecordingViewFactory Views;
 };
 
+// Where the open menu was, and the file its picture goes to.
+RECT gMenuBounds;
+std::string gMenuPicture;
+
+// A timer's tick during a menu's own loop: once the menu is up, notes where it is, takes its picture, closes it.
+void CALLBACK TakeMenuPicture(HWND, UINT, UINT_PTR id, DWORD) {
+  const HWND menu = FindWindowA("#32768", nullptr);
+  if (!menu || !IsWindowVisible(menu)) return;
+  KillTimer(nullptr, id);
+  GetWindowRect(menu, &gMenuBounds);
+  SaveWindowPicture(menu, gMenuPicture);
+  EndMenu();
+}
+
 class BandHostTest : public ::testing::Test {
  protected:
   BandHostTest() {
@@ -264,18 +278,9 @@ TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASe
   EXPECT_GT(std::filesystem::file_size(picture), 54u);
 
   // The arrow of "&Files" drops its menu under the button, its entries as high as their pictures.
-  static RECT menuBounds;
-  static std::string menuPicture;
-  menuBounds = {};
-  menuPicture = (std::filesystem::path(BinFolderOfTest()) / "band-menu.bmp").string();
-  SetTimer(nullptr, 0, 50, [](HWND, UINT, UINT_PTR id, DWORD) {
-    const HWND menu = FindWindowA("#32768", nullptr);
-    if (!menu || !IsWindowVisible(menu)) return;
-    KillTimer(nullptr, id);
-    GetWindowRect(menu, &menuBounds);
-    SaveWindowPicture(menu, menuPicture);
-    EndMenu();
-  });
+  gMenuBounds = {};
+  gMenuPicture = (std::filesystem::path(BinFolderOfTest()) / "band-menu.bmp").string();
+  SetTimer(nullptr, 0, 50, TakeMenuPicture);
   NMTOOLBARA arrow{};
   arrow.hdr = {view.ToolBar(), 0, static_cast<UINT>(TBN_DROPDOWN)};
   arrow.iItem = kFilesButtonId;
@@ -283,9 +288,9 @@ TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASe
   RECT button;
   SendMessageA(view.ToolBar(), TB_GETRECT, kFilesButtonId, reinterpret_cast<LPARAM>(&button));
   MapWindowPoints(view.ToolBar(), nullptr, reinterpret_cast<POINT*>(&button), 2);
-  EXPECT_EQ(menuBounds.top, button.bottom);
-  EXPECT_GE(menuBounds.bottom - menuBounds.top, 7 * 32);  // seven entries and two separators
-  EXPECT_TRUE(std::filesystem::exists(menuPicture));
+  EXPECT_EQ(gMenuBounds.top, button.bottom);
+  EXPECT_GE(gMenuBounds.bottom - gMenuBounds.top, 7 * 32);  // seven entries and two separators
+  EXPECT_TRUE(std::filesystem::exists(gMenuPicture));
 
   // Closing: ShowDW(FALSE), CloseDW, SetSite(nullptr), the last release.
   EXPECT_EQ(S_OK, Band->ShowDW(FALSE));
