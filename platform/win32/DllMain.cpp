@@ -1,14 +1,18 @@
 // hoardscope.dll: the module glue of the Windows edition. The host of the COM server over the real registry,
 // the type library in the module's resources, WinInet and the shell; and the four exported entry points.
 #include <memory>
-#include <stdexcept>
 
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
+#include "platform/win32/WinBrowserWindows.h"
 #include "platform/win32/WinInetCache.h"
 #include "platform/win32/WinRegistry.h"
+#include "platform/win32/WinShell.h"
+#include "platform/win32/WinShellMenu.h"
 #include "platform/win32/WinShellServices.h"
+#include "platform/win32/WinSystemServices.h"
 #include "platform/win32/WinTypeLibrary.h"
+#include "platform/win32/WinViewFactory.h"
 
 namespace hoardscope {
 namespace {
@@ -36,8 +40,14 @@ class TWinModuleHost : public IModuleHost {
     return *FTypeLibrary;
   }
 
+  // The bar's views: each with its own shell over its tree image list and its own context menu.
   IViewFactory& ViewFactory() override {
-    throw std::runtime_error("This build of Hoardscope has no view for the explorer bar");
+    if (!FViews) {
+      FViews = std::make_unique<TWinViewFactory>(TWinViewPorts{
+          FCache, FInternet, FRegistry, [](HIMAGELIST treeImages) { return std::make_unique<TWinShell>(treeImages); },
+          &FClock, &FBrowserWindows, [](HWND owner) { return std::make_unique<TWinShellMenu>(owner); }});
+    }
+    return *FViews;
   }
 
   TDownloadServices DownloadServices() override { return {FCache, FPicker, FFiles}; }
@@ -53,6 +63,10 @@ class TWinModuleHost : public IModuleHost {
   TWinFolderPicker FShellPicker;
   TScriptedFolderPicker FPicker{FShellPicker};
   TWinFileCopier FFiles;
+  TWinInternetOptions FInternet;
+  TWinClock FClock;
+  TWinBrowserWindows FBrowserWindows;
+  std::unique_ptr<TWinViewFactory> FViews;
 };
 
 TModuleEntry& Entry() {
