@@ -2,9 +2,10 @@
 // entry point.
 //
 //   regsvr [/u] [/s] [MODULE]
-//       MODULE defaults to the installed module beside this program (libhoardscope.so, or hoardscope.dll). /u unregisters, /s keeps
-//       quiet on success. Success prints "DllRegisterServer in MODULE succeeded." (or DllUnregisterServer);
-//       a failure prints the entry point, its return code and the module's error text on standard error.
+//       MODULE defaults to the installed module beside this program (libhoardscope.so, or hoardscope.dll).
+//       /u unregisters, /s keeps quiet on success. Success prints "DllRegisterServer in MODULE succeeded."
+//       (or DllUnregisterServer); a failure prints the entry point, its return code and the module's error text
+//       on standard error.
 //       Exit codes as regsvr32's: 0 done, 3 the module could not be loaded, 5 the entry point failed, 2 usage.
 #include <filesystem>
 #include <iostream>

@@ -69,7 +69,7 @@ bool AnyEntry(const INTERNET_CACHE_ENTRY_INFOA&) { return true; }
 // The two calls of one kind of walk, and which of its records it yields.
 struct TWalkCalls {
   HANDLE (*First)(INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size);
-  BOOL (*Next)(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size);
+  BOOL(WINAPI* Next)(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size);  // as WinInet's own
   bool (*Keep)(const INTERNET_CACHE_ENTRY_INFOA& info);
 };
 
@@ -77,7 +77,7 @@ HANDLE FirstNormalEntry(INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
   return FindFirstUrlCacheEntryExA(nullptr, 0, NORMAL_CACHE_ENTRY, 0, info, size, nullptr, nullptr, nullptr);
 }
 
-BOOL NextNormalEntry(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
+BOOL WINAPI NextNormalEntry(HANDLE walk, INTERNET_CACHE_ENTRY_INFOA* info, DWORD* size) {
   return FindNextUrlCacheEntryExA(walk, info, size, nullptr, nullptr, nullptr);
 }
 

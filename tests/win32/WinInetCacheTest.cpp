@@ -94,7 +94,8 @@ TEST_F(WinInetCacheTest, WalkStartsBehindSkippedEntries) {
 }
 
 TEST_F(WinInetCacheTest, WalkedRecordsCarryTheStoredFields) {
-  const std::string local = Add("http://walk.test/a.htm", "12345", "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n");
+  const std::string headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
+  const std::string local = Add("http://walk.test/a.htm", "12345", headers);
   CacheEntryRecord walked;
   auto walk = Cache.FindFirst(walked);
   ASSERT_NE(nullptr, walk);
@@ -102,7 +103,7 @@ TEST_F(WinInetCacheTest, WalkedRecordsCarryTheStoredFields) {
   EXPECT_EQ(local, walked.LocalFileName);
   EXPECT_EQ(5u, walked.SizeLow);
   EXPECT_EQ(0u, walked.SizeHigh);
-  EXPECT_EQ(std::optional<std::string>("HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"), walked.HeaderInfo);
+  EXPECT_EQ(std::optional<std::string>(headers), walked.HeaderInfo);
   EXPECT_NE(0u, walked.LastSyncTime) << "a commit sets the last-sync time";
 }
 
