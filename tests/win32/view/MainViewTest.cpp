@@ -272,6 +272,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   const TDialogScript script({[&](HWND dialog) {
     char text[64] = {};
     caption = WindowText(dialog);
+    SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-options.bmp");
     const HWND pages = GetDlgItem(dialog, IDC_PAGECONTROL1);
     TCITEMA tab{};
     tab.mask = TCIF_TEXT;
@@ -335,6 +336,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   bool allFilesTicked = false, todayEnabled = true, underFolderTicked = false;
   const TDialogScript script({[&](HWND dialog) {
     caption = WindowText(dialog);
+    SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-search.bmp");
     historyCount = SendDlgItemMessageA(dialog, IDC_CBSEARCH, CB_GETCOUNT, 0, 0);
     shownText = WindowText(GetDlgItem(dialog, IDC_CBSEARCH));
     allFilesTicked = IsDlgButtonChecked(dialog, IDC_CHECKBOX1) == BST_CHECKED;
@@ -377,6 +379,7 @@ TEST_F(MainViewTest, ASearchWithoutHitsSaysSoAndTheAboutBoxShowsTheVersion) {
   {
     const TDialogScript script({[&](HWND dialog) {
       aboutCaption = WindowText(dialog);
+      SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-about.bmp");
       version = WindowText(GetDlgItem(dialog, IDC_ABOUTVERSION));
       Click(dialog, IDOK);
     }});
