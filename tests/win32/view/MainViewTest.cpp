@@ -162,6 +162,32 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   EXPECT_EQ(ChildTexts(tree, Item(host)), "z.htm|a");
 }
 
+// Notes whether the view's tool bar was enabled when the message posted to it ran.
+LRESULT CALLBACK NoteToolBarState(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  *reinterpret_cast<bool*>(lParam) = IsWindowEnabled(reinterpret_cast<HWND>(wParam)) != FALSE;
+  return 0;
+}
+
+TEST_F(MainViewTest, TheToolBarIsDisabledWhileTheLoadLetsMessagesRun) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
+  AddEntry("http://h.example/2.htm", "text/html", 10);
+  WNDCLASSA noteClass{};
+  noteClass.lpfnWndProc = NoteToolBarState;
+  noteClass.hInstance = GetModuleHandleA(nullptr);
+  noteClass.lpszClassName = "HoardscopeToolBarNote";
+  RegisterClassA(&noteClass);
+  const HWND note = CreateWindowExA(0, "HoardscopeToolBarNote", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  bool enabledDuringLoad = true;
+  PostMessageA(note, WM_APP, reinterpret_cast<WPARAM>(View().ToolBar()),
+               reinterpret_cast<LPARAM>(&enabledDuringLoad));
+  View().Presenter().Button1Click();
+  EXPECT_FALSE(enabledDuringLoad);
+  EXPECT_TRUE(IsWindowEnabled(View().ToolBar()));
+  DestroyWindow(note);
+}
+
 TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
   AddEntry("http://h.example/a/1.htm", "text/html", 1499);
   AddEntry("http://h.example/2.htm", "text/html", 10);
