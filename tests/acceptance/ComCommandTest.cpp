@@ -15,8 +15,15 @@ class ComCommandTest : public ::testing::Test {
     return RunShell("env -u DISPLAY -u WAYLAND_DISPLAY " + CommandInHome(Home, HoardscopeProgram(), args), Home);
   }
 
+  // The installed module as the program names it: libhoardscope.so beside it, or the other edition's module as
+  // HOARDSCOPE_TEST_MODULE gives it.
   std::string Module() const {
+    if (TestsOtherEdition()) return std::getenv("HOARDSCOPE_TEST_MODULE");
     return (fs::path(HoardscopeProgram()).parent_path() / "libhoardscope.so").string();
+  }
+
+  ~ComCommandTest() override {
+    if (TestsOtherEdition()) Hoardscope({"regsvr", "/u", "/s"});  // that edition registers in the system's registry
   }
 
   void Register() {
@@ -33,7 +40,7 @@ class ComCommandTest : public ::testing::Test {
     const TRun info = Hoardscope({"cache", "list"});
     for (const std::string& line : Lines(info.Out)) {
       const auto fields = Split(line, '\t');
-      if (fields[0] == url) return fs::path(fields[1]).filename().string();
+      if (fields[0] == url) return fields[1].substr(fields[1].find_last_of("/\\") + 1);  // either edition's path
     }
     ADD_FAILURE() << url << " not in the cache";
     return "";
