@@ -4,6 +4,7 @@
 #include <shlobj.h>
 
 #include "core/Tools.h"
+#include "platform/win32/ShellFileList.h"
 
 namespace hoardscope {
 namespace {
@@ -12,8 +13,7 @@ namespace {
 // go to the recycle bin. True when the shell reports success.
 bool DeleteFilesWithShell(const std::string& folder, bool allowUndo) {
   const bool endsWithSeparator = !folder.empty() && folder.back() == kPathSeparator;
-  // A list of one pattern, ended by two NUL characters, as the file operation takes it.
-  const std::string pattern = folder + (endsWithSeparator ? "" : "\\") + "*.*" + std::string(2, '\0');
+  const std::string pattern = OneNameList(folder + (endsWithSeparator ? "" : "\\") + "*.*");
   SHFILEOPSTRUCTA operation{};
   operation.wFunc = FO_DELETE;
   operation.pFrom = pattern.c_str();

@@ -6,14 +6,12 @@
 #include <iterator>
 
 #include "com/ComTypes.h"
+#include "platform/win32/ShellFileList.h"
 
 namespace hoardscope {
 namespace {
 
 constexpr DWORD kPathLength = 261;
-
-// A list of one name, ended by two NUL characters, as the shell's file operation takes it.
-std::string OneNameList(const std::string& name) { return name + std::string(2, '\0'); }
 
 }  // namespace
 
