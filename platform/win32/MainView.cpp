@@ -23,6 +23,8 @@ constexpr int kMenuImageMargin = 2;
 // Posted to the view: the focus entered it (its activation); it may delete itself now (DeleteWhenIdle).
 constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT kDeleteMessage = WM_APP + 2;
+// Posted to the view by its message hook: run the action (wParam) of a shortcut key.
+constexpr UINT kShortCutMessage = WM_APP + 3;
 
 HFONT CreateViewFont(int height) {
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -74,12 +76,14 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
                     ports.Windows, FShellMenu.get()},
       *this);
   FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
+  FKeyHook = SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
   Layout();
 }
 
 TWinMainView::~TWinMainView() {
   // The window's messages lead to the presenter, which goes first.
   SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
+  if (FKeyHook) UnhookWindowsHookEx(FKeyHook);
   RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
@@ -261,6 +265,9 @@ LRESULT TWinMainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     case kActivateMessage:
       FDesktop->RunHandler([this] { FPresenter->FormActivate(); });
       return 0;
+    case kShortCutMessage:
+      if (wParam < kActionCount) RunAction(static_cast<TActionId>(wParam));
+      return 0;
     default:
       break;
   }
@@ -293,6 +300,28 @@ LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
   }
 }
 
+TWinMainView* TWinMainView::ViewOfTree(HWND window) {
+  const HWND parent = window ? GetParent(window) : nullptr;
+  // Only our own views: a window of this class made by another copy of the module has another procedure.
+  if (!parent || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(parent, GWLP_WNDPROC)) != WindowProc) return nullptr;
+  auto* view = reinterpret_cast<TWinMainView*>(GetWindowLongPtrA(parent, GWLP_USERDATA));
+  return view && view->FPresenter && view->TreeView1 == window ? view : nullptr;
+}
+
+LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM data) {
+  auto* message = reinterpret_cast<MSG*>(data);
+  if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_KEYDOWN) {
+    if (TWinMainView* view = ViewOfTree(message->hwnd)) {
+      if (const std::optional<TActionId> action = view->ShortCutAction(static_cast<int>(message->wParam))) {
+        // The loop that took the message then has nothing to translate or dispatch.
+        PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
+        message->message = WM_NULL;
+      }
+    }
+  }
+  return CallNextHookEx(nullptr, code, removal, data);
+}
+
 LRESULT CALLBACK TWinMainView::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR data) {
   auto* view = reinterpret_cast<TWinMainView*>(data);
@@ -306,13 +335,6 @@ LRESULT TWinMainView::HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lPar
     case WM_GETDLGCODE:
       // The host's dialog navigation must leave the view's keys to it.
       return DefSubclassProc(TreeView1, message, wParam, lParam) | DLGC_WANTALLKEYS;
-    case WM_KEYDOWN:
-      if (KeyPressed(static_cast<int>(wParam))) return 0;
-      return -1;
-    case WM_CHAR:
-      if (!FSwallowChar) return -1;
-      FSwallowChar = false;
-      return 0;
     case WM_SETFOCUS:
       // The focus entering the view from elsewhere is its activation; it runs once the focus change is over.
       if (!ContainsWindow(reinterpret_cast<HWND>(wParam))) PostMessageA(FWindow, kActivateMessage, 0, 0);
@@ -324,13 +346,9 @@ LRESULT TWinMainView::HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lPar
 
 bool TWinMainView::ContainsWindow(HWND window) const { return window && (window == FWindow || IsChild(FWindow, window)); }
 
-bool TWinMainView::KeyPressed(int keyCode) {
-  const int shortCut = ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU));
-  const std::optional<TActionId> action = FPresenter->Actions.ActionForShortCut(shortCut);
-  if (!action) return false;
-  FSwallowChar = true;
-  RunAction(*action);
-  return true;
+std::optional<TActionId> TWinMainView::ShortCutAction(int keyCode) const {
+  return FPresenter->Actions.ActionForShortCut(
+      ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU)));
 }
 
 void TWinMainView::RunAction(TActionId action) {

@@ -70,8 +70,7 @@ class TWinMainView : public IViewWidgets {
   std::string StatusPanelText(int panel) const;
 
   // What the user's actions do: opening a node in the tree, selecting one (the presenter hears of it once the
-  // selection has settled), the arrow of a tool-bar button (the menu shown; the entry chosen, 0 for none, is
-  // given by chooseEntry, or by the user when it is empty), a key pressed in the tree.
+  // selection has settled).
   void ExpandNode(const TTreeNode* node);
   void SelectNode(const TTreeNode* node);
   bool SelectionChangePending() const { return FSelectionPending; }
@@ -83,8 +82,8 @@ class TWinMainView : public IViewWidgets {
   static std::optional<TActionId> ActionOfCommand(UINT command);
   // Runs an action as its menu entry, button or key does; errors are shown in a message box.
   void RunAction(TActionId action);
-  // A key pressed in the tree: true when it was an action's shortcut (the action then ran).
-  bool KeyPressed(int keyCode);
+  // The action whose shortcut a key is, with the modifiers held now.
+  std::optional<TActionId> ShortCutAction(int keyCode) const;
 
   // IViewWidgets
   void SetToolBarEnabled(bool enabled) override;
@@ -98,6 +97,10 @@ class TWinMainView : public IViewWidgets {
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+  // Takes the view's shortcut keys out of the thread's message loop before the host translates them into its
+  // own commands, and runs them in the view.
+  static LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM data);
+  static TWinMainView* ViewOfTree(HWND window);
   static LRESULT CALLBACK TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleNotify(const NMHDR& notice);
@@ -118,6 +121,7 @@ class TWinMainView : public IViewWidgets {
   void DeleteWhenIdle();
 
   HWND FWindow = nullptr;
+  HHOOK FKeyHook = nullptr;
   HFONT FViewFont = nullptr;
   HFONT FToolBarFont = nullptr;
   HWND ToolBar1 = nullptr;
@@ -133,7 +137,6 @@ class TWinMainView : public IViewWidgets {
   std::unique_ptr<THoardscopeMain> FPresenter;
   std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
   bool FSelectionPending = false;
-  bool FSwallowChar = false;  // the character message of a shortcut key that ran an action
   bool FDeleteWhenIdle = false;
 };
 

@@ -230,12 +230,24 @@ class THeldCtrl {
   }
 };
 
-TEST_F(MainViewTest, OnlyTheActionsShortcutsAreTakenFromTheTree) {
+// Posts a key press to the window as the keyboard does and lets the thread's messages run.
+void PressKey(HWND window, int keyCode) {
+  PostMessageA(window, WM_KEYDOWN, static_cast<WPARAM>(keyCode), 0);
+  PumpUntil([] { return true; });
+}
+
+TEST_F(MainViewTest, KeysThatAreNoShortcutOfTheViewStayTheTrees) {
+  AddEntry("http://h.example/1.htm", "text/html", 10);
   ShowAndLoad();
-  EXPECT_FALSE(View().KeyPressed('O'));  // O alone is the tree's own incremental search
-  EXPECT_FALSE(View().KeyPressed(VK_DOWN));
-  const THeldCtrl ctrl;
-  EXPECT_FALSE(View().KeyPressed('Q'));
+  EXPECT_EQ(View().ShortCutAction('O'), std::nullopt);  // O alone is the tree's own incremental search
+  {
+    const THeldCtrl ctrl;
+    EXPECT_EQ(View().ShortCutAction('O'), TActionId::alOption);
+    EXPECT_EQ(View().ShortCutAction('Q'), std::nullopt);
+  }
+  View().SelectNode(View().Presenter().RootNode);
+  PressKey(View().Tree(), VK_DOWN);
+  EXPECT_EQ(TreeView_GetSelection(View().Tree()), View().Mirror().ItemOf(View().Presenter().RootNode->Child(0)));
 }
 
 TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoNot) {
@@ -287,6 +299,49 @@ void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
 
+// Counts the commands a host's accelerator table sends it.
+LRESULT CALLBACK CountHostCommands(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message == WM_COMMAND) ++*reinterpret_cast<int*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+  return DefWindowProcA(window, message, wParam, lParam);
+}
+
+TEST_F(MainViewTest, TheViewsShortcutsReachItBeforeTheHostTranslatesThemIntoItsOwnCommands) {
+  ShowAndLoad();
+  WNDCLASSA hostClass{};
+  hostClass.lpfnWndProc = CountHostCommands;
+  hostClass.hInstance = GetModuleHandleA(nullptr);
+  hostClass.lpszClassName = "HoardscopeAcceleratorHost";
+  RegisterClassA(&hostClass);
+  const HWND host = CreateWindowExA(0, "HoardscopeAcceleratorHost", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                    GetModuleHandleA(nullptr), nullptr);
+  int hostCommands = 0;
+  SetWindowLongPtrA(host, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(&hostCommands));
+  ACCEL openCommand{FVIRTKEY | FCONTROL, 'O', 999};  // the host's own Ctrl+O
+  const HACCEL accelerators = CreateAcceleratorTableA(&openCommand, 1);
+
+  std::string caption;
+  const TDialogScript script({[&](HWND dialog) {
+    caption = WindowText(dialog);
+    Click(dialog, IDCANCEL);
+  }});
+  {
+    const THeldCtrl ctrl;
+    PostMessageA(View().Tree(), WM_KEYDOWN, 'O', 0);
+    // The host's message loop: its accelerators first, then the window the key went to.
+    MSG message;
+    while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+      if (TranslateAcceleratorA(host, accelerators, &message)) continue;
+      TranslateMessage(&message);
+      DispatchMessageA(&message);
+    }
+  }
+  ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
+  EXPECT_EQ(caption, "Options");
+  EXPECT_EQ(hostCommands, 0);
+  DestroyAcceleratorTable(accelerators);
+  DestroyWindow(host);
+}
+
 TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReloads) {
   AddEntry("http://h.example/1.htm", "text/html", 10);
   AddEntry("http://h.example/2.gif", "image/gif", 10);
@@ -316,9 +371,9 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   {
     // Ctrl+O pressed in the tree.
     const THeldCtrl ctrl;
-    SendMessageA(View().Tree(), WM_KEYDOWN, 'O', 0);
+    PressKey(View().Tree(), 'O');
   }
-  EXPECT_TRUE(TDialogScript::Done());
+  ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
   EXPECT_EQ(caption, "Options");
   EXPECT_EQ(firstTab, "By File Types");
   EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
