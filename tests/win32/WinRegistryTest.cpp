@@ -3,6 +3,8 @@
 #include "tests/contract/RegistryContract.h"
 #include "tests/win32/WineSupport.h"
 
+#include <sddl.h>  // after the system headers that WineSupport.h brings
+
 namespace hoardscope::win32 {
 namespace {
 
@@ -26,7 +28,8 @@ class TWinRegistryBackend {
   }
 
   IRegistry& Registry() { return *FRegistry; }
-  // Wine checks no rights when a key is created below an open one, so a registry cannot be made read-only here.
+  // Wine checks a key's rights when it is opened, but none when keys are created or deleted below it, so a whole
+  // registry cannot be made read-only here; KeyWithoutWriteRightsIsReadAndRefusesWrites checks one key.
   static constexpr bool kCanBeReadOnly = false;
   void MakeReadOnly() {}
   // Wine lists the values of a key sorted by name; Windows in the order they were written.
@@ -38,6 +41,17 @@ class TWinRegistryBackend {
   std::unique_ptr<TWinRegistry> FRegistry;
 };
 
+// Gives a key below HKEY_CURRENT_USER the rights of an SDDL text.
+void SetRights(const std::string& path, const char* rights) {
+  HKEY key = nullptr;
+  ASSERT_EQ(ERROR_SUCCESS, RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, WRITE_DAC, &key));
+  PSECURITY_DESCRIPTOR descriptor = nullptr;
+  ASSERT_TRUE(ConvertStringSecurityDescriptorToSecurityDescriptorA(rights, SDDL_REVISION_1, &descriptor, nullptr));
+  EXPECT_EQ(ERROR_SUCCESS, RegSetKeySecurity(key, DACL_SECURITY_INFORMATION, descriptor));
+  LocalFree(descriptor);
+  RegCloseKey(key);
+}
+
 // The MIME database as the view looks a content type up: an absolute path below HKEY_CLASSES_ROOT, read-only.
 TEST(WinRegistryTest, MimeDatabaseIsReadThroughTheClassesRoot) {
   constexpr const char* kType = "MIME\\Database\\Content Type\\image/x-hoardscope-test";
@@ -48,6 +62,26 @@ TEST(WinRegistryTest, MimeDatabaseIsReadThroughTheClassesRoot) {
   EXPECT_EQ(std::optional<std::string>(".hst"), StringOf(key->ReadValue("Extension").value()));
   EXPECT_THROW(key->WriteValue(MakeStringValue("Extension", ".x")), RegistryError) << "opened read-only";
   EXPECT_TRUE(registry.DeleteKey(RegistryRoot::ClassesRoot, kType));
+}
+
+// A key whose rights allow reading only, as HKEY_LOCAL_MACHINE's keys are for a user who is no administrator:
+// opening it with create-if-missing still reads it, and each write is refused.
+TEST(WinRegistryTest, KeyWithoutWriteRightsIsReadAndRefusesWrites) {
+  const std::string path = "Software\\Hoardscope Tests\\Read only " + std::to_string(GetCurrentProcessId());
+  TWinRegistry registry;
+  registry.CreateKey(RegistryRoot::CurrentUser, path)->WriteValue(MakeDwordValue("UseFilter", 1));
+  SetRights(path, "D:P(A;;KR;;;WD)");
+
+  const auto key = registry.CreateKey(RegistryRoot::CurrentUser, path);
+  ASSERT_NE(nullptr, key);
+  EXPECT_EQ(std::optional<std::uint32_t>(1), DwordOf(key->ReadValue("UseFilter").value()));
+  EXPECT_THROW(key->WriteValue(MakeDwordValue("UseFilter", 0)), RegistryError);
+  EXPECT_THROW(key->DeleteValue("UseFilter"), RegistryError);
+  EXPECT_FALSE(key->DeleteValue("Missing"));
+  EXPECT_EQ(nullptr, registry.OpenKey(RegistryRoot::CurrentUser, path, true));
+
+  SetRights(path, "D:P(A;;KA;;;WD)");  // the owner may give the rights back, so that the key can go
+  EXPECT_TRUE(registry.DeleteKey(RegistryRoot::CurrentUser, path));
 }
 
 // The settings key: full access where the user has it, and the system's other roots left as they are.
