@@ -21,7 +21,7 @@ class TWinDialogs : public IDialogs {
   void ShowOptions(TfrmOptions& dialog) override;
   void ShowSearch(TfrmSearch& dialog) override;
   // GetSaveFileNameA: the read-only box hidden, no network button, resizable; asks before overwriting when the
-  // spec says so.
+  // dialog's description asks for it.
   std::optional<std::string> AskSaveFileName(const TFileDialogSpec& spec) override;
   // GetOpenFileNameA: the read-only box hidden, resizable.
   std::optional<std::string> AskOpenFileName(const TFileDialogSpec& spec) override;

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "platform/win32/MainView.h"
+#include "platform/win32/WinBrowserWindows.h"
 #include "tests/win32/view/ViewTestSupport.h"
 #include "platform/win32/ViewResources.h"
 #include "settings/UnitReg.h"
@@ -256,6 +257,38 @@ TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoN
   EXPECT_FALSE(View().Presenter().ReloadPending);
   SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 111);
   EXPECT_TRUE(View().Presenter().ReloadPending);
+}
+
+// A window of a class of this test's own, registered on first use.
+HWND CreateWindowOfClass(const char* className, HWND parent) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = DefWindowProcA;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = className;
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, className, "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, parent, nullptr,
+                         GetModuleHandleA(nullptr), nullptr);
+}
+
+TEST_F(MainViewTest, TheNoticeFindsTheViewBelowTheBrowsersBarHost) {
+  const HWND browser = CreateWindowOfClass("HsTestBrowser", nullptr);
+  const HWND barHost = CreateWindowOfClass("BaseBar", browser);
+  const HWND rebar = CreateWindowOfClass("ReBarWindow32", barHost);
+  const HWND elsewhere = CreateWindowOfClass("HsTestBrowser", nullptr);
+  CreateWindowOfClass("ReBarWindow32", elsewhere);  // a rebar without the bar host leads to no view
+  SetParent(View().Window(), rebar);
+
+  EXPECT_EQ(View().Window(), FindViewWindow(browser));
+  EXPECT_EQ(nullptr, FindViewWindow(elsewhere));
+  EXPECT_EQ(nullptr, FindViewWindow(barHost));
+  SendMessageA(FindViewWindow(browser), WM_SYSCOMMAND, kCacheChangedCommand, kCacheChangedCode);
+  EXPECT_TRUE(View().Presenter().ReloadPending);
+  // Wine's shell lists no browser windows: the notice reaches no view and fails nothing.
+  EXPECT_EQ(0, TWinBrowserWindows().NotifyViews(kCacheChangedCode));
+
+  SetParent(View().Window(), nullptr);
+  DestroyWindow(browser);
+  DestroyWindow(elsewhere);
 }
 
 // Plays the user in the next modal dialogs (message boxes included), one step per dialog in the order they come
