@@ -14,7 +14,7 @@
 #include <optional>
 #include <stdexcept>
 
-#include "ComModule.h"
+#include "com/ComModule.h"
 #include "Commands.h"
 #include "com/ClassRegistry.h"
 #include "com/ComPtr.h"

@@ -10,7 +10,7 @@
 #include <filesystem>
 #include <iostream>
 
-#include "ComModule.h"
+#include "com/ComModule.h"
 #include "Commands.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"

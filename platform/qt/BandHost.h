@@ -9,7 +9,7 @@
 #include <vector>
 
 #include "com/ComPtr.h"
-#include "platform/linux/com/ComModule.h"
+#include "com/ComModule.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/Registry.h"
 

@@ -8,7 +8,7 @@
 #include "com/ComBrowser.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
-#include "platform/linux/com/ComModule.h"
+#include "com/ComModule.h"
 #include "platform/linux/com/LinuxFileCopier.h"
 #include "platform/linux/com/LinuxTypeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"

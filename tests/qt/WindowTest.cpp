@@ -18,7 +18,7 @@
 #include <functional>
 
 #include "platform/linux/RegistryStore.h"
-#include "platform/linux/com/ComModule.h"
+#include "com/ComModule.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/qt/BarViewCalls.h"
 #include "platform/qt/BrowserApp.h"

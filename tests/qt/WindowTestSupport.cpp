@@ -12,7 +12,7 @@
 #include <sstream>
 
 #include "platform/linux/CacheStore.h"
-#include "platform/linux/com/ComModule.h"
+#include "com/ComModule.h"
 #include "platform/qt/BrowserApp.h"
 #include "platform/qt/PagePane.h"
 

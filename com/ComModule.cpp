@@ -1,7 +1,5 @@
-// Loading COM modules with the dynamic loader.
-#include "platform/linux/com/ComModule.h"
-
-#include <dlfcn.h>
+// Loading COM modules, and unloading them once their objects are gone.
+#include "com/ComModule.h"
 
 #include <mutex>
 #include <stdexcept>
@@ -9,22 +7,21 @@
 #include <vector>
 
 #include "com/ComPtr.h"
-#include "com/ComSupport.h"
 
 namespace hoardscope {
 namespace {
 
 template <class T>
-T Entry(void* handle, const char* name, const std::filesystem::path& file) {
-  void* symbol = dlsym(handle, name);
-  if (!symbol) throw std::runtime_error(file.string() + " is not a COM module: it has no " + name + ".");
-  return reinterpret_cast<T>(symbol);
+T Entry(void* library, const char* name, const std::filesystem::path& file) {
+  void* entry = FindModuleEntry(library, name);
+  if (!entry) throw std::runtime_error(file.string() + " is not a COM module: it has no " + name + ".");
+  return reinterpret_cast<T>(entry);
 }
 
 // Modules whose objects outlived their last TComModule: each with its DllCanUnloadNow.
 struct TLingeringModules {
   std::mutex Lock;
-  std::vector<std::pair<void*, HRESULT (*)()>> Modules;
+  std::vector<std::pair<void*, HRESULT(STDMETHODCALLTYPE*)()>> Modules;
 };
 
 TLingeringModules& Lingering() {
@@ -37,35 +34,33 @@ TLingeringModules& Lingering() {
 void FreeUnusedModules() {
   TLingeringModules& lingering = Lingering();
   const std::lock_guard<std::mutex> guard(lingering.Lock);
-  std::erase_if(lingering.Modules, [](const std::pair<void*, HRESULT (*)()>& module) {
+  std::erase_if(lingering.Modules, [](const auto& module) {
     if (module.second() != S_OK) return false;
-    dlclose(module.first);
+    FreeModuleLibrary(module.first);
     return true;
   });
 }
 
-TComModule::TComModule(const std::filesystem::path& file) {
-  FHandle = dlopen(file.c_str(), RTLD_NOW | RTLD_LOCAL);
-  if (!FHandle) throw std::runtime_error("The module " + file.string() + " could not be loaded: " + dlerror());
+TComModule::TComModule(const std::filesystem::path& file) : FLibrary(LoadModuleLibrary(file)) {
   try {
-    FGetClassObject = Entry<TGetClassObject>(FHandle, "DllGetClassObject", file);
-    FCanUnloadNow = Entry<TEntry>(FHandle, "DllCanUnloadNow", file);
-    FRegisterServer = Entry<TEntry>(FHandle, "DllRegisterServer", file);
-    FUnregisterServer = Entry<TEntry>(FHandle, "DllUnregisterServer", file);
+    FGetClassObject = Entry<TGetClassObject>(FLibrary, "DllGetClassObject", file);
+    FCanUnloadNow = Entry<TEntry>(FLibrary, "DllCanUnloadNow", file);
+    FRegisterServer = Entry<TEntry>(FLibrary, "DllRegisterServer", file);
+    FUnregisterServer = Entry<TEntry>(FLibrary, "DllUnregisterServer", file);
   } catch (...) {
-    dlclose(FHandle);
+    FreeModuleLibrary(FLibrary);
     throw;
   }
 }
 
 TComModule::~TComModule() {
   if (FCanUnloadNow() == S_OK) {
-    dlclose(FHandle);
+    FreeModuleLibrary(FLibrary);
     return;
   }
   TLingeringModules& lingering = Lingering();
   const std::lock_guard<std::mutex> guard(lingering.Lock);
-  lingering.Modules.emplace_back(FHandle, FCanUnloadNow);
+  lingering.Modules.emplace_back(FLibrary, FCanUnloadNow);
 }
 
 HRESULT TComModule::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {

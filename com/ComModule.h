@@ -1,5 +1,6 @@
-// TComModule: a COM module of the Linux edition (a shared library with the four entry points of an in-process
-// server), loaded the way the system loads an in-process server.
+// TComModule: a COM module (a library with the four entry points of an in-process server), loaded the way the
+// system loads an in-process server: through the edition's loader (LoadLibraryA on Windows, the dynamic loader on
+// Linux).
 #pragma once
 
 #include <filesystem>
@@ -27,10 +28,10 @@ class TComModule {
   HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object);
 
  private:
-  using TGetClassObject = HRESULT (*)(REFCLSID, REFIID, void**);
-  using TEntry = HRESULT (*)();
+  using TGetClassObject = HRESULT(STDMETHODCALLTYPE*)(REFCLSID, REFIID, void**);
+  using TEntry = HRESULT(STDMETHODCALLTYPE*)();
 
-  void* FHandle = nullptr;
+  void* FLibrary = nullptr;
   TGetClassObject FGetClassObject = nullptr;
   TEntry FCanUnloadNow = nullptr;
   TEntry FRegisterServer = nullptr;
@@ -40,5 +41,12 @@ class TComModule {
 // Unloads the modules that stayed loaded for their objects and now say they may go, as CoFreeUnusedLibraries
 // does on Windows.
 void FreeUnusedModules();
+
+// The edition's loader of libraries, which its COM runtime provides.
+// Loads a library; raises std::runtime_error naming the file and the reason when it cannot.
+void* LoadModuleLibrary(const std::filesystem::path& file);
+// An exported function of a loaded library; nullptr when it has none of that name.
+void* FindModuleEntry(void* library, const char* name);
+void FreeModuleLibrary(void* library);
 
 }  // namespace hoardscope
