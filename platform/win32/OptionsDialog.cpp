@@ -4,11 +4,9 @@
 #include <commctrl.h>
 
 #include <array>
-#include <exception>
 
 #include "platform/win32/DialogControls.h"
 #include "platform/win32/ViewResources.h"
-#include "platform/win32/WinImageLists.h"
 #include "settings/Options.h"
 
 namespace hoardscope {
@@ -17,11 +15,6 @@ namespace {
 constexpr std::array<int, 4> kPageByFileTypesControls = {IDC_GBSELECTFILTER, IDC_CHKSHOWTEXT, IDC_CHKSHOWPIC,
                                                          IDC_CHBSHOWMEDIA};
 constexpr std::array<int, 3> kPageByFileExtControls = {IDC_LABEL1, IDC_LABEL2, IDC_EDEXT};
-
-struct TOptionsWindow {
-  TfrmOptions& Logic;
-  std::exception_ptr Failure;
-};
 
 void ShowPage(HWND dialog, int page) {
   for (const int id : kPageByFileTypesControls) {
@@ -95,30 +88,18 @@ bool HandleMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, Tfrm
   }
 }
 
-INT_PTR CALLBACK OptionsProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-  auto* window = reinterpret_cast<TOptionsWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (!window) return FALSE;
-  try {
-    if (message == WM_INITDIALOG) {
-      InitDialog(dialog, window->Logic);
-      return TRUE;
-    }
-    return HandleMessage(dialog, message, wParam, lParam, window->Logic) ? TRUE : FALSE;
-  } catch (...) {
-    window->Failure = std::current_exception();
-    EndDialog(dialog, IDCANCEL);
+BOOL OptionsMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam, TfrmOptions& logic) {
+  if (message == WM_INITDIALOG) {
+    InitDialog(dialog, logic);
     return TRUE;
   }
+  return HandleMessage(dialog, message, wParam, lParam, logic) ? TRUE : FALSE;
 }
 
 }  // namespace
 
 void ShowOptionsDialog(HWND owner, TfrmOptions& logic) {
-  TOptionsWindow window{logic, nullptr};
-  DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_OPTIONS), owner, OptionsProc,
-                  reinterpret_cast<LPARAM>(&window));
-  if (window.Failure) std::rethrow_exception(window.Failure);
+  RunLogicDialog<TfrmOptions, OptionsMessage>(owner, IDD_OPTIONS, logic);
 }
 
 }  // namespace hoardscope

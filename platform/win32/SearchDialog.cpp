@@ -1,20 +1,12 @@
 // The Search dialog's procedure: the text with its history, case, age limit and folder choice.
 #include "platform/win32/SearchDialog.h"
 
-#include <exception>
-
 #include "platform/win32/DialogControls.h"
 #include "platform/win32/ViewResources.h"
-#include "platform/win32/WinImageLists.h"
 #include "search/Search.h"
 
 namespace hoardscope {
 namespace {
-
-struct TSearchWindow {
-  TfrmSearch& Logic;
-  std::exception_ptr Failure;
-};
 
 void ShowLogicState(HWND dialog, const TfrmSearch& logic) {
   const HWND list = GetDlgItem(dialog, IDC_CBSEARCH);
@@ -100,31 +92,19 @@ bool HandleClick(HWND dialog, int id, TfrmSearch& logic) {
   }
 }
 
-INT_PTR CALLBACK SearchProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
-  auto* window = reinterpret_cast<TSearchWindow*>(GetWindowLongPtrA(dialog, DWLP_USER));
-  if (!window) return FALSE;
-  try {
-    if (message == WM_INITDIALOG) {
-      InitDialog(dialog, window->Logic);
-      return FALSE;  // the focus is on the search text already
-    }
-    if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
-    return HandleClick(dialog, LOWORD(wParam), window->Logic) ? TRUE : FALSE;
-  } catch (...) {
-    window->Failure = std::current_exception();
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
+BOOL SearchMessage(HWND dialog, UINT message, WPARAM wParam, LPARAM, TfrmSearch& logic) {
+  if (message == WM_INITDIALOG) {
+    InitDialog(dialog, logic);
+    return FALSE;  // the focus is on the search text already
   }
+  if (message != WM_COMMAND || HIWORD(wParam) != BN_CLICKED) return FALSE;
+  return HandleClick(dialog, LOWORD(wParam), logic) ? TRUE : FALSE;
 }
 
 }  // namespace
 
 void ShowSearchDialog(HWND owner, TfrmSearch& logic) {
-  TSearchWindow window{logic, nullptr};
-  DialogBoxParamA(ResourceModule(), MAKEINTRESOURCEA(IDD_SEARCH), owner, SearchProc,
-                  reinterpret_cast<LPARAM>(&window));
-  if (window.Failure) std::rethrow_exception(window.Failure);
+  RunLogicDialog<TfrmSearch, SearchMessage>(owner, IDD_SEARCH, logic);
 }
 
 }  // namespace hoardscope
