@@ -11,7 +11,7 @@ packages=(
   g++-mingw-w64-i686 g++-mingw-w64-x86-64 mingw-w64-tools
   wine64 libwine-dev
   xvfb xauth
-  librsvg2-bin python3 fp-utils
+  librsvg2-bin python3 fp-utils xdg-utils
 )
 
 missing=()

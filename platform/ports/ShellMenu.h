@@ -31,9 +31,9 @@ class IShellMenu {
   virtual ~IShellMenu() = default;
 
   // Finds the object at path in the shell's namespace and opens its menu, followed by a separator and the own
-  // items. A chosen shell entry is carried out before this returns; a chosen own item is only reported. Nothing
-  // is shown when the object cannot be found. Throws std::runtime_error when the menu cannot be built or the
-  // shell's command fails.
+  // items. A chosen shell entry is carried out before this returns (the shell tells the user of its failure
+  // itself); a chosen own item is only reported. Nothing is shown when the object cannot be found. Throws
+  // std::runtime_error when the menu cannot be built.
   virtual TShellMenuChoice TrackContextMenu(const std::string& path, const std::vector<TOwnMenuItem>& ownItems) = 0;
 };
 

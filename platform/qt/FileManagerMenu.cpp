@@ -28,7 +28,8 @@
 namespace hoardscope {
 namespace {
 
-constexpr const char* kCommandFailed = "The system menu for this file could not be created.";
+// The item's name as the messages quote it.
+std::string Quoted(const QString& path) { return "\"" + QFileInfo(path).fileName().toStdString() + "\""; }
 
 struct TVerbEntry {
   TFileVerb Verb;
@@ -53,7 +54,9 @@ QString ItemPath(const std::string& path) {
 }
 
 void OpenWithDesktop(const QString& path) {
-  if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path})) throw std::runtime_error(kCommandFailed);
+  if (!QProcess::startDetached(QStringLiteral("xdg-open"), {path})) {
+    throw std::runtime_error(Quoted(path) + " could not be opened: the desktop's opener xdg-open could not be started.");
+  }
 }
 
 // The file as a file manager copies it: its URI, for pasting into a file manager or a document.
@@ -69,7 +72,7 @@ void CopyToClipboard(const QString& path) {
 void DeleteForGood(const QString& path) {
   std::error_code error;
   std::filesystem::remove_all(path.toStdString(), error);
-  if (error) throw std::runtime_error(kCommandFailed);
+  if (error) throw std::runtime_error(Quoted(path) + " could not be deleted: " + error.message() + ".");
 }
 
 qint64 SizeOf(const QFileInfo& item) {
@@ -114,7 +117,12 @@ TShellMenuChoice TFileManagerMenu::TrackContextMenu(const std::string& path,
   if (!chosen) return {};
   const std::uint32_t command = chosen->data().toUInt();
   if (command < kFirstShellCommand || command > kLastShellCommand) return {TShellMenuChoice::TKind::OwnItem, command};
-  Run(static_cast<TFileVerb>(command), item);
+  try {
+    Run(static_cast<TFileVerb>(command), item);
+  } catch (const std::runtime_error& error) {
+    // As the shell of Windows does with its commands, the menu tells of a verb that failed itself.
+    FDesktop.ShowMessage(error.what(), MessageButtons::Ok);
+  }
   return {TShellMenuChoice::TKind::ShellCommand, 0};
 }
 
@@ -124,11 +132,10 @@ void TFileManagerMenu::Run(TFileVerb verb, const QString& path) {
     case TFileVerb::OpenContainingFolder: OpenWithDesktop(QFileInfo(path).absolutePath()); break;
     case TFileVerb::Copy: CopyToClipboard(path); break;
     case TFileVerb::MoveToTrash:
-      if (!MoveToTrash(path.toStdString())) throw std::runtime_error(kCommandFailed);
+      if (!MoveToTrash(path.toStdString())) throw std::runtime_error(Quoted(path) + " could not be moved to the trash.");
       break;
     case TFileVerb::Delete:
-      if (FDesktop.ShowMessage("Delete \"" + QFileInfo(path).fileName().toStdString() +
-                                   "\" for good? It cannot be restored from the trash.",
+      if (FDesktop.ShowMessage("Delete " + Quoted(path) + " for good? It cannot be restored from the trash.",
                                MessageButtons::YesNo) == MessageAnswer::Yes) {
         DeleteForGood(path);
       }
@@ -152,7 +159,7 @@ void TFileManagerMenu::Rename(const QString& path) {
                          MessageButtons::Ok);
     return;
   }
-  if (!QDir().rename(path, target)) throw std::runtime_error(kCommandFailed);
+  if (!QDir().rename(path, target)) throw std::runtime_error(Quoted(path) + " could not be renamed.");
 }
 
 QAction* TFileManagerMenu::ExecAtPointer(QMenu& menu) { return menu.exec(QCursor::pos()); }

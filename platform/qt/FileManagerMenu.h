@@ -53,7 +53,8 @@ class TFileManagerMenu : public IShellMenu {
   // Shows an item's properties. By default a dialog shows them.
   std::function<void(const TItemProperties&)> ShowProperties;
 
-  // Carries out a verb on the item at path. Throws std::runtime_error when the system could not do it.
+  // Carries out a verb on the item at path. Throws std::runtime_error saying what failed when the system could
+  // not do it; the menu shows that text to the user.
   void Run(TFileVerb verb, const QString& path);
 
  private:

@@ -119,6 +119,15 @@ TEST_F(FileManagerMenuTest, OpenAndOpenContainingFolderHandTheItemToTheDesktopsD
   EXPECT_EQ(Opened(), Folder.Path.string());
 }
 
+TEST_F(FileManagerMenuTest, AVerbThatFailsSaysWhyAndLeavesTheItem) {
+  setenv("PATH", (Folder.Path / "no-programs").c_str(), 1);  // no opener to start
+  EXPECT_EQ(Choose(File, "Open").Kind, TShellMenuChoice::TKind::ShellCommand);
+  ASSERT_EQ(Desktop.Messages.size(), 1u);
+  EXPECT_EQ(Desktop.Messages[0],
+            "\"page.htm\" could not be opened: the desktop's opener xdg-open could not be started.");
+  EXPECT_TRUE(fs::exists(File));
+}
+
 TEST_F(FileManagerMenuTest, CopyPutsTheFileOnTheClipboardAsAFileUri) {
   Choose(File, "Copy");
   const QMimeData* copied = QApplication::clipboard()->mimeData();
