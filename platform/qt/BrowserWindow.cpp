@@ -60,7 +60,7 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   ShowOfflineState();
 }
 
-TBrowserWindow::~TBrowserWindow() { FBands.reset(); }
+TBrowserWindow::~TBrowserWindow() = default;
 
 void TBrowserWindow::CreateMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));
