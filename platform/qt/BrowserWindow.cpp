@@ -123,6 +123,8 @@ void TBrowserWindow::CreateBarPane() {
   FBarPane->installEventFilter(this);
 }
 
+// Listed anew each time the menu opens, so that each entry shows whether its bar is open. (Never from an entry's
+// own signal: clearing the menu deletes its entries.)
 void TBrowserWindow::ListExplorerBars() {
   FExplorerBarMenu->clear();
   const std::vector<TExplorerBar> bars = FindExplorerBars(FServices.Registry);
@@ -161,7 +163,6 @@ void TBrowserWindow::OpenBar(const CLSID& bar, const std::string& menuText) {
   } catch (const std::exception& error) {
     ReportBarFailure(QString::fromLocal8Bit(error.what()));
   }
-  ListExplorerBars();
 }
 
 void TBrowserWindow::ReportBarFailure(const QString& reason) {
@@ -172,7 +173,6 @@ void TBrowserWindow::ReportBarFailure(const QString& reason) {
 void TBrowserWindow::CloseBar() {
   FBarPane->hide();
   FBands->Close();
-  ListExplorerBars();
 }
 
 QWidget* TBrowserWindow::View() const { return FBands->IsOpen() ? FBands->BandWindow() : nullptr; }
