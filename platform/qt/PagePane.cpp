@@ -35,6 +35,10 @@ bool TPagePane::IsOffline() const { return FWorkOffline || TConnectedState::Forc
 
 void TPagePane::NavigateTo(const std::string& url) {
   const QUrl webUrl(QString::fromStdString(url), QUrl::StrictMode);
+  if (webUrl.isValid() && webUrl.scheme() == QLatin1String("about")) {
+    load(webUrl);  // the engine's own pages, such as the empty one a removed file's page gives way to
+    return;
+  }
   if (!webUrl.isValid() || !IsWebUrl(webUrl)) throw BrowserError{"cannot show " + url};
   FNavigatedKeys[CacheKeyOf(webUrl)] = url;
   load(webUrl);

@@ -31,7 +31,7 @@ class TPagePane : public QWebEngineView {
   bool WorkOffline() const { return FWorkOffline; }
   bool IsOffline() const;
 
-  // Loads a URL given as the cache lists it. The cache's text of the URL is remembered, so that offline it is
+  // Loads a URL given as the cache lists it, or an "about:" page of the engine. The cache's text of the URL is remembered, so that offline it is
   // found even where the engine writes the URL differently (an upper-case scheme, say). Raises BrowserError when
   // the text is no URL the pane can load.
   void NavigateTo(const std::string& url);

@@ -335,6 +335,12 @@ TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStyle
   // Listed with an upper-case scheme, which the engine writes in lower case.
   ASSERT_TRUE(select("HTTP://www.example.com/Specials.html"));
   EXPECT_EQ("Seasonal Specials", Title(window));
+
+  // A cached file removed through its context menu sends the pane to the empty page.
+  QSignalSpy blank(window.PagePane(), &QWebEngineView::loadFinished);
+  EXPECT_NO_THROW(window.PagePane()->NavigateTo("about:blank"));
+  EXPECT_TRUE(WaitFor([&] { return blank.count() > 0; }));
+  EXPECT_EQ(QUrl("about:blank"), window.PagePane()->url());
 }
 
 }  // namespace
