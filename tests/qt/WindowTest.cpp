@@ -4,6 +4,7 @@
 #include <gtest/gtest.h>
 
 #include <QAction>
+#include <QApplication>
 #include <QBuffer>
 #include <QImage>
 #include <QLineEdit>
@@ -310,6 +311,43 @@ TEST_F(WindowTest, TheBarsHelpOpensInANewWindowWithItsStylesheet) {
       << "the stylesheet beside the page was not read";
   EXPECT_EQ(QUrl::fromLocalFile(QString::fromStdString((app / "help" / "index.html").string())),
             helpWindow.PagePane()->url());
+}
+
+// Selects a page, which forces the process offline as the last test does.
+TEST_F(WindowTest, TrashingTheShownFileThroughTheBarsMenuDropsItsEntryAndEmptiesThePage) {
+  setenv("XDG_DATA_HOME", (Home.Folder.Path / "data").c_str(), 1);
+  const std::string url = "http://www.example.com/visit.html";
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QSignalSpy shown(window.PagePane(), &QWebEngineView::loadFinished);
+  ASSERT_TRUE(BarView::SelectNode(window.View(), QString::fromStdString(url)));
+  ASSERT_TRUE(WaitFor([&] { return shown.count() > 0; }));
+  QTreeView* tree = BarView::Tree(window.View());
+  const QModelIndex file = tree->currentIndex();
+  const QString caption = file.data().toString();
+  const QModelIndex host = file.parent();
+
+  // The menu opens at the pointer and waits for the user, who picks Move to Trash with the keyboard.
+  QTimer pick;
+  QObject::connect(&pick, &QTimer::timeout, [&] {
+    auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+    if (!menu) return;
+    pick.stop();
+    for (QAction* action : menu->actions()) {
+      if (action->text() == "Move to Trash") menu->setActiveAction(action);
+    }
+    QTest::keyClick(menu, Qt::Key_Return);
+  });
+  pick.start(20);
+  emit tree->customContextMenuRequested(tree->visualRect(file).center());
+
+  EXPECT_FALSE(pick.isActive()) << "no menu opened";
+  EXPECT_TRUE(WaitFor([&] { return window.PagePane()->url() == QUrl("about:blank"); }));
+  EXPECT_FALSE(TCacheStore(Home.CacheRoot()).GetEntryInfo(url));
+  QStringList captions;
+  for (int row = 0; row < tree->model()->rowCount(host); ++row) captions << tree->model()->index(row, 0, host).data().toString();
+  EXPECT_FALSE(captions.contains(caption)) << caption.toStdString();
+  unsetenv("XDG_DATA_HOME");
 }
 
 // Runs last: the selection forces the process offline.
