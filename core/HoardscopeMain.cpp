@@ -207,7 +207,7 @@ void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& ke
   if (!node->HasChildren() || node->Child(0)->Kind() != TNodeKind::Placeholder) return;
   TreeView1.Delete(node->Child(0));
   if (list.Empty()) return;
-  const std::string prefix = (!key.empty() && key.back() == '/') ? key : key + "/";
+  const std::string prefix = NodePrefix(key);
   TreeView1.BeginUpdate();
   for (std::size_t i = FindFirstIndex(key, list); i < list.Count(); ++i) {
     const TEntryItem& item = list[i];

@@ -28,8 +28,9 @@ TTreeNode* SearchOnce(THoardscopeMain& view, const std::string& name, TTreeNode*
     } else if (node.HasNodeKey() && EqualsNoCase(node.Key(), name)) {
       found = &node;
     }
-    const bool leadsThere = node.HasNodeKey() && !node.Key().empty() &&
-                            (entryKey ? IsUnderNodeKey(node.Key(), name) : StartsWithNoCase(name, node.Key() + "/"));
+    const bool leadsThere =
+        node.HasNodeKey() && !node.Key().empty() &&
+        (entryKey ? IsUnderNodeKey(node.Key(), name) : StartsWithNoCase(name, NodePrefix(node.Key())));
     if (!ancestorToExpand && leadsThere && IsUnexpanded(node)) ancestorToExpand = &node;
     return true;
   });
