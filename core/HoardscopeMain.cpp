@@ -149,7 +149,8 @@ void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
   if (NameList.Contains(host)) return;
   NameList.Add(host);
   TTreeNode* hostNode = TreeView1.AddFolderChild(parent, TNodeKind::Host, host, host);
-  TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
+  // A host without a name (its URL could not be split) lies above no entry: it has nothing to expand.
+  if (!host.empty()) TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
 }
 
 void THoardscopeMain::SortTree() { TreeView1.SortAll(NodeLess); }

@@ -64,6 +64,12 @@ TEST_F(ExpansionTest, AKeyEndingInASlashIsBelowTheSameNodeForExpansionTotalsSear
   EXPECT_EQ(View().SearchList.Count(), 2u);
 }
 
+TEST_F(ExpansionTest, AHostWithoutANameHasNothingToExpand) {
+  AddEntry("http:///x.htm");
+  Load();
+  EXPECT_EQ(Host("")->ChildCount(), 0u);
+}
+
 TEST_F(ExpansionTest, ASecondExpansionAddsNothingAndCollapseKeepsChildren) {
   AddEntry("http://h/a.htm");
   AddEntry("http://h/f/b.htm");
