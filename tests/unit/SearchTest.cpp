@@ -115,6 +115,17 @@ TEST_F(SearchDialogTest, ListsTheHistoryNewestFirstAndNumbersTheNextText) {
   EXPECT_EQ(SearchRequest().Text, "new");
 }
 
+TEST_F(SearchDialogTest, ANewTextTakesTheLowestFreeNumberWhenTheNextOneIsTaken) {
+  Store(1, "one");
+  Store(2, "two");
+  Store(4, "four");
+  TfrmSearch dialog = Shown();
+  dialog.cbSearchText = "new";
+  dialog.btnSearchClick();
+  EXPECT_EQ(Stored(4), "four");
+  EXPECT_EQ(Stored(3), "new");
+}
+
 TEST_F(SearchDialogTest, AddsNothingForATextListedInAnotherCase) {
   Store(1, "Cache");
   TfrmSearch dialog = Shown();
