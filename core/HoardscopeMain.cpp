@@ -149,7 +149,8 @@ void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
   if (NameList.Contains(host)) return;
   NameList.Add(host);
   TTreeNode* hostNode = TreeView1.AddFolderChild(parent, TNodeKind::Host, host, host);
-  // A host without a name (its URL could not be split) lies above no entry: it has nothing to expand.
+  // A host without a name (none in its URL, or a URL that could not be split) is never expanded: an empty node
+  // key yields no children, so it gets no placeholder.
   if (!host.empty()) TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
 }
 
