@@ -43,7 +43,8 @@ class EntryCommandsTest : public ::testing::Test {
     const std::string bytes = ReadFile(exportFile);
     std::vector<TExportRecord> records;
     for (std::size_t at = 0; at + kExportRecordSize <= bytes.size(); at += kExportRecordSize) {
-      records.push_back(DecodeExportRecord(std::span<const char, kExportRecordSize>(bytes.data() + at, kExportRecordSize)));
+      records.push_back(DecodeExportRecord(std::span<const char, kExportRecordSize>(bytes.data() + at,
+                                                                                    kExportRecordSize)));
     }
     return records;
   }

@@ -75,14 +75,14 @@ TEST_F(ModuleTest, Regsvr32WritesEveryKeyAndValueAndUnregistersTwice) {
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\n    (Default)    REG_SZ    Hoard&scope\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\Implemented Categories\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}\n\n" +
-                "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\InprocServer32\n    (Default)    REG_SZ    " + ServerPath(path) +
-                "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
+                "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\InprocServer32\n    (Default)    REG_SZ    " +
+                ServerPath(path) + "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\ProgID\n    (Default)    REG_SZ    Hoardscope.Hoardscope\n\n",
             Query(std::string("HKCR\\CLSID\\") + kBand));
   EXPECT_EQ(std::string("\n") +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\n    (Default)    REG_SZ    HSCDownload Object\n\n" +
-                "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\InprocServer32\n    (Default)    REG_SZ    " + ServerPath(path) +
-                "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
+                "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\InprocServer32\n    (Default)    REG_SZ    " +
+                ServerPath(path) + "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\ProgID\n    (Default)    REG_SZ    Hoardscope.HSCDownload\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\TypeLib\n    (Default)    REG_SZ    " + kLibrary + "\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\Version\n    (Default)    REG_SZ    1.0\n\n",
