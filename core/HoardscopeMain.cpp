@@ -296,8 +296,8 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 }
 
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
-  if (!FBrowser || node->EntryIndex() >= list.Count()) return;
-  const std::string& url = list[node->EntryIndex()].Key;
+  if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
+  const std::string& url = list[node->EntryIndex()].Info->SourceUrl;
   if (url == LastURL) return;
   LastURL = url;
   if (!FBrowser->IsOffline()) GoOffline();
