@@ -288,15 +288,19 @@ class TCacheStore::TWalk : public IUrlCacheWalk {
 
 // --- opening ---
 
-TCacheStore::TCacheStore(const std::filesystem::path& root) : RootFolder(std::filesystem::absolute(root)) {
+TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge) : RootFolder(std::filesystem::absolute(root)) {
   RootFolder = RootFolder.lexically_normal();
   if (RootFolder.has_filename() == false && RootFolder.has_parent_path()) RootFolder = RootFolder.parent_path();
   RootText = RootFolder.string();
   std::filesystem::create_directories(RootFolder);
   Database = std::make_unique<TSqliteDatabase>(RootFolder / "index.db");
+  // The index's write-ahead log and shared-memory file stay when the store closes, so that a store on a disk
+  // that has filled up meanwhile can still be opened, and shrunk.
+  int persistent = 1;
+  sqlite3_file_control(Database->Handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &persistent);
   OpenIndex();
   MakeContentFolders();
-  SweepOrphans();
+  SweepOrphans(orphanAge);
 }
 
 TCacheStore::~TCacheStore() = default;
@@ -367,13 +371,13 @@ void TCacheStore::MakeContentFolders() {
   }
 }
 
-void TCacheStore::SweepOrphans() {
+void TCacheStore::SweepOrphans(std::chrono::seconds age) {
   try {
     // The write lock keeps out every batch, whose reserved names the index does not show yet.
     TSqliteTransaction lock(*Database, TSqliteWait::None);
     const std::vector<std::string> named = NamedFiles();
     const std::unordered_set<std::string> kept(named.begin(), named.end());
-    const std::time_t cutoff = std::time(nullptr) - std::chrono::seconds(kOrphanAge).count();
+    const std::time_t cutoff = std::time(nullptr) - age.count();
     RemoveFolderFiles([&](const std::string& relative, int folder, const char* name) {
       return kept.contains(relative) || ChangedAfter(folder, name, cutoff);
     });

@@ -44,7 +44,7 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 //
 // A content file that no entry names is an orphan (of a process killed between reserving a name and
 // committing it, or in the middle of a clear). Opening the store removes the orphans that nobody has changed
-// for kOrphanAge, while no other process is writing to the index: a name reserved inside a batch is covered by
+// for orphanAge (kOrphanAge unless told), while no other process is writing to the index: a name reserved inside a batch is covered by
 // the batch's write lock, one reserved outside a batch is being filled and so has changed recently. Clear()
 // empties the content folders of every file that no entry names once the entries are gone.
 //
@@ -62,9 +62,9 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 class TCacheStore : public IUrlCache {
  public:
   // How long a content file that no entry names must have stayed unchanged before opening the store removes it.
-  static constexpr std::chrono::minutes kOrphanAge{10};
+  static constexpr std::chrono::seconds kOrphanAge{10 * 60};
 
-  explicit TCacheStore(const std::filesystem::path& root);
+  explicit TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge = kOrphanAge);
   ~TCacheStore() override;
 
   // IUrlCache. The walk yields normal entries only: the kNormalCacheEntry bit set, neither the cookie nor the
@@ -165,8 +165,8 @@ class TCacheStore : public IUrlCache {
   TRemoval RemoveFolderFiles(const std::function<bool(const std::string&, int, const char*)>& keep);
   // The local files the index names, as recorded.
   std::vector<std::string> NamedFiles();
-  // Removes the orphans older than kOrphanAge if nobody else is writing to the index right now.
-  void SweepOrphans();
+  // Removes the orphans unchanged for age if nobody else is writing to the index right now.
+  void SweepOrphans(std::chrono::seconds age);
   void Fail(const std::exception& error);
 
   std::filesystem::path RootFolder;
