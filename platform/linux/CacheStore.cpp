@@ -158,7 +158,9 @@ std::string ErrnoText(int error) { return std::generic_category().message(error)
 
 // A plain file or folder name: not empty, no separator, not "." or "..", no NUL.
 bool IsPlainName(std::string_view name) {
-  return !name.empty() && name != "." && name != ".." && name.find_first_of(std::string_view("/\\\0", 3)) == std::string_view::npos;
+  constexpr std::string_view kSeparatorsAndNul("/\\\0", 3);
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(kSeparatorsAndNul) == std::string_view::npos;
 }
 
 // An open file descriptor, closed with its owner.
@@ -288,7 +290,8 @@ class TCacheStore::TWalk : public IUrlCacheWalk {
 
 // --- opening ---
 
-TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge) : RootFolder(std::filesystem::absolute(root)) {
+TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge)
+    : RootFolder(std::filesystem::absolute(root)) {
   RootFolder = RootFolder.lexically_normal();
   if (RootFolder.has_filename() == false && RootFolder.has_parent_path()) RootFolder = RootFolder.parent_path();
   RootText = RootFolder.string();
@@ -492,7 +495,8 @@ void TCacheStore::RemoveScheduledFiles() {
     const bool removed = folder.Descriptor && ::unlinkat(folder.Descriptor.Get(), file.Name.c_str(), 0) == 0;
     const int error = folder.Descriptor ? errno : folder.Errno;
     if (!removed && error != ENOENT && RemovalFailure.empty()) {   // a file removed already is no failure
-      RemovalFailure = folder.Descriptor ? "cannot remove " + FullPath(relative) + ": " + ErrnoText(error) : folder.Error;
+      RemovalFailure =
+          folder.Descriptor ? "cannot remove " + FullPath(relative) + ": " + ErrnoText(error) : folder.Error;
     }
   }
   PendingRemovals.clear();

@@ -44,9 +44,10 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 //
 // A content file that no entry names is an orphan (of a process killed between reserving a name and
 // committing it, or in the middle of a clear). Opening the store removes the orphans that nobody has changed
-// for orphanAge (kOrphanAge unless told), while no other process is writing to the index: a name reserved inside a batch is covered by
-// the batch's write lock, one reserved outside a batch is being filled and so has changed recently. Clear()
-// empties the content folders of every file that no entry names once the entries are gone.
+// (content or status, which no program can set back) for orphanAge, while no other process is writing to the
+// index: a name reserved inside a batch is covered by the batch's write lock, one reserved outside a batch is
+// being filled and so has changed recently. Clear() empties the content folders of every file that no entry
+// names once the entries are gone.
 //
 // On a full disk the index may have no room for the record of a deletion: deleting and clearing then remove
 // the content files that they free first, and write the index once more.
@@ -69,10 +70,11 @@ class TCacheStore : public IUrlCache {
 
   // IUrlCache. The walk yields normal entries only: the kNormalCacheEntry bit set, neither the cookie nor the
   // history bit; a walk that skipped damaged entries sets LastFailure() to a text naming them when it ends.
-  // GetEntryInfo finds an entry of any type, and fails for a damaged one. CreateEntry returns the full path of an empty file it
-  // made in one of the content folders. CommitEntry takes the entry's size from the local file, which must be a
-  // file in a content folder (else kErrorInvalidParameter) that exists (else kErrorFileNotFound); the last-sync
-  // time becomes now. An empty header text records no header block.
+  // GetEntryInfo finds an entry of any type, and fails for a damaged one. CreateEntry returns the full path of an
+  // empty file it made in one of the content folders. CommitEntry takes the entry's size from the local file,
+  // which must be a file in a content folder (else kErrorInvalidParameter) that exists (else kErrorFileNotFound);
+  // the last-sync time becomes now. An empty header text records no header block. DeleteEntry fails, after the
+  // entry is gone, when its file cannot be removed.
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
   bool DeleteEntry(const std::string& url) override;

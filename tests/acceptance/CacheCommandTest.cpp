@@ -245,7 +245,9 @@ class TImmutableFolders {
   ~TImmutableFolders() { Set("-i"); }
   bool Set(const std::string& flag) {
     bool all = true;
-    for (const fs::path& folder : Folders) all = std::system(("chattr " + flag + " " + Quoted(folder.string()) + " 2>/dev/null").c_str()) == 0 && all;
+    for (const fs::path& folder : Folders) {
+      all = std::system(("chattr " + flag + " " + Quoted(folder.string()) + " 2>/dev/null").c_str()) == 0 && all;
+    }
     return all;
   }
 

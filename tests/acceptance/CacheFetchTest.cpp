@@ -78,7 +78,9 @@ TEST_F(CacheFetchTest, AResponseBeyondALimitIsNotStoredAndFails) {
     contentFiles += item.is_regular_file() && !item.path().filename().string().starts_with("index.db");
   }
   EXPECT_EQ(1u, contentFiles);
-  for (const char* bad : {"0", "-1", "ten"}) EXPECT_EQ(2, Fetch({Server.Url("/small.txt"), "--max-time", bad}).ExitCode);
+  for (const char* bad : {"0", "-1", "ten"}) {
+    EXPECT_EQ(2, Fetch({Server.Url("/small.txt"), "--max-time", bad}).ExitCode) << bad;
+  }
 }
 
 TEST_F(CacheFetchTest, WithoutUrlsItShowsTheUsage) {

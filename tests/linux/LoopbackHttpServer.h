@@ -65,7 +65,8 @@ class TLoopbackHttpServer {
 
   // Answers requests for path with headBlock, then piece after piece, each after pause, until the client hangs
   // up, half a minute has passed or 64 MiB were sent: a body without end, for as long as a test should take.
-  void ServeEndless(const std::string& path, std::string headBlock, std::string piece, std::chrono::milliseconds pause) {
+  void ServeEndless(const std::string& path, std::string headBlock, std::string piece,
+                    std::chrono::milliseconds pause) {
     const std::lock_guard lock(FLock);
     FResponses[path] = std::move(headBlock);
     FEndless[path] = {std::move(piece), pause};
