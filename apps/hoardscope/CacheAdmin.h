@@ -2,14 +2,22 @@
 // emptying, fetching over the network. Each edition defines OpenCacheAdmin in its own home file.
 #pragma once
 
+#include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "Home.h"
 
 namespace hoardscope {
+
+// Limits of each response of cache fetch; an unset one is the HTTP layer's own.
+struct TFetchLimits {
+  std::optional<std::uint64_t> MaxSeconds;
+  std::optional<std::uint64_t> MaxBytes;
+};
 
 class ICacheAdmin {
  public:
@@ -26,8 +34,8 @@ class ICacheAdmin {
   virtual std::string LastFailure() = 0;
   // Runs change, whose changes of the cache stay together, where the cache can do so, only when it returns 0.
   virtual int InOneBatch(const std::function<int()>& change) = 0;
-  // cache fetch URL...: stores each URL's response; the command's exit code.
-  virtual int Fetch(const std::vector<std::string>& urls) = 0;
+  // cache fetch URL...: stores each URL's response within the limits; the command's exit code.
+  virtual int Fetch(const std::vector<std::string>& urls, const TFetchLimits& limits) = 0;
 };
 
 std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home);

@@ -5,11 +5,14 @@
 //       reserves a content file, copies FILE into it and commits it as the entry of URL: entry type N (decimal,
 //       or hexadecimal after 0x; 1 by default), no expiry, last-modified time of FILE, last-sync time TIME
 //       (ISO 8601 UTC, 2026-12-01T10:00:00.000Z; now by default). In TEXT "\r" and "\n" stand for CR and LF.
-//   cache fetch URL...
+//       A header block is at most 64 KiB.
+//   cache fetch URL... [--max-time SECONDS] [--max-size BYTES]
 //       fetches each URL (http or https) over the network like the browser window does and stores the response,
 //       whatever its status, as the URL's entry. One line per response, fields separated by tabs: URL, status
 //       code, body size. A URL that cannot be fetched is reported on standard error and the others are still
-//       fetched; a failed fetch or an error status (400 and up) gives exit code 1. Linux edition only.
+//       fetched; a failed fetch or an error status (400 and up) gives exit code 1. A response that takes longer
+//       than SECONDS or whose body is larger than BYTES (the HTTP layer's limits by default) is not stored and
+//       counts as failed. Linux edition only.
 //   cache list [--all]
 //       one line per entry in walk order, fields separated by tabs: URL, local file, size, last-sync time, entry
 //       type, content type. Like the view, it walks normal entries only; --all lists entries of every type.
@@ -19,11 +22,14 @@
 //   cache clear           removes every entry and its file.
 //
 // A URL that is not in the cache gives exit code 1, bad usage 2.
+#include <cerrno>
 #include <chrono>
 #include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <system_error>
+#include <vector>
 
 #include "CacheAdmin.h"
 #include "Commands.h"
@@ -35,11 +41,13 @@ namespace {
 
 constexpr const char* kCacheUsage =
     "usage: hoardscope cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]\n"
-    "       hoardscope cache fetch URL...\n"
+    "       hoardscope cache fetch URL... [--max-time SECONDS] [--max-size BYTES]\n"
     "       hoardscope cache list [--all]\n"
     "       hoardscope cache info URL\n"
     "       hoardscope cache delete URL\n"
     "       hoardscope cache clear\n";
+
+constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
 
 int Usage() {
   std::cerr << kCacheUsage;
@@ -110,13 +118,43 @@ FileTime ModificationTimeOf(const std::filesystem::path& file) {
   return FileTimeFromUnixMillis(std::chrono::duration_cast<std::chrono::milliseconds>(sinceUnixEpoch).count());
 }
 
-std::optional<std::string> ReadWholeFile(const std::filesystem::path& file) {
+// The first maxBytes + 1 bytes of a file at most, so that a file without end (/dev/zero) is seen to be too large.
+std::optional<std::string> ReadFileStart(const std::filesystem::path& file, std::size_t maxBytes) {
   std::ifstream in(file, std::ios::binary);
   if (!in) return std::nullopt;
-  std::ostringstream content;
-  content << in.rdbuf();
+  std::string content(maxBytes + 1, '\0');
+  in.read(content.data(), static_cast<std::streamsize>(content.size()));
   if (in.bad()) return std::nullopt;
-  return content.str();
+  content.resize(static_cast<std::size_t>(in.gcount()));
+  return content;
+}
+
+// The system's reason for the failure of the file operation that just failed.
+std::string LastErrorText() {
+  const int error = errno;
+  return error == 0 ? std::string("an unknown error") : std::generic_category().message(error);
+}
+
+// Copies source over target; an empty text when it worked, else what failed and why.
+std::string CopyFile(const std::filesystem::path& source, const std::filesystem::path& target) {
+  errno = 0;
+  std::ifstream in(source, std::ios::binary);
+  if (!in) return "cannot read " + source.string() + ": " + LastErrorText();
+  errno = 0;
+  std::ofstream out(target, std::ios::binary | std::ios::trunc);
+  if (!out) return "cannot write " + target.string() + ": " + LastErrorText();
+  std::vector<char> buffer(64 * 1024);
+  while (in) {
+    errno = 0;
+    in.read(buffer.data(), static_cast<std::streamsize>(buffer.size()));
+    if (in.bad()) return "cannot read " + source.string() + ": " + LastErrorText();
+    errno = 0;
+    if (!out.write(buffer.data(), in.gcount())) return "cannot write " + target.string() + ": " + LastErrorText();
+  }
+  errno = 0;
+  out.close();
+  if (!out) return "cannot write " + target.string() + ": " + LastErrorText();
+  return "";
 }
 
 int Add(ICacheAdmin& admin, const TArguments& args) {
@@ -153,8 +191,12 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
   const std::uint64_t size = std::filesystem::file_size(file, error);
   if (error) return Failure("cannot read " + file.string() + ": " + error.message());
   if (headersFile) {
-    headers = ReadWholeFile(*headersFile);
+    headers = ReadFileStart(*headersFile, kMaxHeaderBytes);
     if (!headers) return Failure("cannot read " + *headersFile);
+  }
+  if (headers && headers->size() > kMaxHeaderBytes) {
+    return Failure("the header block " + (headersFile ? "in " + *headersFile + " " : std::string()) +
+                   "is larger than 64 KiB");
   }
   std::string extension = PathFindExtension(file.filename().string());
   extension = extension.empty() ? UrlExtension(url) : extension.substr(1);
@@ -166,11 +208,11 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
     if (!created.Ok) {
       return Failure("cannot reserve a cache file for " + url + " " + ErrorText(created.Error, admin.LastFailure()));
     }
+    const std::string copyFailure = CopyFile(file, created.LocalFileName);
     std::error_code error;
-    std::filesystem::copy_file(file, created.LocalFileName, std::filesystem::copy_options::overwrite_existing, error);
-    if (error) {
+    if (!copyFailure.empty()) {
       std::filesystem::remove(created.LocalFileName, error);
-      return Failure("cannot copy " + file.string() + " into the cache: " + error.message());
+      return Failure("cannot copy " + file.string() + " into the cache: " + copyFailure);
     }
     const std::uint32_t committed =
         cache.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
@@ -183,9 +225,35 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
   });
 }
 
-int Fetch(ICacheAdmin& admin, const TArguments& urls) {
+// A whole number above zero written in decimal digits.
+std::optional<std::uint64_t> ParsePositive(const std::string& text) {
+  if (text.empty() || text.size() > 19 || text.find_first_not_of("0123456789") != std::string::npos) {
+    return std::nullopt;
+  }
+  const std::uint64_t value = std::stoull(text);
+  if (value == 0) return std::nullopt;
+  return value;
+}
+
+int Fetch(ICacheAdmin& admin, const TArguments& args) {
+  std::vector<std::string> urls;
+  TFetchLimits limits;
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const std::string& arg = args[i];
+    const bool hasValue = i + 1 < args.size();
+    if ((arg == "--max-time" || arg == "--max-size") && hasValue) {
+      std::optional<std::uint64_t>& limit = arg == "--max-time" ? limits.MaxSeconds : limits.MaxBytes;
+      if (limit) return Usage();
+      limit = ParsePositive(args[++i]);
+      if (!limit) return Usage();
+    } else if (arg.starts_with("--")) {
+      return Usage();
+    } else {
+      urls.push_back(arg);
+    }
+  }
   if (urls.empty()) return Usage();
-  return admin.Fetch(urls);
+  return admin.Fetch(urls, limits);
 }
 
 int List(ICacheAdmin& admin, const TArguments& args) {

@@ -1,6 +1,7 @@
 // The Linux edition's URL cache store: index, content folders, name reservation and the cache operations.
 #include "platform/linux/CacheStore.h"
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
 #include <sys/stat.h>
@@ -9,8 +10,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <ctime>
 #include <random>
+#include <stdexcept>
 #include <system_error>
+#include <unordered_set>
+#include <utility>
 
 #include "core/Tools.h"
 
@@ -24,6 +29,7 @@ constexpr std::size_t kMaxBaseNameBytes = 100;
 constexpr std::size_t kMaxExtensionBytes = 16;   // dot included
 constexpr unsigned kMaxDecorationTries = 1000000;
 constexpr const char* kFallbackBaseName = "entry";
+constexpr std::size_t kMaxDamagedUrlsNamed = 10;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE content_folders (
@@ -148,6 +154,88 @@ std::uint32_t ErrorFromErrno(int error) {
   }
 }
 
+std::string ErrnoText(int error) { return std::generic_category().message(error); }
+
+// A plain file or folder name: not empty, no separator, not "." or "..", no NUL.
+bool IsPlainName(std::string_view name) {
+  constexpr std::string_view kSeparatorsAndNul("/\\\0", 3);
+  return !name.empty() && name != "." && name != ".." &&
+         name.find_first_of(kSeparatorsAndNul) == std::string_view::npos;
+}
+
+// An open file descriptor, closed with its owner.
+class TDescriptor {
+ public:
+  TDescriptor() = default;
+  explicit TDescriptor(int descriptor) : Descriptor(descriptor) {}
+  ~TDescriptor() {
+    if (Descriptor >= 0) ::close(Descriptor);
+  }
+  TDescriptor(TDescriptor&& other) noexcept : Descriptor(std::exchange(other.Descriptor, -1)) {}
+  TDescriptor& operator=(TDescriptor&& other) noexcept {
+    std::swap(Descriptor, other.Descriptor);
+    return *this;
+  }
+  TDescriptor(const TDescriptor&) = delete;
+  TDescriptor& operator=(const TDescriptor&) = delete;
+
+  int Get() const { return Descriptor; }
+  explicit operator bool() const { return Descriptor >= 0; }
+
+ private:
+  int Descriptor = -1;
+};
+
+// A content folder opened for operations relative to it, or why it could not be.
+struct TOpenFolder {
+  TDescriptor Descriptor;
+  int Errno = 0;
+  std::string Error;
+};
+
+// Opens the content folder at path, never through a symbolic link; make: makes it first when it is missing.
+TOpenFolder OpenContentFolder(const std::string& path, bool make) {
+  TOpenFolder folder;
+  for (bool made = false;; made = true) {
+    const int descriptor = ::open(path.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (descriptor >= 0) {
+      folder.Descriptor = TDescriptor(descriptor);
+      return folder;
+    }
+    folder.Errno = errno;
+    if (folder.Errno == ENOENT && make && !made && (::mkdir(path.c_str(), 0755) == 0 || errno == EEXIST)) continue;
+    folder.Error = folder.Errno == ELOOP || folder.Errno == ENOTDIR
+                       ? "the content folder " + path + " is a symbolic link or not a folder; it is not used"
+                       : "cannot open the content folder " + path + ": " + ErrnoText(folder.Errno);
+    if (folder.Errno == ELOOP || folder.Errno == ENOTDIR) folder.Errno = EACCES;
+    return folder;
+  }
+}
+
+// The plain names in a folder, folders left out.
+std::vector<std::string> FileNamesIn(int folder) {
+  std::vector<std::string> names;
+  const int listing = ::dup(folder);
+  if (listing < 0) return names;
+  DIR* directory = ::fdopendir(listing);
+  if (!directory) {
+    ::close(listing);
+    return names;
+  }
+  while (const dirent* item = ::readdir(directory)) {
+    if (item->d_type == DT_DIR || !IsPlainName(item->d_name)) continue;
+    names.emplace_back(item->d_name);
+  }
+  ::closedir(directory);
+  return names;
+}
+
+// Whether the file name in folder changed (content or status) after cutoff, or is gone already.
+bool ChangedAfter(int folder, const char* name, std::time_t cutoff) {
+  struct stat status {};
+  return ::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || status.st_ctime > cutoff;
+}
+
 std::uint32_t ErrorFromSqlite(int code) {
   switch (code) {
     case SQLITE_BUSY:
@@ -170,10 +258,12 @@ class TCacheStore::TWalk : public IUrlCacheWalk {
   bool FindNext(CacheEntryRecord& record) override {
     if (Over) return false;
     try {
-      if (Rows.Step()) {
-        Store.ReadRecord(Rows, record);
-        return true;
+      while (Rows.Step()) {
+        if (Store.ReadRecord(Rows, record)) return true;
+        if (Damaged.size() < kMaxDamagedUrlsNamed) Damaged.push_back(Rows.ColumnText(0));
+        ++DamagedCount;
       }
+      if (DamagedCount > 0) ReportDamaged();
     } catch (const std::exception& error) {
       Store.Fail(error);
     }
@@ -183,21 +273,37 @@ class TCacheStore::TWalk : public IUrlCacheWalk {
   }
 
  private:
+  void ReportDamaged() {
+    std::string text = std::to_string(DamagedCount) + " damaged entries skipped, whose local file is not a file of "
+                       "the cache's content folders:";
+    for (const std::string& url : Damaged) text += " " + url;
+    if (DamagedCount > Damaged.size()) text += " ...";
+    Store.Failure = text;
+  }
+
   TCacheStore& Store;
   TSqliteStatement Rows;
   bool Over = false;
+  std::size_t DamagedCount = 0;
+  std::vector<std::string> Damaged;   // the first few URLs
 };
 
 // --- opening ---
 
-TCacheStore::TCacheStore(const std::filesystem::path& root) : RootFolder(std::filesystem::absolute(root)) {
+TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge)
+    : RootFolder(std::filesystem::absolute(root)) {
   RootFolder = RootFolder.lexically_normal();
   if (RootFolder.has_filename() == false && RootFolder.has_parent_path()) RootFolder = RootFolder.parent_path();
   RootText = RootFolder.string();
   std::filesystem::create_directories(RootFolder);
   Database = std::make_unique<TSqliteDatabase>(RootFolder / "index.db");
+  // The index's write-ahead log and shared-memory file stay when the store closes, so that a store on a disk
+  // that has filled up meanwhile can still be opened, and shrunk.
+  int persistent = 1;
+  sqlite3_file_control(Database->Handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &persistent);
   OpenIndex();
-  for (const auto& folder : ContentFolders()) std::filesystem::create_directories(folder);
+  MakeContentFolders();
+  SweepOrphans(orphanAge);
 }
 
 TCacheStore::~TCacheStore() = default;
@@ -256,6 +362,63 @@ void TCacheStore::OpenIndex() {
   UpdateSyncTime.emplace(Database->Prepare("UPDATE entries SET last_sync = ? WHERE url = ?"));
 }
 
+void TCacheStore::MakeContentFolders() {
+  for (const std::string& name : Folders) {
+    const std::string path = FullPath(name);
+    struct stat status {};
+    if (::lstat(path.c_str(), &status) == 0 || errno != ENOENT) continue;   // a link is refused where it is used
+    if (::mkdir(path.c_str(), 0755) != 0 && errno != EEXIST) {
+      throw std::filesystem::filesystem_error("cannot make the content folder", path,
+                                              std::error_code(errno, std::generic_category()));
+    }
+  }
+}
+
+void TCacheStore::SweepOrphans(std::chrono::seconds age) {
+  try {
+    // The write lock keeps out every batch, whose reserved names the index does not show yet.
+    TSqliteTransaction lock(*Database, TSqliteWait::None);
+    const std::vector<std::string> named = NamedFiles();
+    const std::unordered_set<std::string> kept(named.begin(), named.end());
+    const std::time_t cutoff = std::time(nullptr) - age.count();
+    RemoveFolderFiles([&](const std::string& relative, int folder, const char* name) {
+      return kept.contains(relative) || ChangedAfter(folder, name, cutoff);
+    });
+  } catch (const TSqliteError&) {
+    // Another process is writing, or the index is read-only: the orphans wait for a later opening.
+  }
+}
+
+std::vector<std::string> TCacheStore::NamedFiles() {
+  std::vector<std::string> names;
+  TSqliteStatement files = Database->Prepare("SELECT DISTINCT local_file FROM entries WHERE local_file IS NOT NULL");
+  while (files.Step()) names.push_back(files.ColumnText(0));
+  return names;
+}
+
+TCacheStore::TRemoval TCacheStore::RemoveFolderFiles(
+    const std::function<bool(const std::string&, int, const char*)>& keep) {
+  TRemoval removal;
+  const auto refuse = [&](const std::string& error) {
+    if (removal.Refused++ == 0) removal.FirstError = error;
+  };
+  for (const std::string& folderName : Folders) {
+    const TOpenFolder folder = OpenContentFolder(FullPath(folderName), false);
+    if (!folder.Descriptor) {
+      if (folder.Errno != ENOENT) refuse(folder.Error);
+      continue;
+    }
+    for (const std::string& name : FileNamesIn(folder.Descriptor.Get())) {
+      const std::string relative = folderName + "/" + name;
+      if (keep(relative, folder.Descriptor.Get(), name.c_str())) continue;
+      if (::unlinkat(folder.Descriptor.Get(), name.c_str(), 0) != 0 && errno != ENOENT && errno != EISDIR) {
+        refuse("cannot remove " + FullPath(relative) + ": " + ErrnoText(errno));
+      }
+    }
+  }
+  return removal;
+}
+
 std::vector<std::filesystem::path> TCacheStore::ContentFolders() const {
   std::vector<std::filesystem::path> folders;
   for (const auto& name : Folders) folders.push_back(RootFolder / name);
@@ -273,16 +436,24 @@ std::string TCacheStore::FullPath(std::string_view relative) const {
   return path;
 }
 
-std::optional<std::string> TCacheStore::RelativeContentName(const std::string& path) const {
+std::optional<TCacheStore::TContentFile> TCacheStore::ContentFileAt(const std::string& path) const {
   if (path.empty()) return std::nullopt;
   const std::filesystem::path normal = std::filesystem::absolute(path).lexically_normal();
   if (!normal.has_filename() || normal.parent_path().parent_path() != RootFolder) return std::nullopt;
-  const std::string folder = normal.parent_path().filename().string();
-  if (std::find(Folders.begin(), Folders.end(), folder) == Folders.end()) return std::nullopt;
-  return folder + "/" + normal.filename().string();
+  return ContentFileOf(normal.parent_path().filename().string() + "/" + normal.filename().string());
 }
 
-void TCacheStore::ReadRecord(const TSqliteStatement& row, CacheEntryRecord& record) const {
+std::optional<TCacheStore::TContentFile> TCacheStore::ContentFileOf(std::string_view relative) const {
+  const std::size_t slash = relative.find('/');
+  if (slash == std::string_view::npos) return std::nullopt;
+  const auto folder = std::find(Folders.begin(), Folders.end(), relative.substr(0, slash));
+  const std::string_view name = relative.substr(slash + 1);
+  if (folder == Folders.end() || !IsPlainName(name)) return std::nullopt;
+  return TContentFile{static_cast<std::size_t>(folder - Folders.begin()), std::string(name)};
+}
+
+bool TCacheStore::ReadRecord(const TSqliteStatement& row, CacheEntryRecord& record) const {
+  if (!row.ColumnIsNull(1) && !ContentFileOf(row.ColumnTextView(1))) return false;
   record.SourceUrl = row.ColumnText(0);
   record.LocalFileName = row.ColumnIsNull(1) ? std::string() : FullPath(row.ColumnTextView(1));
   const std::uint64_t size = row.ColumnUInt64(2);
@@ -293,22 +464,53 @@ void TCacheStore::ReadRecord(const TSqliteStatement& row, CacheEntryRecord& reco
   record.LastModifiedTime = row.ColumnUInt64(5);
   record.CacheEntryType = static_cast<std::uint32_t>(row.ColumnInt64(6));
   record.HeaderInfo = row.ColumnOptionalText(7);
+  return true;
+}
+
+bool TCacheStore::FindLocalFile(const std::string& url, std::optional<std::string>& local) {
+  SelectLocalByUrl->BindAll(url);
+  const bool found = SelectLocalByUrl->Step();
+  local = found ? SelectLocalByUrl->ColumnOptionalText(0) : std::nullopt;
+  SelectLocalByUrl->Reset();
+  return found;
+}
+
+std::int64_t TCacheStore::UsersOf(const std::string& relative) {
+  CountLocalUsers->BindAll(relative);
+  const std::int64_t users = CountLocalUsers->Step() ? CountLocalUsers->ColumnInt64(0) : 0;
+  CountLocalUsers->Reset();
+  return users;
 }
 
 void TCacheStore::ScheduleRemoval(const std::string& relative) {
-  CountLocalUsers->BindAll(relative);
-  const bool stillUsed = CountLocalUsers->Step() && CountLocalUsers->ColumnInt64(0) > 0;
-  CountLocalUsers->Reset();
-  if (!stillUsed) PendingRemovals.push_back(relative);
+  if (ContentFileOf(relative) && UsersOf(relative) == 0) PendingRemovals.push_back(relative);
 }
 
 void TCacheStore::RemoveScheduledFiles() {
   if (Database->InTransaction()) return;   // a batch is still open: its changes are not durable yet
+  RemovalFailure.clear();
   for (const auto& relative : PendingRemovals) {
-    std::error_code ignored;   // a file someone else removed already is no failure
-    std::filesystem::remove(FullPath(relative), ignored);
+    const TContentFile file = *ContentFileOf(relative);
+    const TOpenFolder folder = OpenContentFolder(FullPath(Folders[file.Folder]), false);
+    const bool removed = folder.Descriptor && ::unlinkat(folder.Descriptor.Get(), file.Name.c_str(), 0) == 0;
+    const int error = folder.Descriptor ? errno : folder.Errno;
+    if (!removed && error != ENOENT && RemovalFailure.empty()) {   // a file removed already is no failure
+      RemovalFailure =
+          folder.Descriptor ? "cannot remove " + FullPath(relative) + ": " + ErrnoText(error) : folder.Error;
+    }
   }
   PendingRemovals.clear();
+}
+
+void TCacheStore::WriteFreeingSpace(const std::function<void()>& change, const std::function<void()>& freeSpace) {
+  const bool outermost = !Database->InTransaction();
+  try {
+    change();
+  } catch (const TSqliteError& error) {
+    if (error.Code != SQLITE_FULL || !outermost) throw;
+    freeSpace();
+    change();
+  }
 }
 
 void TCacheStore::Fail(const std::exception& error) { Failure = error.what(); }
@@ -342,7 +544,11 @@ std::optional<CacheEntryRecord> TCacheStore::GetEntryInfo(const std::string& url
   try {
     std::optional<CacheEntryRecord> record;
     SelectByUrl->BindAll(url);
-    if (SelectByUrl->Step()) ReadRecord(*SelectByUrl, record.emplace());
+    if (SelectByUrl->Step() && !ReadRecord(*SelectByUrl, record.emplace())) {
+      record.reset();
+      Failure = "damaged entry " + url + ": its local file \"" + SelectByUrl->ColumnText(1) +
+                "\" is not a file of the cache's content folders";
+    }
     SelectByUrl->Reset();
     return record;
   } catch (const std::exception& error) {
@@ -354,19 +560,28 @@ std::optional<CacheEntryRecord> TCacheStore::GetEntryInfo(const std::string& url
 
 bool TCacheStore::DeleteEntry(const std::string& url) {
   try {
-    // A batch of its own, so the entry's file goes only once the deletion is durable and stays when it is not.
-    TBatch change(*this);
-    SelectLocalByUrl->BindAll(url);
-    if (!SelectLocalByUrl->Step()) {
-      SelectLocalByUrl->Reset();
-      return false;
-    }
-    const std::optional<std::string> local = SelectLocalByUrl->ColumnOptionalText(0);
-    SelectLocalByUrl->Reset();
-    DeleteByUrl->BindAll(url).Run();
-    if (local) ScheduleRemoval(*local);
-    change.Commit();
-    return true;
+    bool found = false;
+    RemovalFailure.clear();
+    WriteFreeingSpace(
+        [&] {
+          // A batch of its own, so the entry's file goes only once the deletion is durable and stays when it is not.
+          TBatch change(*this);
+          std::optional<std::string> local;
+          found = FindLocalFile(url, local);
+          if (!found) return;
+          DeleteByUrl->BindAll(url).Run();
+          if (local) ScheduleRemoval(*local);
+          change.Commit();
+        },
+        [&] {
+          std::optional<std::string> local;
+          if (FindLocalFile(url, local) && local && UsersOf(*local) == 1) {
+            PendingRemovals.push_back(*local);
+            RemoveScheduledFiles();
+          }
+        });
+    if (!RemovalFailure.empty()) Failure = RemovalFailure;
+    return found && RemovalFailure.empty();
   } catch (const std::exception& error) {
     SelectLocalByUrl->Reset();
     Fail(error);
@@ -384,31 +599,32 @@ CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t 
   const TContentName name = ContentNameFor(url, extension);
   const std::string folder = Folders[FolderIndexFor(name)];
   const std::string plain = folder + "/" + name.Base + name.Extension;
-  bool folderMade = false;
+  // Made again when someone removed it; never used through a link.
+  const TOpenFolder folderOpen = OpenContentFolder(FullPath(folder), true);
+  if (!folderOpen.Descriptor) {
+    result.Error = ErrorFromErrno(folderOpen.Errno);
+    Failure = folderOpen.Error;
+    return result;
+  }
   const auto hint = NextDecoration.find(plain);
   const unsigned firstDecoration = hint == NextDecoration.end() ? 1 : hint->second;
   for (unsigned tries = 0, decoration = 0; tries < kMaxDecorationTries; ++tries) {
-    const std::string relative =
-        decoration == 0 ? plain : folder + "/" + name.Base + "[" + std::to_string(decoration) + "]" + name.Extension;
-    const std::string path = FullPath(relative);
-    const int file = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0644);
+    const std::string fileName =
+        decoration == 0 ? name.Base + name.Extension
+                        : name.Base + "[" + std::to_string(decoration) + "]" + name.Extension;
+    const int file = ::openat(folderOpen.Descriptor.Get(), fileName.c_str(),
+                              O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
     if (file >= 0) {
       ::close(file);
       if (decoration > 0) NextDecoration[plain] = decoration + 1;
       result.Ok = true;
-      result.LocalFileName = path;
+      result.LocalFileName = FullPath(folder + "/" + fileName);
       return result;
     }
     const int error = errno;
-    if (error == ENOENT && !folderMade) {   // someone removed the content folder: make it again
-      std::error_code ignored;
-      std::filesystem::create_directories(RootFolder / folder, ignored);
-      folderMade = true;
-      continue;
-    }
     if (error != EEXIST) {
       result.Error = ErrorFromErrno(error);
-      Failure = "cannot create " + path + ": " + std::generic_category().message(error);
+      Failure = "cannot create " + FullPath(folder + "/" + fileName) + ": " + ErrnoText(error);
       return result;
     }
     // The plain name first, then on from the last decoration this store handed out for it.
@@ -433,15 +649,18 @@ std::uint32_t TCacheStore::CommitEntry(const std::string& url, const std::string
 std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string& localFileName,
                                       FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                       const std::string& headers) {
-  const std::optional<std::string> relative = RelativeContentName(localFileName);
-  if (url.empty() || !relative) {
+  const std::optional<TContentFile> file = ContentFileAt(localFileName);
+  if (url.empty() || !file) {
     Failure = "not a file of the cache's content folders: " + localFileName;
     return kErrorInvalidParameter;
   }
+  const std::string relative = RelativeName(*file);
+  const TOpenFolder folder = OpenContentFolder(FullPath(Folders[file->Folder]), false);
   struct stat status {};
-  if (::lstat(localFileName.c_str(), &status) != 0) {
-    const int error = errno;
-    Failure = "cannot find " + localFileName + ": " + std::generic_category().message(error);
+  if (!folder.Descriptor ||
+      ::fstatat(folder.Descriptor.Get(), file->Name.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+    const int error = folder.Descriptor ? errno : folder.Errno;
+    Failure = folder.Descriptor ? "cannot find " + localFileName + ": " + ErrnoText(error) : folder.Error;
     return error == ENOENT ? kErrorFileNotFound : ErrorFromErrno(error);
   }
   if (!S_ISREG(status.st_mode)) {   // a folder, or a link that could lead out of the store
@@ -458,10 +677,10 @@ std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string&
     if (replaces) replacedFile = SelectLocalByUrl->ColumnOptionalText(0);
     SelectLocalByUrl->Reset();
     if (replaces) DeleteByUrl->BindAll(url).Run();
-    InsertEntry->BindAll(url, *relative, size, Now(), expireTime, lastModifiedTime, entryType,
+    InsertEntry->BindAll(url, relative, size, Now(), expireTime, lastModifiedTime, entryType,
                          headers.empty() ? std::optional<std::string>() : std::optional<std::string>(headers));
     InsertEntry->Run();
-    if (replacedFile && *replacedFile != *relative) ScheduleRemoval(*replacedFile);
+    if (replacedFile && *replacedFile != relative) ScheduleRemoval(*replacedFile);
     change.Commit();
   } catch (const TSqliteError& failure) {
     SelectLocalByUrl->Reset();
@@ -480,12 +699,26 @@ void TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
 }
 
 void TCacheStore::Clear() {
-  TBatch change(*this);
-  TSqliteStatement files = Database->Prepare("SELECT DISTINCT local_file FROM entries WHERE local_file IS NOT NULL");
-  while (files.Step()) PendingRemovals.push_back(files.ColumnText(0));
-  files.Reset();
-  Database->Execute("DELETE FROM entries");
-  change.Commit();
+  if (Database->InTransaction()) throw std::logic_error("the cache cannot be cleared inside a batch");
+  const auto nothingKept = [](const std::string&, int, const char*) { return false; };
+  WriteFreeingSpace(
+      [&] {
+        TBatch change(*this);
+        Database->Execute("DELETE FROM entries");
+        change.Commit();
+      },
+      [&] { RemoveFolderFiles(nothingKept); });
+  // Every file the index does not name goes, the leftovers of an earlier clear that was cut short included; the
+  // write lock keeps other writers from naming files meanwhile.
+  TSqliteTransaction lock(*Database);
+  const std::vector<std::string> named = NamedFiles();
+  const std::unordered_set<std::string> kept(named.begin(), named.end());
+  const TRemoval removal =
+      RemoveFolderFiles([&](const std::string& relative, int, const char*) { return kept.contains(relative); });
+  if (removal.Refused > 0) {
+    throw std::runtime_error(std::to_string(removal.Refused) + " files of the cache could not be removed; the first: " +
+                             removal.FirstError);
+  }
 }
 
 // --- TBatch ---

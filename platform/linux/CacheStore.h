@@ -2,7 +2,9 @@
 // four content folders below the root, which is the edition's internet cache folder.
 #pragma once
 
+#include <chrono>
 #include <filesystem>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -34,6 +36,22 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 // folders with random 8-character names, made when the index is made and recorded in it; an entry's local file
 // is kept relative to the root, so a store can be moved as a whole.
 //
+// The store never reaches outside its root: it takes an entry's local file as "FOLDER/name" with FOLDER one of
+// the content folders and a plain name (no separator, not "." or ".."); an entry whose local file is anything
+// else is damaged: walks skip it, GetEntryInfo reports it, and deleting it removes its row and never touches a
+// file. A content folder that is a symbolic link is not used, and content files are made, checked and removed
+// relative to their folder, without following links.
+//
+// A content file that no entry names is an orphan (of a process killed between reserving a name and
+// committing it, or in the middle of a clear). Opening the store removes the orphans that nobody has changed
+// (content or status, which no program can set back) for orphanAge, while no other process is writing to the
+// index: a name reserved inside a batch is covered by the batch's write lock, one reserved outside a batch is
+// being filled and so has changed recently. Clear() empties the content folders of every file that no entry
+// names once the entries are gone.
+//
+// On a full disk the index may have no room for the record of a deletion: deleting and clearing then remove
+// the content files that they free first, and write the index once more.
+//
 // Several stores (in one process or in several) may use one root at once: every change is one IMMEDIATE
 // transaction that waits up to five seconds for another writer, walks read a snapshot, and names for new content
 // files are reserved with an exclusive create, so no two callers ever get the same one.
@@ -44,14 +62,19 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 // value, and LastFailure() tells what went wrong. Walks must not outlive their store.
 class TCacheStore : public IUrlCache {
  public:
-  explicit TCacheStore(const std::filesystem::path& root);
+  // How long a content file that no entry names must have stayed unchanged before opening the store removes it.
+  static constexpr std::chrono::seconds kOrphanAge{10 * 60};
+
+  explicit TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge = kOrphanAge);
   ~TCacheStore() override;
 
   // IUrlCache. The walk yields normal entries only: the kNormalCacheEntry bit set, neither the cookie nor the
-  // history bit. GetEntryInfo finds an entry of any type. CreateEntry returns the full path of an empty file it
-  // made in one of the content folders. CommitEntry takes the entry's size from the local file, which must be a
-  // file in a content folder (else kErrorInvalidParameter) that exists (else kErrorFileNotFound); the last-sync
-  // time becomes now. An empty header text records no header block.
+  // history bit; a walk that skipped damaged entries sets LastFailure() to a text naming them when it ends.
+  // GetEntryInfo finds an entry of any type, and fails for a damaged one. CreateEntry returns the full path of an
+  // empty file it made in one of the content folders. CommitEntry takes the entry's size from the local file,
+  // which must be a file in a content folder (else kErrorInvalidParameter) that exists (else kErrorFileNotFound);
+  // the last-sync time becomes now. An empty header text records no header block. DeleteEntry fails, after the
+  // entry is gone, when its file cannot be removed.
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
   bool DeleteEntry(const std::string& url) override;
@@ -66,7 +89,9 @@ class TCacheStore : public IUrlCache {
   // Sets the last-sync time of the entry stored under exactly this URL; nothing happens when there is none.
   // Throws TSqliteError when the index cannot be written.
   void SetLastSyncTime(const std::string& url, FileTime time);
-  // Removes every entry and its local file. Throws TSqliteError when the index cannot be written.
+  // Removes every entry and empties the content folders of every file that no entry names (another process may
+  // have committed one meanwhile). Not inside a batch. Throws TSqliteError when the index cannot be written, and
+  // std::runtime_error naming the first file that could not be removed when files remain.
   void Clear();
 
   const std::filesystem::path& Root() const { return RootFolder; }
@@ -102,19 +127,48 @@ class TCacheStore : public IUrlCache {
  private:
   class TWalk;
 
+  // A content file: the index of its folder in Folders and its plain name.
+  struct TContentFile {
+    std::size_t Folder = 0;
+    std::string Name;
+  };
+  // What a pass over the content folders could not remove.
+  struct TRemoval {
+    std::size_t Refused = 0;
+    std::string FirstError;
+  };
+
   void OpenIndex();
+  void MakeContentFolders();
   std::uint32_t StoreEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                        FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers);
-  void ReadRecord(const TSqliteStatement& row, CacheEntryRecord& record) const;
+  // Fills record from a row of kRecordColumns; false for a damaged entry.
+  bool ReadRecord(const TSqliteStatement& row, CacheEntryRecord& record) const;
   std::unique_ptr<IUrlCacheWalk> StartWalk(bool normalOnly, CacheEntryRecord& first);
-  // The folder-relative name of a content file ("FOLDER/name"), or nullopt when path is not directly inside
-  // one of the content folders.
-  std::optional<std::string> RelativeContentName(const std::string& path) const;
+  // The content file that path names, or nullopt when path is not a plain name directly inside one of the
+  // content folders.
+  std::optional<TContentFile> ContentFileAt(const std::string& path) const;
+  // The content file of a local file recorded in the index ("FOLDER/name"); nullopt when it is anything else.
+  std::optional<TContentFile> ContentFileOf(std::string_view relative) const;
+  std::string RelativeName(const TContentFile& file) const { return Folders[file.Folder] + "/" + file.Name; }
   std::string FullPath(std::string_view relative) const;
+  // Whether an entry is stored under url; local receives its recorded local file (nullopt when it has none).
+  bool FindLocalFile(const std::string& url, std::optional<std::string>& local);
+  std::int64_t UsersOf(const std::string& relative);
   // Queues a content file for removal unless another entry still refers to it; the queue is worked off when no
   // transaction of this store is open any more.
   void ScheduleRemoval(const std::string& relative);
+  // Removes the queued files unless a batch is still open; what could not be removed goes to RemovalFailure.
   void RemoveScheduledFiles();
+  // Runs change, which writes the index. When the disk is too full for that, runs freeSpace, which removes the
+  // content files that change frees, and then change once more. Inside a batch, change runs once.
+  void WriteFreeingSpace(const std::function<void()>& change, const std::function<void()>& freeSpace);
+  // Removes every file of the content folders for which keep(relative name, folder descriptor, name) is false.
+  TRemoval RemoveFolderFiles(const std::function<bool(const std::string&, int, const char*)>& keep);
+  // The local files the index names, as recorded.
+  std::vector<std::string> NamedFiles();
+  // Removes the orphans unchanged for age if nobody else is writing to the index right now.
+  void SweepOrphans(std::chrono::seconds age);
   void Fail(const std::exception& error);
 
   std::filesystem::path RootFolder;
@@ -122,6 +176,7 @@ class TCacheStore : public IUrlCache {
   std::unique_ptr<TSqliteDatabase> Database;
   std::vector<std::string> Folders;         // the content folders' names, in index order
   std::vector<std::string> PendingRemovals; // relative names of files to remove once the changes are durable
+  std::string RemovalFailure;               // the first file of the last removal that could not be removed
   std::map<std::string, unsigned> NextDecoration;   // per "FOLDER/name": the "[n]" to try first
   std::string Failure;
   std::optional<TSqliteStatement> SelectByUrl;

@@ -2,7 +2,12 @@
 #include "platform/linux/HttpClient.h"
 
 #include <curl/curl.h>
+#include <fcntl.h>
+#include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
+#include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
@@ -160,6 +165,9 @@ class THttpClient::TTransfer {
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_LIMIT, 1L);
     curl_easy_setopt(handle, CURLOPT_LOW_SPEED_TIME, kStallSeconds);
     curl_easy_setopt(handle, CURLOPT_FILETIME, 1L);
+    // A body announced as too large is refused before its first byte; OnBody stops one that grows too large.
+    curl_easy_setopt(handle, CURLOPT_MAXFILESIZE_LARGE,
+                     static_cast<curl_off_t>(std::min<std::uint64_t>(FClient.FLimits.MaxBytes, LLONG_MAX)));
     curl_easy_setopt(handle, CURLOPT_ERRORBUFFER, errorText);
     curl_easy_setopt(handle, CURLOPT_HEADERFUNCTION, &TTransfer::OnHeader);
     curl_easy_setopt(handle, CURLOPT_HEADERDATA, this);
@@ -170,7 +178,9 @@ class THttpClient::TTransfer {
     curl_easy_setopt(handle, CURLOPT_XFERINFODATA, this);
     FHandle = handle;
 
+    FStarted = std::chrono::steady_clock::now();
     const CURLcode result = curl_easy_perform(handle);
+    if (result == CURLE_FILESIZE_EXCEEDED) FFailure = TooLargeText();
     if (result != CURLE_OK) {
       DiscardLocalFile();
       if (!FFailure.empty()) return FailedResponse(FFailure);
@@ -199,6 +209,10 @@ class THttpClient::TTransfer {
 
   static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
     auto& transfer = *static_cast<TTransfer*>(self);
+    if (size * count > transfer.FClient.FLimits.MaxBytes - transfer.FWritten) {
+      transfer.FFailure = transfer.TooLargeText();
+      return 0;
+    }
     if (!transfer.FFile && !transfer.ReserveLocalFile()) return 0;
     const std::size_t written = std::fwrite(data, 1, size * count, transfer.FFile.get());
     transfer.FWritten += written;
@@ -206,8 +220,22 @@ class THttpClient::TTransfer {
     return written;
   }
 
+  // Called at least once a second while the transfer lasts, whether bytes arrive or not.
   static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
-    return static_cast<TTransfer*>(self)->FClient.FAborted ? 1 : 0;
+    auto& transfer = *static_cast<TTransfer*>(self);
+    if (transfer.FClient.FAborted) return 1;
+    const auto elapsed = std::chrono::steady_clock::now() - transfer.FStarted;
+    if (elapsed < std::chrono::seconds(std::min<std::uint64_t>(transfer.FClient.FLimits.MaxSeconds, INT_MAX))) {
+      return 0;
+    }
+    transfer.FFailure = "the response of " + transfer.FUrl + " took longer than the limit of " +
+                        std::to_string(transfer.FClient.FLimits.MaxSeconds) + " seconds; nothing was stored";
+    return 1;
+  }
+
+  std::string TooLargeText() const {
+    return "the response of " + FUrl + " is larger than the limit of " + std::to_string(FClient.FLimits.MaxBytes) +
+           " bytes; nothing was stored";
   }
 
   bool ReserveLocalFile() {
@@ -227,8 +255,12 @@ class THttpClient::TTransfer {
       return false;
     }
     FLocalFile = created.LocalFileName;
-    FFile.reset(std::fopen(FLocalFile.c_str(), "wb"));
+    // Never through a link; unbuffered, so that the file shows it is being filled whenever bytes arrive.
+    const int descriptor = ::open(FLocalFile.c_str(), O_WRONLY | O_TRUNC | O_NOFOLLOW | O_CLOEXEC);
+    FFile.reset(descriptor < 0 ? nullptr : ::fdopen(descriptor, "wb"));
+    if (FFile) std::setvbuf(FFile.get(), nullptr, _IONBF, 0);
     if (!FFile) {
+      if (descriptor >= 0) ::close(descriptor);
       FFailure = "cannot open the cache file " + FLocalFile;
       DiscardLocalFile();
       return false;
@@ -278,10 +310,13 @@ class THttpClient::TTransfer {
   std::string FLocalFile;
   TFileHandle FFile;
   std::uint64_t FWritten = 0;
+  std::chrono::steady_clock::time_point FStarted;
   std::string FFailure;   // a failure of ours that made curl stop
 };
 
-THttpClient::THttpClient(TCacheStore& cache) : FCache(cache) { InitializeCurlOnce(); }
+THttpClient::THttpClient(TCacheStore& cache, THttpLimits limits) : FCache(cache), FLimits(limits) {
+  InitializeCurlOnce();
+}
 
 THttpClient::~THttpClient() = default;
 

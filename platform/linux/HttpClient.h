@@ -39,11 +39,17 @@ std::string OfflinePage(const std::string& url);
 // The page shown in place of a URL that could not be fetched, with what went wrong (UTF-8 HTML).
 std::string FetchFailedPage(const std::string& url, const std::string& error);
 
+// What one response may cost at most; a response that goes beyond a limit is dropped, nothing of it stored.
+struct THttpLimits {
+  std::uint64_t MaxSeconds = 5 * 60;            // from the request to the last byte of the body
+  std::uint64_t MaxBytes = std::uint64_t{1} << 30;   // of the body
+};
+
 // The HTTP layer over one cache store. The store must not be used by anybody else while the client lives; the
 // client serializes its own use, so Download and ReadCached may be called from several threads at once.
 class THttpClient {
  public:
-  explicit THttpClient(TCacheStore& cache);
+  explicit THttpClient(TCacheStore& cache, THttpLimits limits = THttpLimits());
   ~THttpClient();
   THttpClient(const THttpClient&) = delete;
   THttpClient& operator=(const THttpClient&) = delete;
@@ -51,7 +57,7 @@ class THttpClient {
   // GETs url (http or https only) without following redirects. Whatever response arrives, error statuses and
   // redirects included, is stored under exactly url: the body as the entry's local file, the header block as
   // received, the Last-Modified and Expires times, last-sync time now; an entry under url is replaced. A transfer
-  // that fails stores nothing and leaves no file behind.
+  // that fails or goes beyond a limit stores nothing and leaves no file behind.
   THttpResponse Download(const std::string& url);
 
   // The entry stored under exactly url, without any network access: Cache with its file and header block, or
@@ -65,6 +71,7 @@ class THttpClient {
   class TTransfer;
 
   TCacheStore& FCache;
+  const THttpLimits FLimits;
   std::mutex FCacheLock;
   std::atomic<bool> FAborted{false};
 };

@@ -199,9 +199,17 @@ std::optional<std::string> TSqliteStatement::ColumnOptionalText(int column) cons
 
 // --- TSqliteTransaction ---
 
-TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& database)
+TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& database, TSqliteWait wait)
     : Database(database), Nested(database.InTransaction()) {
-  Database.Cached(Nested ? "SAVEPOINT hs_nested" : "BEGIN IMMEDIATE").Run();
+  const bool waits = Nested || wait == TSqliteWait::UpToTimeout;
+  if (!waits) sqlite3_busy_timeout(Database.Handle(), 0);
+  try {
+    Database.Cached(Nested ? "SAVEPOINT hs_nested" : "BEGIN IMMEDIATE").Run();
+  } catch (...) {
+    if (!waits) sqlite3_busy_timeout(Database.Handle(), kBusyTimeoutMs);
+    throw;
+  }
+  if (!waits) sqlite3_busy_timeout(Database.Handle(), kBusyTimeoutMs);
 }
 
 TSqliteTransaction::~TSqliteTransaction() {

@@ -123,10 +123,13 @@ class TSqliteDatabase {
 // A transaction guard: commits on Commit(), rolls back when destroyed without it. The outermost guard of a
 // connection begins an IMMEDIATE transaction, so that it takes the write lock at once (waiting up to the busy
 // timeout) instead of failing halfway; guards opened inside another become savepoints, so a store operation
-// can guard itself and still run inside a caller's larger batch.
+// can guard itself and still run inside a caller's larger batch. With TSqliteWait::None an outermost guard does
+// not wait for another connection's write lock: it throws TSqliteError (SQLITE_BUSY) at once.
+enum class TSqliteWait { UpToTimeout, None };
+
 class TSqliteTransaction {
  public:
-  explicit TSqliteTransaction(TSqliteDatabase& database);
+  explicit TSqliteTransaction(TSqliteDatabase& database, TSqliteWait wait = TSqliteWait::UpToTimeout);
   ~TSqliteTransaction();
   TSqliteTransaction(const TSqliteTransaction&) = delete;
   TSqliteTransaction& operator=(const TSqliteTransaction&) = delete;

@@ -224,6 +224,107 @@ TEST_F(CacheCommandTest, AddOfAMissingFileFails) {
   EXPECT_EQ("", Run({"list"}).Out);
 }
 
+TEST_F(CacheCommandTest, AHeaderBlockWithoutEndIsRefused) {
+  const TRun run = RunShell("timeout 20 env " + CommandInHome(Home, HoardscopeProgram(),
+                                                          {"cache", "add", "http://example.com/a.gif",
+                                                           File("a.gif", "x"), "--headers-file", "/dev/zero"}),
+                            Home);
+  EXPECT_EQ(1, run.ExitCode);
+  EXPECT_NE(std::string::npos, run.Err.find("/dev/zero is larger than 64 KiB")) << run.Err;
+  EXPECT_EQ("", Run({"list"}).Out);
+}
+
+// Content folders made immutable (chattr +i: refused even to root) for as long as the test runs.
+class TImmutableFolders {
+ public:
+  explicit TImmutableFolders(const fs::path& cache) {
+    for (const auto& item : fs::directory_iterator(cache)) {
+      if (item.is_directory()) Folders.push_back(item.path());
+    }
+  }
+  ~TImmutableFolders() { Set("-i"); }
+  bool Set(const std::string& flag) {
+    bool all = true;
+    for (const fs::path& folder : Folders) {
+      all = std::system(("chattr " + flag + " " + Quoted(folder.string()) + " 2>/dev/null").c_str()) == 0 && all;
+    }
+    return all;
+  }
+
+ private:
+  std::vector<fs::path> Folders;
+};
+
+TEST_F(CacheCommandTest, DeleteAndClearReportFilesThatCannotBeRemoved) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "that edition's cache is the system's, not in the home";
+  const std::string file = File("a.gif", "x");
+  Add({"http://example.com/a.gif", file});
+  Add({"http://example.com/b.gif", file});
+  const std::string local = Split(Lines(Run({"list"}).Out).at(0), '\t')[1];
+  TImmutableFolders immutable(Home / "cache");
+  if (!immutable.Set("+i")) GTEST_SKIP() << "chattr +i does not work here";
+
+  const TRun deleted = Run({"delete", "http://example.com/a.gif"});
+  const TRun cleared = Run({"clear"});
+
+  EXPECT_EQ(1, deleted.ExitCode);
+  EXPECT_NE(std::string::npos, deleted.Err.find("cannot remove " + local)) << deleted.Err;
+  EXPECT_EQ(1, cleared.ExitCode);
+  EXPECT_NE(std::string::npos, cleared.Err.find("could not be removed")) << cleared.Err;
+  EXPECT_TRUE(fs::exists(local));
+}
+
+// A small file system of its own (tmpfs) under the home, for as long as the test runs.
+class TSmallDisk {
+ public:
+  explicit TSmallDisk(const fs::path& where) : Path(where) {
+    fs::create_directories(Path);
+    Mounted = std::system(("mount -t tmpfs -o size=2m tmpfs " + Quoted(Path.string()) + " 2>/dev/null").c_str()) == 0;
+  }
+  ~TSmallDisk() {
+    if (Mounted) std::system(("umount " + Quoted(Path.string())).c_str());
+  }
+
+  // Fills the file system up to its last byte.
+  void Fill() const {
+    std::ofstream filler(Path / "filler", std::ios::binary);
+    const std::string block(4096, 'f');
+    while (filler.write(block.data(), block.size())) {}
+  }
+
+  const fs::path Path;
+  bool Mounted = false;
+};
+
+TEST_F(CacheCommandTest, AFullDiskSaysSoAndCanBeFreedByDeleting) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "that edition's cache is the system's, not in the home";
+  const TSmallDisk disk(Home / "disk");
+  if (!disk.Mounted) GTEST_SKIP() << "cannot mount a tmpfs here";
+  const std::string large = File("large.bin", std::string(700 * 1024, 'x'));
+  const auto run = [&](const std::vector<std::string>& args) {
+    std::vector<std::string> all{"cache"};
+    all.insert(all.end(), args.begin(), args.end());
+    return RunShell(CommandInHome(disk.Path, HoardscopeProgram(), all), Home);   // output captured off the disk
+  };
+  ASSERT_EQ(0, run({"add", "http://example.com/1.bin", large}).ExitCode);
+  ASSERT_EQ(0, run({"add", "http://example.com/2.bin", large}).ExitCode);
+  disk.Fill();
+
+  const TRun added = run({"add", "http://example.com/3.bin", large});
+  const TRun deleted = run({"delete", "http://example.com/1.bin"});
+  const TRun listed = run({"list"});
+  disk.Fill();
+  const TRun cleared = run({"clear"});
+
+  EXPECT_EQ(1, added.ExitCode) << added.Err;
+  EXPECT_NE(std::string::npos, added.Err.find("No space left on device")) << added.Err;
+  EXPECT_EQ(0, deleted.ExitCode) << deleted.Err;
+  ASSERT_EQ(1u, Lines(listed.Out).size()) << listed.Out << listed.Err;
+  EXPECT_EQ("http://example.com/2.bin", Split(Lines(listed.Out)[0], '\t')[0]);
+  EXPECT_EQ(0, cleared.ExitCode) << cleared.Err;
+  EXPECT_EQ("", run({"list", "--all"}).Out);
+}
+
 TEST_F(CacheCommandTest, DamagedIndexIsReportedByName) {
   fs::create_directories(Home / "cache");
   WriteFile(Home / "cache" / "index.db", std::string(2048, '#'));

@@ -1,4 +1,6 @@
 // hoardscope cache fetch: the real binary fetching from a loopback server into a temporary HOARDSCOPE_HOME.
+#include <chrono>
+
 #include "tests/acceptance/CommandLine.h"
 #include "tests/linux/LoopbackHttpServer.h"
 
@@ -47,6 +49,38 @@ TEST_F(CacheFetchTest, ErrorStatusesAndFailedFetchesGiveExitCodeOneAndTheRestIsS
   EXPECT_NE(std::string::npos, run.Err.find(unreachable)) << run.Err;
   const TRun list = RunInHome(Home.Path(), HoardscopeProgram(), {"cache", "list"});
   EXPECT_EQ(2u, Lines(list.Out).size()) << list.Out;
+}
+
+TEST_F(CacheFetchTest, AResponseBeyondALimitIsNotStoredAndFails) {
+  const std::string head = "HTTP/1.1 200 OK\r\nContent-Type: text/plain\r\nConnection: close\r\n\r\n";
+  Server.ServeEndless("/drip", head, "x", std::chrono::milliseconds(200));
+  Server.ServeEndless("/flood", head, std::string(16 * 1024, 'x'), std::chrono::milliseconds(0));
+  Server.Serve("/small.txt", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {}, std::string(100, 'x')));
+  Server.Serve("/announced.txt", TLoopbackHttpServer::Response("HTTP/1.1 200 OK", {}, std::string(1001, 'x')));
+
+  const auto started = std::chrono::steady_clock::now();
+  const TRun slow = Fetch({Server.Url("/drip"), "--max-time", "1"});
+  EXPECT_LT(std::chrono::steady_clock::now() - started, std::chrono::seconds(20));
+  const TRun large = Fetch({"--max-size", "1000", Server.Url("/flood"), Server.Url("/announced.txt"),
+                            Server.Url("/small.txt")});
+
+  EXPECT_EQ(1, slow.ExitCode);
+  EXPECT_EQ("", slow.Out);
+  EXPECT_NE(std::string::npos, slow.Err.find("took longer than the limit of 1 seconds")) << slow.Err;
+  EXPECT_EQ(1, large.ExitCode);
+  EXPECT_EQ(Server.Url("/small.txt") + "\t200\t100\n", large.Out);
+  EXPECT_EQ(2u, Lines(large.Err).size()) << large.Err;
+  EXPECT_NE(std::string::npos, large.Err.find("is larger than the limit of 1000 bytes")) << large.Err;
+  const TRun list = RunInHome(Home.Path(), HoardscopeProgram(), {"cache", "list"});
+  EXPECT_EQ(1u, Lines(list.Out).size()) << list.Out;
+  std::size_t contentFiles = 0;
+  for (const auto& item : fs::recursive_directory_iterator(Home.Path() / "cache")) {
+    contentFiles += item.is_regular_file() && !item.path().filename().string().starts_with("index.db");
+  }
+  EXPECT_EQ(1u, contentFiles);
+  for (const char* bad : {"0", "-1", "ten"}) {
+    EXPECT_EQ(2, Fetch({Server.Url("/small.txt"), "--max-time", bad}).ExitCode) << bad;
+  }
 }
 
 TEST_F(CacheFetchTest, WithoutUrlsItShowsTheUsage) {

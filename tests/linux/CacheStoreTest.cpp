@@ -334,6 +334,95 @@ TEST_F(CacheStoreTest, ClearRemovesEveryEntryAndFile) {
   EXPECT_EQ(std::vector<std::string>{"http://h/after.htm"}, Walk(store));
 }
 
+// --- hostile state: a crafted index, a linked folder, orphans ---
+
+TEST_F(CacheStoreTest, CraftedLocalFilesAreDamagedEntriesThatNothingOpensOrRemoves) {
+  const fs::path decoy = Folder.Path / "decoy.txt";
+  WriteFile(decoy, "keep me");
+  std::string folder;
+  {
+    TCacheStore store(Root());
+    folder = fs::path(Add(store, "http://h/good.htm")).parent_path().filename().string();
+    for (const char* url : {"http://h/up", "http://h/through", "http://h/bare", "http://h/dots", "http://h/other"}) {
+      Add(store, url);
+    }
+  }
+  {
+    TSqliteDatabase index(Root() / "index.db");
+    TSqliteStatement craft = index.Prepare("UPDATE entries SET local_file = ? WHERE url = ?");
+    craft.BindAll("../decoy.txt", "http://h/up").Run();
+    craft.BindAll(folder + "/../../decoy.txt", "http://h/through").Run();
+    craft.BindAll("decoy.txt", "http://h/bare").Run();
+    craft.BindAll(folder + "/..", "http://h/dots").Run();
+    craft.BindAll("OTHERDIR/decoy.txt", "http://h/other").Run();
+  }
+  TCacheStore store(Root());
+  EXPECT_EQ(std::vector<std::string>{"http://h/good.htm"}, Walk(store));
+  EXPECT_NE(std::string::npos, store.LastFailure().find("5 damaged entries")) << store.LastFailure();
+  EXPECT_NE(std::string::npos, store.LastFailure().find("http://h/through")) << store.LastFailure();
+  EXPECT_FALSE(store.GetEntryInfo("http://h/up"));
+  EXPECT_NE(std::string::npos, store.LastFailure().find("../decoy.txt")) << store.LastFailure();
+  EXPECT_TRUE(store.DeleteEntry("http://h/up"));
+  EXPECT_TRUE(store.DeleteEntry("http://h/through"));
+  const CreatedCacheFile replacing = store.CreateEntry("http://h/bare", 0, "");
+  EXPECT_EQ(0u, store.CommitEntry("http://h/bare", replacing.LocalFileName, 0, 0, 1, ""));
+  store.Clear();
+  EXPECT_EQ("keep me", ReadFile(decoy));
+  CacheEntryRecord record;
+  EXPECT_FALSE(store.FindFirstOfAnyType(record));
+}
+
+TEST_F(CacheStoreTest, ContentFoldersThatAreLinksAreNeverUsed) {
+  const fs::path outside = Folder.Path / "outside";
+  fs::create_directories(outside);
+  TCacheStore store(Root());
+  const fs::path local = Add(store, "http://h/a.htm", "inside");
+  for (const fs::path& folder : store.ContentFolders()) {
+    fs::rename(folder, Folder.Path / ("moved-" + folder.filename().string()));
+    fs::create_directory_symlink(outside, folder);
+  }
+  WriteFile(outside / local.filename(), "outside");
+
+  EXPECT_FALSE(store.DeleteEntry("http://h/a.htm"));
+  EXPECT_NE(std::string::npos, store.LastFailure().find("symbolic link")) << store.LastFailure();
+  const CreatedCacheFile created = store.CreateEntry("http://h/b.htm", 0, "");
+  EXPECT_FALSE(created.Ok);
+  EXPECT_NE(std::string::npos, store.LastFailure().find("symbolic link")) << store.LastFailure();
+  EXPECT_EQ(kErrorAccessDenied, store.CommitEntry("http://h/c.htm", local.string(), 0, 0, 1, ""));
+  EXPECT_THROW(store.Clear(), std::runtime_error);
+  EXPECT_EQ(std::vector<fs::path>{outside / local.filename()},
+            std::vector<fs::path>(fs::directory_iterator(outside), fs::directory_iterator()));
+}
+
+TEST_F(CacheStoreTest, OpeningRemovesOrphansUnlessTheyAreFreshOrAWriterIsBusy) {
+  std::string kept, orphan;
+  {
+    TCacheStore store(Root());
+    kept = Add(store, "http://h/kept.htm");
+    orphan = store.CreateEntry("http://h/orphan.htm", 0, "").LocalFileName;   // reserved, never committed
+  }
+  TCacheStore{Root()};   // a fresh orphan may be another process's reservation
+  EXPECT_TRUE(fs::exists(orphan));
+  {
+    TSqliteDatabase writer(Root() / "index.db");
+    TSqliteTransaction busy(writer);   // names that a batch reserved are not in the index yet
+    TCacheStore{Root(), std::chrono::seconds(0)};
+    EXPECT_TRUE(fs::exists(orphan));
+  }
+  TCacheStore{Root(), std::chrono::seconds(0)};
+  EXPECT_FALSE(fs::exists(orphan));
+  EXPECT_TRUE(fs::exists(kept));
+}
+
+TEST_F(CacheStoreTest, ClearEmptiesTheContentFoldersOfFilesTheIndexDoesNotName) {
+  TCacheStore store(Root());
+  Add(store, "http://h/a.htm");
+  const std::string leftover = store.ContentFolders()[2] / "left-by-a-clear-cut-short.htm";
+  WriteFile(leftover, "x");
+  store.Clear();
+  for (const fs::path& folder : store.ContentFolders()) EXPECT_TRUE(fs::is_empty(folder)) << folder;
+}
+
 TEST_F(CacheStoreTest, WalkOfAnyTypeYieldsCookiesToo) {
   TCacheStore store(Root());
   Add(store, "http://h/a.htm");

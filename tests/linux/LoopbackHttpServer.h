@@ -9,8 +9,10 @@
 #include <unistd.h>
 
 #include <atomic>
+#include <chrono>
 #include <map>
 #include <mutex>
+#include <optional>
 #include <stdexcept>
 #include <string>
 #include <thread>
@@ -61,6 +63,15 @@ class TLoopbackHttpServer {
     FResponses[path] = std::move(rawResponse);
   }
 
+  // Answers requests for path with headBlock, then piece after piece, each after pause, until the client hangs
+  // up, half a minute has passed or 64 MiB were sent: a body without end, for as long as a test should take.
+  void ServeEndless(const std::string& path, std::string headBlock, std::string piece,
+                    std::chrono::milliseconds pause) {
+    const std::lock_guard lock(FLock);
+    FResponses[path] = std::move(headBlock);
+    FEndless[path] = {std::move(piece), pause};
+  }
+
   std::string Url(const std::string& path) const { return "http://127.0.0.1:" + std::to_string(FPort) + path; }
   int Port() const { return FPort; }
   int RequestCount() const { return FRequests; }
@@ -75,6 +86,7 @@ class TLoopbackHttpServer {
   static constexpr int kPollMs = 20;
   static constexpr int kReadTimeoutMs = 2000;
   static constexpr std::size_t kMaxRequestBytes = 64 * 1024;
+  static constexpr std::size_t kMaxEndlessBytes = 64 * 1024 * 1024;
 
   void Loop() {
     while (!FStop) {
@@ -101,20 +113,38 @@ class TLoopbackHttpServer {
     const std::size_t pathStart = requestLine.find(' ') + 1;
     const std::string path = requestLine.substr(pathStart, requestLine.find(' ', pathStart) - pathStart);
     std::string response;
+    std::optional<TEndless> endless;
     {
       const std::lock_guard lock(FLock);
       FRequestLines.push_back(requestLine);
       const auto found = FResponses.find(path);
       response = found != FResponses.end() ? found->second
                                            : Response("HTTP/1.1 404 Not Found", {"Content-Type: text/plain"}, "none");
+      if (const auto piece = FEndless.find(path); piece != FEndless.end()) endless = piece->second;
     }
     ++FRequests;
-    for (std::size_t sent = 0; sent < response.size();) {
-      const ssize_t written = ::send(connection, response.data() + sent, response.size() - sent, MSG_NOSIGNAL);
-      if (written <= 0) return;
-      sent += static_cast<std::size_t>(written);
+    if (!Send(connection, response) || !endless) return;
+    const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(30);
+    for (std::size_t sent = 0; !FStop && std::chrono::steady_clock::now() < end && sent < kMaxEndlessBytes &&
+                               Send(connection, endless->Piece);
+         sent += endless->Piece.size()) {
+      std::this_thread::sleep_for(endless->Pause);
     }
   }
+
+  static bool Send(int connection, const std::string& bytes) {
+    for (std::size_t sent = 0; sent < bytes.size();) {
+      const ssize_t written = ::send(connection, bytes.data() + sent, bytes.size() - sent, MSG_NOSIGNAL);
+      if (written <= 0) return false;
+      sent += static_cast<std::size_t>(written);
+    }
+    return true;
+  }
+
+  struct TEndless {
+    std::string Piece;
+    std::chrono::milliseconds Pause;
+  };
 
   int FListener = -1;
   int FPort = 0;
@@ -122,6 +152,7 @@ class TLoopbackHttpServer {
   std::atomic<int> FRequests{0};
   mutable std::mutex FLock;
   std::map<std::string, std::string> FResponses;
+  std::map<std::string, TEndless> FEndless;
   std::vector<std::string> FRequestLines;
   std::thread FThread;
 };

@@ -55,8 +55,11 @@ class TLinuxCacheAdmin : public ICacheAdmin {
     return result;
   }
 
-  int Fetch(const std::vector<std::string>& urls) override {
-    THttpClient client(FStore);
+  int Fetch(const std::vector<std::string>& urls, const TFetchLimits& limits) override {
+    THttpLimits httpLimits;
+    httpLimits.MaxSeconds = limits.MaxSeconds.value_or(httpLimits.MaxSeconds);
+    httpLimits.MaxBytes = limits.MaxBytes.value_or(httpLimits.MaxBytes);
+    THttpClient client(FStore, httpLimits);
     bool allFetched = true;
     for (const std::string& url : urls) {
       const THttpResponse response = client.Download(url);

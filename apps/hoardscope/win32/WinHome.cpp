@@ -43,7 +43,7 @@ class TWinCacheAdmin : public ICacheAdmin {
   std::string LastFailure() override { return std::string(); }
   // WinInet has no transactions: each change stands on its own.
   int InOneBatch(const std::function<int()>& change) override { return change(); }
-  int Fetch(const std::vector<std::string>&) override {
+  int Fetch(const std::vector<std::string>&, const TFetchLimits&) override {
     throw std::runtime_error("cache fetch is not available in the Windows edition; the browser fills its cache");
   }
 
