@@ -234,6 +234,18 @@ void TMainView::CreateTree() {
   auto* lines = new TTreeLinesStyle;
   lines->setParent(TreeView1);
   TreeView1->setStyle(lines);
+  // A node the presenter removes while it is selected leaves no selection behind, as the presenter's own
+  // selection goes with it: the tree view would otherwise select a neighbour and show that file unasked. This
+  // runs before the view's own handling of the removal, which is connected by setModel.
+  connect(FModel.get(), &QAbstractItemModel::rowsAboutToBeRemoved, this,
+          [this](const QModelIndex& parent, int first, int last) {
+            for (QModelIndex index = TreeView1->currentIndex(); index.isValid(); index = index.parent()) {
+              if (index.parent() == parent && index.row() >= first && index.row() <= last) {
+                TreeView1->selectionModel()->clear();
+                return;
+              }
+            }
+          });
   TreeView1->setModel(FModel.get());
   TreeView1->setItemDelegate(new TClippedCaptionDelegate(TreeView1));
   TreeView1->setHeaderHidden(true);
