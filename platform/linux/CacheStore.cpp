@@ -430,6 +430,34 @@ std::uint32_t TCacheStore::CommitEntry(const std::string& url, const std::string
   }
 }
 
+bool TCacheStore::DiscardReservedFile(const std::string& localFileName) {
+  const std::optional<std::string> relative = RelativeContentName(localFileName);
+  if (!relative) {
+    Failure = "not a file of the cache's content folders: " + localFileName;
+    return false;
+  }
+  try {
+    CountLocalUsers->BindAll(*relative);
+    const bool named = CountLocalUsers->Step() && CountLocalUsers->ColumnInt64(0) > 0;
+    CountLocalUsers->Reset();
+    if (named) {
+      Failure = "an entry names " + localFileName;
+      return false;
+    }
+  } catch (const std::exception& error) {
+    CountLocalUsers->Reset();
+    Fail(error);
+    return false;
+  }
+  std::error_code error;
+  std::filesystem::remove(FullPath(*relative), error);
+  if (error) {
+    Failure = "cannot remove " + localFileName + ": " + error.message();
+    return false;
+  }
+  return true;
+}
+
 std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string& localFileName,
                                       FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                       const std::string& headers) {
