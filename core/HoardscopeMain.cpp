@@ -149,7 +149,9 @@ void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
   if (NameList.Contains(host)) return;
   NameList.Add(host);
   TTreeNode* hostNode = TreeView1.AddFolderChild(parent, TNodeKind::Host, host, host);
-  TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
+  // A host without a name (none in its URL, or a URL that could not be split) is never expanded: an empty node
+  // key yields no children, so it gets no placeholder.
+  if (!host.empty()) TreeView1.AddChild(hostNode, TNodeKind::Placeholder, kPlaceholderCaption, kImageFolderClosed);
 }
 
 void THoardscopeMain::SortTree() { TreeView1.SortAll(NodeLess); }
@@ -207,7 +209,7 @@ void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& ke
   if (!node->HasChildren() || node->Child(0)->Kind() != TNodeKind::Placeholder) return;
   TreeView1.Delete(node->Child(0));
   if (list.Empty()) return;
-  const std::string prefix = (!key.empty() && key.back() == '/') ? key : key + "/";
+  const std::string prefix = NodePrefix(key);
   TreeView1.BeginUpdate();
   for (std::size_t i = FindFirstIndex(key, list); i < list.Count(); ++i) {
     const TEntryItem& item = list[i];
@@ -294,8 +296,8 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 }
 
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
-  if (!FBrowser || node->EntryIndex() >= list.Count()) return;
-  const std::string& url = list[node->EntryIndex()].Key;
+  if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
+  const std::string& url = list[node->EntryIndex()].Info->SourceUrl;
   if (url == LastURL) return;
   LastURL = url;
   if (!FBrowser->IsOffline()) GoOffline();

@@ -6,6 +6,7 @@
 #include <cstdint>
 #include <memory>
 #include <string>
+#include <system_error>
 #include <unordered_map>
 #include <vector>
 
@@ -99,6 +100,9 @@ class THoardscopeMain {
 
   std::vector<std::size_t> ExportSet;  // indices into EntryList, filled right before an export
 
+  // Whether the last export was refused or left entries out because their copy failed (both are reported).
+  bool LastExportFailed = false;
+
   // What the last import returned (Count: the records whose copy existed, or -1 for a missing export file).
   TImportResult LastImport;
 
@@ -128,8 +132,9 @@ class THoardscopeMain {
   bool StageFiles(const std::vector<std::string>& files);
   void ExportEntries();
   // Copies source into folder (which ends with the path separator) under its own name, or under a free
-  // "hstemp" name in the folder when that one is taken; returns the copy's path.
-  std::string CopyIntoExportFolder(const std::string& folder, const std::string& source);
+  // "hstemp" name in the folder when that one is taken; returns the copy's path. A copy that fails sets error and
+  // leaves nothing behind.
+  std::string CopyIntoExportFolder(const std::string& folder, const std::string& source, std::error_code& error);
   // The path CopyIntoExportFolder would give the copy now.
   std::string ExportCopyName(const std::string& folder, const std::string& source);
   std::string GetHeaderText(const std::string& url);

@@ -13,27 +13,33 @@ bool IsUnexpanded(const TTreeNode& node) {
 
 bool IsEntryKey(const std::string& name) { return StartsWithNoCase(name, "http://"); }
 
-// One pass over the tree: the node, or else in ancestorToExpand the first unopened node that leads to it.
+// One pass over the tree: the node, or else in ancestorToExpand the first unopened node that leads to it. A file
+// named by its source URL is found before the first file listed under that text as its entry key.
 TTreeNode* SearchOnce(THoardscopeMain& view, const std::string& name, TTreeNode*& ancestorToExpand) {
   const bool entryKey = IsEntryKey(name);
+  const std::string key = entryKey ? view.EntryKeyOf(name) : name;
   TTreeNode* found = nullptr;
+  TTreeNode* foundByKey = nullptr;
   ancestorToExpand = nullptr;
   view.TreeView1.Walk([&](TTreeNode& node) {
     if (found) return false;
     if (entryKey) {
       const TEntryList& list = view.IsInSearchResult(&node) ? view.SearchList : view.EntryList;
-      if (node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count() && list[node.EntryIndex()].Key == name) {
-        found = &node;
+      if (node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count()) {
+        const TEntryItem& item = list[node.EntryIndex()];
+        if (item.Info && item.Info->SourceUrl == name) found = &node;
+        if (!foundByKey && item.Key == name) foundByKey = &node;
       }
     } else if (node.HasNodeKey() && EqualsNoCase(node.Key(), name)) {
       found = &node;
     }
-    const bool leadsThere = node.HasNodeKey() && !node.Key().empty() &&
-                            (entryKey ? IsUnderNodeKey(node.Key(), name) : StartsWithNoCase(name, node.Key() + "/"));
+    const bool leadsThere =
+        node.HasNodeKey() && !node.Key().empty() &&
+        (entryKey ? IsUnderNodeKey(node.Key(), key) : StartsWithNoCase(name, NodePrefix(node.Key())));
     if (!ancestorToExpand && leadsThere && IsUnexpanded(node)) ancestorToExpand = &node;
     return true;
   });
-  return found;
+  return found ? found : foundByKey;
 }
 
 }  // namespace

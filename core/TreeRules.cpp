@@ -14,28 +14,30 @@ std::string_view WithoutHttp(std::string_view text) {
 
 }  // namespace
 
+std::string NodePrefix(std::string_view nodeKey) {
+  std::string prefix(nodeKey);
+  if (prefix.empty() || prefix.back() != '/') prefix += '/';
+  return prefix;
+}
+
 bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey) {
-  constexpr std::size_t kSchemeLength = 7;  // the node key follows a seven-character scheme prefix
-  if (entryKey.size() < kSchemeLength + nodeKey.size() + 1) return false;
-  return EqualsNoCase(entryKey.substr(kSchemeLength, nodeKey.size()), nodeKey) &&
-         entryKey[kSchemeLength + nodeKey.size()] == '/';
+  return StartsWithNoCase(entryKey, kHttpPrefix) &&
+         StartsWithNoCase(entryKey.substr(kHttpPrefix.size()), NodePrefix(nodeKey));
 }
 
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
-  // The list is sorted, so the keys below the node form one run that starts where "http://key/" would go.
-  for (std::size_t i = list.LowerBound(std::string(kHttpPrefix) + key + "/"); i < list.Count(); ++i) {
+  // The list is sorted, so the keys below the node form one run that starts where "http://" + prefix would go.
+  for (std::size_t i = list.LowerBound(std::string(kHttpPrefix) + NodePrefix(key)); i < list.Count(); ++i) {
     if (IsUnderNodeKey(key, list[i].Key)) return i;
     if (list[i].Info) break;  // a deleted entry inside the run is passed over
   }
-  return 0;
+  return kNoRun;
 }
 
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url) {
-  std::string folder(WithoutHttp(key));
-  if (folder.empty() || folder.back() != '/') folder += '/';
-  const std::string_view path = WithoutHttp(url);
-  if (!StartsWithNoCase(path, folder)) return TEntryPlace::epOutside;
-  const std::string_view rest = path.substr(folder.size());
+  const std::string_view nodeKey = WithoutHttp(key);
+  if (!IsUnderNodeKey(nodeKey, url)) return TEntryPlace::epOutside;
+  const std::string_view rest = url.substr(kHttpPrefix.size() + NodePrefix(nodeKey).size());
   const std::size_t slash = rest.find('/');
   if (slash == std::string_view::npos) return TEntryPlace::epInFolder;
   const std::size_t query = rest.find('?');

@@ -12,10 +12,19 @@ namespace hoardscope {
 
 enum class TEntryPlace { epInFolder, epInSubfolder, epOutside };
 
-// True when the entry key continues "http://" + nodeKey + "/" (A-Z folded): the entry lies below the node.
+// What the entries below a node continue after "http://": its node key followed by "/", which is not doubled
+// when the key ends with "/" already.
+std::string NodePrefix(std::string_view nodeKey);
+
+// True when the entry key continues "http://" + NodePrefix(nodeKey) (A-Z folded): the entry lies below the node.
+// The one rule of "below" for expansion, totals, the search's folder and the node's deletion.
 bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey);
 
-// The first index of a sorted list whose key lies below the node key; 0 when none does.
+// FindFirstIndex's answer when no entry of the list lies below the node; past the end of every list.
+inline constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
+
+// The first index of a sorted list whose key lies below the node key: where the run of the node's entries starts;
+// kNoRun when there is none.
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list);
 
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url);

@@ -54,6 +54,7 @@ TSystemTime SystemTimeFromFileTime(FileTime time) {
 }
 
 void FillURLInfo(const CacheEntryRecord& record, TURLInfo& info) {
+  info.SourceUrl = record.SourceUrl;
   if (!record.LocalFileName.empty()) {
     info.LocalFile = record.LocalFileName;
     info.CacheFile = record.LocalFileName;

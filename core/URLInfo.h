@@ -33,6 +33,10 @@ class TURLInfo {
   std::string CacheFile;     // the cached copy again
   std::int64_t Size = 0;
   TSystemTime SyncTime;      // last-sync time, UTC
+  // The URL the cache holds the entry under. The entry key, which lists and groups the entry, may drop its port,
+  // user information, query and fragment; every call that names the entry to the cache or to the browser uses
+  // this one.
+  std::string SourceUrl;
 };
 
 // Fills a record's fields from a cache record.

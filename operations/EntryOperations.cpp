@@ -34,6 +34,30 @@ std::string WithExportExtension(const std::string& fileName) {
   return fileName + kExportExtension;
 }
 
+// The export file the user chose, with its ".hef" ending, as a path from the root: the records name their copies
+// in the folder beside it by that path, whatever the current folder of a later import.
+std::string ExportFilePath(const std::string& chosen) {
+  const std::filesystem::path path = WithExportExtension(chosen);
+  if (path.has_root_directory()) return path.string();  // on Windows \folder\x.hef stays on the current drive
+  return std::filesystem::absolute(path).make_preferred().string();
+}
+
+// Whether the export folder, the export file's path without ".hef", has no name of its own: "DIR/.hef" would make
+// DIR itself the export folder, "DIR/..hef" the same, "DIR/...hef" the folder above it. Windows drops the dots
+// and blanks that end a name, so a name of nothing else counts as none.
+bool NamesNoFolderOfItsOwn(const std::string& folder) {
+  const std::string name = std::filesystem::path(folder).filename().string();  // after either separator on Windows
+  return name.find_first_not_of(". ") == std::string::npos;
+}
+
+// The message that names the entries whose copy failed and that were left out of the export file.
+std::string FailedCopiesMessage(const std::string& folder, const std::vector<std::string>& failures) {
+  std::string text = std::to_string(failures.size()) + " files could not be copied into " + folder +
+                     " and were left out of the export file:";
+  for (const std::string& failure : failures) text += "\r\n" + failure;
+  return text;
+}
+
 }  // namespace
 
 // ---- Delete ---------------------------------------------------------------------------------------------------
@@ -45,7 +69,7 @@ void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   if (node->HasChildren()) {
     DeleteEntriesUnder(node->Key());
   } else if (node->Kind() == TNodeKind::File && node->EntryIndex() < EntryList.Count()) {
-    DeleteCacheEntry(EntryList[node->EntryIndex()].Key);
+    if (const std::shared_ptr<TURLInfo>& info = EntryList[node->EntryIndex()].Info) DeleteCacheEntry(info->SourceUrl);
     EntryList.MarkDeleted(node->EntryIndex());
   }
   Selected = nullptr;
@@ -61,7 +85,7 @@ void THoardscopeMain::DeleteEntriesUnder(const std::string& nodeKey) {
   try {
     for (std::size_t i = 0; i < EntryList.Count(); ++i) {
       if (EntryList[i].Info && IsUnderNodeKey(nodeKey, EntryList[i].Key)) {
-        DeleteCacheEntry(EntryList[i].Key);
+        DeleteCacheEntry(EntryList[i].Info->SourceUrl);
         EntryList.MarkDeleted(i);
       }
       FServices.Desktop.ProcessMessages();
@@ -130,10 +154,15 @@ std::string THoardscopeMain::ExportCopyName(const std::string& folder, const std
   return target;
 }
 
-std::string THoardscopeMain::CopyIntoExportFolder(const std::string& folder, const std::string& source) {
+std::string THoardscopeMain::CopyIntoExportFolder(const std::string& folder, const std::string& source,
+                                                  std::error_code& error) {
   const std::string target = ExportCopyName(folder, source);
-  std::error_code ignored;  // a copy that fails still gets its record; the import skips it
-  std::filesystem::copy_file(source, target, ignored);
+  std::filesystem::copy_file(source, target, error);
+  if (error && error != std::errc::file_exists) {
+    // What a copy that broke off part-way (a full disk) wrote must not pass for the file.
+    std::error_code ignored;
+    std::filesystem::remove(target, ignored);
+  }
   return target;
 }
 
@@ -144,12 +173,21 @@ std::string THoardscopeMain::GetHeaderText(const std::string& url) {
 }
 
 void THoardscopeMain::ExportEntries() {
+  LastExportFailed = false;
   if (!FServices.Dialogs) return;
   const std::optional<std::string> chosen =
       FServices.Dialogs->AskSaveFileName({"Hoardscope Export File|*.hef", "hef", true});
   if (!chosen) return;
-  const std::string exportFile = WithExportExtension(*chosen);
+  const std::string exportFile = ExportFilePath(*chosen);
   const std::string folder = exportFile.substr(0, exportFile.size() - std::string_view(kExportExtension).size());
+  if (NamesNoFolderOfItsOwn(folder)) {
+    LastExportFailed = true;
+    FServices.Desktop.ShowMessage("Cannot export to " + exportFile +
+                                      ": the export folder is named after the file without \".hef\", which leaves "
+                                      "no name of its own. Choose a name such as export.hef.",
+                                  MessageButtons::Ok);
+    return;
+  }
   if (IsFolder(folder)) {
     const std::string question = "All files under " + folder + " will be delete!\r\nare you sure to delete them?";
     if (FServices.Desktop.ShowMessage(question, MessageButtons::YesNo) != MessageAnswer::Yes) return;
@@ -161,26 +199,40 @@ void THoardscopeMain::ExportEntries() {
   if (!out) throw std::runtime_error("Cannot create file " + exportFile);
   const std::string folderWithSeparator = folder + kPathSeparator;
   std::size_t leftOut = 0;
+  std::vector<std::string> failedCopies;
   for (const std::size_t index : ExportSet) {
     const TEntryItem& item = EntryList[index];
     if (!item.Info) continue;
-    if (!FitsField(ExportCopyName(folderWithSeparator, item.Info->CacheFile), kFileNameField) ||
-        !FitsField(item.Key, kUrlField)) {
+    const TURLInfo& info = *item.Info;
+    if (!FitsField(ExportCopyName(folderWithSeparator, info.CacheFile), kFileNameField) ||
+        !FitsField(info.SourceUrl, kUrlField)) {
       ++leftOut;  // its record could not hold the path or the URL
       continue;
     }
-    const TExportRecord record{CopyIntoExportFolder(folderWithSeparator, item.Info->CacheFile), item.Key,
-                               DateTimeFromSystemTime(item.Info->SyncTime), FitHeaders(GetHeaderText(item.Key))};
+    std::error_code copyError;
+    const std::string copy = CopyIntoExportFolder(folderWithSeparator, info.CacheFile, copyError);
+    if (copyError) {
+      failedCopies.push_back(info.SourceUrl + " (" + info.CacheFile + "): " + copyError.message());
+      continue;
+    }
+    const TExportRecord record{copy, info.SourceUrl, DateTimeFromSystemTime(info.SyncTime),
+                               FitHeaders(GetHeaderText(info.SourceUrl))};
     const TExportRecordBytes bytes = EncodeExportRecord(record);
     if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
       throw std::runtime_error("Cannot write to file " + exportFile);
     }
   }
+  out.close();
+  if (!out) throw std::runtime_error("Cannot write to file " + exportFile);
   if (leftOut > 0) {
     FServices.Desktop.ShowMessage(std::to_string(leftOut) +
                                       " entries were left out of the export: the path of their copy or their URL "
                                       "is 256 characters or longer and does not fit the export file.",
                                   MessageButtons::Ok);
+  }
+  if (!failedCopies.empty()) {
+    LastExportFailed = true;
+    FServices.Desktop.ShowMessage(FailedCopiesMessage(folder, failedCopies), MessageButtons::Ok);
   }
 }
 
@@ -236,6 +288,7 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
   const std::size_t index = node->EntryIndex();
   if (!EntryList[index].Info) return;
   const std::string url = EntryList[index].Key;
+  const std::string sourceUrl = EntryList[index].Info->SourceUrl;
   const std::string path = EntryList[index].Info->CacheFile;
   try {
     bool fileStillExists = true;
@@ -246,7 +299,7 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
     if (fileStillExists) return;
     // The shell removed the cached file: its entry, the page on show and the node go too, without a notice.
     if (FBrowser) FBrowser->Navigate("about:blank");
-    DeleteCacheEntry(url);
+    DeleteCacheEntry(sourceUrl);
     EntryList.MarkDeleted(index);
     TTreeNode* parent = node->Parent();
     if (Selected == node) Selected = nullptr;

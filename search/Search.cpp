@@ -84,6 +84,16 @@ void TfrmSearch::LoadSearchHistory() {
   }
 }
 
+int TfrmSearch::FreeHistoryNumber(IRegistryKey& key) const {
+  const auto isFree = [&key](int number) { return !key.ReadValue(HistoryName(number)); };
+  if (FHistoryCount < kHistorySize && isFree(FHistoryCount + 1)) return FHistoryCount + 1;
+  // The stored numbers have gaps, so the next one is taken: the lowest free number keeps every stored text.
+  for (int number = 1; number <= kHistorySize; ++number) {
+    if (isFree(number)) return number;
+  }
+  return 0;
+}
+
 void TfrmSearch::AddSearchHistory(const std::string& text) {
   const std::string folded = UpperAscii(text);
   for (const std::string& item : cbSearchItems) {
@@ -92,8 +102,8 @@ void TfrmSearch::AddSearchHistory(const std::string& text) {
   try {
     const std::unique_ptr<IRegistryKey> key = FRegistry.OpenKey(RegistryRoot::LocalMachine, kSearchHistoryKey, true);
     if (!key) return;
-    if (FHistoryCount < kHistorySize) {
-      key->WriteValue(MakeStringValue(HistoryName(FHistoryCount + 1), text));
+    if (const int number = FreeHistoryNumber(*key)) {
+      key->WriteValue(MakeStringValue(HistoryName(number), text));
       return;
     }
     // A full history: every text moves down one number, the oldest is dropped, the new one becomes the newest.

@@ -62,6 +62,10 @@ class TfrmSearch {
   int HistoryCount() const { return FHistoryCount; }
 
  private:
+  // The number a new text is stored under: the one after the texts counted when it is free, else the lowest free
+  // one; 0 when every number of the history is taken.
+  int FreeHistoryNumber(IRegistryKey& key) const;
+
   IRegistry& FRegistry;
   int FHistoryCount = 0;
 };

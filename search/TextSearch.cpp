@@ -39,15 +39,16 @@ std::size_t AnchorOf(std::string_view needle, bool caseSensitive) {
 // The test of a window of text against one needle (folded to lower case when case is ignored). A window may hold
 // the tail of the previous block before the bytes just read; the text itself is never changed. Lines end at CR,
 // which no needle can hold; the only other line rule concerns a needle starting with LF: the LF that follows a CR
-// belongs to no line, so a match may not start on it.
+// belongs to no line, so a match may not start on it. That CR may lie just before the window: before is the byte
+// that precedes the window in the text (0 at the text's start).
 class TNeedleMatcher {
  public:
   TNeedleMatcher(std::string_view needle, bool caseSensitive)
       : FNeedle(needle), FCaseSensitive(caseSensitive), FStartsWithLineFeed(needle.front() == '\n'),
         FAnchor(AnchorOf(needle, caseSensitive)) {}
 
-  bool Contains(std::string_view window) const {
-    if (FCaseSensitive) return ContainsExactly(window);
+  bool Contains(std::string_view window, char before) const {
+    if (FCaseSensitive) return ContainsExactly(window, before);
     if (window.size() < FNeedle.size()) return false;
     // Candidates are the places of the anchor byte in either case, taken in order from two memchr scans.
     const char lower = FNeedle[FAnchor];
@@ -58,7 +59,7 @@ class TNeedleMatcher {
     while (nextLower < last || nextUpper < last) {
       const char* hit = std::min(nextLower, nextUpper);
       const std::size_t at = static_cast<std::size_t>(hit - window.data()) - FAnchor;
-      if (EqualsFolded(window.substr(at, FNeedle.size())) && StartsOnALine(window, at)) return true;
+      if (EqualsFolded(window.substr(at, FNeedle.size())) && StartsOnALine(window, at, before)) return true;
       if (hit == nextLower) nextLower = Find(hit + 1, last, lower);
       if (hit == nextUpper) nextUpper = Find(hit + 1, last, upper);
     }
@@ -72,13 +73,13 @@ class TNeedleMatcher {
     return hit ? static_cast<const char*>(hit) : last;
   }
 
-  bool StartsOnALine(std::string_view window, std::size_t at) const {
-    return !(FStartsWithLineFeed && at > 0 && window[at - 1] == '\r');
+  bool StartsOnALine(std::string_view window, std::size_t at, char before) const {
+    return !(FStartsWithLineFeed && (at > 0 ? window[at - 1] : before) == '\r');
   }
 
-  bool ContainsExactly(std::string_view window) const {
+  bool ContainsExactly(std::string_view window, char before) const {
     for (std::size_t at = window.find(FNeedle); at != std::string_view::npos; at = window.find(FNeedle, at + 1)) {
-      if (StartsOnALine(window, at)) return true;
+      if (StartsOnALine(window, at, before)) return true;
     }
     return false;
   }
@@ -117,7 +118,7 @@ std::string SearchNeedle(std::string_view text, bool caseSensitive) {
 bool TextContains(std::string_view text, std::string_view needle, bool caseSensitive) {
   if (needle.empty() || needle.find('\r') != std::string_view::npos) return false;
   text = text.substr(0, text.find(kCtrlZ));
-  return TNeedleMatcher(needle, caseSensitive).Contains(text);
+  return TNeedleMatcher(needle, caseSensitive).Contains(text, '\0');
 }
 
 TFileSearchResult SearchFile(const std::string& path, std::string_view needle, bool caseSensitive) {
@@ -125,12 +126,14 @@ TFileSearchResult SearchFile(const std::string& path, std::string_view needle, b
   if (!file) return TFileSearchResult::Unreadable;
   if (needle.empty() || needle.find('\r') != std::string_view::npos) return TFileSearchResult::NotFound;
 
-  // The buffer holds the last needle length of the previous block (so that a match across two reads is seen, and
-  // a match starting with LF can look at the byte before it) followed by the block just read.
+  // The buffer holds the tail of the previous block where a match may still begin (all but the last byte of a
+  // needle's length: a match across two reads) followed by the block just read; before keeps the byte in front of
+  // that tail, which decides whether a match starting with LF starts on a line.
   const TNeedleMatcher matcher(needle, caseSensitive);
-  const std::size_t carry = needle.size();
+  const std::size_t carry = needle.size() - 1;
   std::vector<char>& buffer = ReadBuffer(carry + kBlockSize);
   std::size_t kept = 0;
+  char before = '\0';
   for (;;) {
     const std::size_t read = std::fread(buffer.data() + kept, 1, kBlockSize, file.get());
     if (read == 0) return std::ferror(file.get()) ? TFileSearchResult::Unreadable : TFileSearchResult::NotFound;
@@ -138,11 +141,12 @@ TFileSearchResult SearchFile(const std::string& path, std::string_view needle, b
     const char* stop = static_cast<const char*>(std::memchr(fresh, kCtrlZ, read));
     const std::size_t freshSize = stop ? static_cast<std::size_t>(stop - fresh) : read;
     const std::string_view window(buffer.data(), kept + freshSize);
-    if (matcher.Contains(window)) return TFileSearchResult::Found;
+    if (matcher.Contains(window, before)) return TFileSearchResult::Found;
     if (stop || read < kBlockSize) {
       return std::ferror(file.get()) ? TFileSearchResult::Unreadable : TFileSearchResult::NotFound;
     }
     kept = std::min(carry, window.size());
+    if (kept < window.size()) before = window[window.size() - kept - 1];
     std::memmove(buffer.data(), window.data() + window.size() - kept, kept);
   }
 }

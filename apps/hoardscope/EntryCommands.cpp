@@ -2,7 +2,8 @@
 //
 //   delete NODE                        selects NODE with the tree focused, runs Delete; prints events and the tree
 //   export NODE FILE.hef [--yes|--no]  selects NODE, runs Export with FILE.hef as the dialog's answer and the
-//                                      folder question answered as told (no by default); prints the events
+//                                      folder question answered as told (no by default); prints the events; exits
+//                                      with 1 when the export was refused or a copy failed
 #include <iostream>
 
 #include "Commands.h"
@@ -34,7 +35,7 @@ int RunExportCommand(const TArguments& args, const THomePaths& home) {
   headless.Answers.FileName = args[1];
   headless.Desktop().AnswerYes = answered && args[2] == "--yes";
   headless.View().Execute(TActionId::alExport);
-  return 0;
+  return headless.View().LastExportFailed ? 1 : 0;
 }
 
 }  // namespace hoardscope

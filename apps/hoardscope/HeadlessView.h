@@ -29,9 +29,9 @@ class THeadlessView {
   // Expands every host and folder node at every depth, of the whole tree or below one node.
   void ExpandAll();
   void ExpandBelow(TTreeNode* node);
-  // The node named by a node key ("example.com/img") or, for a file, by its entry key ("http://example.com/a.gif",
-  // the first such file node), expanding its ancestors first when it is not in the tree yet. nullptr when no
-  // node has that name.
+  // The node named by a node key ("example.com/img") or, for a file, by its source URL
+  // ("http://example.com:8080/a.gif") or its entry key ("http://example.com/a.gif", the first such file node),
+  // expanding its ancestors first when it is not in the tree yet. nullptr when no node has that name.
   TTreeNode* FindNode(const std::string& name);
   // Finds the named node (as FindNode) and selects it as a click would; nullptr when there is none.
   TTreeNode* SelectNode(const std::string& name);

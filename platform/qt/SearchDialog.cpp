@@ -50,13 +50,13 @@ TSearchDialog::TSearchDialog(TfrmSearch& logic, QWidget* parent) : QDialog(paren
   rbFUnderFolder->move(16, 72);
 
   connect(CheckBox1, &QCheckBox::clicked, this, [this] {
-    TakeAgeState();
+    TakeControlState();
     FLogic.CheckBox1Click();
-    ShowLogicState();
+    ShowAgeState();
   });
   const auto onAge = [this](QRadioButton* button, void (TfrmSearch::*handler)()) {
     connect(button, &QRadioButton::clicked, this, [this, handler] {
-      TakeAgeState();
+      TakeControlState();
       (FLogic.*handler)();
     });
   };
@@ -86,13 +86,15 @@ void TSearchDialog::showEvent(QShowEvent* event) {
 }
 
 void TSearchDialog::PressSearch() {
-  FLogic.cbSearchText = cbSearch->currentText().toStdString();
-  FLogic.chkSense = chkSense->isChecked();
+  TakeControlState();
   FLogic.btnSearchClick();
   accept();
 }
 
-void TSearchDialog::TakeAgeState() {
+// What the user typed and ticked, so that the logic's handlers work on it and showing their outcome keeps it.
+void TSearchDialog::TakeControlState() {
+  FLogic.cbSearchText = cbSearch->currentText().toStdString();
+  FLogic.chkSense = chkSense->isChecked();
   FLogic.CheckBox1 = CheckBox1->isChecked();
   FLogic.rbToday.Checked = rbToday->isChecked();
   FLogic.rbThisWeek.Checked = rbThisWeek->isChecked();
@@ -106,6 +108,12 @@ void TSearchDialog::ShowLogicState() {
   }
   cbSearch->setEditText(QString::fromStdString(FLogic.cbSearchText));
   chkSense->setChecked(FLogic.chkSense);
+  ShowAgeState();
+  rbFEntireCache->setChecked(FLogic.rbFEntireCache);
+  rbFUnderFolder->setChecked(FLogic.rbFUnderFolder);
+}
+
+void TSearchDialog::ShowAgeState() {
   CheckBox1->setChecked(FLogic.CheckBox1);
   const auto show = [](QRadioButton* button, const TRadioState& state) {
     button->setChecked(state.Checked);
@@ -114,8 +122,6 @@ void TSearchDialog::ShowLogicState() {
   show(rbToday, FLogic.rbToday);
   show(rbThisWeek, FLogic.rbThisWeek);
   show(rbThisMonth, FLogic.rbThisMonth);
-  rbFEntireCache->setChecked(FLogic.rbFEntireCache);
-  rbFUnderFolder->setChecked(FLogic.rbFUnderFolder);
 }
 
 }  // namespace hoardscope

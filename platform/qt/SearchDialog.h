@@ -32,7 +32,8 @@ class TSearchDialog : public QDialog {
 
  private:
   void ShowLogicState();
-  void TakeAgeState();
+  void ShowAgeState();
+  void TakeControlState();
 
   TfrmSearch& FLogic;
   QComboBox* cbSearch;

@@ -8,6 +8,13 @@
 namespace hoardscope {
 namespace {
 
+void ShowAgeState(HWND dialog, const TfrmSearch& logic) {
+  CheckDlgButton(dialog, IDC_CHECKBOX1, logic.CheckBox1 ? BST_CHECKED : BST_UNCHECKED);
+  ShowControlState(dialog, IDC_RBTODAY, logic.rbToday.Checked, logic.rbToday.Enabled);
+  ShowControlState(dialog, IDC_RBTHISWEEK, logic.rbThisWeek.Checked, logic.rbThisWeek.Enabled);
+  ShowControlState(dialog, IDC_RBTHISMONTH, logic.rbThisMonth.Checked, logic.rbThisMonth.Enabled);
+}
+
 void ShowLogicState(HWND dialog, const TfrmSearch& logic) {
   const HWND list = GetDlgItem(dialog, IDC_CBSEARCH);
   if (SendMessageA(list, CB_GETCOUNT, 0, 0) != static_cast<LRESULT>(logic.cbSearchItems.size())) {
@@ -18,15 +25,15 @@ void ShowLogicState(HWND dialog, const TfrmSearch& logic) {
   }
   SetWindowTextA(list, logic.cbSearchText.c_str());
   CheckDlgButton(dialog, IDC_CHKSENSE, logic.chkSense ? BST_CHECKED : BST_UNCHECKED);
-  CheckDlgButton(dialog, IDC_CHECKBOX1, logic.CheckBox1 ? BST_CHECKED : BST_UNCHECKED);
-  ShowControlState(dialog, IDC_RBTODAY, logic.rbToday.Checked, logic.rbToday.Enabled);
-  ShowControlState(dialog, IDC_RBTHISWEEK, logic.rbThisWeek.Checked, logic.rbThisWeek.Enabled);
-  ShowControlState(dialog, IDC_RBTHISMONTH, logic.rbThisMonth.Checked, logic.rbThisMonth.Enabled);
+  ShowAgeState(dialog, logic);
   CheckDlgButton(dialog, IDC_RBFENTIRECACHE, logic.rbFEntireCache ? BST_CHECKED : BST_UNCHECKED);
   CheckDlgButton(dialog, IDC_RBFUNDERFOLDER, logic.rbFUnderFolder ? BST_CHECKED : BST_UNCHECKED);
 }
 
-void TakeAgeState(HWND dialog, TfrmSearch& logic) {
+// What the user typed and ticked, so that the logic's handlers work on it and showing their outcome keeps it.
+void TakeControlState(HWND dialog, TfrmSearch& logic) {
+  logic.cbSearchText = ControlText(dialog, IDC_CBSEARCH);
+  logic.chkSense = IsChecked(dialog, IDC_CHKSENSE);
   logic.CheckBox1 = IsChecked(dialog, IDC_CHECKBOX1);
   logic.rbToday.Checked = IsChecked(dialog, IDC_RBTODAY);
   logic.rbThisWeek.Checked = IsChecked(dialog, IDC_RBTHISWEEK);
@@ -55,20 +62,20 @@ void ChooseFolder(TfrmSearch& logic, bool wholeCache) {
 bool HandleClick(HWND dialog, int id, TfrmSearch& logic) {
   switch (id) {
     case IDC_CHECKBOX1:
-      TakeAgeState(dialog, logic);
+      TakeControlState(dialog, logic);
       logic.CheckBox1Click();
-      ShowLogicState(dialog, logic);
+      ShowAgeState(dialog, logic);
       return true;
     case IDC_RBTODAY:
-      TakeAgeState(dialog, logic);
+      TakeControlState(dialog, logic);
       logic.rbTodayClick();
       return true;
     case IDC_RBTHISWEEK:
-      TakeAgeState(dialog, logic);
+      TakeControlState(dialog, logic);
       logic.rbThisWeekClick();
       return true;
     case IDC_RBTHISMONTH:
-      TakeAgeState(dialog, logic);
+      TakeControlState(dialog, logic);
       logic.rbThisMonthClick();
       return true;
     case IDC_RBFENTIRECACHE:
@@ -79,8 +86,7 @@ bool HandleClick(HWND dialog, int id, TfrmSearch& logic) {
       return true;
     case IDOK:  // Enter: the default button
     case IDC_BTNSEARCH:
-      logic.cbSearchText = ControlText(dialog, IDC_CBSEARCH);
-      logic.chkSense = IsChecked(dialog, IDC_CHKSENSE);
+      TakeControlState(dialog, logic);
       logic.btnSearchClick();
       EndDialog(dialog, IDOK);
       return true;

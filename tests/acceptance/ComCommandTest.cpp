@@ -100,13 +100,13 @@ TEST_F(ComCommandTest, CallSavesTheCachedPicturesAndMoviesIntoTheFolder) {
   Register();
   const std::string first = Cached("http://h.test/img/B.gif", "bee");
   const std::string second = Cached("http://h.test/img/a.png", "ay");
-  const std::string movie = Cached("http://h.test/dir/intro.swf", "movie");
+  const std::string movie = Cached("http://h.test:8080/dir/intro.swf", "movie");
   const fs::path folder = Home / "saved";
   fs::create_directories(folder);
   const TRun run = Call({"--folder", folder.string(), "BeginSetIMG", "SetIMG(\"http://h.test/img/B.gif\", empty)",
                          "SetIMG(\"http://h.test/img/a.png\", null)", "SetIMG(\"http://h.test/img/a.png\", 1)",
                          "SetIMG(\"http://h.test/img/not-cached.gif\", \"\")", "EndSetIMG", "BeginSetSWF",
-                         "SetSWF(\"intro.swf\", \"http://h.test/dir/page.html\")", "EndSetSWF"});
+                         "SetSWF(\"intro.swf\", \"http://h.test:8080/dir/page.html\")", "EndSetSWF"});
   EXPECT_EQ(0, run.ExitCode) << run.Err;
   EXPECT_EQ("BeginSetIMG: 0x00000000\nSetIMG: 0x00000000\nSetIMG: 0x00000000\nSetIMG: 0x00000000\n"
             "SetIMG: 0x00000000\nEndSetIMG: 0x00000000\nBeginSetSWF: 0x00000000\nSetSWF: 0x00000000\n"

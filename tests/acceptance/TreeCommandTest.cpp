@@ -83,7 +83,7 @@ TEST_F(TreeCommandTest, SelectingAFileReportsTheOfflineSwitchAndTheNavigation) {
   const std::vector<std::string> lines = Lines(run.Out);
   ASSERT_GE(lines.size(), 2u);
   EXPECT_EQ(lines[0], "offline: forced");
-  EXPECT_EQ(lines[1], "navigate: http://h/page.html");
+  EXPECT_EQ(lines[1], "navigate: http://h:8080/page.html");  // selected by its entry key, shown from its own URL
 }
 
 TEST_F(TreeCommandTest, SelectingAFolderShowsItsTotals) {

@@ -85,6 +85,23 @@ TEST_F(DialogsTest, SearchOffersTheHistoryAndHandsBackTheRequest) {
   EXPECT_EQ(StringOf(*stored), "Needle");
 }
 
+TEST_F(DialogsTest, SearchKeepsTheTypedTextAndCaseThroughTheAgeClicks) {
+  TfrmSearch logic(Registry);
+  TSearchDialog dialog(logic);
+  dialog.show();
+  dialog.TextBox()->setEditText("Typed");
+  dialog.CaseBox()->click();
+  dialog.AllFilesBox()->click();
+  dialog.MonthButton()->click();
+  dialog.AllFilesBox()->click();
+  EXPECT_EQ(dialog.TextBox()->currentText(), "Typed");
+  EXPECT_TRUE(dialog.CaseBox()->isChecked());
+  dialog.PressSearch();
+  EXPECT_EQ(SearchRequest().Text, "Typed");
+  EXPECT_TRUE(SearchRequest().CaseSensitive);
+  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+}
+
 TEST(QtFileFilter, TurnsTheBarFormIntoQtsForm) {
   EXPECT_EQ(QtFileFilter("Hoardscope Export File|*.hef"), "Hoardscope Export File (*.hef)");
 }

@@ -128,7 +128,7 @@ TEST_F(ContextMenuTest, AShellCommandThatRemovesTheSaveFolderDeletesTheNodesEntr
 }
 
 TEST_F(ContextMenuTest, AShellCommandThatRemovesTheCachedFileDropsItsEntryAndNodeWithoutANotice) {
-  const std::string file = AddFile("http://h/a/only.htm", "only.htm");
+  AddFile("http://h:8080/a/only.htm", "only.htm");  // listed as http://h/a/only.htm
   AddFile("http://k/page.htm", "page.htm");
   Load();
   auto browser = std::make_shared<TFakeBrowser>();
@@ -136,7 +136,7 @@ TEST_F(ContextMenuTest, AShellCommandThatRemovesTheCachedFileDropsItsEntryAndNod
   ChooseShellCommand([](const std::string& path) { fs::remove(path); });
   View().TreeView1ContextPopup(Expand(Child(Expand(Host("h")), "a"))->Child(0));
   EXPECT_EQ(browser->Navigations, (std::vector<std::string>{"about:blank"}));
-  EXPECT_FALSE(Cache.GetEntryInfo("http://h/a/only.htm"));
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h:8080/a/only.htm"));
   EXPECT_EQ(Captions(View().RootNode), "k");  // the emptied folder and host went with it
   EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
   EXPECT_EQ(notices, 0);

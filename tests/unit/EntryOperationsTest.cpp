@@ -1,4 +1,5 @@
 // Deleting entries, exporting them with their export file, copying a URL and opening the help.
+#include <algorithm>
 #include <fstream>
 
 #include "core/Tools.h"
@@ -157,6 +158,78 @@ TEST_F(EntryOperationsTest, EntriesWhoseUrlDoesNotFitAreLeftOutWithOneMessage) {
   EXPECT_EQ(Records(Root / "out.hef").size(), 1u);
   ASSERT_EQ(Desktop.Messages.size(), 1u);
   EXPECT_EQ(Desktop.Messages[0].rfind("1 entries were left out", 0), 0u);
+}
+
+TEST_F(EntryOperationsTest, EntriesListedUnderOneKeyExportAndDeleteUnderTheirOwnUrls) {
+  const std::vector<std::string> urls = {"http://h:8080/a.htm", "http://h/a.htm", "http://u:pw@h/a.htm",
+                                         "http://h/a.htm?at=1:2"};
+  for (std::size_t i = 0; i < urls.size(); ++i) AddFile(urls[i], "a.htm", urls[i]);
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  ASSERT_EQ(Captions(host), "a.htm|a.htm|a.htm|a.htm");
+  Select(host);
+  Dialogs.FileName = (Root / "out.hef").string();
+  View().Execute(TActionId::alExport);
+  std::vector<std::string> exported;
+  for (const TExportRecord& record : Records(Root / "out.hef")) {
+    exported.push_back(record.URL);
+    EXPECT_EQ(record.Headers, "HTTP/1.1 200 OK\r\nContent-Type: text/html") << record.URL;
+    std::string content;
+    std::ifstream(record.FileName) >> content;
+    EXPECT_EQ(content, record.URL);
+  }
+  std::sort(exported.begin(), exported.end());
+  std::vector<std::string> expected = urls;
+  std::sort(expected.begin(), expected.end());
+  EXPECT_EQ(exported, expected);
+
+  TTreeNode* withPort = nullptr;
+  for (std::size_t i = 0; i < host->ChildCount(); ++i) {
+    if (View().EntryList[host->Child(i)->EntryIndex()].Info->SourceUrl == urls[0]) withPort = host->Child(i);
+  }
+  ASSERT_TRUE(withPort);
+  Select(withPort);
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_FALSE(Cache.GetEntryInfo(urls[0]));
+  EXPECT_EQ(Cache.Entries().size(), 3u);
+  Select(Host("h"));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_TRUE(Cache.Entries().empty());
+}
+
+TEST_F(EntryOperationsTest, ACopyThatFailsGetsNoRecordAndIsNamed) {
+  AddFile("http://h/kept.htm", "kept.htm", "x");
+  AddFile("http://h:8080/gone.htm", "gone.htm", "x");
+  fs::remove(Cache.GetEntryInfo("http://h:8080/gone.htm")->LocalFileName);
+  Load();
+  Select(Host("h"));
+  Dialogs.FileName = (Root / "out.hef").string();
+  View().Execute(TActionId::alExport);
+  const std::vector<TExportRecord> records = Records(Root / "out.hef");
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].URL, "http://h/kept.htm");
+  ASSERT_EQ(Desktop.Messages.size(), 1u);
+  EXPECT_EQ(Desktop.Messages[0].rfind("1 files could not be copied into " + (Root / "out").string(), 0), 0u);
+  EXPECT_NE(Desktop.Messages[0].find("\r\nhttp://h:8080/gone.htm ("), std::string::npos) << Desktop.Messages[0];
+  EXPECT_TRUE(View().LastExportFailed);
+}
+
+TEST_F(EntryOperationsTest, AnExportFileWithoutANameOfItsOwnIsRefusedBeforeAnythingIsTouched) {
+  AddFile("http://h/a.htm", "a.htm", "x");
+  Load();
+  std::ofstream(Root / "mine.txt") << "keep";
+  Select(Host("h"));
+  for (const char* name : {".hef", "..hef", "...HEF"}) {
+    Desktop.Messages.clear();
+    Dialogs.FileName = (Root / name).string();
+    View().Execute(TActionId::alExport);
+    ASSERT_EQ(Desktop.Messages.size(), 1u) << name;
+    EXPECT_EQ(Desktop.Messages[0].rfind("Cannot export to " + (Root / name).string() + ": ", 0), 0u);
+    EXPECT_TRUE(View().LastExportFailed);
+    EXPECT_FALSE(fs::exists(Root / name));
+  }
+  EXPECT_TRUE(fs::exists(Root / "mine.txt"));
+  EXPECT_FALSE(fs::exists(Root / "trash"));
 }
 
 TEST_F(EntryOperationsTest, CopyUrlAndHelp) {

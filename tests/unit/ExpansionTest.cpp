@@ -1,4 +1,6 @@
 // Lazy expansion of hosts and folders, file captions and icons, collapse.
+#include "core/NodeLookup.h"
+#include "search/Search.h"
 #include "tests/unit/ViewFixture.h"
 
 namespace hoardscope {
@@ -38,6 +40,34 @@ TEST_F(ExpansionTest, HandlesQueriesEmptySegmentsAndDuplicateKeys) {
   EXPECT_EQ(host->Child(0)->Kind(), TNodeKind::File);
   EXPECT_EQ(host->Child(1)->Kind(), TNodeKind::File);
   EXPECT_EQ(host->Child(2)->Kind(), TNodeKind::File);  // p.php?u=1/2 is a file directly under h
+}
+
+TEST_F(ExpansionTest, AKeyEndingInASlashIsBelowTheSameNodeForExpansionTotalsSearchAndLookup) {
+  AddEntry("http://a/1.htm", "text/html", 100, WriteFile("a1.htm", "needle"));  // a host sorted before h
+  AddEntry("http://h//", "text/html", 100, WriteFile("h-root.htm", "needle"));
+  AddEntry("http://h//x", "text/html", 100, WriteFile("h-x.htm", "needle"));
+  Load();
+  const TTreeNode* file = FindNodeByName(View(), "http://h//x", [this](TTreeNode* node) { Expand(node); });
+  ASSERT_NE(file, nullptr);
+  TTreeNode* folder = file->Parent();
+  EXPECT_EQ(folder->Key(), "h//");
+  EXPECT_EQ(folder->ChildCount(), 2u);
+
+  View().TreeView1Change(folder);
+  EXPECT_EQ(View().StatusText(1), "Total  2  Files  200  Byte Used");
+  SearchRequest() = TSearchRequest();
+  Dialogs.OnSearch = [](TfrmSearch& dialog) {
+    dialog.cbSearchText = "needle";
+    dialog.btnSearchClick();
+  };
+  View().Execute(TActionId::alSearch);
+  EXPECT_EQ(View().SearchList.Count(), 2u);
+}
+
+TEST_F(ExpansionTest, AHostWithoutANameHasNothingToExpand) {
+  AddEntry("http:///x.htm");
+  Load();
+  EXPECT_EQ(Host("")->ChildCount(), 0u);
 }
 
 TEST_F(ExpansionTest, ASecondExpansionAddsNothingAndCollapseKeepsChildren) {

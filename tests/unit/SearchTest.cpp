@@ -62,6 +62,10 @@ TEST_F(SearchFileTest, FindsMatchesAcrossTheReadersBlocks) {
   EXPECT_EQ(Search(content, "nee-dle", true), TFileSearchResult::NotFound);
   content = std::string(block - 1, 'x') + "\r\nneedle";
   EXPECT_EQ(Search(content, "\nneedle"), TFileSearchResult::NotFound);
+  content = std::string(block - 8, 'x') + "\r\nneedle and more";  // the first block ends with the needle
+  EXPECT_EQ(Search(content, "\nneedle"), TFileSearchResult::NotFound);
+  content = std::string(block - 7, 'x') + "\r\nneedle and more";  // the CR lies before the tail carried over
+  EXPECT_EQ(Search(content, "\nneedle"), TFileSearchResult::NotFound);
   content = std::string(2 * block + 5, 'y');
   EXPECT_EQ(Search(content, "needle"), TFileSearchResult::NotFound);
   content = std::string(block + 10, 'y') + std::string("\x1A") + "needle";
@@ -109,6 +113,17 @@ TEST_F(SearchDialogTest, ListsTheHistoryNewestFirstAndNumbersTheNextText) {
   EXPECT_EQ(Stored(4), "new");
   EXPECT_TRUE(SearchRequest().Accepted);
   EXPECT_EQ(SearchRequest().Text, "new");
+}
+
+TEST_F(SearchDialogTest, ANewTextTakesTheLowestFreeNumberWhenTheNextOneIsTaken) {
+  Store(1, "one");
+  Store(2, "two");
+  Store(4, "four");
+  TfrmSearch dialog = Shown();
+  dialog.cbSearchText = "new";
+  dialog.btnSearchClick();
+  EXPECT_EQ(Stored(4), "four");
+  EXPECT_EQ(Stored(3), "new");
 }
 
 TEST_F(SearchDialogTest, AddsNothingForATextListedInAnotherCase) {

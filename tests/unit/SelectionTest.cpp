@@ -38,7 +38,7 @@ TEST_F(SelectionTest, SmallTotalsAreShownInBytesAndLargeOnesDoNotWrap) {
   EXPECT_EQ(View().StatusText(1), "Total  2  Files  6000000  KB Used");
 }
 
-TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsKeyOnce) {
+TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsSourceUrlOnce) {
   AddEntry("http://h:8080/page.htm");
   AddEntry("http://h/other.htm");
   Load();
@@ -47,7 +47,7 @@ TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsKeyOnce) {
   ASSERT_EQ(View().EntryList[page->EntryIndex()].Key, "http://h/page.htm");
   View().TreeView1Change(page);
   View().TreeView1Change(page);
-  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"http://h/page.htm"}));
+  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"http://h:8080/page.htm"}));
   EXPECT_EQ(Internet.ForcedOffline, 1);
   EXPECT_EQ(Widgets.FocusRequests, 1);
   View().TreeView1Change(host->Child(0));

@@ -31,7 +31,7 @@ TEST(FindFirstIndex, NeedsTheSlashAfterTheKey) {
   EXPECT_EQ(FindFirstIndex("ab", list), 1u);
   EXPECT_EQ(FindFirstIndex("AB", list), 1u);
   EXPECT_EQ(FindFirstIndex("abc", list), 3u);
-  EXPECT_EQ(FindFirstIndex("zz", list), 0u);
+  EXPECT_EQ(FindFirstIndex("zz", list), kNoRun);
   EXPECT_TRUE(IsUnderNodeKey("ab", "HTTP://AB/2"));
   EXPECT_FALSE(IsUnderNodeKey("ab", "http://ab"));
   EXPECT_FALSE(IsUnderNodeKey("a", "http://ab/1"));

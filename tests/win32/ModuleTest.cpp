@@ -20,6 +20,13 @@ void* Export(HMODULE module, const char* name) { return reinterpret_cast<void*>(
 std::string Query(const std::string& key) { return RunCommand("reg query " + Quoted(key) + " /s").Out; }
 bool KeyExists(const std::string& key) { return RunCommand("reg query " + Quoted(key)).ExitCode == 0; }
 
+// The module's path as it registers itself as its classes' server: in the short form when the path holds a blank.
+std::string ServerPath(const std::string& path) {
+  if (path.find(' ') == std::string::npos) return path;
+  char shortPath[MAX_PATH] = {};
+  return GetShortPathNameA(path.c_str(), shortPath, MAX_PATH) > 0 ? std::string(shortPath) : path;
+}
+
 class ModuleTest : public ::testing::Test {
  protected:
   TNoDesktopWithoutDisplay FNoDesktop;
@@ -68,14 +75,14 @@ TEST_F(ModuleTest, Regsvr32WritesEveryKeyAndValueAndUnregistersTwice) {
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\n    (Default)    REG_SZ    Hoard&scope\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\Implemented Categories\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\Implemented Categories\\{00021493-0000-0000-C000-000000000046}\n\n" +
-                "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\InprocServer32\n    (Default)    REG_SZ    " + path +
-                "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
+                "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\InprocServer32\n    (Default)    REG_SZ    " +
+                ServerPath(path) + "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kBand + "\\ProgID\n    (Default)    REG_SZ    Hoardscope.Hoardscope\n\n",
             Query(std::string("HKCR\\CLSID\\") + kBand));
   EXPECT_EQ(std::string("\n") +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\n    (Default)    REG_SZ    HSCDownload Object\n\n" +
-                "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\InprocServer32\n    (Default)    REG_SZ    " + path +
-                "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
+                "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\InprocServer32\n    (Default)    REG_SZ    " +
+                ServerPath(path) + "\n    ThreadingModel    REG_SZ    Apartment\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\ProgID\n    (Default)    REG_SZ    Hoardscope.HSCDownload\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\TypeLib\n    (Default)    REG_SZ    " + kLibrary + "\n\n" +
                 "HKEY_CLASSES_ROOT\\CLSID\\" + kDownload + "\\Version\n    (Default)    REG_SZ    1.0\n\n",
@@ -104,13 +111,12 @@ TEST_F(ModuleTest, AModulePathWithABlankIsRegisteredInItsShortForm) {
   fs::create_directories(folder);
   const std::string path = (folder / "hoardscope.dll").string();
   ASSERT_TRUE(CopyFileA(ModulePath().c_str(), path.c_str(), FALSE));
-  char shortPath[MAX_PATH] = {};
-  ASSERT_GT(GetShortPathNameA(path.c_str(), shortPath, MAX_PATH), 0u);
-  ASSERT_EQ(std::string::npos, std::string(shortPath).find(' '));
+  const std::string shortPath = ServerPath(path);
+  ASSERT_EQ(std::string::npos, shortPath.find(' '));
 
   ASSERT_EQ(0, Regsvr32(path));
   const std::string band = Query(std::string("HKCR\\CLSID\\") + kBand + "\\InprocServer32");
-  EXPECT_NE(std::string::npos, band.find("(Default)    REG_SZ    " + std::string(shortPath) + "\n")) << band;
+  EXPECT_NE(std::string::npos, band.find("(Default)    REG_SZ    " + shortPath + "\n")) << band;
   const std::string library = Query(std::string("HKCR\\TypeLib\\") + kLibrary);
   EXPECT_NE(std::string::npos, library.find("REG_SZ    " + path + "\n")) << library;
 

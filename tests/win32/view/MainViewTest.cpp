@@ -13,6 +13,7 @@
 #include "platform/win32/WinBrowserWindows.h"
 #include "tests/win32/view/ViewTestSupport.h"
 #include "platform/win32/ViewResources.h"
+#include "search/Search.h"
 #include "settings/UnitReg.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
@@ -440,7 +441,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   const std::unique_ptr<IRegistryKey> history =
       Registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope\\Search History");
   history->WriteValue(MakeStringValue("key1", "older"));
-  history->WriteValue(MakeStringValue("key2", "newer"));
+  history->WriteValue(MakeStringValue("key2", "htm"));  // the newest text, found in both pages
   ShowAndLoad();
   View().SelectNode(View().Presenter().RootNode);
   ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
@@ -448,6 +449,10 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   std::string caption, shownText;
   LRESULT historyCount = 0;
   bool allFilesTicked = false, todayEnabled = true, underFolderTicked = false;
+  const auto tickAndClick = [](HWND dialog, int id, UINT state) {
+    CheckDlgButton(dialog, id, state);
+    Click(dialog, id);
+  };
   const TDialogScript script({[&](HWND dialog) {
     caption = WindowText(dialog);
     SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-search.bmp");
@@ -456,16 +461,23 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
     allFilesTicked = IsDlgButtonChecked(dialog, IDC_CHECKBOX1) == BST_CHECKED;
     todayEnabled = IsWindowEnabled(GetDlgItem(dialog, IDC_RBTODAY));
     underFolderTicked = IsDlgButtonChecked(dialog, IDC_RBFUNDERFOLDER) == BST_CHECKED;
+    // Typed and ticked first, then the age choices clicked: what was typed and ticked is what is searched.
     SetDlgItemTextA(dialog, IDC_CBSEARCH, "2.htm");
+    CheckDlgButton(dialog, IDC_CHKSENSE, BST_CHECKED);
+    tickAndClick(dialog, IDC_CHECKBOX1, BST_UNCHECKED);
+    tickAndClick(dialog, IDC_RBTHISWEEK, BST_CHECKED);
+    tickAndClick(dialog, IDC_CHECKBOX1, BST_CHECKED);
     Click(dialog, IDC_BTNSEARCH);
   }});
   View().RunAction(TActionId::alSearch);
   EXPECT_EQ(caption, "Search");
   EXPECT_EQ(historyCount, 2);
-  EXPECT_EQ(shownText, "newer");
+  EXPECT_EQ(shownText, "htm");
   EXPECT_TRUE(allFilesTicked);
   EXPECT_FALSE(todayEnabled);
   EXPECT_TRUE(underFolderTicked);
+  EXPECT_EQ(SearchRequest().Text, "2.htm");
+  EXPECT_TRUE(SearchRequest().CaseSensitive);
   // The page holding the text is the one hit; the new text went into the history.
   EXPECT_EQ(View().StatusPanelText(0), "Found 1 items");
   EXPECT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope|Search Result");
