@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "com/ComPtr.h"
+#include "com/ScriptedFolderPicker.h"
 
 namespace hoardscope {
 namespace {
@@ -70,6 +71,11 @@ HRESULT TComModule::GetClassObject(REFCLSID clsid, REFIID iid, void** object) {
 HRESULT TComModule::CanUnloadNow() { return FCanUnloadNow(); }
 HRESULT TComModule::RegisterServer() { return FRegisterServer(); }
 HRESULT TComModule::UnregisterServer() { return FUnregisterServer(); }
+
+HRESULT TComModule::AnswerFolderPicker(const char* folder) {
+  const auto answer = reinterpret_cast<TAnswerFolderPicker>(FindModuleEntry(FLibrary, kAnswerFolderPickerEntry));
+  return answer ? answer(folder) : E_NOTIMPL;
+}
 
 HRESULT TComModule::CreateInstance(REFCLSID clsid, REFIID iid, void** object) {
   TComPtr<IClassFactory> factory;

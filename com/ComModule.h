@@ -27,6 +27,10 @@ class TComModule {
   // Creates an object of a class of the module through its class factory.
   HRESULT CreateInstance(REFCLSID clsid, REFIID iid, void** object);
 
+  // Has the module's download object take this folder (nullptr: cancel) wherever it would ask the user for one.
+  // E_NOTIMPL when the module offers no such answer.
+  HRESULT AnswerFolderPicker(const char* folder);
+
  private:
   using TGetClassObject = HRESULT(STDMETHODCALLTYPE*)(REFCLSID, REFIID, void**);
   using TEntry = HRESULT(STDMETHODCALLTYPE*)();

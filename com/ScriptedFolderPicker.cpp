@@ -1,15 +1,18 @@
-// The folder picker answered from the environment.
+// The folder picker answered by the module's client.
 #include "com/ScriptedFolderPicker.h"
 
-#include <cstdlib>
+#include <utility>
 
 namespace hoardscope {
 
+void TScriptedFolderPicker::SetAnswer(std::optional<std::string> folder) {
+  FAnswered = true;
+  FAnswer = std::move(folder);
+}
+
 std::optional<std::string> TScriptedFolderPicker::PickFolder(const std::string& title) {
-  const char* answer = std::getenv(kFolderAnswerVariable);
-  if (!answer) return FPlatformPicker.PickFolder(title);
-  if (!*answer) return std::nullopt;
-  return std::string(answer);
+  if (!FAnswered) return FPlatformPicker.PickFolder(title);
+  return FAnswer;
 }
 
 }  // namespace hoardscope

@@ -417,20 +417,24 @@ void THoardscopeMain::alImportExecute() {
       FServices.Dialogs->AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});
   if (!fileName) return;
   TCacheImporter importer(FServices.Cache, *FServices.Clock);
-  TImportResult result;
+  LastImport = TImportResult();
   try {
-    result = importer.ImportExportFile(*fileName);
+    LastImport = importer.ImportExportFile(*fileName);
   } catch (const std::exception& error) {
+    LastImport.Failed = 1;
+    LastImport.FirstFailure = error.what();
     FServices.Desktop.ShowMessage(error.what(), MessageButtons::Ok);
     return;
   }
-  LastImportCount = result.Count;
-  if (result.Truncated) {
+  if (LastImport.Truncated) {
     FServices.Desktop.ShowMessage("The export file " + *fileName +
                                       " is truncated: its last record is incomplete and was not imported.",
                                   MessageButtons::Ok);
   }
-  if (result.Count > 0) {
+  for (const std::string& message : {SkippedRecordsMessage(LastImport), FailedRecordsMessage(LastImport)}) {
+    if (!message.empty()) FServices.Desktop.ShowMessage(message, MessageButtons::Ok);
+  }
+  if (LastImport.Count > 0) {
     ClearView();
     Button1Click();
   }

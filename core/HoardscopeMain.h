@@ -13,6 +13,7 @@
 #include "core/Actions.h"
 #include "core/EntryList.h"
 #include "core/TreeModel.h"
+#include "operations/ImportCache.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/BrowserWindows.h"
 #include "platform/ports/Clock.h"
@@ -102,8 +103,8 @@ class THoardscopeMain {
   // Whether the last export was refused or left entries out because their copy failed (both are reported).
   bool LastExportFailed = false;
 
-  // What the last import returned: the records whose copy existed, or -1 for a missing export file.
-  int LastImportCount = 0;
+  // What the last import returned (Count: the records whose copy existed, or -1 for a missing export file).
+  TImportResult LastImport;
 
   // The tree's selected node, as the widgets report it (nullptr: none).
   TTreeNode* Selected = nullptr;

@@ -4,6 +4,7 @@
 #include <filesystem>
 #include <fstream>
 #include <system_error>
+#include <vector>
 
 #include "core/Tools.h"
 #include "operations/ExportFile.h"
@@ -11,15 +12,92 @@
 namespace hoardscope {
 namespace {
 
+namespace fs = std::filesystem;
+
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorWriteFault = 29;
+constexpr std::string_view kExportExtension = ".hef";
 
 bool FileExists(const std::string& path) {
   std::error_code error;
-  return !path.empty() && std::filesystem::is_regular_file(path, error);
+  return !path.empty() && fs::is_regular_file(path, error);
 }
 
+fs::file_type TypeOf(const fs::path& path) {
+  std::error_code error;
+  return fs::symlink_status(path, error).type();
+}
+
+// A file itself, not a link to one.
+bool IsPlainFile(const fs::path& path) { return TypeOf(path) == fs::file_type::regular; }
+
+bool IsSomething(const fs::path& path) {
+  const fs::file_type type = TypeOf(path);
+  return type != fs::file_type::not_found && type != fs::file_type::none;
+}
+
+bool IsUsableName(const std::string& name) { return !name.empty() && name != "." && name != ".."; }
+
+// The last element of a recorded path. Both separators count, so that an export file written by either edition
+// finds its copies on the other.
+std::string LastPathElement(const std::string& path) {
+  const std::size_t separator = path.find_last_of("/\\");
+  return separator == std::string::npos ? path : path.substr(separator + 1);
+}
+
+// A folder with an export file of its name beside it.
+bool IsExportFolder(const fs::path& folder) {
+  std::error_code error;
+  return IsUsableName(folder.filename().string()) && fs::is_directory(folder, error) &&
+         IsPlainFile(folder.string() + std::string(kExportExtension));
+}
+
+bool IsWebUrl(const std::string& url) { return StartsWithNoCase(url, "http://") || StartsWithNoCase(url, "https://"); }
+
+std::string RecordsWere(int count) { return std::to_string(count) + (count == 1 ? " record was" : " records were"); }
+
 }  // namespace
+
+std::string ExportFolderOf(const std::string& exportFile) {
+  const std::size_t size = kExportExtension.size();
+  if (exportFile.size() <= size || !EqualsNoCase(std::string_view(exportFile).substr(exportFile.size() - size),
+                                                 kExportExtension)) {
+    return std::string();
+  }
+  const std::string folder = exportFile.substr(0, exportFile.size() - size);
+  return IsUsableName(LastPathElement(folder)) ? folder : std::string();
+}
+
+TRecordCopy FindRecordCopy(const std::string& exportFolder, const std::string& fileName) {
+  const std::string name = LastPathElement(fileName);
+  if (!IsUsableName(name)) return {TRecordCopy::TPlace::Outside, ""};
+  if (!exportFolder.empty()) {
+    const std::string inFolder = exportFolder + kPathSeparator + name;
+    if (IsPlainFile(inFolder)) return {TRecordCopy::TPlace::Found, inFolder};
+  }
+  const fs::path recorded(fileName);
+  if (IsExportFolder(recorded.parent_path()) && IsPlainFile(recorded)) return {TRecordCopy::TPlace::Found, fileName};
+  // Something that is there but in no export folder (or no plain file) is refused; nothing at all is a copy
+  // that was deleted.
+  return {IsSomething(recorded) ? TRecordCopy::TPlace::Outside : TRecordCopy::TPlace::Missing, ""};
+}
+
+std::string SkippedRecordsMessage(const TImportResult& result) {
+  std::vector<std::string> reasons;
+  if (result.OutsideFolder > 0) {
+    reasons.push_back("no copy inside an export folder: " + std::to_string(result.OutsideFolder));
+  }
+  if (result.NotWeb > 0) reasons.push_back("no http or https URL: " + std::to_string(result.NotWeb));
+  if (reasons.empty()) return std::string();
+  std::string message = RecordsWere(result.OutsideFolder + result.NotWeb) + " left out of the import (";
+  for (std::size_t i = 0; i < reasons.size(); ++i) message += (i > 0 ? ", " : "") + reasons[i];
+  return message + ").";
+}
+
+std::string FailedRecordsMessage(const TImportResult& result) {
+  if (result.Failed == 0) return std::string();
+  return RecordsWere(result.Failed) + " not put into the cache. The first: " + result.FirstFailure + ".";
+}
 
 TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
   TImportResult result;
@@ -28,6 +106,7 @@ TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
     result.Count = -1;
     return result;
   }
+  const std::string exportFolder = ExportFolderOf(fileName);
   TExportRecordBytes bytes;
   for (;;) {
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
@@ -37,26 +116,51 @@ TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
       return result;
     }
     const TExportRecord record = DecodeExportRecord(bytes);
-    if (!FileExists(record.FileName)) continue;
-    ImportOneFile(record.URL, record.FileName, record.Headers, record.SyncTime, kNormalCacheEntry);
+    if (!IsWebUrl(record.URL)) {
+      ++result.NotWeb;
+      continue;
+    }
+    const TRecordCopy copy = FindRecordCopy(exportFolder, record.FileName);
+    if (copy.Place == TRecordCopy::TPlace::Outside) ++result.OutsideFolder;
+    if (copy.Place != TRecordCopy::TPlace::Found) continue;
+    if (ImportOneFile(record.URL, copy.Path, record.Headers, record.SyncTime, kNormalCacheEntry) != 0 &&
+        result.Failed++ == 0) {
+      result.FirstFailure = FLastFailure;
+    }
     ++result.Count;  // a record the cache refused still counts
   }
 }
 
 std::uint32_t TCacheImporter::ImportOneFile(const std::string& url, const std::string& path,
                                             const std::string& headers, double dateTime, std::uint32_t entryType) {
-  if (!FileExists(path)) return kErrorFileNotFound;
+  if (!FileExists(path)) {
+    FLastFailure = "cannot find " + path;
+    return kErrorFileNotFound;
+  }
   std::error_code error;
-  const std::uintmax_t size = std::filesystem::file_size(path, error);
+  const std::uintmax_t size = fs::file_size(path, error);
   if (error) throw ImportError("Cannot read " + path + ": " + error.message());
   std::string extension = PathFindExtension(path);
   if (!extension.empty()) extension.erase(0, 1);
   const CreatedCacheFile created = FCache.CreateEntry(url, size, extension);
-  if (!created.Ok) return created.Error;
-  std::filesystem::copy_file(path, created.LocalFileName, std::filesystem::copy_options::overwrite_existing, error);
-  if (error) return kErrorWriteFault;
-  return FCache.CommitEntry(url, created.LocalFileName, LocalDateTimeToFileTime(dateTime), FClock.NowUtc(),
-                            entryType, headers);
+  if (!created.Ok) {
+    FLastFailure = "the cache reserved no file for " + url + " (error " + std::to_string(created.Error) + ")";
+    return created.Error;
+  }
+  std::uint32_t failure = 0;
+  fs::copy_file(path, created.LocalFileName, fs::copy_options::overwrite_existing, error);
+  if (error) {
+    failure = kErrorWriteFault;
+    FLastFailure = "cannot copy " + path + " into the cache: " + error.message();
+  } else {
+    failure = FCache.CommitEntry(url, created.LocalFileName, LocalDateTimeToFileTime(dateTime), FClock.NowUtc(),
+                                 entryType, headers);
+    if (failure != 0) FLastFailure = "the cache refused " + url + " (error " + std::to_string(failure) + ")";
+  }
+  if (failure != 0 && !FCache.DiscardReservedFile(created.LocalFileName)) {
+    FLastFailure += "; its reserved file " + created.LocalFileName + " could not be removed";
+  }
+  return failure;
 }
 
 FileTime TCacheImporter::LocalDateTimeToFileTime(double dateTime) {

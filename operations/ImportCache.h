@@ -1,5 +1,6 @@
 // Import of an export file back into the cache: each recorded copy becomes a normal cache entry under its
-// recorded URL, with its recorded headers.
+// recorded URL, with its recorded headers. Copies are read only from export folders, never from wherever a
+// record's path points.
 #pragma once
 
 #include <cstdint>
@@ -13,6 +14,10 @@ namespace hoardscope {
 
 struct TImportResult {
   int Count = 0;           // records whose copy existed (imported or refused by the cache); -1: no such file
+  int Failed = 0;          // of those, records the cache did not take: reserving, copying or committing failed
+  std::string FirstFailure;  // what went wrong with the first of them
+  int OutsideFolder = 0;   // records left out: their file name names no copy inside an export folder
+  int NotWeb = 0;          // records left out: their URL is empty or neither http nor https
   bool Truncated = false;  // the file ended inside a record, which was left out
 };
 
@@ -21,20 +26,41 @@ struct ImportError : std::runtime_error {
   using std::runtime_error::runtime_error;
 };
 
+// The export folder that belongs to an export file: its name without ".hef", beside it. Empty when the name does
+// not end in ".hef" or nothing is left before it.
+std::string ExportFolderOf(const std::string& exportFile);
+
+// Where the copy that a record's FileName names is read from: the file of that name (its last path element) in
+// the export folder; else the recorded path itself when it lies directly in an export folder (a folder X with an
+// export file X.hef beside it). Only plain files count, never links.
+struct TRecordCopy {
+  enum class TPlace { Found, Missing, Outside } Place;
+  std::string Path;  // when Found
+};
+TRecordCopy FindRecordCopy(const std::string& exportFolder, const std::string& fileName);
+
+// The one message that tells how many records were left out and why; empty when none was.
+std::string SkippedRecordsMessage(const TImportResult& result);
+// The one message that tells how many records the cache did not take; empty when it took them all.
+std::string FailedRecordsMessage(const TImportResult& result);
+
 class TCacheImporter {
  public:
   TCacheImporter(IUrlCache& cache, IClock& clock) : FCache(cache), FClock(clock) {}
 
   TImportResult ImportExportFile(const std::string& fileName);
-  // 0 on success, 2 when the copy does not exist, else the error code of the step that failed.
+  // 0 on success, 2 when the copy does not exist, else the error code of the step that failed. A failed record
+  // leaves no reserved file behind in the cache; LastFailure() then tells what went wrong.
   std::uint32_t ImportOneFile(const std::string& url, const std::string& path, const std::string& headers,
                               double dateTime, std::uint32_t entryType);
   // The date-time read as local time, in UTC; 0 (no time) for a value no file time can hold.
   FileTime LocalDateTimeToFileTime(double dateTime);
+  const std::string& LastFailure() const { return FLastFailure; }
 
  private:
   IUrlCache& FCache;
   IClock& FClock;
+  std::string FLastFailure;
 };
 
 }  // namespace hoardscope

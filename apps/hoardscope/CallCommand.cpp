@@ -19,7 +19,6 @@
 #include "com/ClassRegistry.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
-#include "com/ScriptedFolderPicker.h"
 
 namespace hoardscope {
 namespace {
@@ -159,14 +158,18 @@ std::string Perform(IDispatch& object, TCall& call, bool& failed) {
   return call.Name + ": " + HresultText(result) + (failed && !description.empty() ? " " + description : "");
 }
 
-// Creates the object of a ProgID through its registered module; raises std::runtime_error when it cannot.
+// Creates the object of a ProgID through its registered module, whose folder picker takes folderAnswer ("" is a
+// cancel) when there is one; raises std::runtime_error when it cannot.
 TComPtr<IDispatch> CreateObject(IRegistry& registry, const std::string& progId,
-                                std::optional<TComModule>& module) {
+                                const std::optional<std::string>& folderAnswer, std::optional<TComModule>& module) {
   const auto clsid = ClassOfProgId(registry, progId);
   if (!clsid) throw std::runtime_error("no class is registered under the ProgID " + progId);
   const auto path = ModuleOfClass(registry, *clsid);
   if (!path) throw std::runtime_error("no module is registered for " + progId + " " + GuidText(*clsid));
   module.emplace(*path);
+  if (folderAnswer && FAILED(module->AnswerFolderPicker(folderAnswer->empty() ? nullptr : folderAnswer->c_str()))) {
+    throw std::runtime_error(*path + " takes no answer for its folder picker");
+  }
   TComPtr<IDispatch> object;
   const HRESULT created = module->CreateInstance(*clsid, IID_IDispatch, reinterpret_cast<void**>(object.Out()));
   if (FAILED(created)) throw std::runtime_error(progId + " could not be created (" + HresultText(created) + ")");
@@ -197,10 +200,9 @@ int RunCallCommand(const TArguments& args, const THomePaths& home) {
   try {
     std::vector<TCall> calls;
     for (const std::string& text : callTexts) calls.push_back(ParseCall(text));
-    if (folderAnswer) SetProcessVariable(kFolderAnswerVariable, *folderAnswer);
     const std::unique_ptr<IRegistry> registry = OpenHomeRegistry(home);
     std::optional<TComModule> module;  // outlives the object it serves
-    TComPtr<IDispatch> object = CreateObject(*registry, args[0], module);
+    TComPtr<IDispatch> object = CreateObject(*registry, args[0], folderAnswer, module);
     bool anyFailed = false;
     for (TCall& call : calls) {
       bool failed = false;

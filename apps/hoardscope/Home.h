@@ -38,7 +38,5 @@ std::unique_ptr<IHomeServices> OpenHomeServices(const THomePaths& home);
 std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home);
 // The installed module beside this program: libhoardscope.so, or hoardscope.dll.
 std::filesystem::path InstalledModule();
-// Sets an environment variable of this process, for the modules it loads.
-void SetProcessVariable(const char* name, const std::string& value);
 
 }  // namespace hoardscope

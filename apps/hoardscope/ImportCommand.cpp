@@ -1,5 +1,6 @@
 // hoardscope import: runs the view headless and its Import action with FILE.hef as the dialog's answer; prints
-// the events and the number of records whose copy existed.
+// the events and the number of records whose copy existed. Exit code 1 when the export file is missing or
+// truncated, or the cache did not take a record.
 //
 //   import FILE.hef
 #include <iostream>
@@ -18,8 +19,9 @@ int RunImportCommand(const TArguments& args, const THomePaths& home) {
   headless.ShowAndLoad();
   headless.Answers.FileName = args[0];
   headless.View().alImportExecute();
-  std::cout << "imported: " << headless.View().LastImportCount << "\n";
-  return 0;
+  const TImportResult& result = headless.View().LastImport;
+  std::cout << "imported: " << result.Count << "\n";
+  return result.Count < 0 || result.Failed > 0 || result.Truncated ? 1 : 0;
 }
 
 }  // namespace hoardscope

@@ -646,6 +646,35 @@ std::uint32_t TCacheStore::CommitEntry(const std::string& url, const std::string
   }
 }
 
+bool TCacheStore::DiscardReservedFile(const std::string& localFileName) {
+  const std::optional<TContentFile> file = ContentFileAt(localFileName);
+  if (!file) {
+    Failure = "not a file of the cache's content folders: " + localFileName;
+    return false;
+  }
+  try {
+    if (UsersOf(RelativeName(*file)) > 0) {
+      Failure = "an entry names " + localFileName;
+      return false;
+    }
+  } catch (const std::exception& error) {
+    CountLocalUsers->Reset();
+    Fail(error);
+    return false;
+  }
+  const TOpenFolder folder = OpenContentFolder(FullPath(Folders[file->Folder]), false);
+  if (!folder.Descriptor) {
+    Failure = folder.Error;
+    return false;
+  }
+  if (::unlinkat(folder.Descriptor.Get(), file->Name.c_str(), 0) != 0 && errno != ENOENT) {
+    const int error = errno;
+    Failure = "cannot remove " + localFileName + ": " + ErrnoText(error);
+    return false;
+  }
+  return true;
+}
+
 std::uint32_t TCacheStore::StoreEntry(const std::string& url, const std::string& localFileName,
                                       FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                       const std::string& headers) {

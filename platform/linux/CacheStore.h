@@ -74,7 +74,8 @@ class TCacheStore : public IUrlCache {
   // empty file it made in one of the content folders. CommitEntry takes the entry's size from the local file,
   // which must be a file in a content folder (else kErrorInvalidParameter) that exists (else kErrorFileNotFound);
   // the last-sync time becomes now. An empty header text records no header block. DeleteEntry fails, after the
-  // entry is gone, when its file cannot be removed.
+  // entry is gone, when its file cannot be removed. DiscardReservedFile removes only a file directly in a content
+  // folder that no entry names.
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
   bool DeleteEntry(const std::string& url) override;
@@ -82,6 +83,7 @@ class TCacheStore : public IUrlCache {
                                const std::string& extension) override;
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
+  bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // A walk like FindFirst's over every entry, whatever its type.

@@ -73,6 +73,10 @@ class IUrlCache {
                                     FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                     const std::string& headers) = 0;
 
+  // Gives back a local file that CreateEntry reserved and that was not committed (filling or committing it failed):
+  // removes it. Callers pass no other file. True when the file is gone.
+  virtual bool DiscardReservedFile(const std::string& localFileName) = 0;
+
   // Splits a URL into host, path and port without decoding. nullopt when the URL cannot be split.
   virtual std::optional<UrlParts> SplitURL(const std::string& url) = 0;
 };

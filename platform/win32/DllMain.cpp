@@ -1,5 +1,6 @@
 // hoardscope.dll: the module glue of the Windows edition. The host of the COM server over the real registry,
-// the type library in the module's resources, WinInet and the shell; and the four exported entry points.
+// the type library in the module's resources, WinInet and the shell; the four exported entry points, and the one
+// through which a client answers the download object's folder picker.
 #include <memory>
 
 #include "com/HoardscopeServer.h"
@@ -56,6 +57,10 @@ class TWinModuleHost : public IModuleHost {
     MessageBoxA(nullptr, text.c_str(), "Hoardscope", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
   }
 
+  void AnswerFolderPicker(const char* folder) {
+    FPicker.SetAnswer(folder ? std::optional<std::string>(folder) : std::nullopt);
+  }
+
  private:
   TWinRegistry FRegistry;
   std::unique_ptr<TWinTypeLibrary> FTypeLibrary;
@@ -69,9 +74,13 @@ class TWinModuleHost : public IModuleHost {
   std::unique_ptr<TWinViewFactory> FViews;
 };
 
-TModuleEntry& Entry() {
+TWinModuleHost& Host() {
   static TWinModuleHost host;
-  static TModuleEntry entry(host);
+  return host;
+}
+
+TModuleEntry& Entry() {
+  static TModuleEntry entry(Host());
   return entry;
 }
 
@@ -95,3 +104,8 @@ STDAPI DllCanUnloadNow() { return hoardscope::Entry().CanUnloadNow(); }
 STDAPI DllRegisterServer() { return hoardscope::Entry().RegisterServer(); }
 
 STDAPI DllUnregisterServer() { return hoardscope::Entry().UnregisterServer(); }
+
+extern "C" HRESULT STDMETHODCALLTYPE HoardscopeAnswerFolderPicker(const char* folder) {
+  hoardscope::Host().AnswerFolderPicker(folder);
+  return S_OK;
+}

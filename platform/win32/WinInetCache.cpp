@@ -176,6 +176,10 @@ std::uint32_t TWinInetCache::CommitEntry(const std::string& url, const std::stri
   return committed ? 0 : static_cast<std::uint32_t>(GetLastError());
 }
 
+bool TWinInetCache::DiscardReservedFile(const std::string& localFileName) {
+  return DeleteFileA(localFileName.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+}
+
 std::optional<UrlParts> TWinInetCache::SplitURL(const std::string& url) {
   char host[kPartLength] = {};
   char path[kPartLength] = {};

@@ -18,6 +18,8 @@ class TWinInetCache : public IUrlCache {
                                const std::string& extension) override;
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
+  // Deletes the file: WinInet keeps no record of a reservation that was never committed.
+  bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // The plain walk over every entry it yields, whatever its type or URL.

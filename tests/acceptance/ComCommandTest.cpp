@@ -151,6 +151,17 @@ TEST_F(ComCommandTest, WithoutDisplayOrAnswerThePickerIsCancelled) {
   const TRun run = Call({"BeginSetIMG", "SetIMG(\"http://h.test/pic.gif\", empty)", "EndSetIMG"});
   EXPECT_EQ(0, run.ExitCode);
   EXPECT_EQ("Hoardscope 1.2: no display to choose a folder on; cancelled\n", run.Err);
+
+  // The module answers nobody but the client that loads it: not the environment of the process.
+  const fs::path folder = Home / "saved";
+  fs::create_directories(folder);
+  const std::string call = CommandInHome(Home, HoardscopeProgram(),
+                                         {"call", "Hoardscope.HSCDownload", "BeginSetIMG",
+                                          "SetIMG(\"http://h.test/pic.gif\", empty)", "EndSetIMG"});
+  const TRun planted = RunShell(
+      "env -u DISPLAY -u WAYLAND_DISPLAY HOARDSCOPE_FOLDER_ANSWER=" + Quoted(folder.string()) + " " + call, Home);
+  EXPECT_EQ("Hoardscope 1.2: no display to choose a folder on; cancelled\n", planted.Err);
+  EXPECT_TRUE(fs::is_empty(folder));
 }
 
 TEST_F(ComCommandTest, CallNeedsARegisteredClassAndCallsItCanRead) {

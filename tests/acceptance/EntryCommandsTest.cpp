@@ -93,6 +93,20 @@ TEST_F(EntryCommandsTest, ExportIntoAnExistingFolderAsksFirst) {
   EXPECT_FALSE(fs::exists(FHome.Path() / "out.hef"));
 }
 
+TEST_F(EntryCommandsTest, AnExportMovedToAnotherFolderImportsWhole) {
+  Add("http://h/a/page.html", "page.html", "<title>Page</title>");
+  Add("http://h/b/page.html", "page.html", "<title>Other</title>");
+  ASSERT_EQ(Hoardscope({"export", "h", (FHome.Path() / "out.hef").string()}).ExitCode, 0);
+  ASSERT_EQ(Hoardscope({"cache", "clear"}).ExitCode, 0);
+  fs::create_directory(FHome.Path() / "moved");
+  fs::rename(FHome.Path() / "out", FHome.Path() / "moved" / "out");
+  fs::rename(FHome.Path() / "out.hef", FHome.Path() / "moved" / "out.hef");
+  const TRun run = Hoardscope({"import", (FHome.Path() / "moved" / "out.hef").string()});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(Lines(run.Out).back(), "imported: 2");
+  EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/a/page.html", "http://h/b/page.html"}));
+}
+
 TEST_F(EntryCommandsTest, EntriesListedUnderOneKeyAreSelectedExportedImportedAndDeletedAsThemselves) {
   const std::vector<std::string> urls = {"http://p.example/a.html", "http://p.example/a.html?at=1:2",
                                          "http://p.example:8080/a.html", "http://u:pw@p.example/a.html"};
@@ -164,10 +178,53 @@ TEST_F(EntryCommandsTest, ACopyCutShortByAFullDiskIsRemovedAndGetsNoRecord) {
 TEST_F(EntryCommandsTest, ImportOfAMissingOrTruncatedFile) {
   TRun run = Hoardscope({"import", (FHome.Path() / "none.hef").string()});
   EXPECT_EQ(Lines(run.Out).back(), "imported: -1");
+  EXPECT_EQ(run.ExitCode, 1);
   WriteFile(FHome.Path() / "short.hef", std::string(100, 'x'));
   run = Hoardscope({"import", (FHome.Path() / "short.hef").string()});
   EXPECT_EQ(Lines(run.Out).back(), "imported: 0");
   EXPECT_NE(run.Out.find("truncated"), std::string::npos);
+  EXPECT_EQ(run.ExitCode, 1);
+}
+
+TEST_F(EntryCommandsTest, ImportTakesNoFileFromOutsideAnExportFolderAndNoUrlButHttp) {
+  fs::create_directories(FHome.Path() / "planted");
+  const fs::path decoy = FHome.Path() / "private.txt";
+  WriteFile(decoy, "not for the cache");
+  WriteFile(FHome.Path() / "planted" / "page.html", "page");
+  std::string bytes;
+  for (const TExportRecord& record : {TExportRecord{decoy.string(), "http://d.test/host", 1.5, ""},
+                                      TExportRecord{"page.html", "ftp://d.test/page.html", 1.5, ""}}) {
+    const TExportRecordBytes encoded = EncodeExportRecord(record);
+    bytes.append(encoded.data(), encoded.size());
+  }
+  WriteFile(FHome.Path() / "planted.hef", bytes);
+  const TRun run = Hoardscope({"import", (FHome.Path() / "planted.hef").string()});
+  EXPECT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"message: 2 records were left out of the import (no copy "
+                                                      "inside an export folder: 1, no http or https URL: 1).",
+                                                      "imported: 0"}));
+  EXPECT_TRUE(Urls().empty());
+}
+
+// The store's index refuses every new entry, as a read-only or full index does.
+TEST_F(EntryCommandsTest, ImportOfRecordsTheCacheRefusesLeavesNoFileAndFails) {
+  Add("http://h/a.html", "a.html", "x");
+  ASSERT_EQ(Hoardscope({"export", "h", (FHome.Path() / "out.hef").string()}).ExitCode, 0);
+  ASSERT_EQ(Hoardscope({"cache", "clear"}).ExitCode, 0);
+  const fs::path cache = FHome.Path() / "cache";
+  const std::string trigger = "CREATE TRIGGER refuse BEFORE INSERT ON entries BEGIN SELECT RAISE(ABORT, 'no'); END";
+  ASSERT_EQ(RunShell("sqlite3 " + Quoted((cache / "index.db").string()) + " " + Quoted(trigger), FHome.Path()).ExitCode,
+            0);
+  const TRun run = Hoardscope({"import", (FHome.Path() / "out.hef").string()});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_EQ(Lines(run.Out).back(), "imported: 1");
+  EXPECT_NE(run.Out.find("message: 1 record was not put into the cache. The first: the cache refused "
+                         "http://h/a.html"),
+            std::string::npos)
+      << run.Out;
+  for (const auto& folder : fs::directory_iterator(cache)) {
+    if (folder.is_directory()) EXPECT_TRUE(fs::is_empty(folder.path())) << folder.path();
+  }
 }
 
 }  // namespace

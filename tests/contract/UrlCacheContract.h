@@ -233,6 +233,18 @@ TYPED_TEST_P(UrlCacheContract, CommitRefusesAFileItDidNotReserve) {
   EXPECT_FALSE(this->Cache().GetEntryInfo("http://h/a.htm"));
 }
 
+TYPED_TEST_P(UrlCacheContract, ADiscardedReservationCannotBeCommitted) {
+  const CreatedCacheFile created = this->Cache().CreateEntry("http://h/a.gif", 3, "");
+  ASSERT_TRUE(created.Ok);
+  this->Backend.WriteReserved(created.LocalFileName, "GIF");
+  EXPECT_TRUE(this->Cache().DiscardReservedFile(created.LocalFileName));
+  EXPECT_NE(0u, this->Cache().CommitEntry("http://h/a.gif", created.LocalFileName, 0, 0, kNormalCacheEntry, ""));
+  EXPECT_FALSE(this->Cache().GetEntryInfo("http://h/a.gif"));
+  const std::string committed = this->Add("http://h/b.gif");
+  EXPECT_FALSE(this->Cache().DiscardReservedFile(committed)) << "a committed file is no reservation";
+  EXPECT_TRUE(this->Cache().GetEntryInfo("http://h/b.gif"));
+}
+
 // --- splitting URLs ---
 
 TYPED_TEST_P(UrlCacheContract, SplitGivesHostPathAndPortAsWritten) {
@@ -255,6 +267,7 @@ REGISTER_TYPED_TEST_SUITE_P(UrlCacheContract, EmptyCacheGivesNoWalk, WalkYieldsE
                             UrlsThatDifferInCaseOrQueryAreSeparateEntries, DeleteRemovesTheEntry,
                             DeleteOfAnUnknownUrlFails, CreateNamesTheFileAfterTheLastPathSegment,
                             CreateUsesTheExtensionOnlyWhenTheSegmentHasNone, ReservationsNeverShareAName,
-                            CommitRefusesAFileItDidNotReserve, SplitGivesHostPathAndPortAsWritten);
+                            CommitRefusesAFileItDidNotReserve, ADiscardedReservationCannotBeCommitted,
+                            SplitGivesHostPathAndPortAsWritten);
 
 }  // namespace hoardscope

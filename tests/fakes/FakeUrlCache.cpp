@@ -70,7 +70,7 @@ CreatedCacheFile TFakeUrlCache::CreateEntry(const std::string& url, std::uint64_
   std::string name = FileNameOf(CrackUrl(url).value_or(UrlParts{}).Path, false);
   if (name.empty()) name = "index";
   if (PathFindExtension(name).empty() && !extension.empty()) name += "." + extension;
-  const std::string local = std::string("cache") + kPathSeparator + std::to_string(FReserved.size()) +
+  const std::string local = std::string("cache") + kPathSeparator + std::to_string(FReservations++) +
                             kPathSeparator + name;
   FReserved.push_back(local);
   return {true, local, 0};
@@ -91,6 +91,15 @@ std::uint32_t TFakeUrlCache::CommitEntry(const std::string& url, const std::stri
   if (!headers.empty()) record.HeaderInfo = headers;
   Put(std::move(record));
   return 0;
+}
+
+bool TFakeUrlCache::DiscardReservedFile(const std::string& localFileName) {
+  const bool used = std::any_of(FEntries.begin(), FEntries.end(),
+                                [&](const CacheEntryRecord& record) { return record.LocalFileName == localFileName; });
+  const auto reserved = std::find(FReserved.begin(), FReserved.end(), localFileName);
+  if (used || reserved == FReserved.end()) return false;
+  FReserved.erase(reserved);
+  return true;
 }
 
 std::optional<UrlParts> TFakeUrlCache::SplitURL(const std::string& url) { return CrackUrl(url); }

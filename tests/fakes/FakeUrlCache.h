@@ -22,6 +22,7 @@ class TFakeUrlCache : public IUrlCache {
                                const std::string& extension) override;
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
+  bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
  private:
@@ -29,7 +30,8 @@ class TFakeUrlCache : public IUrlCache {
   std::vector<CacheEntryRecord> NormalEntries() const;
 
   std::vector<CacheEntryRecord> FEntries;
-  std::vector<std::string> FReserved;
+  std::vector<std::string> FReserved;   // reserved and not given back
+  std::size_t FReservations = 0;
   std::size_t FFailAfter = static_cast<std::size_t>(-1);
 };
 

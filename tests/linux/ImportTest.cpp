@@ -1,4 +1,5 @@
-// Importing export files into the real cache store: records, truncated files, times shifted from local time.
+// Importing export files into the real cache store: records, truncated files, times shifted from local time,
+// copies read only from export folders, records the cache refuses.
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -7,6 +8,7 @@
 #include "operations/ExportFile.h"
 #include "operations/ImportCache.h"
 #include "platform/linux/CacheStore.h"
+#include "platform/linux/SqliteDatabase.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/linux/TempFolder.h"
 
@@ -15,10 +17,13 @@ namespace {
 
 class ImportTest : public ::testing::Test {
  protected:
-  ImportTest() : Store(Folder.Path / "cache"), Importer(Store, Clock) {}
+  ImportTest() : Store(Folder.Path / "cache"), Importer(Store, Clock) {
+    std::filesystem::create_directory(ExportFolder);
+  }
 
+  // A copy in the export folder of export.hef.
   std::string Copy(const std::string& name, const std::string& content) {
-    const auto path = Folder.Path / name;
+    const auto path = ExportFolder / name;
     WriteFile(path, content);
     return path.string();
   }
@@ -30,10 +35,18 @@ class ImportTest : public ::testing::Test {
       bytes.append(encoded.data(), encoded.size());
     }
     bytes.append(extraBytes, 'x');
-    return Copy("export.hef", bytes);
+    const auto path = Folder.Path / "export.hef";
+    WriteFile(path, bytes);
+    return path.string();
+  }
+
+  bool CacheIsEmpty() {
+    CacheEntryRecord record;
+    return Store.FindFirstOfAnyType(record) == nullptr;
   }
 
   TTempFolder Folder{"import"};
+  const std::filesystem::path ExportFolder = Folder.Path / "export";
   TFakeClock Clock;
   TCacheStore Store;
   TCacheImporter Importer;
@@ -42,7 +55,7 @@ class ImportTest : public ::testing::Test {
 TEST_F(ImportTest, PutsEachExistingCopyBackUnderItsUrl) {
   const std::string file = ExportFile({
       {Copy("a.gif", "GIF89a"), "http://h/a.gif", 1.5, "HTTP/1.1 200 OK\r\nContent-Type: image/gif"},
-      {(Folder.Path / "gone.htm").string(), "http://h/gone.htm", 1.5, ""},
+      {(ExportFolder / "gone.htm").string(), "http://h/gone.htm", 1.5, ""},
       {Copy("README", "text"), "http://h/readme", 1.5, ""},
   });
   const TImportResult result = Importer.ImportExportFile(file);
@@ -88,6 +101,57 @@ TEST_F(ImportTest, ATimeNoFileTimeCanHoldGivesNoExpiry) {
   }));
   EXPECT_EQ(Store.GetEntryInfo("http://h/a.gif")->ExpireTime, 0u);
   EXPECT_EQ(Store.GetEntryInfo("http://h/b.gif")->ExpireTime, 0u);
+}
+
+TEST_F(ImportTest, AnExportMovedElsewhereOrCopiedAwayFromItsFolderImportsWhole) {
+  Copy("a.gif", "moved");
+  Copy("b.gif", "from Windows");
+  const std::string moved = ExportFile({{"/where/it/was/made/export/a.gif", "http://h/a.gif", 1.5, ""},
+                                        {"C:\\Users\\me\\export\\b.gif", "http://h/b.gif", 1.5, ""}});
+  EXPECT_EQ(Importer.ImportExportFile(moved).Count, 2);
+  EXPECT_EQ(ReadFile(Store.GetEntryInfo("http://h/b.gif")->LocalFileName), "from Windows");
+
+  // A copy of the export file elsewhere reads the copies its records name in their export folder.
+  const auto away = Folder.Path / "copied.hef";
+  std::filesystem::copy_file(ExportFile({{Copy("c.gif", "in place"), "http://h/c.gif", 1.5, ""}}), away);
+  EXPECT_EQ(Importer.ImportExportFile(away.string()).Count, 1);
+  EXPECT_EQ(ReadFile(Store.GetEntryInfo("http://h/c.gif")->LocalFileName), "in place");
+}
+
+TEST_F(ImportTest, RecordsNamingNoCopyInsideAnExportFolderOrNoWebUrlAreLeftOut) {
+  std::filesystem::create_directory(Folder.Path / "private");
+  const auto decoy = Folder.Path / "private" / "hostname";
+  WriteFile(decoy, "not for the cache");
+  std::filesystem::create_symlink(decoy, ExportFolder / "link.gif");
+  const std::string page = Copy("page.htm", "page");
+  const TImportResult result = Importer.ImportExportFile(ExportFile({
+      {decoy.string(), "http://d.test/host", 1.5, ""},
+      {(ExportFolder / "link.gif").string(), "http://d.test/link.gif", 1.5, ""},
+      {(ExportFolder / "..").string(), "http://d.test/up", 1.5, ""},
+      {ExportFolder.string() + "/", "http://d.test/folder", 1.5, ""},
+      {page, "ftp://h/page.htm", 1.5, ""},
+      {page, "", 1.5, ""},
+  }));
+  EXPECT_EQ(result.Count, 0);
+  EXPECT_TRUE(CacheIsEmpty());
+  EXPECT_EQ(SkippedRecordsMessage(result),
+            "6 records were left out of the import (no copy inside an export folder: 4, no http or https URL: 2).");
+}
+
+TEST_F(ImportTest, ARecordTheCacheRefusesLeavesNoReservedFileBehind) {
+  TSqliteDatabase(Store.IndexFile())
+      .Execute("CREATE TRIGGER refuse BEFORE INSERT ON entries BEGIN SELECT RAISE(ABORT, 'refused'); END");
+  const TImportResult result = Importer.ImportExportFile(ExportFile({
+      {Copy("a.gif", "GIF"), "http://h/a.gif", 1.5, ""},
+      {Copy("b.gif", "GIF"), "http://h/b.gif", 1.5, ""},
+  }));
+  EXPECT_EQ(result.Count, 2);
+  EXPECT_EQ(result.Failed, 2);
+  EXPECT_TRUE(CacheIsEmpty());
+  for (const auto& folder : Store.ContentFolders()) EXPECT_TRUE(std::filesystem::is_empty(folder)) << folder;
+  EXPECT_EQ(FailedRecordsMessage(result).rfind("2 records were not put into the cache. The first: the cache refused "
+                                               "http://h/a.gif (error ", 0), 0u)
+      << FailedRecordsMessage(result);
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
 // A real script client: Wine's cscript runs JScript that creates "Hoardscope.HSCDownload" with new ActiveXObject
-// and has the cached copies of entries in Wine's WinInet cache saved into a folder.
+// and asks for the cached copies of entries in Wine's WinInet cache. Without a display the shell's folder picker
+// cannot ask anyone and counts as cancelled; with one it would wait for a person, so the tests need none.
 #include "platform/win32/WinInetCache.h"
 #include "tests/win32/WineSupport.h"
 
@@ -8,7 +9,10 @@ namespace {
 
 class ScriptClientTest : public ::testing::Test {
  protected:
-  ScriptClientTest() { EXPECT_EQ(0, Regsvr32(ModulePath())); }
+  void SetUp() override {
+    if (GetEnvironmentVariableA("DISPLAY", nullptr, 0) != 0) GTEST_SKIP() << "the picker would wait for a person";
+    EXPECT_EQ(0, Regsvr32(ModulePath()));
+  }
   ~ScriptClientTest() override {
     for (const std::string& url : FUrls) Cache.DeleteEntry(url);
     Regsvr32(ModulePath(), true);
@@ -24,13 +28,11 @@ class ScriptClientTest : public ::testing::Test {
     return fs::path(created.LocalFileName).filename().string();
   }
 
-  // Runs the script with the folder picker answered by answer ("" cancels); its output lines.
-  std::string RunScript(const std::string& script, const std::string& answer) {
+  // Runs the script; its output lines.
+  std::string RunScript(const std::string& script) {
     const fs::path file = Scripts.Path / "client.js";
     WriteFile(file, script);
-    SetEnvironmentVariableA("HOARDSCOPE_FOLDER_ANSWER", answer.c_str());
     const TCommandRun run = RunCommand("cscript //nologo " + Quoted(file.string()));
-    SetEnvironmentVariableA("HOARDSCOPE_FOLDER_ANSWER", nullptr);
     EXPECT_EQ(0, run.ExitCode) << run.Out;
     return run.Out;
   }
@@ -44,10 +46,13 @@ class ScriptClientTest : public ::testing::Test {
   std::vector<std::string> FUrls;
 };
 
-TEST_F(ScriptClientTest, PicturesAndMoviesAreSavedIntoThePickedFolder) {
-  const std::string second = Cached("http://script.test/img/b-second.gif", "second picture");
-  const std::string first = Cached("http://script.test/img/A-first.png", "first picture");
-  const std::string movie = Cached("http://script.test/dir/intro.swf", "movie");
+// The module takes its answers from the client that loads it (hoardscope call --folder), never from the
+// environment a script runs in.
+TEST_F(ScriptClientTest, TheEnvironmentChoosesNoFolderForTheModule) {
+  Cached("http://script.test/img/b-second.gif", "second picture");
+  Cached("http://script.test/img/A-first.png", "first picture");
+  Cached("http://script.test/dir/intro.swf", "movie");
+  SetEnvironmentVariableA("HOARDSCOPE_FOLDER_ANSWER", Saved.Path.string().c_str());
   const std::string output = RunScript(
       "var d = new ActiveXObject('Hoardscope.HSCDownload');\n"
       "d.BeginSetIMG();\n"
@@ -58,13 +63,10 @@ TEST_F(ScriptClientTest, PicturesAndMoviesAreSavedIntoThePickedFolder) {
       "d.BeginSetSWF();\n"
       "d.SetSWF('intro.swf', 'http://script.test/dir/page.html');\n"
       "d.EndSetSWF();\n"
-      "WScript.Echo('done');\n",
-      Saved.Path.string());
+      "WScript.Echo('done');\n");
+  SetEnvironmentVariableA("HOARDSCOPE_FOLDER_ANSWER", nullptr);
   EXPECT_EQ("done\n", output);
-  EXPECT_EQ("second picture", ReadFile(Saved.Path / second));
-  EXPECT_EQ("first picture", ReadFile(Saved.Path / first));
-  EXPECT_EQ("movie", ReadFile(Saved.Path / movie));
-  EXPECT_EQ(3, std::distance(fs::directory_iterator(Saved.Path), fs::directory_iterator()));
+  EXPECT_TRUE(fs::is_empty(Saved.Path));
 }
 
 TEST_F(ScriptClientTest, FailuresReachTheScriptAsExceptionsWithTheirText) {
@@ -78,8 +80,7 @@ TEST_F(ScriptClientTest, FailuresReachTheScriptAsExceptionsWithTheirText) {
       "attempt('SetSWF', function () { d.SetSWF('m.swf', ''); });\n"
       "d.BeginSetIMG();\n"
       "attempt('SetIMG', function () { d.SetIMG(null, ''); });\n"
-      "attempt('cancelled', function () { d.EndSetIMG(); });\n",
-      "");
+      "attempt('cancelled', function () { d.EndSetIMG(); });\n");
   EXPECT_EQ("EndSetIMG: 8000ffff No batch is open: call BeginSetIMG first.\n"
             "SetSWF: 8000ffff No batch is open: call BeginSetSWF first.\n"
             "SetIMG: 8000ffff Could not convert variant of type (Null) into type (String)\n"

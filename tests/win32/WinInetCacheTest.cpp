@@ -63,6 +63,17 @@ TEST_F(WinInetCacheTest, CommittedEntriesAreFoundByTheirExactUrl) {
   EXPECT_FALSE(Cache.DeleteEntry("http://cache.test/dir/picture.gif"));
 }
 
+TEST_F(WinInetCacheTest, ADiscardedReservationLeavesNoFileAndCannotBeCommitted) {
+  const CreatedCacheFile created = Cache.CreateEntry("http://cache.test/discarded.gif", 3, "gif");
+  ASSERT_TRUE(created.Ok);
+  WriteFile(created.LocalFileName, "GIF");
+  EXPECT_TRUE(Cache.DiscardReservedFile(created.LocalFileName));
+  EXPECT_FALSE(fs::exists(created.LocalFileName));
+  const std::string url = "http://cache.test/discarded.gif";
+  EXPECT_NE(0u, Cache.CommitEntry(url, created.LocalFileName, 0, 0, kNormalCacheEntry, ""));
+  EXPECT_FALSE(Cache.GetEntryInfo(url));
+}
+
 TEST_F(WinInetCacheTest, EmptyCacheGivesNoWalk) {
   CacheEntryRecord record;
   EXPECT_EQ(nullptr, Cache.FindFirst(record));

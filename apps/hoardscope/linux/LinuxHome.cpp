@@ -96,6 +96,4 @@ std::filesystem::path InstalledModule() {
   return std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "libhoardscope.so";
 }
 
-void SetProcessVariable(const char* name, const std::string& value) { setenv(name, value.c_str(), 1); }
-
 }  // namespace hoardscope

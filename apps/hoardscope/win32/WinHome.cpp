@@ -65,9 +65,4 @@ std::filesystem::path InstalledModule() {
   return std::filesystem::path(std::string(path, length)).parent_path() / "hoardscope.dll";
 }
 
-void SetProcessVariable(const char* name, const std::string& value) {
-  // Through the C runtime, so that getenv in this process sees it as well as the system's functions.
-  _putenv_s(name, value.c_str());
-}
-
 }  // namespace hoardscope

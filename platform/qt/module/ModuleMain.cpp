@@ -1,6 +1,6 @@
 // libhoardscope.so: the module glue of the Linux edition. The host of the COM server over the stores of the run
 // (HOARDSCOPE_HOME or the XDG folders), the type library from the generated tables and the module's dialogs;
-// and the four exported entry points.
+// the four exported entry points, and the one through which a client answers the download object's folder picker.
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -52,6 +52,11 @@ class TLinuxModuleHost : public IModuleHost {
 
   void ShowError(const std::string& text) override { ShowModuleError(text); }
 
+  void AnswerFolderPicker(const char* folder) {
+    FPicker.SetAnswer(folder ? std::optional<std::string>(folder) : std::nullopt);
+  }
+
+  static TLinuxModuleHost& Host();
   static TModuleEntry& Entry();
 
  private:
@@ -71,9 +76,13 @@ class TLinuxModuleHost : public IModuleHost {
   std::unique_ptr<TQtBandViews> FViews;
 };
 
-TModuleEntry& TLinuxModuleHost::Entry() {
+TLinuxModuleHost& TLinuxModuleHost::Host() {
   static TLinuxModuleHost host;
-  static TModuleEntry entry(host);
+  return host;
+}
+
+TModuleEntry& TLinuxModuleHost::Entry() {
+  static TModuleEntry entry(Host());
   return entry;
 }
 
@@ -94,4 +103,9 @@ HOARDSCOPE_EXPORT HRESULT DllRegisterServer() { return hoardscope::TLinuxModuleH
 
 HOARDSCOPE_EXPORT HRESULT DllUnregisterServer() {
   return hoardscope::TLinuxModuleHost::Entry().UnregisterServer();
+}
+
+HOARDSCOPE_EXPORT HRESULT HoardscopeAnswerFolderPicker(const char* folder) {
+  hoardscope::TLinuxModuleHost::Host().AnswerFolderPicker(folder);
+  return S_OK;
 }
