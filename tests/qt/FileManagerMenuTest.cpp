@@ -77,11 +77,14 @@ class FileManagerMenuTest : public ::testing::Test {
     return Menu.TrackContextMenu(path.string(), own);
   }
 
+  // The first line the stand-in wrote, once it is whole: the shell creates the file before echo fills it.
   std::string Opened() {
-    EXPECT_TRUE(QTest::qWaitFor([this] { return fs::exists(Folder.Path / "opened"); }, 5000));
-    std::ifstream in(Folder.Path / "opened");
     std::string line;
-    std::getline(in, line);
+    const auto written = [&] {
+      std::ifstream in(Folder.Path / "opened");
+      return std::getline(in, line) && !in.eof();
+    };
+    EXPECT_TRUE(QTest::qWaitFor(written, 20000));
     return line;
   }
 
