@@ -14,9 +14,10 @@ version=$(sed -n 's/^project(Hoardscope VERSION \([0-9.]*\).*/\1/p' CMakeLists.t
 rm -rf "$out/_CPack_Packages"
 
 msi() {  # msi BUILD ARCH WIN64
-  local bin=build/$1/bin registry=build/$1/hoardscope-registry.wxi
-  build/linux/bin/hoardscope-msi-registry "$registry" ${3:+--win64}
-  wixl -a "$2" -D Version="$version" -D BinDir="$bin" -D Registry="$PWD/$registry" -D Win64="${3:-no}" \
+  local bin=build/$1/bin
+  build/linux/bin/hoardscope-msi-registry "build/$1/hoardscope-registry.wxi" ${3:+--win64}
+  wixl -a "$2" -D Version="$version" -D BinDir="$bin" -I "build/$1" -D Registry=hoardscope-registry.wxi \
+    -D Win64="${3:-no}" \
     -o "$out/hoardscope-$version-$2.msi" packaging/windows/hoardscope.wxs
 }
 msi mingw-i686 x86

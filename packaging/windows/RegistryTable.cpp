@@ -74,8 +74,8 @@ std::string InstallerValue(const std::string& text) {
   return escaped;
 }
 
-std::string ValueElement(const RegistryValue& value) {
-  std::string element = "      <RegistryValue";
+std::string ValueElement(const std::string& key, const RegistryValue& value) {
+  std::string element = "    <RegistryValue Root=\"HKCR\" Key=\"" + XmlText(key) + "\"";
   if (!value.Name.empty()) element += " Name=\"" + XmlText(value.Name) + "\"";
   if (const auto number = DwordOf(value)) {
     element += " Type=\"integer\" Value=\"" + std::to_string(*number) + "\"";
@@ -87,8 +87,9 @@ std::string ValueElement(const RegistryValue& value) {
   return element + "/>\n";
 }
 
-// Writes one key's values and then its subkeys'. A key with neither values nor subkeys still gets a row that
-// creates it and removes it at uninstall; a key that only holds subkeys (CLSID, TypeLib) gets none.
+// Writes one key's values and then its subkeys'. A key with neither values nor subkeys gets the installer's row
+// that creates the key and removes it at uninstall (name "*", no value); a key that only holds subkeys (CLSID,
+// TypeLib) gets none.
 void WriteKey(IRegistry& registry, const std::string& path, bool win64, std::ostream& out) {
   const auto key = registry.OpenKey(RegistryRoot::ClassesRoot, path, false);
   if (!key) return;
@@ -98,13 +99,9 @@ void WriteKey(IRegistry& registry, const std::string& path, bool win64, std::ost
   }
   const auto values = key->EnumValues();
   const auto subkeys = key->EnumSubkeys();
-  const std::string opening = "    <RegistryKey Root=\"HKCR\" Key=\"" + XmlText(installedPath) + "\"";
-  if (!values.empty()) {
-    out << opening << ">\n";
-    for (const RegistryValue& value : values) out << ValueElement(value);
-    out << "    </RegistryKey>\n";
-  } else if (subkeys.empty()) {
-    out << opening << " Action=\"createAndRemoveOnUninstall\"/>\n";
+  for (const RegistryValue& value : values) out << ValueElement(installedPath, value);
+  if (values.empty() && subkeys.empty()) {
+    out << "    <RegistryValue Root=\"HKCR\" Key=\"" << XmlText(installedPath) << "\" Name=\"*\" Type=\"string\" Value=\"\"/>\n";
   }
   for (const std::string& subkey : subkeys) WriteKey(registry, path + "\\" + subkey, win64, out);
 }

@@ -18,7 +18,7 @@ wine64 msiexec /i "$(winepath -w "$msi" 2>/dev/null)" /qn >/dev/null 2>&1 || fai
 folder="$WINEPREFIX/drive_c/Program Files/Hoardscope"
 for file in hoardscope.dll hoardscope.exe Hoardscope.chm; do [[ -f $folder/$file ]] || fail "$file not installed"; done
 
-mapfile -t keys < <(sed -n 's/.*<RegistryKey Root="HKCR" Key="\([^"]*\)".*/\1/p' "$rows")
+mapfile -t keys < <(sed -n 's/.*<RegistryValue Root="HKCR" Key="\([^"]*\)".*/\1/p' "$rows" | sort -u)
 ((${#keys[@]} > 5)) || fail "no registry rows in $rows"
 for key in "${keys[@]}"; do registered "HKCR\\$key" || fail "HKCR\\$key missing after install"; done
 wine reg query 'HKLM\Software\Pellix\Hoardscope' /v AppFolder | grep -q 'C:\\Program Files\\Hoardscope$' ||
