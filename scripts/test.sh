@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Sets up, builds every edition and runs every test: the Linux suites natively and the portable unit tests as
-# Windows executables under wine64. The 32-bit Windows build is compiled and linked but cannot run here.
+# Windows executables under wine64, then builds the packages and installs, runs and removes each. The 32-bit
+# Windows build is compiled, linked and packaged but cannot run here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh
@@ -8,4 +9,5 @@ scripts/build.sh linux mingw-x86_64 mingw-i686
 status=0
 ctest --preset linux --output-on-failure || status=1
 ctest --preset mingw-x86_64 --output-on-failure || status=1
+tests/packages/run.sh || status=1
 exit $status

@@ -92,8 +92,12 @@ std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home) {
 std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home) { return std::make_unique<TLinuxCacheAdmin>(home); }
 
 std::filesystem::path InstalledModule() {
+  // Beside the program in a build tree; in lib/hoardscope next to bin where a package installed it.
   std::error_code error;
-  return std::filesystem::read_symlink("/proc/self/exe", error).parent_path() / "libhoardscope.so";
+  const std::filesystem::path programFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
+  const std::filesystem::path beside = programFolder / "libhoardscope.so";
+  const std::filesystem::path packaged = programFolder.parent_path() / "lib" / "hoardscope" / "libhoardscope.so";
+  return std::filesystem::exists(beside, error) || !std::filesystem::exists(packaged, error) ? beside : packaged;
 }
 
 }  // namespace hoardscope
