@@ -12,6 +12,7 @@ packages=(
   wine64 libwine-dev
   xvfb xauth
   librsvg2-bin python3 fp-utils xdg-utils
+  clang libclang-rt-dev
 )
 
 missing=()
