@@ -16,9 +16,13 @@ constexpr const char* kAppFolderValue = "AppFolder";
 // The help that lies beside the installed module (the pages, or the compiled help file) goes into the data folder.
 void CopyHelp(const fs::path& appFolder) {
   const fs::path installed = InstalledModule().parent_path();
-  const auto options = fs::copy_options::recursive | fs::copy_options::overwrite_existing;
-  if (fs::is_directory(installed / "help")) fs::copy(installed / "help", appFolder / "help", options);
-  if (fs::is_regular_file(installed / "Hoardscope.chm")) fs::copy(installed / "Hoardscope.chm", appFolder, options);
+  if (fs::is_directory(installed / "help")) {
+    fs::copy(installed / "help", appFolder / "help", fs::copy_options::recursive | fs::copy_options::overwrite_existing);
+  }
+  if (fs::is_regular_file(installed / "Hoardscope.chm")) {
+    fs::remove(appFolder / "Hoardscope.chm");  // an older copy is replaced
+    fs::copy_file(installed / "Hoardscope.chm", appFolder / "Hoardscope.chm");
+  }
 }
 
 }  // namespace
