@@ -1,16 +1,43 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) into build/fuzz and
-# runs the export-file reader's target for SECONDS (default 60), starting from a few real export files.
+# runs each for SECONDS (default 60), starting from a few real inputs: the export-file reader, the header-block
+# readers, the URL split and the registry values. A finding stops the run with status 1, its input saved in build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
+targets=(export_reader_fuzz header_block_fuzz url_split_fuzz registry_value_fuzz)
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DHOARDSCOPE_FUZZ=ON \
   -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer" >/dev/null
-cmake --build build/fuzz --target export_reader_fuzz -j "$(nproc)"
-corpus=build/fuzz/export-corpus
-mkdir -p "$corpus"
-printf '' > "$corpus/empty.hef"
-head -c 1032 /dev/zero > "$corpus/zeros.hef"
-head -c 1500 /dev/urandom > "$corpus/random.hef"
-build/fuzz/bin/export_reader_fuzz -max_total_time="$seconds" -max_len=4200 "$corpus"
+cmake --build build/fuzz --target "${targets[@]}" -j "$(nproc)"
+
+seed() {  # seed TARGET NAME: the file's content from standard input
+  mkdir -p "build/fuzz/corpus/$1"
+  cat > "build/fuzz/corpus/$1/$2"
+}
+printf '' | seed export_reader_fuzz empty.hef
+head -c 1032 /dev/zero | seed export_reader_fuzz zeros.hef
+head -c 1500 /dev/urandom | seed export_reader_fuzz random.hef
+printf 'HTTP/1.1 200 OK\r\nContent-Type: text/html; charset=UTF-8\r\nLocation:  /next \r\nExpires: 0\r\n\r\n' |
+  seed header_block_fuzz ok.txt
+printf 'HTTP/1.1 302 Found\r\ncontent-type: image/gif\r\nX:\t\r\n' | seed header_block_fuzz redirect.txt
+printf 'http://user:pw@www.example.com:8080/a/b/page[2].htm?q=1#top' | seed url_split_fuzz port.txt
+printf 'https://h/dir/' | seed url_split_fuzz folder.txt
+printf '\1\0\0\0AppFolder\0/opt/hoardscope' | seed registry_value_fuzz string.bin
+printf '\4\0\0\0filtration\0\7\0\0\0' | seed registry_value_fuzz dword.bin
+printf '\7\0\0\0List\0one\0two\0\0' | seed registry_value_fuzz multi.bin
+
+mkdir -p build/fuzz/findings
+# The targets write a file per input (an export file, a registry store): in memory where the system offers it.
+[[ -d /dev/shm && -w /dev/shm ]] && export TMPDIR=/dev/shm
+for target in "${targets[@]}"; do
+  log="build/fuzz/$target.log"
+  if ! "build/fuzz/bin/$target" -max_total_time="$seconds" -max_len=4200 -print_final_stats=1 \
+      -artifact_prefix=build/fuzz/findings/ "build/fuzz/corpus/$target" >"$log" 2>&1; then
+    tail -n 40 "$log"
+    echo "fuzz: $target found a fault; its input is in build/fuzz/findings" >&2
+    exit 1
+  fi
+  echo "fuzz: $target ran ${seconds}s: $(grep -Eo 'cov: [0-9]+' "$log" | tail -n 1), \
+$(grep -E '^stat::number_of_executed_units' "$log" | grep -Eo '[0-9]+') inputs"
+done

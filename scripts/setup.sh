@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   librsvg2-bin python3 fp-utils xdg-utils
   wixl man-db
+  clang libclang-rt-dev
 )
 
 missing=()

@@ -1,5 +1,6 @@
 // The subcommands of the command line by name.
 #include "Commands.h"
+#include "HomeSetup.h"
 
 #include <map>
 
@@ -12,6 +13,7 @@ const char* const kSubcommandUsage =
     "       hoardscope export NODE FILE.hef [--yes | --no]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope regsvr [/u] [/s] [MODULE]\n"
+    "       hoardscope setup\n"
     "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
@@ -22,6 +24,7 @@ std::optional<int> RunSubcommand(const std::string& command, const TArguments& a
       {"cache", RunCacheCommand},   {"reg", RunRegCommand},       {"tree", RunTreeCommand},
       {"search", RunSearchCommand}, {"delete", RunDeleteCommand}, {"export", RunExportCommand},
       {"import", RunImportCommand}, {"regsvr", RunRegsvrCommand}, {"call", RunCallCommand},
+      {"setup", RunSetupCommand},
   };
   const auto found = kCommands.find(command);
   if (found == kCommands.end()) return std::nullopt;

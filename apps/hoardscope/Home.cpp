@@ -17,10 +17,11 @@ std::filesystem::path XdgFolder(const char* variable, const char* fallbackUnderH
 THomePaths ResolveHome() {
   if (const char* home = std::getenv("HOARDSCOPE_HOME"); home && *home) {
     std::filesystem::path root(home);
-    return {root / "cache", root / "registry.db"};
+    return {root / "cache", root / "registry.db", root / "app"};
   }
   return {XdgFolder("XDG_CACHE_HOME", ".cache") / "hoardscope" / "cache",
-          XdgFolder("XDG_CONFIG_HOME", ".config") / "hoardscope" / "registry.db"};
+          XdgFolder("XDG_CONFIG_HOME", ".config") / "hoardscope" / "registry.db",
+          XdgFolder("XDG_DATA_HOME", ".local/share") / "hoardscope"};
 }
 
 }  // namespace hoardscope

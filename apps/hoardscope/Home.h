@@ -17,6 +17,7 @@ namespace hoardscope {
 struct THomePaths {
   std::filesystem::path CacheRoot;      // the cache store: index plus content folders
   std::filesystem::path RegistryFile;   // the registry store
+  std::filesystem::path AppFolder;      // the data folder its setup makes: the help and "Save Files"
 };
 
 THomePaths ResolveHome();

@@ -6,6 +6,7 @@
 #include <optional>
 
 #include "Commands.h"
+#include "HomeSetup.h"
 #include "platform/qt/BrowserApp.h"
 #include "platform/qt/ViewNotifier.h"
 
@@ -42,13 +43,17 @@ int main(int argc, char** argv) {
   try {
     const THomePaths home = ResolveHome();
     // The window gets none of the arguments: Qt would take some of them for its own.
-    if (argc < 2) return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
+    if (argc < 2) {
+      SetUpHomeWhenNeeded(home);
+      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
+    }
     if (command == "--screenshot") {
       const std::optional<TScreenshotRequest> request = ParseScreenshotRequest(args);
       if (!request) {
         std::cerr << kWindowUsage << kSubcommandUsage;
         return 2;
       }
+      SetUpHomeWhenNeeded(home);
       return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
     }
     if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;

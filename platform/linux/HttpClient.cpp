@@ -113,7 +113,7 @@ std::string HeaderValue(const std::string& headerBlock, const std::string& name)
                                 (lineEnd == std::string::npos ? headerBlock.size() : lineEnd) - lineStart);
     if (StartsWithNoCase(line, prefix)) {
       std::string_view value = line.substr(prefix.size());
-      const std::size_t first = value.find_first_not_of(" \t");
+      const std::size_t first = value.find_first_not_of(" \t\r");
       if (first == std::string_view::npos) return "";
       value = value.substr(first, value.find_last_not_of(" \t\r") - first + 1);
       return std::string(value);

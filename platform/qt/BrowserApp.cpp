@@ -85,7 +85,9 @@ class TScreenshotRun : public QObject {
     if (FFinished) return;
     FFinished = true;
     if (!error.empty()) std::cerr << "hoardscope: " << error << "\n";
-    QCoreApplication::exit(exitCode);
+    // Queued, so that it ends the event loop even when the run finishes before the loop has started.
+    QMetaObject::invokeMethod(
+        QCoreApplication::instance(), [exitCode] { QCoreApplication::exit(exitCode); }, Qt::QueuedConnection);
   }
 
   TBrowserWindow& FWindow;
@@ -102,6 +104,9 @@ class TScreenshotRun : public QObject {
 void PrepareBrowserProcess() {
   QByteArray flags = qgetenv("QTWEBENGINE_CHROMIUM_FLAGS");
   AppendChromiumFlag(flags, "--disable-gpu");
+  // Peer connections of the pages shown get no UDP of their own: no STUN request, no local address announced by
+  // mDNS, nothing that passes by the HTTP layer (and its Work Offline) the way the pages' other traffic goes.
+  AppendChromiumFlag(flags, "--force-webrtc-ip-handling-policy=disable_non_proxied_udp");
   if (::geteuid() == 0) {
     qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     AppendChromiumFlag(flags, "--no-sandbox");

@@ -20,8 +20,8 @@ namespace hoardscope {
 
 // Prepares the process for Qt WebEngine; must run before the application object exists. Chromium refuses to run
 // as root with its sandbox, so the sandbox is turned off for root; GPU drawing is turned off everywhere (the page
-// pane shows cached documents, and software drawing works on every display, a virtual one included); the cache
-// schemes are registered.
+// pane shows cached documents, and software drawing works on every display, a virtual one included); WebRTC may
+// send nothing past the HTTP layer; the cache schemes are registered.
 void PrepareBrowserProcess();
 
 // The stores, HTTP layer and windows of one browser process. The bars share one cache store and one registry

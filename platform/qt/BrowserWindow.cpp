@@ -60,7 +60,9 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   ShowOfflineState();
 }
 
-TBrowserWindow::~TBrowserWindow() = default;
+// The page pane goes with the window's widgets, after this object's part of the window; what it signals on its way
+// out must no longer reach this window.
+TBrowserWindow::~TBrowserWindow() { FPagePane->disconnect(this); }
 
 void TBrowserWindow::CreateMenus() {
   QMenu* file = menuBar()->addMenu(tr("&File"));

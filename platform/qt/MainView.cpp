@@ -154,6 +154,8 @@ TMainView::~TMainView() {
   FChangeTimer.stop();
   TreeView1->selectionModel()->disconnect(this);
   TreeView1->disconnect(this);
+  // The focus leaves the tree as it goes, after this widget's own part is gone.
+  disconnect(qApp, &QApplication::focusChanged, this, &TMainView::OnFocusChanged);
   TreeView1->setModel(nullptr);
 }
 

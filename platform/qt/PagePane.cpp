@@ -27,7 +27,11 @@ TPagePane::TPagePane(TFetchQueue& fetches, QWidget* parent)
   connect(this, &QWebEngineView::urlChanged, this, [this](const QUrl& url) { emit WebUrlChanged(ToWebUrl(url)); });
 }
 
-TPagePane::~TPagePane() { FPage.reset(); }  // the page lets go of this view as it goes
+// The page lets go of this view as it goes; the address it then leaves is nobody's news.
+TPagePane::~TPagePane() {
+  disconnect(this, &QWebEngineView::urlChanged, this, nullptr);
+  FPage.reset();
+}
 
 void TPagePane::SetWorkOffline(bool workOffline) { FWorkOffline = workOffline; }
 

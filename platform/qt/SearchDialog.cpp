@@ -10,6 +10,7 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <functional>
 
 namespace hoardscope {
 
@@ -54,15 +55,15 @@ TSearchDialog::TSearchDialog(TfrmSearch& logic, QWidget* parent) : QDialog(paren
     FLogic.CheckBox1Click();
     ShowAgeState();
   });
-  const auto onAge = [this](QRadioButton* button, void (TfrmSearch::*handler)()) {
-    connect(button, &QRadioButton::clicked, this, [this, handler] {
+  const auto onAge = [this](QRadioButton* button, std::function<void()> handler) {
+    connect(button, &QRadioButton::clicked, this, [this, handler = std::move(handler)] {
       TakeControlState();
-      (FLogic.*handler)();
+      handler();
     });
   };
-  onAge(rbToday, &TfrmSearch::rbTodayClick);
-  onAge(rbThisWeek, &TfrmSearch::rbThisWeekClick);
-  onAge(rbThisMonth, &TfrmSearch::rbThisMonthClick);
+  onAge(rbToday, [this] { FLogic.rbTodayClick(); });
+  onAge(rbThisWeek, [this] { FLogic.rbThisWeekClick(); });
+  onAge(rbThisMonth, [this] { FLogic.rbThisMonthClick(); });
   connect(rbFEntireCache, &QRadioButton::clicked, this, [this] {
     FLogic.rbFEntireCache = true;
     FLogic.rbFUnderFolder = false;

@@ -4,6 +4,7 @@
 #include <QImage>
 #include <QProcess>
 #include <QProcessEnvironment>
+#include <QRegularExpression>
 
 #include "platform/linux/CacheStore.h"
 #include "tests/qt/WindowTestSupport.h"
@@ -26,10 +27,12 @@ class WindowScreenshotTest : public ::testing::Test {
     LoadDemo(store);
   }
 
-  TProgramRun Run(const QStringList& args) {
+  TProgramRun Run(const QStringList& args) { return RunIn(Home.Folder.Path, args); }
+
+  static TProgramRun RunIn(const std::filesystem::path& home, const QStringList& args) {
     QProcess program;
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
-    environment.insert("HOARDSCOPE_HOME", QString::fromStdString(Home.Folder.Path.string()));
+    environment.insert("HOARDSCOPE_HOME", QString::fromStdString(home.string()));
     program.setProcessEnvironment(environment);
     program.start(HOARDSCOPE_BIN, args);
     if (!program.waitForFinished(3 * kWindowWaitMs)) {
@@ -41,7 +44,13 @@ class WindowScreenshotTest : public ::testing::Test {
             QString::fromLocal8Bit(program.readAllStandardError())};
   }
 
-  QString Picture() const { return QString::fromStdString((Home.Folder.Path / "shot.png").string()); }
+  QString Picture() const { return PictureIn(Home.Folder.Path); }
+  // The lines of standard error that are the program's own (Qt and the engine add some of theirs).
+  static QStringList OwnLines(const QString& err) {
+    return err.split('\n').filter(QRegularExpression(QStringLiteral("^hoardscope: ")));
+  }
+
+  static QString PictureIn(const std::filesystem::path& home) { return QString::fromStdString((home / "shot.png").string()); }
 
   TWindowTestHome Home;
 };
@@ -69,6 +78,38 @@ TEST_F(WindowScreenshotTest, AnUnknownNodeSavesNothingAndSaysWhy) {
   EXPECT_EQ(1, run.ExitCode);
   EXPECT_TRUE(run.Err.contains("no node 'nowhere.example'")) << run.Err.toStdString();
   EXPECT_TRUE(QImage(Picture()).isNull());
+}
+
+// A brand-new home sets itself up on its first run, once, and the bar shows; a home whose bar has been
+// unregistered since ends the run at once with the reason.
+TEST_F(WindowScreenshotTest, ABrandNewHomeSetsItselfUpAndShowsItsBar) {
+  TTempFolder fresh("fresh-home");
+  {
+    TCacheStore store(fresh.Path / "cache");
+    LoadDemo(store);
+  }
+
+  const TProgramRun first = RunIn(fresh.Path, {"--screenshot", PictureIn(fresh.Path), "--select",
+                                               "http://www.example.com/visit.html"});
+  ASSERT_EQ(0, first.ExitCode) << first.Err.toStdString();
+  ASSERT_EQ(1, OwnLines(first.Err).size()) << first.Err.toStdString();
+  EXPECT_TRUE(OwnLines(first.Err)[0].startsWith("hoardscope: setting up this home")) << first.Err.toStdString();
+  EXPECT_TRUE(std::filesystem::is_directory(fresh.Path / "app" / "Save Files"));
+  EXPECT_TRUE(std::filesystem::is_regular_file(fresh.Path / "app" / "help" / "index.html"));
+
+  const TProgramRun again = RunIn(fresh.Path, {"--screenshot", PictureIn(fresh.Path), "--select", "nowhere.example"});
+  EXPECT_EQ(1, again.ExitCode);
+  EXPECT_EQ(QStringList{"hoardscope: no node 'nowhere.example' in the tree"}, OwnLines(again.Err));
+
+  QProcess unregister;
+  QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+  environment.insert("HOARDSCOPE_HOME", QString::fromStdString(fresh.Path.string()));
+  unregister.setProcessEnvironment(environment);
+  unregister.start(HOARDSCOPE_BIN, {"regsvr", "/u", "/s"});
+  ASSERT_TRUE(unregister.waitForFinished(kWindowWaitMs));
+  const TProgramRun bare = RunIn(fresh.Path, {"--screenshot", PictureIn(fresh.Path)});
+  EXPECT_EQ(1, bare.ExitCode);
+  EXPECT_EQ(QStringList{"hoardscope: the Hoardscope bar could not be opened"}, OwnLines(bare.Err));
 }
 
 }  // namespace

@@ -13,6 +13,8 @@
 #include <QTest>
 #include <QTimer>
 #include <QTreeView>
+#include <QUdpSocket>
+#include <QNetworkDatagram>
 #include <optional>
 
 #include <QMenu>
@@ -351,6 +353,41 @@ TEST_F(WindowTest, TrashingTheShownFileThroughTheBarsMenuDropsItsEntryAndEmpties
   for (int row = 0; row < tree->model()->rowCount(host); ++row) captions << tree->model()->index(row, 0, host).data().toString();
   EXPECT_FALSE(captions.contains(caption)) << caption.toStdString();
   unsetenv("XDG_DATA_HOME");
+}
+
+// A cached page that opens a peer connection reaches no one: the page pane sends no WebRTC datagram, not even to
+// a STUN server of its own choosing.
+TEST_F(WindowTest, ACachedPageGetsNoPeerConnectionTrafficOut) {
+  QUdpSocket stun;
+  ASSERT_TRUE(stun.bind(QHostAddress::LocalHost, 0));
+  int datagrams = 0;
+  QObject::connect(&stun, &QUdpSocket::readyRead, [&] {
+    while (stun.hasPendingDatagrams()) datagrams += stun.receiveDatagram().isValid();
+  });
+  const std::string url = "http://rtc.example.com/call.html";
+  const std::string page =
+      "<html><head><title>calling</title><script>"
+      "const call = new RTCPeerConnection({iceServers: [{urls: 'stun:127.0.0.1:" + std::to_string(stun.localPort()) +
+      "'}]});"
+      "call.onicegatheringstatechange = () => { if (call.iceGatheringState == 'complete') document.title = 'gathered'; };"
+      "call.createDataChannel('chat');"
+      "call.createOffer().then(offer => call.setLocalDescription(offer));"
+      "</script></head><body></body></html>";
+  {
+    TCacheStore store(Home.CacheRoot());
+    const CreatedCacheFile created = store.CreateEntry(url, page.size(), "html");
+    ASSERT_TRUE(created.Ok);
+    WriteFile(created.LocalFileName, page);
+    ASSERT_EQ(0u, store.CommitEntry(url, created.LocalFileName, 0, 0, kNormalCacheEntry,
+                                    "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n"));
+  }
+  TBrowserWindow& window = OpenWindow();
+  window.WorkOfflineAction()->trigger();
+  ASSERT_TRUE(Browse(window, url));
+
+  // Gathering ends at once without a way out; a STUN request arrives within moments where there is one.
+  EXPECT_TRUE(WaitFor([&] { return datagrams > 0 || window.windowTitle().startsWith("gathered"); }));
+  EXPECT_EQ(0, datagrams);
 }
 
 // Runs last: the selection forces the process offline.

@@ -45,7 +45,8 @@ TEST(ContentTypeOf, ReadsTheFieldLowerCasedWithItsParameters) {
 TEST(ContentTypeOf, AnswersUnknownTypeWithoutAUsableField) {
   EXPECT_EQ(ContentTypeOf("HTTP/1.1 200 OK\r\nContent-Type:text/html\r\n"), "Unknown type");
   EXPECT_EQ(ContentTypeOf("Content-Type: "), "Unknown type");             // nothing after the field name
-  EXPECT_EQ(ContentTypeOf(std::string("X: 1\r\n\0Content-Type: text/html\r\n", 36)), "Unknown type");
+  using namespace std::string_literals;
+  EXPECT_EQ(ContentTypeOf("X: 1\r\n\0Content-Type: text/html\r\n"s), "Unknown type");
   EXPECT_EQ(ContentTypeOf(""), "Unknown type");
 }
 
