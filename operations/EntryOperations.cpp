@@ -12,8 +12,6 @@
 namespace hoardscope {
 namespace {
 
-constexpr const char* kExportExtension = ".hef";
-
 bool IsFolder(const std::string& path) {
   std::error_code error;
   return std::filesystem::is_directory(path, error);
@@ -27,11 +25,7 @@ bool Exists(const std::string& path) {
 // The export file's name with the ".hef" ending the dialog would have added, so that cutting it off always leaves
 // the name of the export folder beside it.
 std::string WithExportExtension(const std::string& fileName) {
-  const std::size_t size = std::string_view(kExportExtension).size();
-  if (fileName.size() > size && EqualsNoCase(std::string_view(fileName).substr(fileName.size() - size), kExportExtension)) {
-    return fileName;
-  }
-  return fileName + kExportExtension;
+  return HasExportExtension(fileName) ? fileName : fileName + std::string(kExportExtension);
 }
 
 // The export file the user chose, with its ".hef" ending, as a path from the root: the records name their copies
@@ -179,7 +173,7 @@ void THoardscopeMain::ExportEntries() {
       FServices.Dialogs->AskSaveFileName({"Hoardscope Export File|*.hef", "hef", true});
   if (!chosen) return;
   const std::string exportFile = ExportFilePath(*chosen);
-  const std::string folder = exportFile.substr(0, exportFile.size() - std::string_view(kExportExtension).size());
+  const std::string folder = exportFile.substr(0, exportFile.size() - kExportExtension.size());
   if (NamesNoFolderOfItsOwn(folder)) {
     LastExportFailed = true;
     FServices.Desktop.ShowMessage("Cannot export to " + exportFile +

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "core/Tools.h"
+
 namespace hoardscope {
 namespace {
 
@@ -44,6 +46,11 @@ double TakeDouble(std::span<const char, kExportRecordSize> bytes, std::size_t of
 }
 
 }  // namespace
+
+bool HasExportExtension(std::string_view fileName) {
+  return fileName.size() > kExportExtension.size() &&
+         EqualsNoCase(fileName.substr(fileName.size() - kExportExtension.size()), kExportExtension);
+}
 
 bool FitsField(const std::string& text, std::size_t fieldSize) { return text.size() < fieldSize; }
 

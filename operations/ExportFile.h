@@ -7,6 +7,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <string_view>
 
 #include "core/URLInfo.h"
 
@@ -25,6 +26,11 @@ struct TExportRecord {
 };
 
 using TExportRecordBytes = std::array<char, kExportRecordSize>;
+
+// The export file's ending; its export folder is the file's path without it.
+inline constexpr std::string_view kExportExtension = ".hef";
+// Whether a file name ends in ".hef" in any letter case, with something before it.
+bool HasExportExtension(std::string_view fileName);
 
 // Whether a text fits its field together with the NUL that ends it.
 bool FitsField(const std::string& text, std::size_t fieldSize);

@@ -16,7 +16,6 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kErrorFileNotFound = 2;
 constexpr std::uint32_t kErrorWriteFault = 29;
-constexpr std::string_view kExportExtension = ".hef";
 
 bool FileExists(const std::string& path) {
   std::error_code error;
@@ -59,12 +58,8 @@ std::string RecordsWere(int count) { return std::to_string(count) + (count == 1 
 }  // namespace
 
 std::string ExportFolderOf(const std::string& exportFile) {
-  const std::size_t size = kExportExtension.size();
-  if (exportFile.size() <= size || !EqualsNoCase(std::string_view(exportFile).substr(exportFile.size() - size),
-                                                 kExportExtension)) {
-    return std::string();
-  }
-  const std::string folder = exportFile.substr(0, exportFile.size() - size);
+  if (!HasExportExtension(exportFile)) return std::string();
+  const std::string folder = exportFile.substr(0, exportFile.size() - kExportExtension.size());
   return IsUsableName(LastPathElement(folder)) ? folder : std::string();
 }
 
