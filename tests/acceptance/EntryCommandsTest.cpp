@@ -223,7 +223,9 @@ TEST_F(EntryCommandsTest, ImportOfRecordsTheCacheRefusesLeavesNoFileAndFails) {
             std::string::npos)
       << run.Out;
   for (const auto& folder : fs::directory_iterator(cache)) {
-    if (folder.is_directory()) EXPECT_TRUE(fs::is_empty(folder.path())) << folder.path();
+    if (folder.is_directory()) {
+      EXPECT_TRUE(fs::is_empty(folder.path())) << folder.path();
+    }
   }
 }
 
