@@ -37,6 +37,8 @@ std::size_t CountContentFiles(const fs::path& cacheRoot) {
 
 class MakeCacheTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_THE_WINDOWS_EDITION("make-cache fills the Linux edition's store"); }
+
   TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
   TRun MakeCache(const std::string& arguments) { return Shell(Quoted(MAKE_CACHE_BIN) + " " + arguments); }
