@@ -15,6 +15,8 @@
 #include <utility>
 #include <vector>
 
+#include "tests/support/TestFiles.h"
+
 namespace hoardscope::acceptance {
 
 namespace fs = std::filesystem;
@@ -24,15 +26,6 @@ struct TRun {
   std::string Out;
   std::string Err;
 };
-
-inline std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
 
 // The text as one word for the shell.
 inline std::string Quoted(const std::string& text) {

@@ -13,7 +13,7 @@
 
 #include "core/Tools.h"
 #include "tests/contract/UrlCacheContract.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {

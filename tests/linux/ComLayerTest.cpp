@@ -12,7 +12,7 @@
 #include "platform/linux/com/LinuxFileCopier.h"
 #include "platform/linux/com/LinuxTypeLibrary.h"
 #include "tests/fakes/FakeRegistry.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
