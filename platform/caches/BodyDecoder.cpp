@@ -19,6 +19,7 @@
 
 #include "core/Tools.h"
 #include "platform/caches/BrowserCacheEntry.h"
+#include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
 namespace {
@@ -236,25 +237,6 @@ std::unique_ptr<TDecodeStep> MakeStep(const std::string& coding, TPieceTarget ne
   return nullptr;
 }
 
-// The first header of this name in a stored header block, without surrounding blanks.
-std::string HeaderValue(std::string_view headers, std::string_view name) {
-  std::size_t start = headers.find("\r\n");
-  while (start != std::string_view::npos) {
-    start += 2;
-    std::size_t end = headers.find("\r\n", start);
-    std::string_view line = headers.substr(start, end == std::string_view::npos ? end : end - start);
-    std::size_t colon = line.find(':');
-    if (colon != std::string_view::npos && EqualsNoCase(line.substr(0, colon), name)) {
-      std::string_view value = line.substr(colon + 1);
-      std::size_t first = value.find_first_not_of(" \t");
-      if (first == std::string_view::npos) return {};
-      return std::string(value.substr(first, value.find_last_not_of(" \t") + 1 - first));
-    }
-    start = end;
-  }
-  return {};
-}
-
 }  // namespace
 
 std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& sink) {
@@ -265,7 +247,7 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
   std::string failure;
   std::vector<std::unique_ptr<TDecodeStep>> steps;
   TPieceTarget target = [&sink](std::string_view piece) { return sink(piece) ? TFlow::Go : TFlow::Stop; };
-  for (const std::string& coding : ContentCodings(HeaderValue(entry.ResponseHeaders, "Content-Encoding"))) {
+  for (const std::string& coding : ContentCodings(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding"))) {
     std::unique_ptr<TDecodeStep> step = MakeStep(coding, target, failure);
     if (!step) return failure;
     TDecodeStep* raw = step.get();
