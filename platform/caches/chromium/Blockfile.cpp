@@ -39,7 +39,6 @@ constexpr std::uint64_t kBlockFileHeaderSize = 8192;
 constexpr std::size_t kBlockSizeOffset = 12;
 constexpr std::uint32_t kExternalFile = 0;
 constexpr std::uint32_t kEntryBlockFile = 2;
-constexpr std::size_t kRecordBlockSize = 256;
 constexpr std::size_t kKeyOffset = 96;
 constexpr std::int32_t kNormalState = 0;
 constexpr std::uint32_t kChildEntryFlag = 2;   // a piece of another entry's sparse data
