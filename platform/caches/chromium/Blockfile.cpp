@@ -125,7 +125,8 @@ class TBlockfileWalk {
     if (tableLength <= kMaxTableLength) table = index->Read(kIndexHeaderSize, std::size_t{4} * tableLength);
     if (!table) return Failed("the cache index " + indexPath + " is damaged");
     const std::string heads(*table);   // later reads may reuse the index's buffer
-    for (std::size_t slot = 0; slot < tableLength; ++slot) WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
+    for (std::size_t slot = 0; slot < tableLength; ++slot)
+      WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
     return std::move(FReport);
   }
 
