@@ -17,7 +17,6 @@
 
 #include <cstdio>
 #include <filesystem>
-#include <fstream>
 #include <map>
 #include <memory>
 #include <system_error>
@@ -282,10 +281,9 @@ class TBlockfileFolder final : public IBlockfileFiles {
     auto file = std::make_unique<TEntryFile>();
     if (file->Open(path) != TEntryFile::TOpenResult::Opened) return nullptr;
     if (file->Size() > kWholeFileLimit) return file;
-    std::string bytes(static_cast<std::size_t>(file->Size()), '\0');
-    std::ifstream whole(path, std::ios::binary);
-    if (!whole.read(bytes.data(), static_cast<std::streamsize>(bytes.size()))) return nullptr;
-    return std::make_unique<TWholeFile>(std::move(bytes));
+    const std::optional<std::string_view> bytes = file->Read(0, static_cast<std::size_t>(file->Size()));
+    if (!bytes) return nullptr;
+    return std::make_unique<TWholeFile>(std::string(*bytes));
   }
 
   const std::string& FFolder;
