@@ -159,6 +159,22 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
   fs::remove_all(copy);
 }
 
+// An encrypted entry is listed without a body; "never expires" leaves the expiry to the stored headers.
+TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhenTheEntryNeverExpires) {
+  const fs::path entries = kData / "browser-caches" / "firefox" / "entries";
+  std::string bytes = FileBytes(fs::directory_iterator(entries)->path());
+  const std::uint32_t metadata = FirefoxMetadataOffset(bytes);
+  PutBig32(bytes, metadata + 6 + 20, 0xFFFFFFFFu);
+  PutBig32(bytes, bytes.size() - 4, metadata | 0x80000000u);
+  TBufferBytes file(bytes);
+  const std::optional<TBrowserCacheEntry> entry = ParseFirefoxEntry(file);
+  ASSERT_TRUE(entry);
+  EXPECT_TRUE(entry->Encrypted);
+  EXPECT_EQ(entry->Body.Size, 0u);
+  EXPECT_TRUE(entry->Url.starts_with("http://127.0.0.1:")) << entry->Url;
+  EXPECT_EQ(entry->ExpireTime, entry->SyncTime + kSiteMaxAge);
+}
+
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserCacheReader, testing::Values(&kChromium, &kFirefox),
                          [](const testing::TestParamInfo<const TBrowserCase*>& info) { return info.param->Name; });
 
