@@ -9,7 +9,7 @@
 #include <gtest/gtest.h>
 
 #include "platform/caches/chromium/Blockfile.h"
-#include "tests/caches/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -53,18 +53,18 @@ TEST(Blockfile, ReadsTheSiteFromTheBlocksAndFilesChromiumWrote) {
     EXPECT_EQ(entry.ExpireTime, entry.SyncTime + 604800ULL * 10000000);
     EXPECT_TRUE(entry.Files.empty());
     EXPECT_EQ(fs::path(entry.Body.File).parent_path(), kFixture);
-    const std::string stored = TScratchFolder::Read(entry.Body.File).substr(entry.Body.Offset, entry.Body.Size);
-    EXPECT_EQ(stored, TScratchFolder::Read(kData / "browser-site" / sent));
+    const std::string stored = ReadFile(entry.Body.File).substr(entry.Body.Offset, entry.Body.Size);
+    EXPECT_EQ(stored, ReadFile(kData / "browser-site" / sent));
   }
   EXPECT_GT(byName["harbour.png"].Key.size(), 1000u);
   EXPECT_EQ(fs::path(byName["harbour.png"].Body.File).filename(), "f_000001");
 }
 
 TEST(Blockfile, SkipsDamagedRecordsEndsLoopingChainsAndRefusesAForeignIndex) {
-  TScratchFolder copy;
+  TTempFolder copy("blockfile");
   fs::copy(kFixture, copy.Path);
-  std::string index = TScratchFolder::Read(copy.Path / "index");
-  std::string records = TScratchFolder::Read(copy.Path / "data_1");
+  std::string index = ReadFile(copy.Path / "index");
+  std::string records = ReadFile(copy.Path / "data_1");
   // Each chain's head: slot and record offset, found by the URL its record's inline key ends with.
   std::map<std::string, std::size_t> slotOf, recordOf;
   for (std::size_t slot = 0; slot < Little32(index, 28); ++slot) {
@@ -89,8 +89,8 @@ TEST(Blockfile, SkipsDamagedRecordsEndsLoopingChainsAndRefusesAForeignIndex) {
       break;
     }
   }
-  copy.Write("data_1", records);
-  copy.Write("index", index);
+  WriteFile(copy.Path / "data_1", records);
+  WriteFile(copy.Path / "index", index);
 
   std::set<std::string> names;
   const TCacheReadReport report = ReadChromiumBlockfileCache(copy.Path.string(), [&](TBrowserCacheEntry&& entry) {
@@ -103,7 +103,7 @@ TEST(Blockfile, SkipsDamagedRecordsEndsLoopingChainsAndRefusesAForeignIndex) {
   EXPECT_EQ(report.Failure, "");
 
   index[0] ^= 0x20;
-  copy.Write("index", index);
+  WriteFile(copy.Path / "index", index);
   EXPECT_EQ(ReadChromiumBlockfileCache(copy.Path.string(), [](TBrowserCacheEntry&&) { FAIL(); }).Failure,
             (copy.Path / "index").string() + " is not the index of a Chromium blockfile cache");
 }

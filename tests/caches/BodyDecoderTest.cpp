@@ -10,7 +10,7 @@
 #endif
 
 #include "platform/caches/BrowserCacheEntry.h"
-#include "tests/caches/ScratchFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -67,7 +67,8 @@ class BodyDecoderTest : public ::testing::Test {
     entry.ResponseHeaders = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n";
     if (!contentEncoding.empty()) entry.ResponseHeaders += "content-encoding:  " + contentEncoding + " \r\n";
     entry.ResponseHeaders += "\r\n";
-    entry.Body.File = Folder.Write("entry", std::string(1000, 'k') + body + std::string(500, '\xff'));
+    entry.Body.File = (Folder.Path / "entry").string();
+    WriteFile(entry.Body.File, std::string(1000, 'k') + body + std::string(500, '\xff'));
     entry.Body.Offset = 1000;
     entry.Body.Size = body.size();
     return entry;
@@ -83,7 +84,7 @@ class BodyDecoderTest : public ::testing::Test {
     return failure.empty() ? decoded : "failed: " + failure;
   }
 
-  TScratchFolder Folder;
+  TTempFolder Folder{"decoder"};
 };
 
 TEST_F(BodyDecoderTest, UndoesEachCodingInTurnAndNamesWhatItCannot) {

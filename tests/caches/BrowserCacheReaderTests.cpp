@@ -3,13 +3,12 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
-#include <fstream>
 #include <map>
-#include <sstream>
 
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/SimpleCache.h"
 #include "platform/caches/firefox/FirefoxCache.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -21,19 +20,8 @@ constexpr FileTime kSiteMaxAge = 604800ULL * 10000000;
 
 const fs::path kData = HOARDSCOPE_TEST_DATA;
 
-std::string FileBytes(const fs::path& path) {
-  std::ifstream in(path, std::ios::binary);
-  std::ostringstream bytes;
-  bytes << in.rdbuf();
-  return bytes.str();
-}
-
-void WriteBytes(const fs::path& path, const std::string& bytes) {
-  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
-}
-
 std::string StoredBody(const TStoredBody& body) {
-  return FileBytes(body.File).substr(body.Offset, body.Size);
+  return ReadFile(body.File).substr(body.Offset, body.Size);
 }
 
 // How one browser's cache is read and how its entry files are damaged in each of the four ways.
@@ -107,13 +95,13 @@ TEST_P(BrowserCacheReader, FindsTheSitePagesWithTheirHeadersTimesAndTheBytesTheS
     EXPECT_EQ(entry.ExpireTime, entry.SyncTime + kSiteMaxAge);
     EXPECT_FALSE(entry.Encrypted);
     EXPECT_EQ(entry.Files, std::vector<std::string>{entry.Body.File});
-    EXPECT_EQ(StoredBody(entry.Body), FileBytes(kData / "browser-site" / sent));
+    EXPECT_EQ(StoredBody(entry.Body), ReadFile(kData / "browser-site" / sent));
   }
 }
 
 TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) {
-  const fs::path copy = fs::temp_directory_path() / (std::string("hs-damaged-") + GetParam()->Name);
-  fs::remove_all(copy);
+  const TTempFolder folder("damaged");
+  const fs::path copy = folder.Path / "cache";
   fs::copy(Fixture(), copy, fs::copy_options::recursive);
   const fs::path entries = copy / GetParam()->EntryFolder;
   std::vector<fs::path> files;
@@ -125,7 +113,7 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
 
   // No proper prefix of an entry file is an entry, and reading one never runs past it.
   for (const fs::path& file : files) {
-    const std::string bytes = FileBytes(file);
+    const std::string bytes = ReadFile(file);
     for (std::size_t size = 0; size < bytes.size(); ++size) {
       TBufferBytes prefix(std::string_view(bytes).substr(0, size));
       ASSERT_FALSE(GetParam()->Parse(prefix)) << file << " cut at " << size;
@@ -133,17 +121,17 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
   }
 
   for (int way = 0; way < 4; ++way) {
-    std::string bytes = FileBytes(files[way]);
+    std::string bytes = ReadFile(files[way]);
     GetParam()->Damage[way](bytes);
-    WriteBytes(files[way], bytes);
+    WriteFile(files[way], bytes);
   }
   // Chromium keeps an entry's sparse data beside it, and renames doomed entries before removing them.
   std::vector<std::string> expectedFiles = {files[4].string()};
   if (GetParam() == &kChromium) {
     const fs::path sparse = files[4].string().substr(0, files[4].string().size() - 2) + "_s";
-    WriteBytes(sparse, "sparse");
+    WriteFile(sparse, "sparse");
     expectedFiles.push_back(sparse.string());
-    WriteBytes(entries / ("todelete_" + files[0].filename().string()), "doomed");
+    WriteFile(entries / ("todelete_" + files[0].filename().string()), "doomed");
   }
   std::vector<std::vector<std::string>> delivered;
   const TCacheReadReport report = GetParam()->Read(copy.string(), [&](TBrowserCacheEntry&& entry) {
@@ -156,13 +144,12 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
   ASSERT_EQ(report.SkippedFiles.size(), 4u);
   for (int way = 0; way < 4; ++way) EXPECT_EQ(fs::path(report.SkippedFiles[way]), files[way]);
   EXPECT_NE(GetParam()->Read((copy / "absent").string(), [](TBrowserCacheEntry&&) {}).Failure, "");
-  fs::remove_all(copy);
 }
 
 // An encrypted entry is listed without a body; "never expires" leaves the expiry to the stored headers.
 TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhenTheEntryNeverExpires) {
   const fs::path entries = kData / "browser-caches" / "firefox" / "entries";
-  std::string bytes = FileBytes(fs::directory_iterator(entries)->path());
+  std::string bytes = ReadFile(fs::directory_iterator(entries)->path());
   const std::uint32_t metadata = FirefoxMetadataOffset(bytes);
   PutBig32(bytes, metadata + 6 + 20, 0xFFFFFFFFu);
   PutBig32(bytes, bytes.size() - 4, metadata | 0x80000000u);
