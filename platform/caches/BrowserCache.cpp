@@ -177,7 +177,8 @@ std::string TBrowserCache::DeleteRefusal(const std::string& url) {
 }
 
 bool TBrowserCache::DeleteEntry(const std::string& url) {
-  if (!DeleteRefusal(url).empty()) return false;
+  FLastRefusal = DeleteRefusal(url);
+  if (!FLastRefusal.empty()) return false;
   bool removed = false;
   for (std::size_t i = 0; i < FEntries.size(); ++i) {
     if (FDeleted[i] || FEntries[i].Url != url) continue;
@@ -191,6 +192,7 @@ bool TBrowserCache::DeleteEntry(const std::string& url) {
     fs::remove_all(fs::path(FCopyPaths[i]).parent_path(), ignored);
     FDeleted[i] = allGone;
     removed = removed || allGone;
+    if (!allGone) FLastRefusal = "the files of " + url + " could not all be removed";
   }
   return removed;
 }

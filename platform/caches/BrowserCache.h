@@ -48,6 +48,8 @@ class TBrowserCache : public IUrlCache {
   std::string DeleteRefusal(const std::string& url) override;
   std::uint64_t SkippedEntries() const override { return FReport.Skipped; }
 
+  // Why the last DeleteEntry removed nothing; empty when it removed something or found nothing to remove.
+  const std::string& LastDeleteRefusal() const { return FLastRefusal; }
   // What the last read of the folder ran into.
   const TCacheReadReport& LastReport() const { return FReport; }
   // The browser's file that holds the body of the entry with this local file; empty when none does.
@@ -61,6 +63,7 @@ class TBrowserCache : public IUrlCache {
   TBrowserCacheSpec FSpec;
   bool FRead = false;
   TCacheReadReport FReport;
+  std::string FLastRefusal;
   std::vector<TBrowserCacheEntry> FEntries;
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
