@@ -4,6 +4,7 @@
 
 #include <cstdint>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -56,6 +57,14 @@ class TEntryFile final : public IEntryBytes {
   std::uint64_t FTailOffset = 0;
   std::string FOther;              // anything else asked for
 };
+
+// The value of type T stored little-endian at offset, which the caller has checked lies within bytes.
+template <typename T>
+T LittleEndianAt(std::string_view bytes, std::size_t offset) {
+  T value;
+  std::memcpy(&value, bytes.data() + offset, sizeof value);  // every target is little-endian, like the caches
+  return value;
+}
 
 // The names of the files in folder, sorted; nullopt when the folder cannot be listed.
 std::optional<std::vector<std::string>> ListFileNames(const std::string& folder);

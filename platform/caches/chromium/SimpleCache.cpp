@@ -24,13 +24,6 @@ constexpr std::uint32_t kEofHasKeyHash = 2;
 constexpr std::string_view kEntrySuffix = "_0";
 constexpr std::size_t kEntryNameSize = 16 + 2;
 
-template <typename T>
-T LittleEndianAt(std::string_view bytes, std::size_t offset) {
-  T value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);  // every target is little-endian, like the file
-  return value;
-}
-
 bool IsEntryFileName(std::string_view name) {
   return name.size() == kEntryNameSize && name.substr(16) == kEntrySuffix &&
          name.find_first_not_of("0123456789abcdef") == 16;
