@@ -4,6 +4,7 @@
 #include <fstream>
 
 #include "platform/caches/BrowserCacheEntry.h"
+#include "platform/caches/chromium/Blockfile.h"
 #include "platform/caches/chromium/SimpleCache.h"
 
 namespace hoardscope {
@@ -24,12 +25,7 @@ bool IsBlockfileFolder(const std::string& folder) {
 }  // namespace
 
 TCacheReadReport ReadChromiumCache(const std::string& folder, const TBrowserCacheSink& sink) {
-  if (IsBlockfileFolder(folder)) {
-    TCacheReadReport report;
-    report.Failure = folder + " holds a blockfile cache, which this build cannot read";
-    return report;
-  }
-  return ReadChromiumSimpleCache(folder, sink);
+  return IsBlockfileFolder(folder) ? ReadChromiumBlockfileCache(folder, sink) : ReadChromiumSimpleCache(folder, sink);
 }
 
 }  // namespace hoardscope
