@@ -1,0 +1,101 @@
+// The caches Chromium and Firefox wrote, found in a home laid out as theirs and shown through --cache: the tree
+// under the pages' titles, a search inside the gzip page, an export of decoded copies, the cache list, and the
+// browsers' folders byte for byte as they were.
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
+namespace {
+
+const fs::path kFixtures = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-caches";
+const fs::path kSite = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-site";
+
+// Whether two folders hold the same files with the same bytes.
+bool SameTree(const fs::path& a, const fs::path& b) {
+  std::vector<std::string> names;
+  for (const fs::path& root : {a, b}) {
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+      names.push_back(fs::relative(item.path(), root).string());
+    }
+  }
+  for (const std::string& name : names) {
+    if (fs::is_directory(a / name) != fs::is_directory(b / name)) return false;
+    if (!fs::is_directory(a / name) && ReadFile(a / name) != ReadFile(b / name)) return false;
+  }
+  return true;
+}
+
+class BrowserCachesTest : public ::testing::Test {
+ protected:
+  BrowserCachesTest() : FHome("browser-caches") {
+    fs::copy(kFixtures / "chromium", ChromiumFolder(), fs::copy_options::recursive);
+    fs::copy(kFixtures / "firefox", FirefoxFolder(), fs::copy_options::recursive);
+  }
+
+  fs::path User() const { return FHome.Path() / "user"; }
+  fs::path ChromiumFolder() const {
+    const fs::path folder = User() / ".cache/chromium/Default/Cache/Cache_Data";
+    fs::create_directories(folder.parent_path());
+    return folder;
+  }
+  fs::path FirefoxFolder() const {
+    const fs::path folder = User() / ".cache/mozilla/firefox/p1.default-esr/cache2";
+    fs::create_directories(folder.parent_path());
+    return folder;
+  }
+
+  TRun Hoardscope(const std::vector<std::string>& args) {
+    return RunShell("HOME=" + Quoted(User().string()) + " " + CommandInHome(FHome.Path(), HoardscopeProgram(), args),
+                    FHome.Path());
+  }
+
+  TTempHome FHome;
+};
+
+TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%, which Wine sets itself";
+  const TRun run = Hoardscope({"caches"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u) << run.Out;
+  EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
+  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
+}
+
+TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
+  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string()}) {
+    SCOPED_TRACE(source);
+    const TRun tree = Hoardscope({"--cache", source, "tree", "--all"});
+    ASSERT_EQ(tree.ExitCode, 0) << tree.Err;
+    for (const char* caption : {"  127.0.0.1\n", "    Harbour Lights Home\n", "    Packed Cargo Manifest\n",
+                                "    lighthouse.png\n", "    style.css\n"}) {
+      EXPECT_NE(tree.Out.find(caption), std::string::npos) << caption << tree.Out;
+    }
+
+    const TRun search = Hoardscope({"--cache", source, "search", "quinceblossom", "--whole"});
+    EXPECT_NE(search.Out.find("Search Result\n  127.0.0.1\n    Packed Cargo Manifest\npanel0: Found 1 items\n"),
+              std::string::npos) << search.Out << search.Err;
+
+    const fs::path exportFile = FHome.Path() / "export.hef";
+    fs::remove_all(FHome.Path() / "export");
+    const TRun exported = Hoardscope({"--cache", source, "export", "127.0.0.1", exportFile.string()});
+    ASSERT_EQ(exported.ExitCode, 0) << exported.Out << exported.Err;
+    EXPECT_EQ(ReadFile(FHome.Path() / "export/style.css"), ReadFile(kSite / "style.css"));
+    EXPECT_EQ(ReadFile(FHome.Path() / "export/lighthouse.png"), ReadFile(kSite / "lighthouse.png"));
+    EXPECT_NE(ReadFile(FHome.Path() / "export/packed.html").find("quinceblossom"), std::string::npos);
+    EXPECT_NE(ReadFile(exportFile).find("http://127.0.0.1:"), std::string::npos);
+
+    const TRun list = Hoardscope({"--cache", source, "cache", "list"});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    for (const std::string& line : Lines(list.Out)) EXPECT_TRUE(line.starts_with("http://127.0.0.1:")) << line;
+
+    const TRun refused = Hoardscope({"--cache", source, "cache", "clear"});
+    EXPECT_EQ(refused.ExitCode, 1);
+  }
+  EXPECT_TRUE(SameTree(ChromiumFolder(), kFixtures / "chromium"));
+  EXPECT_TRUE(SameTree(FirefoxFolder(), kFixtures / "firefox"));
+  EXPECT_EQ(Hoardscope({"--cache", "opera/Default", "tree"}).ExitCode, 1);
+}
+
+}  // namespace
+}  // namespace hoardscope::acceptance
