@@ -286,9 +286,12 @@ void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& ke
 void THoardscopeMain::AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node) {
   TURLInfo& info = *list[index].Info;
   if (info.DisplayName.empty()) {
-    // A body that cannot be had leaves the file's own name as its caption.
-    if (PrepareLocalFile(info).empty()) GetPageTitle(info.LocalFile, info.DisplayName);
-    if (info.DisplayName.empty()) info.DisplayName = FileNameOf(info.LocalFile, true);
+    // A body that cannot be had leaves the name its copy would have as its caption.
+    if (PrepareLocalFile(info).empty()) {
+      GetPageTitle(info.LocalFile, info.DisplayName);
+    } else {
+      info.DisplayName = FileNameOf(info.LocalFile, true);
+    }
   }
   const int image = GetIconIndex(ExtensionForContentType(info.ContentType));
   TreeView1.AddFileChild(node, info.DisplayName, index, image);

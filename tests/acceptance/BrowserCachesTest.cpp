@@ -48,22 +48,9 @@ class BrowserCachesTest : public ::testing::Test {
                     FHome.Path());
   }
 
-  TTempHome FHome;
-};
-
-TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
-  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%, which Wine sets itself";
-  const TRun run = Hoardscope({"caches"});
-  ASSERT_EQ(run.ExitCode, 0) << run.Err;
-  const std::vector<std::string> lines = Lines(run.Out);
-  ASSERT_EQ(lines.size(), 3u) << run.Out;
-  EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
-  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
-  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
-}
-
-TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
-  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string()}) {
+  // The tree shows the site's pages under their titles, a search finds the word only the gzip page holds, an
+  // export writes the decoded copies, the cache list names the real URLs, and nothing is written into the cache.
+  void CheckSource(const std::string& source) {
     SCOPED_TRACE(source);
     const TRun tree = Hoardscope({"--cache", source, "tree", "--all"});
     ASSERT_EQ(tree.ExitCode, 0) << tree.Err;
@@ -88,13 +75,50 @@ TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
     const TRun list = Hoardscope({"--cache", source, "cache", "list"});
     ASSERT_EQ(list.ExitCode, 0) << list.Err;
     for (const std::string& line : Lines(list.Out)) EXPECT_TRUE(line.starts_with("http://127.0.0.1:")) << line;
+    EXPECT_EQ(Hoardscope({"--cache", source, "cache", "clear"}).ExitCode, 1);
+  }
 
-    const TRun refused = Hoardscope({"--cache", source, "cache", "clear"});
-    EXPECT_EQ(refused.ExitCode, 1);
+  TTempHome FHome;
+};
+
+TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%, which Wine sets itself";
+  const TRun run = Hoardscope({"caches"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u) << run.Out;
+  EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
+  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
+}
+
+TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
+  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string()}) {
+    CheckSource(source);
   }
   EXPECT_TRUE(SameTree(ChromiumFolder(), kFixtures / "chromium"));
   EXPECT_TRUE(SameTree(FirefoxFolder(), kFixtures / "firefox"));
   EXPECT_EQ(Hoardscope({"--cache", "opera/Default", "tree"}).ExitCode, 1);
+}
+
+// The browsers themselves, run once against the loopback site with this home as theirs.
+TEST_F(BrowserCachesTest, CachesTheBrowsersWroteJustNowAreFoundAndShown) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "the browsers run on Linux only";
+  fs::remove_all(User());
+  const TRun browsers = RunShell(Quoted((fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/browser-caches/make-fixtures.sh").string()) +
+                                     " " + Quoted((FHome.Path() / "written").string()) + " " + Quoted(User().string()),
+                                 FHome.Path());
+  if (browsers.ExitCode == 2) GTEST_SKIP() << browsers.Err;
+  ASSERT_EQ(browsers.ExitCode, 0) << browsers.Err;
+  const fs::path before = FHome.Path() / "before";
+  fs::copy(User() / ".cache", before, fs::copy_options::recursive);
+
+  const TRun caches = Hoardscope({"caches"});
+  for (const char* name : {"\nchromium/Default\tchromium\t", "\nfirefox/fixtures.default\tfirefox\t"}) {
+    EXPECT_NE(caches.Out.find(name), std::string::npos) << caches.Out;
+  }
+  for (const std::string source : {"chromium/Default", "firefox/fixtures.default"}) CheckSource(source);
+  EXPECT_TRUE(SameTree(User() / ".cache", before));
 }
 
 }  // namespace

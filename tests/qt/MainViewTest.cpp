@@ -23,6 +23,7 @@
 #include <optional>
 
 #include "platform/qt/MainView.h"
+#include "settings/UnitReg.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"

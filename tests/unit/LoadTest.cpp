@@ -51,10 +51,10 @@ TEST_F(LoadTest, ListsHttpEntriesUnderTheirKeys) {
 
 TEST_F(LoadTest, BrowsersCacheListsBothSchemesUnderOneHostAndRefusesDeletionsItCannotMake) {
   Cache.Folder = "/home/u/.cache/chromium/Default/Cache/Cache_Data";
-  AddEntry("https://host/b/x.htm", "text/html", 100, "c/x.htm");
-  AddEntry("http://host/a.htm", "text/html", 100, "c/a.htm");
-  AddEntry("https://host:8443/b/y?q=1", "text/html", 100, "c/y.htm");
-  AddEntry("https://other/z.htm", "text/html", 100, "c/z.htm");
+  AddEntry("https://host/b/x.htm", "text/html", 100, WriteFile("x.htm", ""));
+  AddEntry("http://host/a.htm", "text/html", 100, WriteFile("a.htm", ""));
+  AddEntry("https://host:8443/b/y?q=1", "text/html", 100, WriteFile("y.htm", ""));
+  AddEntry("https://other/z.htm", "text/html", 100, WriteFile("z.htm", ""));
   AddEntry("ftp://host/f");
   Load();
   std::vector<std::string> keys;
