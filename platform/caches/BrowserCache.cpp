@@ -6,6 +6,7 @@
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 
 #include "core/Tools.h"
 #include "platform/caches/StoredResponse.h"
@@ -116,11 +117,13 @@ void TBrowserCache::ReadFolder() {
   FCopyPaths.clear();
   FDeleted.clear();
   FByCopyPath.clear();
+  FByUrl.clear();
   FReport = FSpec.Reader(FSpec.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
   FCopyPaths.reserve(FEntries.size());
   for (std::size_t i = 0; i < FEntries.size(); ++i) {
     FCopyPaths.push_back(CopyPathOf(FEntries[i]));
     FByCopyPath.emplace(FCopyPaths.back(), i);
+    FByUrl[FEntries[i].Url].push_back(i);
   }
   FDeleted.assign(FEntries.size(), false);
   FRead = true;
@@ -157,19 +160,25 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirst(CacheEntryRecord& first)
   return std::make_unique<TBrowserCacheWalk>(std::move(next));
 }
 
-std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
+std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
   if (!FRead) ReadFolder();
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    if (!FDeleted[i] && FEntries[i].Url == url) return RecordOf(i);
+  std::vector<std::size_t> entries;
+  if (const auto found = FByUrl.find(url); found != FByUrl.end()) {
+    std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(entries),
+                 [this](std::size_t i) { return !FDeleted[i]; });
   }
-  return std::nullopt;
+  return entries;
+}
+
+std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
+  const std::vector<std::size_t> entries = EntriesOf(url);
+  return entries.empty() ? std::nullopt : std::optional<CacheEntryRecord>(RecordOf(entries.front()));
 }
 
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {
   if (FSpec.BrowserRuns && FSpec.BrowserRuns()) return "Close " + FSpec.Browser + " first.";
-  if (!FRead) ReadFolder();
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    if (!FDeleted[i] && FEntries[i].Url == url && FEntries[i].Files.empty()) {
+  for (const std::size_t i : EntriesOf(url)) {
+    if (FEntries[i].Files.empty()) {
       return url + " cannot be deleted: " + FSpec.Browser + " keeps it in files it shares with other entries.";
     }
   }
@@ -180,8 +189,7 @@ bool TBrowserCache::DeleteEntry(const std::string& url) {
   FLastRefusal = DeleteRefusal(url);
   if (!FLastRefusal.empty()) return false;
   bool removed = false;
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    if (FDeleted[i] || FEntries[i].Url != url) continue;
+  for (const std::size_t i : EntriesOf(url)) {
     bool allGone = true;
     for (const std::string& file : FEntries[i].Files) {
       std::error_code error;

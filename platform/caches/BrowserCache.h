@@ -58,6 +58,8 @@ class TBrowserCache : public IUrlCache {
  private:
   void ReadFolder();
   CacheEntryRecord RecordOf(std::size_t index) const;
+  // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
+  std::vector<std::size_t> EntriesOf(const std::string& url);
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
 
   TBrowserCacheSpec FSpec;
@@ -68,6 +70,7 @@ class TBrowserCache : public IUrlCache {
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
   std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
+  std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
 };
 
 // The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no
