@@ -247,7 +247,10 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
     out.close();
     if (failure.empty() && !out) failure = "cannot write " + partial.string();
   }
-  if (failure.empty()) fs::rename(partial, copy, error);
+  if (failure.empty()) {
+    fs::remove(copy, error);  // an older copy gives way; renaming over it is not allowed everywhere
+    fs::rename(partial, copy, error);
+  }
   if (failure.empty() && error) failure = "cannot write " + copy.string() + ": " + error.message();
   if (!failure.empty()) {
     std::error_code ignored;
