@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstdio>
 #include <cstring>
 #include <memory>
 #include <optional>
@@ -34,25 +33,28 @@ class TBufferBytes final : public IEntryBytes {
   std::string_view FBytes;
 };
 
-// One entry file at a time; reusing the object for the next file reuses its buffers.
+// One entry file at a time; reusing the object for the next file reuses its buffers. A small file costs an open,
+// one read and a close.
 class TEntryFile final : public IEntryBytes {
  public:
   enum class TOpenResult { Opened, Vanished, Failed };
+
+  TEntryFile();
+  ~TEntryFile() override;
+  TEntryFile(const TEntryFile&) = delete;
+  TEntryFile& operator=(const TEntryFile&) = delete;
 
   TOpenResult Open(const std::string& path);
   std::uint64_t Size() const override { return FSize; }
   std::optional<std::string_view> Read(std::uint64_t offset, std::size_t size) override;
 
  private:
-  struct TCloser {
-    void operator()(std::FILE* file) const { std::fclose(file); }
-  };
+  void Close();
 
-  bool ReadAt(std::uint64_t offset, std::string& buffer, std::size_t size);
-
-  std::unique_ptr<std::FILE, TCloser> FFile;
+  int FDescriptor = -1;
   std::uint64_t FSize = 0;
-  std::string FHead;               // the file's first bytes (all of a small file)
+  std::unique_ptr<char[]> FHead;   // the file's first bytes (all of a small file)
+  std::size_t FHeadSize = 0;
   std::string FTail;               // its last bytes, when the head does not hold them
   std::uint64_t FTailOffset = 0;
   std::string FOther;              // anything else asked for

@@ -1,8 +1,10 @@
-// A fresh folder for a test's files in the system's temporary folder, removed with its content at the end.
+// A fresh folder for a test's files in the system's temporary folder, removed with its content at the end, and
+// whole-file reads.
 #pragma once
 
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <random>
 #include <string>
 #include <system_error>
@@ -27,6 +29,11 @@ class TScratchFolder {
   std::string Write(const std::string& name, const std::string& content) const {
     std::ofstream(Path / name, std::ios::binary | std::ios::trunc) << content;
     return (Path / name).string();
+  }
+
+  static std::string Read(const std::filesystem::path& file) {
+    std::ifstream in(file, std::ios::binary);
+    return std::string(std::istreambuf_iterator<char>(in), {});
   }
 
   std::filesystem::path Path;

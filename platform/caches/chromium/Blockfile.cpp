@@ -39,7 +39,6 @@ constexpr std::uint64_t kBlockFileHeaderSize = 8192;
 constexpr std::size_t kBlockSizeOffset = 12;
 constexpr std::uint32_t kExternalFile = 0;
 constexpr std::uint32_t kEntryBlockFile = 2;
-constexpr std::size_t kRecordBlockSize = 256;
 constexpr std::size_t kKeyOffset = 96;
 constexpr std::int32_t kNormalState = 0;
 constexpr std::uint32_t kChildEntryFlag = 2;   // a piece of another entry's sparse data
@@ -126,7 +125,8 @@ class TBlockfileWalk {
     if (tableLength <= kMaxTableLength) table = index->Read(kIndexHeaderSize, std::size_t{4} * tableLength);
     if (!table) return Failed("the cache index " + indexPath + " is damaged");
     const std::string heads(*table);   // later reads may reuse the index's buffer
-    for (std::size_t slot = 0; slot < tableLength; ++slot) WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
+    for (std::size_t slot = 0; slot < tableLength; ++slot)
+      WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
     return std::move(FReport);
   }
 
@@ -238,6 +238,20 @@ class TBlockfileWalk {
   std::map<std::string, std::uint64_t> FBlockSizes;   // each block file's block size, 0 when it is none
 };
 
+// A file held whole in memory.
+class TWholeFile final : public IEntryBytes {
+ public:
+  explicit TWholeFile(std::string bytes) : FBytes(std::move(bytes)), FView(FBytes) {}
+  std::uint64_t Size() const override { return FBytes.size(); }
+  std::optional<std::string_view> Read(std::uint64_t offset, std::size_t size) override {
+    return FView.Read(offset, size);
+  }
+
+ private:
+  std::string FBytes;
+  TBufferBytes FView;
+};
+
 // The files on disk: the index and the block files open for the whole walk, external files one at a time.
 class TBlockfileFolder final : public IBlockfileFiles {
  public:
@@ -248,10 +262,7 @@ class TBlockfileFolder final : public IBlockfileFiles {
       return FExternal.Open(JoinPath(FFolder, name)) == TEntryFile::TOpenResult::Opened ? &FExternal : nullptr;
     }
     auto [file, added] = FShared.try_emplace(name);
-    if (added) {
-      auto opened = std::make_unique<TEntryFile>();
-      if (opened->Open(JoinPath(FFolder, name)) == TEntryFile::TOpenResult::Opened) file->second = std::move(opened);
-    }
+    if (added) file->second = OpenShared(JoinPath(FFolder, name));
     return file->second.get();
   }
 
@@ -263,8 +274,20 @@ class TBlockfileFolder final : public IBlockfileFiles {
   }
 
  private:
+  // The walk visits a block file of 256-byte blocks (the entry records, and most response records and small
+  // bodies) all over: such a file, at most 16 MiB, is read whole at once; bigger ones only where asked.
+  static std::unique_ptr<IEntryBytes> OpenShared(const std::string& path) {
+    constexpr std::uint64_t kWholeFileLimit = kBlockFileHeaderSize + 0x10000 * 256;
+    auto file = std::make_unique<TEntryFile>();
+    if (file->Open(path) != TEntryFile::TOpenResult::Opened) return nullptr;
+    if (file->Size() > kWholeFileLimit) return file;
+    const std::optional<std::string_view> bytes = file->Read(0, static_cast<std::size_t>(file->Size()));
+    if (!bytes) return nullptr;
+    return std::make_unique<TWholeFile>(std::string(*bytes));
+  }
+
   const std::string& FFolder;
-  std::map<std::string, std::unique_ptr<TEntryFile>> FShared;
+  std::map<std::string, std::unique_ptr<IEntryBytes>> FShared;
   TEntryFile FExternal;
 };
 
