@@ -137,17 +137,42 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
     GetParam()->Damage[way](bytes);
     WriteBytes(files[way], bytes);
   }
-  std::vector<std::string> urls;
+  // Chromium keeps an entry's sparse data beside it, and renames doomed entries before removing them.
+  std::vector<std::string> expectedFiles = {files[4].string()};
+  if (GetParam() == &kChromium) {
+    const fs::path sparse = files[4].string().substr(0, files[4].string().size() - 2) + "_s";
+    WriteBytes(sparse, "sparse");
+    expectedFiles.push_back(sparse.string());
+    WriteBytes(entries / ("todelete_" + files[0].filename().string()), "doomed");
+  }
+  std::vector<std::vector<std::string>> delivered;
   const TCacheReadReport report = GetParam()->Read(copy.string(), [&](TBrowserCacheEntry&& entry) {
-    urls.push_back(entry.Url);
+    delivered.push_back(entry.Files);
     fs::remove(files[5]);  // evicted while the walk runs
   });
-  EXPECT_EQ(urls.size(), 1u);
+  ASSERT_EQ(delivered.size(), 1u);
+  EXPECT_EQ(delivered[0], expectedFiles);
   EXPECT_EQ(report.Skipped, 4u);
   ASSERT_EQ(report.SkippedFiles.size(), 4u);
   for (int way = 0; way < 4; ++way) EXPECT_EQ(fs::path(report.SkippedFiles[way]), files[way]);
   EXPECT_NE(GetParam()->Read((copy / "absent").string(), [](TBrowserCacheEntry&&) {}).Failure, "");
   fs::remove_all(copy);
+}
+
+// An encrypted entry is listed without a body; "never expires" leaves the expiry to the stored headers.
+TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhenTheEntryNeverExpires) {
+  const fs::path entries = kData / "browser-caches" / "firefox" / "entries";
+  std::string bytes = FileBytes(fs::directory_iterator(entries)->path());
+  const std::uint32_t metadata = FirefoxMetadataOffset(bytes);
+  PutBig32(bytes, metadata + 6 + 20, 0xFFFFFFFFu);
+  PutBig32(bytes, bytes.size() - 4, metadata | 0x80000000u);
+  TBufferBytes file(bytes);
+  const std::optional<TBrowserCacheEntry> entry = ParseFirefoxEntry(file);
+  ASSERT_TRUE(entry);
+  EXPECT_TRUE(entry->Encrypted);
+  EXPECT_EQ(entry->Body.Size, 0u);
+  EXPECT_TRUE(entry->Url.starts_with("http://127.0.0.1:")) << entry->Url;
+  EXPECT_EQ(entry->ExpireTime, entry->SyncTime + kSiteMaxAge);
 }
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserCacheReader, testing::Values(&kChromium, &kFirefox),

@@ -22,7 +22,9 @@ constexpr std::size_t kHeaderFields = 8;
 constexpr std::string_view kEntriesFolder = "entries";
 
 std::uint32_t BigEndianAt(std::string_view bytes, std::size_t offset) {
-  const auto byte = [&](std::size_t i) { return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i])); };
+  const auto byte = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]));
+  };
   return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
 }
 
