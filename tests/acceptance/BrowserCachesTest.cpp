@@ -93,11 +93,15 @@ TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
 }
 
 TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
-  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string()}) {
+  const fs::path blockfile = FHome.Path() / "blockfile";  // the backend Chromium uses on Windows
+  fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
+  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string(),
+                                   "chromium:" + blockfile.string()}) {
     CheckSource(source);
   }
   EXPECT_TRUE(SameTree(ChromiumFolder(), kFixtures / "chromium"));
   EXPECT_TRUE(SameTree(FirefoxFolder(), kFixtures / "firefox"));
+  EXPECT_TRUE(SameTree(blockfile, kFixtures / "chromium-blockfile"));
   EXPECT_EQ(Hoardscope({"--cache", "opera/Default", "tree"}).ExitCode, 1);
 }
 
