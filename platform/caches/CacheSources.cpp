@@ -76,6 +76,20 @@ void AddFirefoxProfiles(std::vector<TCacheSource>& sources, const fs::path& cach
   }
 }
 
+// The folder as a path from the root without "." or ".." parts and without a separator at its end.
+fs::path NormalFolder(const fs::path& folder) {
+  std::error_code error;
+  fs::path normal = fs::absolute(folder, error).lexically_normal();
+  if (normal.filename().empty()) normal = normal.parent_path();  // "DIR/" names DIR
+  return normal.make_preferred();
+}
+
+// Whether two paths name one folder (equivalence of directories is not known everywhere, so their forms count).
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return NormalFolder(a) == NormalFolder(b) || fs::equivalent(a, b, error);
+}
+
 std::uint32_t LittleEndian32(const unsigned char* bytes) {
   return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
 }
@@ -195,16 +209,14 @@ std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std:
     return std::nullopt;
   }
   for (const TCacheSource& source : found) {
-    std::error_code ignored;
-    if (source.Kind == kind && fs::equivalent(source.Folder, folder, ignored)) {
+    if (source.Kind == kind && SameFolder(source.Folder, folder)) {
       TCacheSource named = source;
       named.Name = text;
       return named;
     }
   }
   // A folder elsewhere: its browser's lock lies where that browser would keep it beside its cache.
-  fs::path absolute = fs::absolute(folder).lexically_normal();
-  if (absolute.filename().empty()) absolute = absolute.parent_path();  // "DIR/" names DIR
+  const fs::path absolute = NormalFolder(folder);
   if (kind == "chromium") {
     const fs::path userData = absolute.parent_path().parent_path().parent_path();
     return TCacheSource{text, kind, absolute.string(), "Chromium", (userData / kChromiumLock).string()};
