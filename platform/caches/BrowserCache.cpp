@@ -118,7 +118,7 @@ void TBrowserCache::ReadFolder() {
   FDeleted.clear();
   FByCopyPath.clear();
   FByUrl.clear();
-  FReport = FSpec.Reader(FSpec.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
+  FReport = FSetup.Reader(FSetup.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
   FCopyPaths.reserve(FEntries.size());
   for (std::size_t i = 0; i < FEntries.size(); ++i) {
     FCopyPaths.push_back(CopyPathOf(FEntries[i]));
@@ -131,7 +131,7 @@ void TBrowserCache::ReadFolder() {
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
   const std::string type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
-  return (fs::path(FSpec.CopiesFolder) / HashName(entry.Key) / CopyFileNameOf(entry.Url, type)).make_preferred().string();
+  return (fs::path(FSetup.CopiesFolder) / HashName(entry.Key) / CopyFileNameOf(entry.Url, type)).make_preferred().string();
 }
 
 CacheEntryRecord TBrowserCache::RecordOf(std::size_t index) const {
@@ -176,10 +176,10 @@ std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& u
 }
 
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {
-  if (FSpec.BrowserRuns && FSpec.BrowserRuns()) return "Close " + FSpec.Browser + " first.";
+  if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
   for (const std::size_t i : EntriesOf(url)) {
     if (FEntries[i].Files.empty()) {
-      return url + " cannot be deleted: " + FSpec.Browser + " keeps it in files it shares with other entries.";
+      return url + " cannot be deleted: " + FSetup.Browser + " keeps it in files it shares with other entries.";
     }
   }
   return std::string();
@@ -224,7 +224,7 @@ std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const 
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   const auto found = FByCopyPath.find(localFileName);
   if (found == FByCopyPath.end() || FDeleted[found->second]) {
-    return "no entry of the cache in " + FSpec.Folder + " has the copy " + localFileName;
+    return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
   }
   const TBrowserCacheEntry& entry = FEntries[found->second];
   std::error_code copyError;
@@ -241,7 +241,7 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
     if (!out) return "cannot write " + partial.string();
-    failure = FSpec.Decoder(entry, [&out](std::string_view piece) {
+    failure = FSetup.Decoder(entry, [&out](std::string_view piece) {
       return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
     });
     out.close();

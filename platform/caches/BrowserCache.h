@@ -16,7 +16,7 @@ namespace hoardscope {
 using TCacheReader = std::function<TCacheReadReport(const std::string& folder, const TBrowserCacheSink& sink)>;
 using TBodyDecoder = std::function<std::string(const TBrowserCacheEntry& entry, const TBodySink& sink)>;
 
-struct TBrowserCacheSpec {
+struct TBrowserCacheSetup {
   std::string Folder;        // the browser's cache folder
   std::string CopiesFolder;  // where the decoded copies go: a folder of ours, outside the browser's
   std::string Browser;       // the browser's name, for messages
@@ -27,7 +27,7 @@ struct TBrowserCacheSpec {
 
 class TBrowserCache : public IUrlCache {
  public:
-  explicit TBrowserCache(TBrowserCacheSpec spec) : FSpec(std::move(spec)) {}
+  explicit TBrowserCache(TBrowserCacheSetup setup) : FSetup(std::move(setup)) {}
 
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   // The first entry of exactly this URL (several are stored when the browser keeps one per top-level site).
@@ -44,7 +44,7 @@ class TBrowserCache : public IUrlCache {
 
   // Writes the decoded copy when it is missing or older than the entry's file.
   std::string PrepareLocalFile(const std::string& localFileName) override;
-  std::string SourceFolder() const override { return FSpec.Folder; }
+  std::string SourceFolder() const override { return FSetup.Folder; }
   std::string DeleteRefusal(const std::string& url) override;
   std::uint64_t SkippedEntries() const override { return FReport.Skipped; }
 
@@ -62,7 +62,7 @@ class TBrowserCache : public IUrlCache {
   std::vector<std::size_t> EntriesOf(const std::string& url);
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
 
-  TBrowserCacheSpec FSpec;
+  TBrowserCacheSetup FSetup;
   bool FRead = false;
   TCacheReadReport FReport;
   std::string FLastRefusal;

@@ -26,10 +26,10 @@ std::string TCacheSwitch::SelectSource(const std::string& name) {
 std::unique_ptr<TBrowserCache> OpenBrowserCache(const TCacheSource& source, const std::string& copiesRoot) {
   const std::filesystem::path copies =
       std::filesystem::path(copiesRoot) / (source.Kind + "-" + HashName(source.Folder));
-  TBrowserCacheSpec spec{source.Folder, copies.string(), source.Browser, [source] { return BrowserRuns(source); },
+  TBrowserCacheSetup setup{source.Folder, copies.string(), source.Browser, [source] { return BrowserRuns(source); },
                          source.Kind == "firefox" ? TCacheReader(ReadFirefoxCache) : TCacheReader(ReadChromiumCache),
                          ReadDecodedBody};
-  return std::make_unique<TBrowserCache>(std::move(spec));
+  return std::make_unique<TBrowserCache>(std::move(setup));
 }
 
 }  // namespace hoardscope

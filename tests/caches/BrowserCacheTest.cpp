@@ -37,7 +37,7 @@ class BrowserCacheTest : public ::testing::Test {
   }
 
   TBrowserCache Cache() {
-    TBrowserCacheSpec spec{Browser.Path.string(), (Ours.Path / "copies").string(), "Chromium",
+    TBrowserCacheSetup setup{Browser.Path.string(), (Ours.Path / "copies").string(), "Chromium",
                            [this] { return Runs; },
                            [this](const std::string&, const TBrowserCacheSink& sink) {
                              for (TBrowserCacheEntry entry : Entries) sink(std::move(entry));
@@ -55,7 +55,7 @@ class BrowserCacheTest : public ::testing::Test {
                              sink(ReadAll(entry.Body.File));
                              return std::string();
                            }};
-    return TBrowserCache(std::move(spec));
+    return TBrowserCache(std::move(setup));
   }
 
   std::vector<CacheEntryRecord> Walk(TBrowserCache& cache) {
