@@ -70,6 +70,8 @@ std::string THSCDownload::SelectFolder() {
 
 std::string THSCDownload::GetCacheFileName(const std::string& url) {
   const auto record = FServices.Cache.GetEntryInfo(url);
+  // A copy that cannot be made leaves no file, which the copy step passes over.
+  if (record && !record->LocalFileName.empty()) FServices.Cache.PrepareLocalFile(record->LocalFileName);
   return record ? record->LocalFileName : "";
 }
 

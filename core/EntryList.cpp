@@ -13,12 +13,12 @@ void TEntryList::Add(std::string key, std::shared_ptr<TURLInfo> info) {
 
 void TEntryList::Sort() {
   std::stable_sort(FItems.begin(), FItems.end(),
-                   [](const TEntryItem& a, const TEntryItem& b) { return CompareKeys(a.Key, b.Key) < 0; });
+                   [](const TEntryItem& a, const TEntryItem& b) { return CompareEntryKeys(a.Key, b.Key) < 0; });
 }
 
 std::size_t TEntryList::LowerBound(std::string_view prefix) const {
   const auto found = std::lower_bound(FItems.begin(), FItems.end(), prefix, [](const TEntryItem& item, std::string_view text) {
-    return CompareKeys(item.OrderKey(), text) < 0;
+    return CompareEntryKeys(item.OrderKey(), text) < 0;
   });
   return static_cast<std::size_t>(found - FItems.begin());
 }

@@ -26,7 +26,7 @@ struct TEntryItem {
 class TEntryList {
  public:
   void Add(std::string key, std::shared_ptr<TURLInfo> info);
-  // Orders the items by key with CompareKeys; items with equal keys keep their order.
+  // Orders the items by key with CompareEntryKeys; items with equal keys keep their order.
   void Sort();
   // The first index whose key, folded, is not less than prefix: where the run of keys starting with prefix
   // begins in a sorted list (deleted entries count under their former keys).

@@ -2,6 +2,7 @@
 // icons, selection with navigation and totals.
 #include "core/HoardscopeMain.h"
 
+#include <algorithm>
 #include <cstdio>
 
 #include "core/PageTitle.h"
@@ -101,6 +102,9 @@ void THoardscopeMain::Button1Click() {
     BuildHostLevel();
     CacheSize = CacheFolderSize();
     SetStatusText(1, FormatTotals(EntryList.Count(), CacheSize / 1000, "KB"));
+    if (const std::uint64_t skipped = FServices.Cache.SkippedEntries()) {
+      SetStatusText(0, "Skipped " + std::to_string(skipped) + " damaged entries");
+    }
     TreeView1.SetExpanded(RootNode, true);
   }
   ReloadPending = false;
@@ -114,7 +118,10 @@ bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
 }
 
 void THoardscopeMain::ListRecord(const CacheEntryRecord& record) {
-  if (!StartsWithNoCase(record.SourceUrl, kHttpPrefix)) return;
+  // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
+  const bool secureShown = Settings().ShowSecure || !FServices.Cache.SourceFolder().empty();
+  const std::size_t scheme = WebSchemeLength(record.SourceUrl);
+  if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
   auto info = std::make_shared<TURLInfo>();
   FillURLInfo(record, *info);
@@ -131,7 +138,8 @@ std::string THoardscopeMain::EntryKeyOf(const std::string& sourceUrl) {
     return sourceUrl;
   }
   const std::optional<UrlParts> parts = FServices.Cache.SplitURL(sourceUrl);
-  return std::string(kHttpPrefix) + (parts ? parts->Host + parts->Path : std::string());
+  const std::string scheme = WebSchemeLength(sourceUrl) > kHttpPrefix.size() ? "https://" : std::string(kHttpPrefix);
+  return scheme + (parts ? parts->Host + parts->Path : std::string());
 }
 
 void THoardscopeMain::BuildHostLevel() {
@@ -143,7 +151,7 @@ void THoardscopeMain::BuildHostLevel() {
 }
 
 void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
-  if (!parent || url.size() <= kHttpPrefix.size()) return;
+  if (!parent || url.size() <= std::max(kHttpPrefix.size(), WebSchemeLength(url))) return;
   const std::optional<UrlParts> parts = FServices.Cache.SplitURL(url);
   const std::string host = parts ? parts->Host : std::string();
   if (NameList.Contains(host)) return;
@@ -157,7 +165,9 @@ void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
 void THoardscopeMain::SortTree() { TreeView1.SortAll(NodeLess); }
 
 std::uint32_t THoardscopeMain::CacheFolderSize() {
-  const std::optional<std::uint64_t> size = FServices.Shell.ItemSize(FServices.Shell.InternetCacheFolder());
+  std::string folder = FServices.Cache.SourceFolder();
+  if (folder.empty()) folder = FServices.Shell.InternetCacheFolder();
+  const std::optional<std::uint64_t> size = FServices.Shell.ItemSize(folder);
   return size ? static_cast<std::uint32_t>(*size) : 0;
 }
 
@@ -168,6 +178,50 @@ void THoardscopeMain::ClearView() {
   EntryList.Clear();
   NameList.Clear();
   CacheSize = 0;
+}
+
+std::string THoardscopeMain::PrepareLocalFile(const TURLInfo& info) {
+  return info.LocalFile.empty() ? std::string() : FServices.Cache.PrepareLocalFile(info.LocalFile);
+}
+
+// ---- Cache sources --------------------------------------------------------------------------------------------
+
+std::vector<std::string> THoardscopeMain::CacheSourceNames() {
+  return FServices.Sources ? FServices.Sources->SourceNames() : std::vector<std::string>{kPlatformSource};
+}
+
+std::string THoardscopeMain::CurrentCacheSource() const {
+  return FServices.Sources ? FServices.Sources->CurrentSource() : std::string(kPlatformSource);
+}
+
+void THoardscopeMain::Reload() {
+  ClearView();
+  Button1Click();
+}
+
+void THoardscopeMain::SelectCacheSource(const std::string& name) {
+  if (!FServices.Sources || Busy()) return;
+  if (const std::string failure = FServices.Sources->SelectSource(name); !failure.empty()) {
+    FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
+    return;
+  }
+  WriteCacheSource(name);
+  LastURL.clear();
+  Reload();
+}
+
+void THoardscopeMain::SetShowSecure(bool showSecure) {
+  if (Busy()) return;
+  Settings().ShowSecure = showSecure;
+  WriteShowSecure(showSecure);
+  Reload();
+}
+
+void THoardscopeMain::OpenSavedCacheSource() {
+  if (!FServices.Sources) return;
+  const std::string saved = ReadCacheSource();
+  // A source that is gone (its browser removed) leaves the platform cache on show; the setting stays for later.
+  if (saved != kPlatformSource) FServices.Sources->SelectSource(saved);
 }
 
 // ---- Expansion ------------------------------------------------------------------------------------------------
@@ -231,7 +285,14 @@ void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& ke
 
 void THoardscopeMain::AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node) {
   TURLInfo& info = *list[index].Info;
-  if (info.DisplayName.empty()) GetPageTitle(info.LocalFile, info.DisplayName);
+  if (info.DisplayName.empty()) {
+    // A body that cannot be had leaves the name its copy would have as its caption.
+    if (PrepareLocalFile(info).empty()) {
+      GetPageTitle(info.LocalFile, info.DisplayName);
+    } else {
+      info.DisplayName = FileNameOf(info.LocalFile, true);
+    }
+  }
   const int image = GetIconIndex(ExtensionForContentType(info.ContentType));
   TreeView1.AddFileChild(node, info.DisplayName, index, image);
 }
@@ -297,8 +358,17 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
   if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
-  const std::string& url = list[node->EntryIndex()].Info->SourceUrl;
+  const TURLInfo& info = *list[node->EntryIndex()].Info;
+  // A browser's cache is shown from the decoded copy: the browser window has no other way to its bodies.
+  const bool fromCopy = !FServices.Cache.SourceFolder().empty();
+  const std::string& url = fromCopy ? info.LocalFile : info.SourceUrl;
   if (url == LastURL) return;
+  if (fromCopy) {
+    if (const std::string failure = PrepareLocalFile(info); !failure.empty()) {
+      FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
+      return;
+    }
+  }
   LastURL = url;
   if (!FBrowser->IsOffline()) GoOffline();
   FBrowser->Navigate(url);
@@ -401,6 +471,11 @@ void THoardscopeMain::alSearchExecute() {
   FServices.Desktop.SetCursor(CursorShape::Hourglass);
   ClearSearchResult();
   RunSearch(folderPath, request.Text, request.CaseSensitive);
+  if (!LastSearchUnreadable.empty()) {
+    std::string text = std::to_string(LastSearchUnreadable.size()) + " files could not be read and were not searched:";
+    for (std::size_t i = 0; i < LastSearchUnreadable.size() && i < 10; ++i) text += "\r\n" + LastSearchUnreadable[i];
+    FServices.Desktop.ShowMessage(text, MessageButtons::Ok);
+  }
   if (SearchList.Empty()) {
     FServices.Desktop.ShowMessage(request.Text + " not found", MessageButtons::Ok);
   } else {
@@ -413,6 +488,15 @@ void THoardscopeMain::alSearchExecute() {
 
 void THoardscopeMain::alImportExecute() {
   if (!FServices.Dialogs || !FServices.Clock) return;
+  if (!FServices.Cache.SourceFolder().empty()) {
+    if (!FServices.Sources ||
+        FServices.Desktop.ShowMessage("Import always goes into the platform cache.\r\nShow the platform cache?",
+                                      MessageButtons::YesNo) != MessageAnswer::Yes) {
+      return;
+    }
+    SelectCacheSource(kPlatformSource);
+    if (!FServices.Cache.SourceFolder().empty()) return;
+  }
   const std::optional<std::string> fileName =
       FServices.Dialogs->AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});
   if (!fileName) return;
@@ -457,6 +541,7 @@ void THoardscopeMain::ClearSearchResult() {
 
 void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {
   SearchList.Clear();
+  LastSearchUnreadable.clear();
   const std::string needle = SearchNeedle(text, caseSensitive);
   const TDateChoice dateChoice = SearchRequest().DateChoice;
   const FileTime now = FServices.Clock ? FServices.Clock->NowUtc() : 0;
@@ -466,7 +551,12 @@ void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string
     if (!folderPath.empty() && !IsUnderNodeKey(folderPath, item.Key)) continue;
     if (!WithinAgeLimit(info, dateChoice, now)) continue;
     if (!StartsWithNoCase(info.ContentType, "text/")) continue;
-    // A file that is gone or cannot be read is passed over; the search goes on with the next entry.
+    // A body that cannot be had is named; a file that is gone or cannot be read is passed over. The search goes on
+    // with the next entry.
+    if (const std::string failure = PrepareLocalFile(info); !failure.empty()) {
+      LastSearchUnreadable.push_back(info.SourceUrl + ": " + failure);
+      continue;
+    }
     if (SearchFile(info.CacheFile, needle, caseSensitive) == TFileSearchResult::Found) SearchList.Add(item.Key, item.Info);
   }
   SearchList.Sort();

@@ -16,6 +16,7 @@
 #include "operations/ImportCache.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/BrowserWindows.h"
+#include "platform/ports/CacheSources.h"
 #include "platform/ports/Clock.h"
 #include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
@@ -28,9 +29,9 @@
 
 namespace hoardscope {
 
-// The platform services a view works through. The last four are optional: a view without them (the bar before
-// its window offers them) leaves the Options and Search actions, the change notice and the context menu without
-// effect.
+// The platform services a view works through. The last five are optional: a view without them (the bar before
+// its window offers them) leaves the Options and Search actions, the change notice, the context menu and the
+// choice of the cache source without effect. Sources, when given, chooses what Cache reads.
 struct TViewServices {
   IUrlCache& Cache;
   IInternetOptions& Internet;
@@ -41,6 +42,7 @@ struct TViewServices {
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;
   IShellMenu* ShellMenu = nullptr;
+  ICacheSourceChoice* Sources = nullptr;
 };
 
 inline constexpr std::size_t kIconSlots = 512;
@@ -98,6 +100,15 @@ class THoardscopeMain {
   // treeFocused: whether the tree holds the keyboard focus; the action deletes nothing otherwise.
   void aLVDeleteExecute(bool treeFocused);
 
+  // The cache source: the names to offer, the one shown, and the choices of the Files menu's "Cache" submenu,
+  // each of which keeps the choice in the settings and reloads the view. OpenSavedCacheSource makes the bar show
+  // the source its settings name, before its first load.
+  std::vector<std::string> CacheSourceNames();
+  std::string CurrentCacheSource() const;
+  void SelectCacheSource(const std::string& name);
+  void SetShowSecure(bool showSecure);
+  void OpenSavedCacheSource();
+
   std::vector<std::size_t> ExportSet;  // indices into EntryList, filled right before an export
 
   // Whether the last export was refused or left entries out because their copy failed (both are reported).
@@ -142,8 +153,11 @@ class THoardscopeMain {
   // appended, and carries out the choice. True when a shell command ran.
   bool ShowShellMenu(const std::string& path, const std::string& url, bool offerExport);
   // Fills SearchList with the entries below folderPath ("" for all) whose cached text holds text, and builds the
-  // "Search Result" branch from it.
+  // "Search Result" branch from it. The bodies that could not be had are named in LastSearchUnreadable.
   void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
+  std::vector<std::string> LastSearchUnreadable;
+  // Has the cache make the record's local file ready to be read; empty on success, else why not.
+  std::string PrepareLocalFile(const TURLInfo& info);
 
   const std::string& StatusText(int panel) const { return FStatusText.at(static_cast<std::size_t>(panel)); }
   void SetStatusText(int panel, const std::string& text);
@@ -176,6 +190,9 @@ class THoardscopeMain {
   // Fills ExportSet and SaveFolder for the node, under the hourglass; false when there is nothing to stage.
   bool StageExportSet(const TTreeNode* node);
   void FolderContextPopup(TTreeNode* node);
+  // Why the entries to delete below node (or node's own) cannot be deleted; empty when they all can.
+  std::string DeleteRefusalFor(const TTreeNode* node);
+  void Reload();
   void FileContextPopup(TTreeNode* node);
 
   TViewServices FServices;

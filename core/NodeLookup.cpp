@@ -11,7 +11,7 @@ bool IsUnexpanded(const TTreeNode& node) {
   return node.HasNodeKey() && node.HasChildren() && node.Child(0)->Kind() == TNodeKind::Placeholder;
 }
 
-bool IsEntryKey(const std::string& name) { return StartsWithNoCase(name, "http://"); }
+bool IsEntryKey(const std::string& name) { return WebSchemeLength(name) > 0; }
 
 // One pass over the tree: the node, or else in ancestorToExpand the first unopened node that leads to it. A file
 // named by its source URL is found before the first file listed under that text as its entry key.

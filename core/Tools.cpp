@@ -71,6 +71,16 @@ int CompareKeys(std::string_view a, std::string_view b) {
   return a.size() < b.size() ? -1 : 1;
 }
 
+std::size_t WebSchemeLength(std::string_view key) {
+  if (StartsWithNoCase(key, "http://")) return 7;
+  return StartsWithNoCase(key, "https://") ? 8 : 0;
+}
+
+int CompareEntryKeys(std::string_view a, std::string_view b) {
+  const int order = CompareKeys(a.substr(WebSchemeLength(a)), b.substr(WebSchemeLength(b)));
+  return order != 0 ? order : CompareKeys(a, b);
+}
+
 std::optional<UrlParts> CrackUrl(std::string_view url) {
   const std::size_t colon = url.find(':');
   if (colon == std::string_view::npos || colon == 0) return std::nullopt;

@@ -27,6 +27,12 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 // The one ordering of entry keys, for sorting and looking up: ordinal after folding A-Z. <0, 0 or >0.
 int CompareKeys(std::string_view a, std::string_view b);
 
+// The length of the "http://" or "https://" (any letter case) that begins an entry key; 0 for any other text.
+std::size_t WebSchemeLength(std::string_view key);
+// The order of entry keys in the view's lists: by the text after their web scheme (so that a host's http and
+// https entries form one run), then by the whole key; each compared as CompareKeys does.
+int CompareEntryKeys(std::string_view a, std::string_view b);
+
 // Splits a URL the way the platform's URL parser does: host after "//" up to ":", "/", "?", "#" or the end
 // (user information dropped), path from the first "/" after the host up to "?" or "#", port as written or the
 // scheme's default. No decoding. nullopt when there is no scheme, no "//", a bad port, or a part longer than

@@ -8,9 +8,7 @@ namespace {
 
 constexpr std::string_view kHttpPrefix = "http://";
 
-std::string_view WithoutHttp(std::string_view text) {
-  return StartsWithNoCase(text, kHttpPrefix) ? text.substr(kHttpPrefix.size()) : text;
-}
+std::string_view WithoutScheme(std::string_view text) { return text.substr(WebSchemeLength(text)); }
 
 }  // namespace
 
@@ -21,12 +19,13 @@ std::string NodePrefix(std::string_view nodeKey) {
 }
 
 bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey) {
-  return StartsWithNoCase(entryKey, kHttpPrefix) &&
-         StartsWithNoCase(entryKey.substr(kHttpPrefix.size()), NodePrefix(nodeKey));
+  const std::size_t scheme = WebSchemeLength(entryKey);
+  return scheme > 0 && StartsWithNoCase(entryKey.substr(scheme), NodePrefix(nodeKey));
 }
 
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
-  // The list is sorted, so the keys below the node form one run that starts where "http://" + prefix would go.
+  // The list is sorted after the keys' schemes, so the keys below the node form one run that starts where
+  // "http://" + prefix would go.
   for (std::size_t i = list.LowerBound(std::string(kHttpPrefix) + NodePrefix(key)); i < list.Count(); ++i) {
     if (IsUnderNodeKey(key, list[i].Key)) return i;
     if (list[i].Info) break;  // a deleted entry inside the run is passed over
@@ -35,9 +34,9 @@ std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
 }
 
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url) {
-  const std::string_view nodeKey = WithoutHttp(key);
+  const std::string_view nodeKey = WithoutScheme(key);
   if (!IsUnderNodeKey(nodeKey, url)) return TEntryPlace::epOutside;
-  const std::string_view rest = url.substr(kHttpPrefix.size() + NodePrefix(nodeKey).size());
+  const std::string_view rest = url.substr(WebSchemeLength(url) + NodePrefix(nodeKey).size());
   const std::size_t slash = rest.find('/');
   if (slash == std::string_view::npos) return TEntryPlace::epInFolder;
   const std::size_t query = rest.find('?');
@@ -46,8 +45,8 @@ TEntryPlace ClassifyEntry(std::string_view key, std::string_view url) {
 }
 
 std::string SubfolderName(std::string_view prefix, std::string_view url) {
-  const std::string_view path = WithoutHttp(url);
-  const std::size_t prefixLength = WithoutHttp(prefix).size();
+  const std::string_view path = WithoutScheme(url);
+  const std::size_t prefixLength = WithoutScheme(prefix).size();
   const std::string_view rest = prefixLength < path.size() ? path.substr(prefixLength) : std::string_view();
   // A name runs up to the next "/"; when the rest starts with "/" (an empty segment) it is all of the rest.
   const std::size_t slash = rest.find('/');

@@ -12,11 +12,11 @@ namespace hoardscope {
 
 enum class TEntryPlace { epInFolder, epInSubfolder, epOutside };
 
-// What the entries below a node continue after "http://": its node key followed by "/", which is not doubled
+// What the entries below a node continue after "http://" or "https://": its node key followed by "/", which is not doubled
 // when the key ends with "/" already.
 std::string NodePrefix(std::string_view nodeKey);
 
-// True when the entry key continues "http://" + NodePrefix(nodeKey) (A-Z folded): the entry lies below the node.
+// True when the entry key continues "http://" or "https://" + NodePrefix(nodeKey) (A-Z folded): the entry lies below the node.
 // The one rule of "below" for expansion, totals, the search's folder and the node's deletion.
 bool IsUnderNodeKey(std::string_view nodeKey, std::string_view entryKey);
 

@@ -59,6 +59,10 @@ std::string FailedCopiesMessage(const std::string& folder, const std::vector<std
 void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   TTreeNode* node = treeFocused ? Selected : nullptr;
   if (!node || Busy() || IsInSearchResult(node) || node == RootNode || node == SearchNode) return;
+  if (const std::string refusal = DeleteRefusalFor(node); !refusal.empty()) {
+    FServices.Desktop.ShowMessage(refusal, MessageButtons::Ok);
+    return;
+  }
   TTreeNode* parent = node->Parent();
   if (node->HasChildren()) {
     DeleteEntriesUnder(node->Key());
@@ -70,6 +74,19 @@ void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   TreeView1.Delete(node);
   PruneEmptyParents(parent);
   NotifyViews(kCacheChangedCode);
+}
+
+std::string THoardscopeMain::DeleteRefusalFor(const TTreeNode* node) {
+  if (!node->HasChildren()) {
+    const bool listed = node->Kind() == TNodeKind::File && node->EntryIndex() < EntryList.Count() &&
+                        EntryList[node->EntryIndex()].Info;
+    return listed ? FServices.Cache.DeleteRefusal(EntryList[node->EntryIndex()].Info->SourceUrl) : std::string();
+  }
+  for (const TEntryItem& item : EntryList.Items()) {
+    if (!item.Info || !IsUnderNodeKey(node->Key(), item.Key)) continue;
+    if (std::string refusal = FServices.Cache.DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
+  }
+  return std::string();
 }
 
 void THoardscopeMain::DeleteCacheEntry(const std::string& url) { FServices.Cache.DeleteEntry(url); }
@@ -109,6 +126,7 @@ std::vector<std::string> THoardscopeMain::CollectExportSet(const TTreeNode* node
     const TEntryItem& item = EntryList[i];
     if (!item.Info || ClassifyEntry(node->Key(), item.Key) == TEntryPlace::epOutside) continue;
     ExportSet.push_back(i);
+    PrepareLocalFile(*item.Info);  // a body that cannot be had leaves no copy, which the copy step names
     files.push_back(item.Info->CacheFile);
   }
   return files;
@@ -203,6 +221,10 @@ void THoardscopeMain::ExportEntries() {
       ++leftOut;  // its record could not hold the path or the URL
       continue;
     }
+    if (const std::string failure = PrepareLocalFile(info); !failure.empty()) {
+      failedCopies.push_back(info.SourceUrl + ": " + failure);
+      continue;
+    }
     std::error_code copyError;
     const std::string copy = CopyIntoExportFolder(folderWithSeparator, info.CacheFile, copyError);
     if (copyError) {
@@ -285,6 +307,10 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
   const std::string sourceUrl = EntryList[index].Info->SourceUrl;
   const std::string path = EntryList[index].Info->CacheFile;
   try {
+    if (const std::string failure = PrepareLocalFile(*EntryList[index].Info); !failure.empty()) {
+      FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
+      return;
+    }
     bool fileStillExists = true;
     {
       TMenuOpenScope menu(FMenuOpen);

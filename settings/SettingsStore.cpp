@@ -6,6 +6,7 @@
 
 #include "core/HoardscopeMain.h"
 #include "core/Tools.h"
+#include "platform/ports/CacheSources.h"
 
 namespace hoardscope {
 namespace {
@@ -91,6 +92,24 @@ void WriteTypeFilter(std::uint32_t mask, bool useFilter) {
   key->WriteValue(MakeDwordValue("UseFilter", useFilter ? 1 : 0));
 }
 
+std::string ReadCacheSource() {
+  if (!gSettingsRegistry) return kPlatformSource;
+  const std::string source = ReadString(*OpenSettingsKey(), "CacheSource").value_or(std::string());
+  return source.empty() ? std::string(kPlatformSource) : source;
+}
+
+void WriteCacheSource(const std::string& source) {
+  if (gSettingsRegistry) OpenSettingsKey()->WriteValue(MakeStringValue("CacheSource", source));
+}
+
+bool ReadShowSecure() {
+  return gSettingsRegistry && ReadDword(*OpenSettingsKey(), "ShowSecure").value_or(0) != 0;
+}
+
+void WriteShowSecure(bool showSecure) {
+  if (gSettingsRegistry) OpenSettingsKey()->WriteValue(MakeDwordValue("ShowSecure", showSecure ? 1 : 0));
+}
+
 void LoadSettings(THoardscopeMain& view) {
   TSettings& settings = Settings();
   try {
@@ -100,9 +119,10 @@ void LoadSettings(THoardscopeMain& view) {
     settings.ExtStr = extFilter.ExtStr;
     settings.FilterType = extFilter.FilterType;
     settings.FilterClasses = ClassesFromMask(typeFilter.Mask);
+    settings.ShowSecure = ReadShowSecure();
     view.SaveFolder = ReadAppFolder() + "Save Files" + kPathSeparator;
   } catch (const std::exception& error) {
-    settings = TSettings{false, TFilterClasses(), false, "*.*"};
+    settings = TSettings{false, TFilterClasses(), false, "*.*", false};
     view.SaveFolder = std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
     std::cerr << "hoardscope: settings not available, using defaults: " << error.what() << "\n";
   }

@@ -44,6 +44,13 @@ struct TTypeFilter {
 TTypeFilter ReadTypeFilter();
 void WriteTypeFilter(std::uint32_t mask, bool useFilter);
 
+// "CacheSource": the name of the source the bar shows; "platform" when absent.
+std::string ReadCacheSource();
+void WriteCacheSource(const std::string& source);
+// "ShowSecure": whether the platform cache lists its https entries; false when absent.
+bool ReadShowSecure();
+void WriteShowSecure(bool showSecure);
+
 // Fills the process-wide settings and the view's SaveFolder. A store that cannot be read or written leaves the
 // in-memory defaults and says so in one line on standard error.
 void LoadSettings(THoardscopeMain& view);

@@ -25,6 +25,7 @@ struct TSettings {
   TFilterClasses FilterClasses;  // classes shown in type mode
   bool FilterType = false;       // false: type mode, true: extension mode
   std::string ExtStr;            // extension list of the extension mode
+  bool ShowSecure = false;       // the platform cache lists its https entries too
 };
 
 // The one copy of the settings in this process.

@@ -36,8 +36,13 @@ class ICacheAdmin {
   virtual int InOneBatch(const std::function<int()>& change) = 0;
   // cache fetch URL...: stores each URL's response within the limits; the command's exit code.
   virtual int Fetch(const std::vector<std::string>& urls, const TFetchLimits& limits) = 0;
+  // The local file cache list and cache info show for a record.
+  virtual std::string ListedFile(const CacheEntryRecord& record) { return record.LocalFileName; }
 };
 
 std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home);
+// The admin of a browser's cache that home.CacheSource names, which only reads and deletes; raises
+// std::runtime_error when no such source is found.
+std::unique_ptr<ICacheAdmin> OpenBrowserCacheAdmin(const THomePaths& home);
 
 }  // namespace hoardscope

@@ -21,6 +21,9 @@
 //   cache delete URL      removes the entry and its file.
 //   cache clear           removes every entry and its file.
 //
+// On a browser's cache (--cache SOURCE) only list, info and delete work; the local file they show is the decoded
+// copy when one was written, else the browser's own file that holds the body.
+//
 // A URL that is not in the cache gives exit code 1, bad usage 2.
 #include <cerrno>
 #include <chrono>
@@ -266,7 +269,7 @@ int List(ICacheAdmin& admin, const TArguments& args) {
       out.clear();
       out += record.SourceUrl;
       out += '\t';
-      out += record.LocalFileName;
+      out += admin.ListedFile(record);
       out += '\t';
       out += std::to_string(SizeOf(record));
       out += '\t';
@@ -292,7 +295,7 @@ int Info(ICacheAdmin& admin, const TArguments& args) {
     return Failure("not in the cache: " + args[0]);
   }
   std::cout << "url: " << record->SourceUrl << "\n"
-            << "local: " << record->LocalFileName << "\n"
+            << "local: " << admin.ListedFile(*record) << "\n"
             << "size: " << SizeOf(*record) << "\n"
             << "synced: " << TimeOrNone(record->LastSyncTime) << "\n"
             << "expires: " << TimeOrNone(record->ExpireTime) << "\n"
@@ -334,7 +337,11 @@ int RunCacheCommand(const TArguments& args, const THomePaths& home) {
                          : verb == "clear"  ? Clear
                                             : nullptr;
   if (!action) return Usage();
-  const std::unique_ptr<ICacheAdmin> admin = OpenCacheAdmin(home);
+  if (IsBrowserSource(home) && action != List && action != Info && action != Delete) {
+    return Failure("cache " + verb + " does not work on " + home.CacheSource +
+                   ": a browser's cache is only read (and deleted from); cache " + verb + " works on the platform cache");
+  }
+  const std::unique_ptr<ICacheAdmin> admin = IsBrowserSource(home) ? OpenBrowserCacheAdmin(home) : OpenCacheAdmin(home);
   return action(*admin, TArguments(args.begin() + 1, args.end()));
 }
 

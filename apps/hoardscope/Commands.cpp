@@ -16,6 +16,8 @@ const char* const kSubcommandUsage =
     "       hoardscope setup\n"
     "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
+    "       hoardscope caches\n"
+    "       hoardscope --cache SOURCE tree|search|delete|export|cache ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
 
 std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home) {
@@ -24,7 +26,7 @@ std::optional<int> RunSubcommand(const std::string& command, const TArguments& a
       {"cache", RunCacheCommand},   {"reg", RunRegCommand},       {"tree", RunTreeCommand},
       {"search", RunSearchCommand}, {"delete", RunDeleteCommand}, {"export", RunExportCommand},
       {"import", RunImportCommand}, {"regsvr", RunRegsvrCommand}, {"call", RunCallCommand},
-      {"setup", RunSetupCommand},
+      {"setup", RunSetupCommand},   {"caches", RunCachesCommand},
   };
   const auto found = kCommands.find(command);
   if (found == kCommands.end()) return std::nullopt;

@@ -21,6 +21,16 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home);
 int RunExportCommand(const TArguments& args, const THomePaths& home);
 int RunRegsvrCommand(const TArguments& args, const THomePaths& home);
 int RunCallCommand(const TArguments& args, const THomePaths& home);
+int RunCachesCommand(const TArguments& args, const THomePaths& home);
+
+// Whether the run works on a browser's cache (--cache SOURCE other than "platform").
+bool IsBrowserSource(const THomePaths& home);
+// Takes a leading "--cache SOURCE" off the arguments after the program's name into home.CacheSource. False when
+// SOURCE is missing.
+bool TakeCacheOption(TArguments& arguments, THomePaths& home);
+// Keeps home.CacheSource, when given, as the source the bar shows; raises std::runtime_error when there is no such
+// source.
+void RememberCacheSource(const THomePaths& home);
 
 // The usage lines of the subcommands that both editions run.
 extern const char* const kSubcommandUsage;

@@ -2,8 +2,10 @@
 #include "HeadlessView.h"
 
 #include <iostream>
+#include <stdexcept>
 #include <vector>
 
+#include "Commands.h"
 #include "core/NodeLookup.h"
 
 namespace hoardscope {
@@ -24,10 +26,17 @@ const char* KindName(TNodeKind kind) {
 }  // namespace
 
 THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
-    : FServices(OpenHomeServices(home)), FShell(FServices->Shell()), FDesktop(events),
-      FInternet(FServices->Internet(), events), FDialogs(Answers, events) {
-  FView = std::make_unique<THoardscopeMain>(TViewServices{FServices->Cache(), FInternet, FServices->Registry(), FShell,
-                                                          FDesktop, &FDialogs, &FServices->Clock(), nullptr},
+    : FServices(OpenHomeServices(home)),
+      FSources(std::make_unique<TCacheSwitch>(FServices->Cache(), UserFoldersOfThisPlatform(), home.CopiesRoot.string())),
+      FShell(FServices->Shell()), FDesktop(events), FInternet(FServices->Internet(), events), FDialogs(Answers, events) {
+  if (IsBrowserSource(home)) {
+    if (const std::string failure = FSources->SelectSource(home.CacheSource); !failure.empty()) {
+      throw std::runtime_error(failure);
+    }
+  }
+  FView = std::make_unique<THoardscopeMain>(TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop,
+                                                          &FDialogs, &FServices->Clock(), nullptr, nullptr,
+                                                          FSources.get()},
                                             FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }

@@ -9,12 +9,14 @@
 #include "Headless.h"
 #include "Home.h"
 #include "core/HoardscopeMain.h"
+#include "platform/caches/CacheSwitch.h"
 
 namespace hoardscope {
 
 class THeadlessView {
  public:
-  // Opens the home's stores and creates the view; events are printed on events as they happen.
+  // Opens the home's stores and creates the view over the source home.CacheSource names (raises
+  // std::runtime_error when there is none); events are printed on events as they happen.
   THeadlessView(const THomePaths& home, std::ostream& events);
 
   THoardscopeMain& View() { return *FView; }
@@ -45,6 +47,7 @@ class THeadlessView {
 
  private:
   std::unique_ptr<IHomeServices> FServices;
+  std::unique_ptr<TCacheSwitch> FSources;
   THeadlessShell FShell;
   THeadlessDesktop FDesktop;
   THeadlessInternet FInternet;

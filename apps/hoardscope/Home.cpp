@@ -15,13 +15,22 @@ std::filesystem::path XdgFolder(const char* variable, const char* fallbackUnderH
 }  // namespace
 
 THomePaths ResolveHome() {
+  THomePaths paths;
   if (const char* home = std::getenv("HOARDSCOPE_HOME"); home && *home) {
     std::filesystem::path root(home);
-    return {root / "cache", root / "registry.db", root / "app"};
+    paths = {root / "cache", root / "registry.db", root / "app", root / "copies", {}};
+  } else {
+    const std::filesystem::path cache = XdgFolder("XDG_CACHE_HOME", ".cache") / "hoardscope";
+    paths = {cache / "cache", XdgFolder("XDG_CONFIG_HOME", ".config") / "hoardscope" / "registry.db",
+             XdgFolder("XDG_DATA_HOME", ".local/share") / "hoardscope", cache / "copies", {}};
   }
-  return {XdgFolder("XDG_CACHE_HOME", ".cache") / "hoardscope" / "cache",
-          XdgFolder("XDG_CONFIG_HOME", ".config") / "hoardscope" / "registry.db",
-          XdgFolder("XDG_DATA_HOME", ".local/share") / "hoardscope"};
+#ifdef _WIN32
+  // The Windows edition keeps the copies with the user's other local data, whatever the home.
+  if (const char* local = std::getenv("LOCALAPPDATA"); local && *local) {
+    paths.CopiesRoot = std::filesystem::path(local) / "Hoardscope" / "copies";
+  }
+#endif
+  return paths;
 }
 
 }  // namespace hoardscope

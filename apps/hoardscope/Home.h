@@ -18,6 +18,8 @@ struct THomePaths {
   std::filesystem::path CacheRoot;      // the cache store: index plus content folders
   std::filesystem::path RegistryFile;   // the registry store
   std::filesystem::path AppFolder;      // the data folder its setup makes: the help and "Save Files"
+  std::filesystem::path CopiesRoot;     // decoded copies of the bodies of browsers' caches, a folder per source
+  std::string CacheSource;              // the source the commands work on (--cache); empty for the platform's
 };
 
 THomePaths ResolveHome();

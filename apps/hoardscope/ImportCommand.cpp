@@ -3,6 +3,8 @@
 // truncated, or the cache did not take a record.
 //
 //   import FILE.hef
+//
+// With --cache naming a browser's cache it says so and imports into the platform cache all the same.
 #include <iostream>
 
 #include "Commands.h"
@@ -15,7 +17,12 @@ int RunImportCommand(const TArguments& args, const THomePaths& home) {
     std::cerr << "usage: hoardscope import FILE.hef\n";
     return 2;
   }
-  THeadlessView headless(home, std::cout);
+  THomePaths platformHome = home;
+  if (IsBrowserSource(home)) {
+    std::cerr << "hoardscope: Import always goes into the platform cache\n";
+    platformHome.CacheSource.clear();
+  }
+  THeadlessView headless(platformHome, std::cout);
   headless.ShowAndLoad();
   headless.Answers.FileName = args[0];
   headless.View().alImportExecute();

@@ -38,13 +38,20 @@ std::optional<hoardscope::TScreenshotRequest> ParseScreenshotRequest(const hoard
 
 int main(int argc, char** argv) {
   using namespace hoardscope;
-  const std::string command = argc < 2 ? "" : argv[1];
-  const TArguments args(argv + std::min(argc, 2), argv + argc);
+  TArguments all(argv + std::min(argc, 1), argv + argc);
   try {
-    const THomePaths home = ResolveHome();
-    // The window gets none of the arguments: Qt would take some of them for its own.
-    if (argc < 2) {
+    THomePaths home = ResolveHome();
+    if (!TakeCacheOption(all, home)) {
+      std::cerr << kWindowUsage << kSubcommandUsage;
+      return 2;
+    }
+    const std::string command = all.empty() ? "" : all[0];
+    const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
+    // The window gets none of the arguments: Qt would take some of them for its own. It shows the source --cache
+    // names from now on, as if chosen in its menu.
+    if (all.empty()) {
       SetUpHomeWhenNeeded(home);
+      RememberCacheSource(home);
       return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
     }
     if (command == "--screenshot") {
@@ -54,6 +61,7 @@ int main(int argc, char** argv) {
         return 2;
       }
       SetUpHomeWhenNeeded(home);
+      RememberCacheSource(home);
       return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
     }
     if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
@@ -61,10 +69,10 @@ int main(int argc, char** argv) {
       std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
       return 0;
     }
+    std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
+    return 2;
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
   }
-  std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
-  return 2;
 }

@@ -79,6 +79,21 @@ class IUrlCache {
 
   // Splits a URL into host, path and port without decoding. nullopt when the URL cannot be split.
   virtual std::optional<UrlParts> SplitURL(const std::string& url) = 0;
+
+  // Makes the local file of a listed record ready to be read: a cache that keeps its bodies elsewhere (a browser's
+  // own cache) writes the decoded copy there now. Empty on success, else why the file cannot be had. Caches whose
+  // local files are their own content have nothing to do.
+  virtual std::string PrepareLocalFile(const std::string& localFileName) { return std::string(); }
+
+  // The browser cache folder this cache reads; empty for the platform's own cache.
+  virtual std::string SourceFolder() const { return std::string(); }
+
+  // Why the entries of this URL cannot be deleted now (their browser runs, or their files are shared); empty when
+  // they can.
+  virtual std::string DeleteRefusal(const std::string& url) { return std::string(); }
+
+  // Damaged entries the last walk passed over.
+  virtual std::uint64_t SkippedEntries() const { return 0; }
 };
 
 }  // namespace hoardscope

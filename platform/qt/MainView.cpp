@@ -19,6 +19,7 @@
 #include <QVBoxLayout>
 
 #include "core/NodeLookup.h"
+#include "settings/UnitReg.h"
 
 namespace hoardscope {
 namespace {
@@ -110,14 +111,15 @@ class TClippedCaptionDelegate : public QStyledItemDelegate {
 }  // namespace
 
 TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& internet,
-                     const std::filesystem::path& cacheFolder, QWidget* parent)
+                     const std::filesystem::path& cacheFolder, QWidget* parent, ICacheSourceChoice* sources)
     : QWidget(parent),
       FShell(cacheFolder),
       FDesktop(this),
       FDialogs(this, [this] { return FPresenter->FBrowser; }),
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
-          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu},
+          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu,
+                        sources},
           *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,
@@ -179,6 +181,36 @@ void TMainView::CreateActions() {
   }
   pmenuLV = CreateMenu("pmenuLV", kFilesMenu);
   pmenuHelp = CreateMenu("pmenuHelp", kHelpMenu);
+  CreateCacheMenu();
+}
+
+// The "Cache" submenu at the end of the Files menu: the sources, the one on show checked, and whether the platform
+// cache lists its https entries. It is filled afresh each time it opens, since browsers come and go.
+void TMainView::CreateCacheMenu() {
+  pmenuLV->addSeparator()->setObjectName(QStringLiteral("N3"));
+  mnuCache = pmenuLV->addMenu(QStringLiteral("Cache"));
+  mnuCache->setObjectName(QStringLiteral("mnuCache"));
+  connect(mnuCache, &QMenu::aboutToShow, this, &TMainView::FillCacheMenu);
+  FillCacheMenu();
+}
+
+void TMainView::FillCacheMenu() {
+  mnuCache->clear();
+  const std::string current = FPresenter->CurrentCacheSource();
+  for (const std::string& name : FPresenter->CacheSourceNames()) {
+    QAction* item = mnuCache->addAction(QString::fromStdString(name));
+    item->setCheckable(true);
+    item->setChecked(name == current);
+    connect(item, &QAction::triggered, this,
+            [this, name] { FDesktop.RunHandler([this, name] { FPresenter->SelectCacheSource(name); }); });
+  }
+  mnuCache->addSeparator();
+  QAction* secure = mnuCache->addAction(QStringLiteral("Include https entries"));
+  secure->setObjectName(QStringLiteral("mnuShowSecure"));
+  secure->setCheckable(true);
+  secure->setChecked(Settings().ShowSecure);
+  connect(secure, &QAction::triggered, this,
+          [this](bool checked) { FDesktop.RunHandler([this, checked] { FPresenter->SetShowSecure(checked); }); });
 }
 
 QMenu* TMainView::CreateMenu(const char* name, std::span<const TMenuEntry> entries) {

@@ -42,8 +42,9 @@ class TMainView : public QWidget, public IViewWidgets {
   // The view lets events run during a load or a deletion: a host that closes it meanwhile hides it and destroys
   // it only once Presenter().Busy() is false again (deleteLater() is not enough: the nested event loop of the
   // load would run the deletion).
+  // sources, when given, chooses what cache reads: the Files menu's "Cache" submenu offers its sources.
   TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& internet, const std::filesystem::path& cacheFolder,
-            QWidget* parent = nullptr);
+            QWidget* parent = nullptr, ICacheSourceChoice* sources = nullptr);
   ~TMainView() override;
   TMainView(const TMainView&) = delete;
   TMainView& operator=(const TMainView&) = delete;
@@ -59,6 +60,7 @@ class TMainView : public QWidget, public IViewWidgets {
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
   QMenu* FilesMenu() const { return pmenuLV; }
   QMenu* HelpMenu() const { return pmenuHelp; }
+  QMenu* CacheMenu() const { return mnuCache; }
   QAction* Action(TActionId id) const { return FActions[static_cast<std::size_t>(id)]; }
   TTreeItemModel& Model() { return *FModel; }
   TFileManagerMenu& ShellMenu() { return FShellMenu; }
@@ -101,6 +103,8 @@ class TMainView : public QWidget, public IViewWidgets {
  private:
   void CreateActions();
   QMenu* CreateMenu(const char* name, std::span<const TMenuEntry> entries);
+  void CreateCacheMenu();
+  void FillCacheMenu();
   void CreateToolBar();
   void CreateTree();
   void CreateStatusBar();
@@ -127,6 +131,7 @@ class TMainView : public QWidget, public IViewWidgets {
   std::array<QAction*, kActionCount> FActions{};
   QMenu* pmenuLV = nullptr;
   QMenu* pmenuHelp = nullptr;
+  QMenu* mnuCache = nullptr;
   QWidget* ToolBar1 = nullptr;
   QToolButton* tbFile = nullptr;
   QToolButton* tbHelp = nullptr;

@@ -38,6 +38,10 @@ void TPagePane::SetWorkOffline(bool workOffline) { FWorkOffline = workOffline; }
 bool TPagePane::IsOffline() const { return FWorkOffline || TConnectedState::ForcedOffline(); }
 
 void TPagePane::NavigateTo(const std::string& url) {
+  if (url.starts_with('/')) {
+    Open(QUrl::fromLocalFile(QString::fromStdString(url)));  // a decoded copy of a browser's cached page
+    return;
+  }
   const QUrl webUrl(QString::fromStdString(url), QUrl::StrictMode);
   if (webUrl.isValid() && webUrl.scheme() == QLatin1String("about")) {
     load(webUrl);  // the engine's own pages, such as the empty one a removed file's page gives way to

@@ -1,10 +1,13 @@
 // hoardscope.dll: the module glue of the Windows edition. The host of the COM server over the real registry,
 // the type library in the module's resources, WinInet and the shell; the four exported entry points, and the one
 // through which a client answers the download object's folder picker.
+#include <cstdlib>
 #include <memory>
+#include <string>
 
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
+#include "platform/caches/CacheSwitch.h"
 #include "platform/win32/WinBrowserWindows.h"
 #include "platform/win32/WinInetCache.h"
 #include "platform/win32/WinRegistry.h"
@@ -19,6 +22,11 @@ namespace hoardscope {
 namespace {
 
 HINSTANCE gModule = nullptr;
+
+std::string CopiesRoot() {
+  const char* local = std::getenv("LOCALAPPDATA");
+  return std::string(local ? local : "") + "\\Hoardscope\\copies";
+}
 
 class TWinModuleHost : public IModuleHost {
  public:
@@ -46,7 +54,7 @@ class TWinModuleHost : public IModuleHost {
     if (!FViews) {
       FViews = std::make_unique<TWinViewFactory>(TWinViewPorts{
           FCache, FInternet, FRegistry, [](HIMAGELIST treeImages) { return std::make_unique<TWinShell>(treeImages); },
-          &FClock, &FBrowserWindows, [](HWND owner) { return std::make_unique<TWinShellMenu>(owner); }});
+          &FClock, &FBrowserWindows, [](HWND owner) { return std::make_unique<TWinShellMenu>(owner); }, &FCache});
     }
     return *FViews;
   }
@@ -64,7 +72,9 @@ class TWinModuleHost : public IModuleHost {
  private:
   TWinRegistry FRegistry;
   std::unique_ptr<TWinTypeLibrary> FTypeLibrary;
-  TWinInetCache FCache;
+  TWinInetCache FInetCache;
+  // WinInet's cache, or the browser's cache the bar's settings name; decoded copies go with the user's local data.
+  TCacheSwitch FCache{FInetCache, UserFoldersOfThisPlatform(), CopiesRoot()};
   TWinFolderPicker FShellPicker;
   TScriptedFolderPicker FPicker{FShellPicker};
   TWinFileCopier FFiles;

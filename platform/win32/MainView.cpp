@@ -6,6 +6,8 @@
 
 #include <stdexcept>
 
+#include "settings/UnitReg.h"
+
 namespace hoardscope {
 namespace {
 
@@ -19,6 +21,9 @@ constexpr int kStatusPanelCount = 2;
 constexpr UINT_PTR kSelectionTimerId = 2;
 constexpr UINT_PTR kTreeSubclassId = 1;
 constexpr UINT kMenuCommandBase = 1000;
+// Entries of the "Cache" submenu: the sources from kCacheSourceCommandBase on, then "Include https entries".
+constexpr UINT kShowSecureCommand = 1999;
+constexpr UINT kCacheSourceCommandBase = 2000;
 constexpr int kMenuImageMargin = 2;
 // Posted to the view: the focus entered it (its activation); it may delete itself now (DeleteWhenIdle).
 constexpr UINT kActivateMessage = WM_APP + 1;
@@ -73,7 +78,7 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   CreateControls();
   FPresenter = std::make_unique<THoardscopeMain>(
       TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
-                    ports.Windows, FShellMenu.get()},
+                    ports.Windows, FShellMenu.get(), ports.Sources},
       *this);
   FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
   FKeyHook = SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
@@ -120,6 +125,10 @@ void TWinMainView::CreateControls() {
   SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
   pmenuLV = CreateMenu(kFilesMenu);
   pmenuHelp = CreateMenu(kHelpMenu);
+  // After a separator at the Files menu's end: the "Cache" submenu, filled each time the menu opens.
+  mnuCache = CreatePopupMenu();
+  AppendMenuA(pmenuLV, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(pmenuLV, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuCache), "Cache");
   CreateToolBar();
   CreateTree();
   CreateStatusBar();
@@ -423,10 +432,34 @@ void TWinMainView::DropDown(int buttonId) {
   SendMessageA(ToolBar1, TB_GETRECT, static_cast<WPARAM>(buttonId), reinterpret_cast<LPARAM>(&button));
   MapWindowPoints(ToolBar1, nullptr, reinterpret_cast<POINT*>(&button), 2);
   UpdateMenu(menu);
+  if (menu == pmenuLV) FillCacheMenu();
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN |
                                                                  TPM_LEFTBUTTON,
                                                        button.left, button.bottom, 0, FWindow, nullptr));
   if (const std::optional<TActionId> action = ActionOfCommand(chosen)) RunAction(*action);
+  RunCacheMenuCommand(chosen);
+}
+
+void TWinMainView::FillCacheMenu() {
+  while (GetMenuItemCount(mnuCache) > 0) DeleteMenu(mnuCache, 0, MF_BYPOSITION);
+  FCacheSources = FPresenter->CacheSourceNames();
+  const std::string current = FPresenter->CurrentCacheSource();
+  for (std::size_t i = 0; i < FCacheSources.size(); ++i) {
+    AppendMenuA(mnuCache, MF_STRING | (FCacheSources[i] == current ? MF_CHECKED : MF_UNCHECKED),
+                kCacheSourceCommandBase + i, FCacheSources[i].c_str());
+  }
+  AppendMenuA(mnuCache, MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(mnuCache, MF_STRING | (Settings().ShowSecure ? MF_CHECKED : MF_UNCHECKED), kShowSecureCommand,
+              "Include https entries");
+}
+
+void TWinMainView::RunCacheMenuCommand(UINT command) {
+  if (command == kShowSecureCommand) {
+    FDesktop->RunHandler([this] { FPresenter->SetShowSecure(!Settings().ShowSecure); });
+  } else if (command >= kCacheSourceCommandBase && command - kCacheSourceCommandBase < FCacheSources.size()) {
+    const std::string source = FCacheSources[command - kCacheSourceCommandBase];
+    FDesktop->RunHandler([this, source] { FPresenter->SelectCacheSource(source); });
+  }
 }
 
 void TWinMainView::MeasureMenuItem(MEASUREITEMSTRUCT& item) {

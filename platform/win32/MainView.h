@@ -11,6 +11,7 @@
 #include <optional>
 #include <span>
 #include <string>
+#include <vector>
 
 #include "core/HoardscopeMain.h"
 #include "platform/win32/TreeViewMirror.h"
@@ -38,6 +39,7 @@ struct TWinViewPorts {
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;
   std::function<std::unique_ptr<IShellMenu>(HWND owner)> MakeShellMenu;
+  ICacheSourceChoice* Sources = nullptr;  // chooses what Cache reads: the Files menu's "Cache" submenu
 };
 
 class TWinMainView : public IViewWidgets {
@@ -65,6 +67,10 @@ class TWinMainView : public IViewWidgets {
   HWND StatusBar() const { return sbMain; }
   HMENU FilesMenu() const { return pmenuLV; }
   HMENU HelpMenu() const { return pmenuHelp; }
+  HMENU CacheMenu() const { return mnuCache; }
+  // Fills the "Cache" submenu afresh, as before each showing, and runs the choice of one of its entries.
+  void FillCacheMenu();
+  void RunCacheMenuCommand(UINT command);
   const TWinImageLists& Images() const { return FImages; }
   const TTreeViewMirror& Mirror() const { return *FMirror; }
   std::string StatusPanelText(int panel) const;
@@ -129,6 +135,8 @@ class TWinMainView : public IViewWidgets {
   HWND sbMain = nullptr;
   HMENU pmenuLV = nullptr;
   HMENU pmenuHelp = nullptr;
+  HMENU mnuCache = nullptr;
+  std::vector<std::string> FCacheSources;  // the sources of mnuCache's entries, in their order
   TWinImageLists FImages;
   std::unique_ptr<TWinDesktop> FDesktop;
   std::unique_ptr<TWinDialogs> FDialogs;

@@ -9,7 +9,9 @@ namespace hoardscope {
 
 class TWinBandView : public IBandView {
  public:
-  TWinBandView(const TWinViewPorts& ports, HWND parent) : FView(std::make_unique<TWinMainView>(ports, parent)) {}
+  TWinBandView(const TWinViewPorts& ports, HWND parent) : FView(std::make_unique<TWinMainView>(ports, parent)) {
+    FView->Presenter().OpenSavedCacheSource();
+  }
   ~TWinBandView() override { TWinMainView::Destroy(std::move(FView)); }
   TWinBandView(const TWinBandView&) = delete;
   TWinBandView& operator=(const TWinBandView&) = delete;

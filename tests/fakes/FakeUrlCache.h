@@ -24,6 +24,11 @@ class TFakeUrlCache : public IUrlCache {
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
+  std::string SourceFolder() const override { return Folder; }
+  std::string DeleteRefusal(const std::string&) override { return Refusal; }
+
+  std::string Folder;   // set: the cache plays a browser's cache in that folder
+  std::string Refusal;  // set: why no entry can be deleted now
 
  private:
   class TWalk;

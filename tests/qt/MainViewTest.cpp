@@ -23,10 +23,11 @@
 #include <optional>
 
 #include "platform/qt/MainView.h"
-#include "tests/support/TestFiles.h"
+#include "settings/UnitReg.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
+#include "tests/support/TestFiles.h"
 #include "tests/qt/QtTestSupport.h"
 
 namespace hoardscope {
@@ -43,13 +44,29 @@ class THelpCatcher : public QObject {
   QList<QUrl> Opened;
 };
 
+// The sources the Cache submenu offers; choosing one runs OnSelect, which fills the view's cache as that source.
+class TFakeSources : public ICacheSourceChoice {
+ public:
+  std::vector<std::string> SourceNames() override { return Names; }
+  std::string CurrentSource() const override { return Current; }
+  std::string SelectSource(const std::string& name) override {
+    Current = name;
+    if (OnSelect) OnSelect(name);
+    return std::string();
+  }
+
+  std::vector<std::string> Names{"platform"};
+  std::string Current = "platform";
+  std::function<void(const std::string&)> OnSelect;
+};
+
 QPoint FaceOf(const QToolButton* button) { return QPoint(8, button->height() / 2); }
 QPoint ArrowOf(const QToolButton* button) { return QPoint(button->width() - 4, button->height() / 2); }
 
 class MainViewTest : public ::testing::Test {
  protected:
   MainViewTest()
-      : View(std::make_unique<TMainView>(Cache, Registry, Internet, CacheFiles.Path)),
+      : View(std::make_unique<TMainView>(Cache, Registry, Internet, CacheFiles.Path, nullptr, &Sources)),
         Tester(&View->Model(), QAbstractItemModelTester::FailureReportingMode::Warning) {
     View->resize(237, 400);
     View->Presenter().FBrowser = Browser;
@@ -125,6 +142,7 @@ class MainViewTest : public ::testing::Test {
   TFakeUrlCache Cache;
   TFakeRegistry Registry;
   TFakeInternetOptions Internet;
+  TFakeSources Sources;
   std::shared_ptr<TFakeBrowser> Browser = std::make_shared<TFakeBrowser>();
   std::unique_ptr<TMainView> View;
   QAbstractItemModelTester Tester;
@@ -205,7 +223,7 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   EXPECT_EQ(DroppedMenu(View->FilesButton()),
             std::make_pair(static_cast<QWidget*>(View->FilesMenu()),
                            QStringList{"CopyURL", "Del&ete", "-", "&Option", "&Search", "Cl&ear Search", "-",
-                                       "&Import", "Export"}));
+                                       "&Import", "Export", "-", "Cache"}));
 
   EXPECT_EQ(View->HelpButton()->text(), "&Help");
   QTest::mouseClick(View->HelpButton(), Qt::LeftButton, {}, FaceOf(View->HelpButton()));
@@ -219,6 +237,53 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   View->Presenter().FBrowser.reset();
   View->Action(TActionId::alHelp)->trigger();
   EXPECT_EQ(Help.Opened, QList<QUrl>{QUrl::fromLocalFile("/opt/hoardscope/help/index.html")});
+}
+
+TEST_F(MainViewTest, CacheSubmenuSwitchesSourcesAndHttpsEntriesAndReloadsTheView) {
+  AddEntry("http://plain.test/a.htm");
+  AddEntry("https://secure.test/b.htm");
+  Sources.Names.push_back("chromium/Default");
+  Sources.OnSelect = [this](const std::string&) {
+    Cache.DeleteEntry("http://plain.test/a.htm");
+    AddEntry("https://browser.test/c.htm");
+  };
+  Load();
+  const auto hosts = [this] {
+    QStringList names;
+    for (std::size_t i = 0; i < Root()->ChildCount(); ++i) names << QString::fromStdString(Root()->Child(i)->Caption());
+    return names;
+  };
+  const auto entries = [this] {
+    emit View->CacheMenu()->aboutToShow();
+    QStringList names;
+    for (const QAction* action : View->CacheMenu()->actions()) {
+      names << (action->isSeparator() ? "-" : (action->isChecked() ? "*" : "") + action->text());
+    }
+    return names;
+  };
+  const auto choose = [this](const QString& text) {
+    for (QAction* action : View->CacheMenu()->actions()) {
+      if (action->text() == text) action->trigger();
+    }
+  };
+  const auto setting = [this](const char* name) {
+    return Registry.OpenKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope", false)
+        ->ReadValue(name)
+        .value_or(RegistryValue());
+  };
+  EXPECT_EQ(hosts(), QStringList{"plain.test"});
+  EXPECT_EQ(entries(), (QStringList{"*platform", "chromium/Default", "-", "Include https entries"}));
+
+  choose("Include https entries");
+  EXPECT_EQ(hosts(), (QStringList{"plain.test", "secure.test"}));
+  EXPECT_EQ(DwordOf(setting("ShowSecure")), 1u);
+  EXPECT_EQ(entries(), (QStringList{"*platform", "chromium/Default", "-", "*Include https entries"}));
+
+  choose("chromium/Default");
+  EXPECT_EQ(hosts(), (QStringList{"browser.test", "secure.test"}));
+  EXPECT_EQ(StringOf(setting("CacheSource")), "chromium/Default");
+  EXPECT_EQ(entries(), (QStringList{"platform", "*chromium/Default", "-", "*Include https entries"}));
+  Settings().ShowSecure = false;
 }
 
 TEST_F(MainViewTest, ShortcutsRunTheirActionsWhileTheViewHasTheFocus) {

@@ -49,6 +49,40 @@ TEST_F(LoadTest, ListsHttpEntriesUnderTheirKeys) {
   EXPECT_EQ(View().StatusText(1), "Total  6  Files  0  KB Used");
 }
 
+TEST_F(LoadTest, BrowsersCacheListsBothSchemesUnderOneHostAndRefusesDeletionsItCannotMake) {
+  Cache.Folder = "/home/u/.cache/chromium/Default/Cache/Cache_Data";
+  AddEntry("https://host/b/x.htm", "text/html", 100, WriteFile("x.htm", ""));
+  AddEntry("http://host/a.htm", "text/html", 100, WriteFile("a.htm", ""));
+  AddEntry("https://host:8443/b/y?q=1", "text/html", 100, WriteFile("y.htm", ""));
+  AddEntry("https://other/z.htm", "text/html", 100, WriteFile("z.htm", ""));
+  AddEntry("ftp://host/f");
+  Load();
+  std::vector<std::string> keys;
+  for (const TEntryItem& item : View().EntryList.Items()) keys.push_back(item.Key);
+  EXPECT_EQ(keys, (std::vector<std::string>{"http://host/a.htm", "https://host/b/x.htm", "https://host/b/y",
+                                            "https://other/z.htm"}));
+  TTreeNode* host = Expand(Child(View().RootNode, "host"));
+  EXPECT_EQ(Captions(host), "a.htm|b");
+  EXPECT_EQ(Captions(Expand(Child(host, "b"))), "x.htm|y.htm");
+
+  Cache.Refusal = "Close Chromium first.";
+  View().Selected = Child(host, "b");
+  View().aLVDeleteExecute(true);
+  EXPECT_EQ(Desktop.Messages, std::vector<std::string>{"Close Chromium first."});
+  EXPECT_EQ(Cache.Entries().size(), 5u);
+  EXPECT_EQ(Captions(host), "a.htm|b");
+}
+
+TEST_F(LoadTest, PlatformCacheListsHttpsEntriesOnlyWhenAsked) {
+  AddEntry("https://host/x.htm");
+  AddEntry("http://host/y.htm");
+  Load();
+  EXPECT_EQ(View().EntryList.Count(), 1u);
+  View().SetShowSecure(true);
+  EXPECT_EQ(View().EntryList.Count(), 2u);
+  View().SetShowSecure(false);
+}
+
 TEST_F(LoadTest, FillsEachRecordFromTheCache) {
   AddEntry("http://h/big.bin", "Application/Octet-Stream", 0x100000005ULL, "c/big.bin");
   AddEntry("http://h/none", "");

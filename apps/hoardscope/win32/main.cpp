@@ -15,10 +15,13 @@ int main(int argc, char** argv) {
   // Byte for byte as the Linux edition prints: lines end in LF, and header blocks keep their own CR LF.
   _setmode(_fileno(stdout), _O_BINARY);
   _setmode(_fileno(stderr), _O_BINARY);
-  const std::string command = argc < 2 ? "" : argv[1];
-  const TArguments args(argv + std::min(argc, 2), argv + argc);
+  TArguments all(argv + std::min(argc, 1), argv + argc);
+  THomePaths home = ResolveHome();
+  const bool sourceGiven = TakeCacheOption(all, home);
+  const std::string command = sourceGiven && !all.empty() ? all[0] : "";
+  const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
   try {
-    if (const std::optional<int> exitCode = RunSubcommand(command, args, ResolveHome())) return *exitCode;
+    if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;

@@ -10,6 +10,7 @@
 #include "apps/hoardscope/Home.h"
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
+#include "platform/caches/CacheSwitch.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/RegistryStore.h"
@@ -44,7 +45,7 @@ class TLinuxModuleHost : public IModuleHost {
   ITypeLibrary& TypeLibrary() override { return FLibrary; }
 
   IViewFactory& ViewFactory() override {
-    if (!FViews) FViews = std::make_unique<TQtBandViews>(TViewStores{Cache(), Registry(), FInternet, CacheRoot()});
+    if (!FViews) FViews = std::make_unique<TQtBandViews>(TViewStores{Cache(), Registry(), FInternet, CacheRoot(), &Cache()});
     return *FViews;
   }
 
@@ -61,14 +62,19 @@ class TLinuxModuleHost : public IModuleHost {
 
  private:
   std::filesystem::path CacheRoot() { return ResolveHome().CacheRoot; }
-  TCacheStore& Cache() {
-    if (!FCache) FCache = std::make_unique<TCacheStore>(CacheRoot());
+  // The cache store, or the browser's cache the bar's settings name.
+  TCacheSwitch& Cache() {
+    if (!FCache) {
+      FStore = std::make_unique<TCacheStore>(CacheRoot());
+      FCache = std::make_unique<TCacheSwitch>(*FStore, UserFoldersOfThisPlatform(), ResolveHome().CopiesRoot.string());
+    }
     return *FCache;
   }
 
   std::unique_ptr<TRegistryStore> FRegistry;
   TLinuxTypeLibrary FLibrary{idl::kLibrary, [this]() -> IRegistry& { return Registry(); }};
-  std::unique_ptr<TCacheStore> FCache;
+  std::unique_ptr<TCacheStore> FStore;
+  std::unique_ptr<TCacheSwitch> FCache;
   TModuleFolderPicker FDialogPicker;
   TScriptedFolderPicker FPicker{FDialogPicker};
   TLinuxFileCopier FFiles{&AskReplaceFile};

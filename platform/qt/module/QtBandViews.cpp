@@ -80,8 +80,10 @@ std::unique_ptr<IBandView> TQtBandViews::CreateView(TWindowHandle parent) {
   if (!qobject_cast<QApplication*>(QCoreApplication::instance())) {
     throw std::runtime_error("The bar needs a window system: this process shows no widgets");
   }
-  return std::make_unique<TQtBandView>(std::make_unique<TMainView>(
-      FStores.Cache, FStores.Registry, FStores.Internet, FStores.CacheFolder, WidgetOf(parent)));
+  auto view = std::make_unique<TMainView>(FStores.Cache, FStores.Registry, FStores.Internet, FStores.CacheFolder,
+                                          WidgetOf(parent), FStores.Sources);
+  view->Presenter().OpenSavedCacheSource();
+  return std::make_unique<TQtBandView>(std::move(view));
 }
 
 TWindowRect TQtBandViews::ClientRect(TWindowHandle window) {

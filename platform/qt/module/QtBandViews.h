@@ -4,6 +4,7 @@
 
 #include <filesystem>
 
+#include "platform/ports/CacheSources.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
 #include "platform/ports/UrlCache.h"
@@ -17,6 +18,7 @@ struct TViewStores {
   IRegistry& Registry;
   IInternetOptions& Internet;
   std::filesystem::path CacheFolder;
+  ICacheSourceChoice* Sources = nullptr;  // chooses what Cache reads
 };
 
 class TQtBandViews : public IViewFactory {

@@ -118,7 +118,7 @@ TEST_F(MainViewTest, TheWindowIsABorderlessViewWithToolBarTreeAndTwoPanelStatusB
 
 TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
   HMENU files = View().FilesMenu();
-  ASSERT_EQ(GetMenuItemCount(files), 9);
+  ASSERT_EQ(GetMenuItemCount(files), 11);
   EXPECT_EQ(MenuText(files, 0), "CopyURL");
   EXPECT_EQ(MenuText(files, 1), "Del&ete\tDel");
   EXPECT_EQ(GetMenuItemID(files, 2), static_cast<UINT>(0));  // separator
@@ -127,6 +127,13 @@ TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
   EXPECT_EQ(MenuText(files, 5), "Cl&ear Search");
   EXPECT_EQ(MenuText(files, 7), "&Import\tCtrl+I");
   EXPECT_EQ(MenuText(files, 8), "Export");
+  EXPECT_EQ(MenuText(files, 10), "Cache");
+  EXPECT_EQ(GetSubMenu(files, 10), View().CacheMenu());
+  View().FillCacheMenu();
+  ASSERT_EQ(GetMenuItemCount(View().CacheMenu()), 3);
+  EXPECT_EQ(MenuText(View().CacheMenu(), 0), "platform");
+  EXPECT_EQ(GetMenuState(View().CacheMenu(), 0, MF_BYPOSITION) & MF_CHECKED, static_cast<UINT>(MF_CHECKED));
+  EXPECT_EQ(MenuText(View().CacheMenu(), 2), "Include https entries");
   HMENU help = View().HelpMenu();
   ASSERT_EQ(GetMenuItemCount(help), 3);
   EXPECT_EQ(MenuText(help, 0), "&Help\tF1");

@@ -1,0 +1,262 @@
+// A browser's disk cache behind the view's URL cache port: its entries as records, decoded copies on demand.
+#include "platform/caches/BrowserCache.h"
+
+#include <algorithm>
+#include <array>
+#include <cstdio>
+#include <filesystem>
+#include <fstream>
+#include <iterator>
+
+#include "core/Tools.h"
+#include "platform/caches/StoredResponse.h"
+
+namespace hoardscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kAccessDenied = 5;  // the platform's code for a refused write
+constexpr std::size_t kMaxStemLength = 80;
+
+struct TTypeExtension {
+  const char* ContentType;
+  const char* Extension;     // the one a copy gets
+  const char* AlsoAccepted;  // another that a name may already carry; "" when none
+};
+
+constexpr std::array<TTypeExtension, 22> kTypeExtensions{{
+    {"text/html", ".html", ".htm"},
+    {"application/xhtml+xml", ".xhtml", ".html"},
+    {"text/css", ".css", ""},
+    {"text/javascript", ".js", ".mjs"},
+    {"application/javascript", ".js", ".mjs"},
+    {"application/x-javascript", ".js", ".mjs"},
+    {"application/json", ".json", ""},
+    {"text/plain", ".txt", ""},
+    {"text/xml", ".xml", ""},
+    {"application/xml", ".xml", ""},
+    {"image/png", ".png", ""},
+    {"image/jpeg", ".jpg", ".jpeg"},
+    {"image/gif", ".gif", ""},
+    {"image/webp", ".webp", ""},
+    {"image/svg+xml", ".svg", ""},
+    {"image/x-icon", ".ico", ""},
+    {"image/vnd.microsoft.icon", ".ico", ""},
+    {"font/woff2", ".woff2", ""},
+    {"font/woff", ".woff", ""},
+    {"application/pdf", ".pdf", ""},
+    {"video/mp4", ".mp4", ""},
+    {"audio/mpeg", ".mp3", ""},
+}};
+
+bool IsSafeNameChar(char c) {
+  return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '.' || c == '-' ||
+         c == '_' || c == '+' || c == '(' || c == ')';
+}
+
+// Names Windows keeps for its devices, whatever extension follows: CON, PRN, AUX, NUL, COM1..9, LPT1..9.
+bool IsDeviceName(std::string_view name) {
+  const std::string stem = LowerAscii(name.substr(0, name.find('.')));
+  if (stem == "con" || stem == "prn" || stem == "aux" || stem == "nul") return true;
+  return stem.size() == 4 && (stem.starts_with("com") || stem.starts_with("lpt")) && stem[3] >= '1' && stem[3] <= '9';
+}
+
+class TBrowserCacheWalk : public IUrlCacheWalk {
+ public:
+  TBrowserCacheWalk(std::function<bool(CacheEntryRecord&)> next) : FNext(std::move(next)) {}
+  bool FindNext(CacheEntryRecord& record) override { return FNext(record); }
+
+ private:
+  std::function<bool(CacheEntryRecord&)> FNext;
+};
+
+fs::file_time_type WriteTimeOf(const std::string& path, std::error_code& error) {
+  return fs::last_write_time(path, error);
+}
+
+}  // namespace
+
+std::string HashName(std::string_view text) {
+  std::uint64_t hash = 0xcbf29ce484222325ULL;
+  for (const char c : text) {
+    hash ^= static_cast<unsigned char>(c);
+    hash *= 0x100000001b3ULL;
+  }
+  char digits[17];
+  std::snprintf(digits, sizeof digits, "%016llx", static_cast<unsigned long long>(hash));
+  return digits;
+}
+
+std::string CopyFileNameOf(const std::string& url, const std::string& contentType) {
+  const std::optional<UrlParts> parts = CrackUrl(url);
+  const std::string path = parts ? parts->Path : std::string();
+  std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
+  for (char& c : name) {
+    if (!IsSafeNameChar(c)) c = '_';
+  }
+  if (!name.empty() && name.front() == '.') name.front() = '_';  // neither hidden nor "." nor ".."
+  if (name.empty()) name = "index";
+  if (IsDeviceName(name)) name.insert(0, "_");
+  std::string extension = LowerAscii(PathFindExtension(name));
+  const std::string type = LowerAscii(contentType.substr(0, contentType.find(';')));
+  const auto known = std::find_if(kTypeExtensions.begin(), kTypeExtensions.end(),
+                                  [&](const TTypeExtension& entry) { return type == entry.ContentType; });
+  if (known != kTypeExtensions.end() && extension != known->Extension && extension != known->AlsoAccepted) {
+    extension = known->Extension;
+  } else {
+    name.resize(name.size() - extension.size());
+  }
+  if (name.size() > kMaxStemLength) name.resize(kMaxStemLength);
+  if (extension.size() > 16) extension.clear();
+  return name + extension;
+}
+
+void TBrowserCache::ReadFolder() {
+  FEntries.clear();
+  FCopyPaths.clear();
+  FDeleted.clear();
+  FByCopyPath.clear();
+  FByUrl.clear();
+  FReport = FSetup.Reader(FSetup.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
+  FCopyPaths.reserve(FEntries.size());
+  for (std::size_t i = 0; i < FEntries.size(); ++i) {
+    FCopyPaths.push_back(CopyPathOf(FEntries[i]));
+    FByCopyPath.emplace(FCopyPaths.back(), i);
+    FByUrl[FEntries[i].Url].push_back(i);
+  }
+  FDeleted.assign(FEntries.size(), false);
+  FRead = true;
+}
+
+std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
+  const std::string type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
+  return (fs::path(FSetup.CopiesFolder) / HashName(entry.Key) / CopyFileNameOf(entry.Url, type)).make_preferred().string();
+}
+
+CacheEntryRecord TBrowserCache::RecordOf(std::size_t index) const {
+  const TBrowserCacheEntry& entry = FEntries[index];
+  CacheEntryRecord record;
+  record.SourceUrl = entry.Url;
+  record.LocalFileName = FCopyPaths[index];
+  record.SizeLow = static_cast<std::uint32_t>(entry.Body.Size);
+  record.SizeHigh = static_cast<std::uint32_t>(entry.Body.Size >> 32);
+  record.LastSyncTime = entry.SyncTime;
+  record.ExpireTime = entry.ExpireTime;
+  record.LastModifiedTime = entry.LastModifiedTime;
+  if (!entry.ResponseHeaders.empty()) record.HeaderInfo = entry.ResponseHeaders;
+  return record;
+}
+
+std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirst(CacheEntryRecord& first) {
+  ReadFolder();
+  auto next = [this, index = std::size_t{0}](CacheEntryRecord& record) mutable {
+    while (index < FEntries.size() && FDeleted[index]) ++index;
+    if (index >= FEntries.size()) return false;
+    record = RecordOf(index++);
+    return true;
+  };
+  if (!next(first)) return nullptr;
+  return std::make_unique<TBrowserCacheWalk>(std::move(next));
+}
+
+std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
+  if (!FRead) ReadFolder();
+  std::vector<std::size_t> entries;
+  if (const auto found = FByUrl.find(url); found != FByUrl.end()) {
+    std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(entries),
+                 [this](std::size_t i) { return !FDeleted[i]; });
+  }
+  return entries;
+}
+
+std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
+  const std::vector<std::size_t> entries = EntriesOf(url);
+  return entries.empty() ? std::nullopt : std::optional<CacheEntryRecord>(RecordOf(entries.front()));
+}
+
+std::string TBrowserCache::DeleteRefusal(const std::string& url) {
+  if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
+  for (const std::size_t i : EntriesOf(url)) {
+    if (FEntries[i].Files.empty()) {
+      return url + " cannot be deleted: " + FSetup.Browser + " keeps it in files it shares with other entries.";
+    }
+  }
+  return std::string();
+}
+
+bool TBrowserCache::DeleteEntry(const std::string& url) {
+  FLastRefusal = DeleteRefusal(url);
+  if (!FLastRefusal.empty()) return false;
+  bool removed = false;
+  for (const std::size_t i : EntriesOf(url)) {
+    bool allGone = true;
+    for (const std::string& file : FEntries[i].Files) {
+      std::error_code error;
+      fs::remove(file, error);
+      if (error) allGone = false;
+    }
+    std::error_code ignored;
+    fs::remove_all(fs::path(FCopyPaths[i]).parent_path(), ignored);
+    FDeleted[i] = allGone;
+    removed = removed || allGone;
+    if (!allGone) FLastRefusal = "the files of " + url + " could not all be removed";
+  }
+  return removed;
+}
+
+CreatedCacheFile TBrowserCache::CreateEntry(const std::string&, std::uint64_t, const std::string&) {
+  return {false, std::string(), kAccessDenied};
+}
+
+std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&, FileTime, FileTime, std::uint32_t,
+                                         const std::string&) {
+  return kAccessDenied;
+}
+
+std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }
+
+std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
+  const auto found = FByCopyPath.find(localFileName);
+  return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
+}
+
+std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
+  const auto found = FByCopyPath.find(localFileName);
+  if (found == FByCopyPath.end() || FDeleted[found->second]) {
+    return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  }
+  const TBrowserCacheEntry& entry = FEntries[found->second];
+  std::error_code copyError;
+  std::error_code storedError;
+  const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);
+  if (!copyError && (entry.Body.File.empty() || WriteTimeOf(entry.Body.File, storedError) <= copyTime || storedError)) {
+    return std::string();  // written before, and the browser has not stored the entry again since
+  }
+  const fs::path copy(localFileName);
+  std::error_code error;
+  fs::create_directories(copy.parent_path(), error);
+  const fs::path partial = copy.string() + ".part";
+  std::string failure;
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot write " + partial.string();
+    failure = FSetup.Decoder(entry, [&out](std::string_view piece) {
+      return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
+    });
+    out.close();
+    if (failure.empty() && !out) failure = "cannot write " + partial.string();
+  }
+  if (failure.empty()) {
+    fs::remove(copy, error);  // an older copy gives way; renaming over it is not allowed everywhere
+    fs::rename(partial, copy, error);
+  }
+  if (failure.empty() && error) failure = "cannot write " + copy.string() + ": " + error.message();
+  if (!failure.empty()) {
+    std::error_code ignored;
+    fs::remove(partial, ignored);
+  }
+  return failure;
+}
+
+}  // namespace hoardscope

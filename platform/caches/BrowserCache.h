@@ -1,0 +1,83 @@
+// TBrowserCache: one browser's disk cache folder as the view's URL cache, read in place. Each entry's local file
+// is a decoded copy of its body in a copies folder of ours, written when something first reads it; the browser's
+// folder is only ever changed by deleting an entry while the browser is closed.
+#pragma once
+
+#include <functional>
+#include <string>
+#include <unordered_map>
+#include <vector>
+
+#include "platform/caches/BrowserCacheEntry.h"
+#include "platform/ports/UrlCache.h"
+
+namespace hoardscope {
+
+using TCacheReader = std::function<TCacheReadReport(const std::string& folder, const TBrowserCacheSink& sink)>;
+using TBodyDecoder = std::function<std::string(const TBrowserCacheEntry& entry, const TBodySink& sink)>;
+
+struct TBrowserCacheSetup {
+  std::string Folder;        // the browser's cache folder
+  std::string CopiesFolder;  // where the decoded copies go: a folder of ours, outside the browser's
+  std::string Browser;       // the browser's name, for messages
+  std::function<bool()> BrowserRuns;
+  TCacheReader Reader;
+  TBodyDecoder Decoder;
+};
+
+class TBrowserCache : public IUrlCache {
+ public:
+  explicit TBrowserCache(TBrowserCacheSetup setup) : FSetup(std::move(setup)) {}
+
+  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
+  // The first entry of exactly this URL (several are stored when the browser keeps one per top-level site).
+  std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
+  // Removes the files of every entry of this URL, unless DeleteRefusal says why not.
+  bool DeleteEntry(const std::string& url) override;
+  // A browser's cache is only read: nothing is added to it.
+  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
+                               const std::string& extension) override;
+  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
+                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
+  bool DiscardReservedFile(const std::string& localFileName) override { return false; }
+  std::optional<UrlParts> SplitURL(const std::string& url) override;
+
+  // Writes the decoded copy when it is missing or older than the entry's file.
+  std::string PrepareLocalFile(const std::string& localFileName) override;
+  std::string SourceFolder() const override { return FSetup.Folder; }
+  std::string DeleteRefusal(const std::string& url) override;
+  std::uint64_t SkippedEntries() const override { return FReport.Skipped; }
+
+  // Why the last DeleteEntry removed nothing; empty when it removed something or found nothing to remove.
+  const std::string& LastDeleteRefusal() const { return FLastRefusal; }
+  // What the last read of the folder ran into.
+  const TCacheReadReport& LastReport() const { return FReport; }
+  // The browser's file that holds the body of the entry with this local file; empty when none does.
+  std::string StoredFileOf(const std::string& localFileName) const;
+
+ private:
+  void ReadFolder();
+  CacheEntryRecord RecordOf(std::size_t index) const;
+  // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
+  std::vector<std::size_t> EntriesOf(const std::string& url);
+  std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
+
+  TBrowserCacheSetup FSetup;
+  bool FRead = false;
+  TCacheReadReport FReport;
+  std::string FLastRefusal;
+  std::vector<TBrowserCacheEntry> FEntries;
+  std::vector<std::string> FCopyPaths;                      // parallel to FEntries
+  std::vector<bool> FDeleted;                               // parallel to FEntries
+  std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
+  std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
+};
+
+// The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no
+// separators, no leading dot, no device name, limited length), with an extension that matches its content type.
+std::string CopyFileNameOf(const std::string& url, const std::string& contentType);
+
+// A 64-bit hash of a text (FNV-1a) as 16 hex digits: names of the copies' folders.
+std::string HashName(std::string_view text);
+
+}  // namespace hoardscope

@@ -1,0 +1,227 @@
+// Finding the user's browser caches in the browsers' usual places, counting their entries from the folder alone,
+// and telling whether their browser runs.
+#include "platform/caches/CacheSources.h"
+
+#include <algorithm>
+#include <array>
+#include <cctype>
+#include <cstdlib>
+#include <filesystem>
+#include <fstream>
+
+namespace hoardscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
+
+struct TChromiumBrowser {
+  const char* Id;           // the first part of its sources' names
+  const char* Product;      // its name in messages
+  const char* LinuxFolder;  // below ~/.config (its user data) and ~/.cache (its caches)
+  const char* WindowsFolder;  // below %LOCALAPPDATA%: the user data folder
+};
+
+constexpr std::array<TChromiumBrowser, 4> kChromiumBrowsers{{
+    {"chromium", "Chromium", "chromium", "Chromium/User Data"},
+    {"google-chrome", "Google Chrome", "google-chrome", "Google/Chrome/User Data"},
+    {"microsoft-edge", "Microsoft Edge", "microsoft-edge", "Microsoft/Edge/User Data"},
+    {"brave", "Brave", "BraveSoftware/Brave-Browser", "BraveSoftware/Brave-Browser/User Data"},
+}};
+
+bool IsFolder(const fs::path& path) {
+  std::error_code error;
+  return fs::is_directory(path, error);
+}
+
+// The subfolders of a folder, by name; none when it cannot be listed.
+std::vector<fs::path> Subfolders(const fs::path& folder) {
+  std::vector<fs::path> found;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    std::error_code typeError;
+    if (it->is_directory(typeError)) found.push_back(it->path());
+  }
+  std::sort(found.begin(), found.end());
+  return found;
+}
+
+void AddSource(std::vector<TCacheSource>& sources, TCacheSource source) {
+  const bool known = std::any_of(sources.begin(), sources.end(),
+                                 [&](const TCacheSource& other) { return other.Name == source.Name; });
+  if (!known) sources.push_back(std::move(source));
+}
+
+// Each profile folder below profilesFolder that holds Cache/Cache_Data.
+void AddChromiumProfiles(std::vector<TCacheSource>& sources, const TChromiumBrowser& browser,
+                         const fs::path& profilesFolder, const fs::path& lockFile) {
+  for (const fs::path& profile : Subfolders(profilesFolder)) {
+    fs::path cache = profile / "Cache" / "Cache_Data";
+    if (!IsFolder(cache)) continue;
+    AddSource(sources, {std::string(browser.Id) + "/" + profile.filename().string(), "chromium",
+                        cache.make_preferred().string(), browser.Product, lockFile.string()});
+  }
+}
+
+// Each profile's cache2 below cachesFolder; the profile's lock lies in the folder of that name below lockFolder.
+void AddFirefoxProfiles(std::vector<TCacheSource>& sources, const fs::path& cachesFolder, const fs::path& lockFolder,
+                        const char* lockName) {
+  for (const fs::path& profile : Subfolders(cachesFolder)) {
+    fs::path cache = profile / "cache2";
+    if (!IsFolder(cache)) continue;
+    const std::string name = profile.filename().string();
+    AddSource(sources, {"firefox/" + name, "firefox", cache.make_preferred().string(), "Firefox",
+                        (lockFolder / name / lockName).make_preferred().string()});
+  }
+}
+
+// The folder as a path from the root without "." or ".." parts and without a separator at its end.
+fs::path NormalFolder(const fs::path& folder) {
+  std::error_code error;
+  fs::path normal = fs::absolute(folder, error).lexically_normal();
+  if (normal.filename().empty()) normal = normal.parent_path();  // "DIR/" names DIR
+  return normal.make_preferred();
+}
+
+// Whether two paths name one folder (equivalence of directories is not known everywhere, so their forms count).
+bool SameFolder(const fs::path& a, const fs::path& b) {
+  std::error_code error;
+  return NormalFolder(a) == NormalFolder(b) || fs::equivalent(a, b, error);
+}
+
+std::uint32_t LittleEndian32(const unsigned char* bytes) {
+  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+}
+
+// The entry count a blockfile cache's index holds in its header; nullopt when the folder holds no such index.
+std::optional<std::uint64_t> BlockfileEntryCount(const fs::path& folder) {
+  std::ifstream index(folder / "index", std::ios::binary);
+  std::array<unsigned char, 12> header{};
+  if (!index.read(reinterpret_cast<char*>(header.data()), header.size())) return std::nullopt;
+  if (LittleEndian32(header.data()) != kBlockfileIndexMagic) return std::nullopt;
+  const auto count = static_cast<std::int32_t>(LittleEndian32(header.data() + 8));
+  return count < 0 ? 0 : static_cast<std::uint64_t>(count);
+}
+
+bool IsSimpleEntryFileName(const std::string& name) {
+  return name.size() == 18 && name.compare(16, 2, "_0") == 0 &&
+         std::all_of(name.begin(), name.begin() + 16, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
+}
+
+std::uint64_t CountFiles(const fs::path& folder, bool (*counts)(const std::string&)) {
+  std::uint64_t count = 0;
+  std::error_code error;
+  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
+    if (counts(it->path().filename().string())) ++count;
+  }
+  return count;
+}
+
+#ifdef _WIN32
+constexpr const char* kChromiumLock = "lockfile";
+constexpr const char* kFirefoxLock = "parent.lock";
+#else
+constexpr const char* kChromiumLock = "SingletonLock";
+constexpr const char* kFirefoxLock = "lock";
+#endif
+
+}  // namespace
+
+TUserFolders UserFoldersOfThisPlatform() {
+  const auto variable = [](const char* name) {
+    const char* value = std::getenv(name);
+    return std::string(value ? value : "");
+  };
+#ifdef _WIN32
+  return {std::string(), variable("LOCALAPPDATA"), variable("APPDATA")};
+#else
+  return {variable("HOME"), std::string(), std::string()};
+#endif
+}
+
+std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders) {
+  std::vector<TCacheSource> sources;
+  if (!folders.Home.empty()) {
+    const fs::path home(folders.Home);
+    for (const TChromiumBrowser& browser : kChromiumBrowsers) {
+      const fs::path userData = home / ".config" / browser.LinuxFolder;
+      AddChromiumProfiles(sources, browser, home / ".cache" / browser.LinuxFolder, userData / kChromiumLock);
+      AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
+    }
+    AddFirefoxProfiles(sources, home / ".cache" / "mozilla" / "firefox", home / ".mozilla" / "firefox", kFirefoxLock);
+  }
+  if (!folders.LocalAppData.empty()) {
+    const fs::path local(folders.LocalAppData);
+    for (const TChromiumBrowser& browser : kChromiumBrowsers) {
+      const fs::path userData = local / fs::path(browser.WindowsFolder).make_preferred();
+      AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
+    }
+    const fs::path profiles = fs::path("Mozilla") / "Firefox" / "Profiles";
+    const fs::path roaming = folders.RoamingAppData.empty() ? local : fs::path(folders.RoamingAppData);
+    AddFirefoxProfiles(sources, local / profiles, roaming / profiles, kFirefoxLock);
+  }
+  std::sort(sources.begin(), sources.end(),
+            [](const TCacheSource& a, const TCacheSource& b) { return a.Name < b.Name; });
+  sources.insert(sources.begin(), {"platform", "platform", "", "", ""});
+  return sources;
+}
+
+std::optional<std::uint64_t> CountEntries(const TCacheSource& source) {
+  if (source.Kind == "chromium") {
+    if (const std::optional<std::uint64_t> count = BlockfileEntryCount(source.Folder)) return count;
+    return CountFiles(source.Folder, IsSimpleEntryFileName);
+  }
+  if (source.Kind == "firefox") {
+    return CountFiles(fs::path(source.Folder) / "entries", [](const std::string&) { return true; });
+  }
+  return std::nullopt;
+}
+
+bool BrowserRuns(const TCacheSource& source) {
+  if (source.LockFile.empty()) return false;
+  std::error_code error;
+  if (!fs::exists(fs::symlink_status(source.LockFile, error))) return false;
+#ifdef _WIN32
+  // A Windows browser holds its lock file open for itself alone; a lock file left by a closed one opens.
+  return !std::fstream(source.LockFile, std::ios::in | std::ios::out | std::ios::binary).is_open();
+#else
+  return true;  // the browser removes its lock link when it closes
+#endif
+}
+
+std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std::vector<TCacheSource>& found,
+                                             std::string& error) {
+  for (const TCacheSource& source : found) {
+    if (source.Name == text) return source;
+  }
+  if (text == "platform") return TCacheSource{"platform", "platform", "", "", ""};
+  const std::size_t colon = text.find(':');
+  const std::string kind = colon == std::string::npos ? std::string() : text.substr(0, colon);
+  if (kind != "chromium" && kind != "firefox") {
+    error = "no cache source '" + text + "': hoardscope caches lists the sources; chromium:DIR and firefox:DIR "
+            "name a cache folder";
+    return std::nullopt;
+  }
+  const fs::path folder = fs::path(text.substr(colon + 1)).make_preferred();
+  if (!IsFolder(folder)) {
+    error = "no cache folder " + folder.string();
+    return std::nullopt;
+  }
+  for (const TCacheSource& source : found) {
+    if (source.Kind == kind && SameFolder(source.Folder, folder)) {
+      TCacheSource named = source;
+      named.Name = text;
+      return named;
+    }
+  }
+  // A folder elsewhere: its browser's lock lies where that browser would keep it beside its cache.
+  const fs::path absolute = NormalFolder(folder);
+  if (kind == "chromium") {
+    const fs::path userData = absolute.parent_path().parent_path().parent_path();
+    return TCacheSource{text, kind, absolute.string(), "Chromium", (userData / kChromiumLock).string()};
+  }
+  return TCacheSource{text, kind, absolute.string(), "Firefox", (absolute.parent_path() / kFirefoxLock).string()};
+}
+
+}  // namespace hoardscope

@@ -1,0 +1,45 @@
+// The caches a user has: the platform's own and the disk caches of the Chromium-family browsers and Firefox in
+// their usual places, how many entries each holds, whether its browser runs, and the SOURCE argument naming one.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace hoardscope {
+
+struct TCacheSource {
+  std::string Name;        // "platform", "chromium/Default", "firefox/abcd.default-esr", or "chromium:DIR"
+  std::string Kind;        // "platform", "chromium" or "firefox"
+  std::string Folder;      // the browser's cache folder; empty for the platform cache
+  std::string Browser;     // the product's name, for messages: "Chromium", "Google Chrome", "Firefox", ...
+  std::string LockFile;    // the file whose presence says the browser runs; empty when unknown
+};
+
+// The folders the browsers keep their data in; an empty one is not looked in.
+struct TUserFolders {
+  std::string Home;            // Linux: ~/.cache, ~/.config and ~/.mozilla below it
+  std::string LocalAppData;    // Windows: %LOCALAPPDATA%
+  std::string RoamingAppData;  // Windows: %APPDATA%, where Firefox keeps its profiles (and their lock)
+};
+
+// The user's folders of this platform, from the environment.
+TUserFolders UserFoldersOfThisPlatform();
+
+// The platform source first, then the browser caches found, ordered by name.
+std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders);
+
+// How many entries a cache folder holds, counted without opening an entry file. nullopt for the platform source.
+std::optional<std::uint64_t> CountEntries(const TCacheSource& source);
+
+// Whether the source's browser runs now, so that its cache must not be changed.
+bool BrowserRuns(const TCacheSource& source);
+
+// SOURCE as the command line and the settings give it: "platform", a name of found, "chromium:DIR" or
+// "firefox:DIR" (a folder found under another name keeps that name's browser and lock). nullopt with error set
+// when it names no source or no folder.
+std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std::vector<TCacheSource>& found,
+                                             std::string& error);
+
+}  // namespace hoardscope

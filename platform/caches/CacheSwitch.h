@@ -1,0 +1,64 @@
+// TCacheSwitch: the view's URL cache that reads the chosen source, the platform's own cache or one of the user's
+// browser caches, and lets the view switch between them.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/caches/BrowserCache.h"
+#include "platform/caches/CacheSources.h"
+#include "platform/ports/CacheSources.h"
+#include "platform/ports/UrlCache.h"
+
+namespace hoardscope {
+
+class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
+ public:
+  // copiesRoot: the folder of ours below which each browser source gets a folder for its decoded copies.
+  TCacheSwitch(IUrlCache& platform, TUserFolders folders, std::string copiesRoot);
+
+  std::vector<std::string> SourceNames() override;
+  std::string CurrentSource() const override { return FSource.Name; }
+  std::string SelectSource(const std::string& name) override;
+
+  const TCacheSource& Source() const { return FSource; }
+  // The browser cache on show; nullptr while the platform cache is.
+  TBrowserCache* Browser() { return FBrowser.get(); }
+
+  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override { return Current().FindFirst(first); }
+  std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override { return Current().GetEntryInfo(url); }
+  bool DeleteEntry(const std::string& url) override { return Current().DeleteEntry(url); }
+  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
+                               const std::string& extension) override {
+    return Current().CreateEntry(url, expectedSize, extension);
+  }
+  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
+                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override {
+    return Current().CommitEntry(url, localFileName, expireTime, lastModifiedTime, entryType, headers);
+  }
+  bool DiscardReservedFile(const std::string& localFileName) override {
+    return Current().DiscardReservedFile(localFileName);
+  }
+  std::optional<UrlParts> SplitURL(const std::string& url) override { return Current().SplitURL(url); }
+  std::string PrepareLocalFile(const std::string& localFileName) override {
+    return Current().PrepareLocalFile(localFileName);
+  }
+  std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
+  std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }
+  std::uint64_t SkippedEntries() const override { return FBrowser ? FBrowser->SkippedEntries() : 0; }
+
+ private:
+  IUrlCache& Current() { return FBrowser ? static_cast<IUrlCache&>(*FBrowser) : FPlatform; }
+
+  IUrlCache& FPlatform;
+  TUserFolders FFolders;
+  std::string FCopiesRoot;
+  TCacheSource FSource{"platform", "platform", "", "", ""};
+  std::unique_ptr<TBrowserCache> FBrowser;
+};
+
+// The browser cache of a source, with the edition's readers and body decoder, its copies below copiesRoot.
+std::unique_ptr<TBrowserCache> OpenBrowserCache(const TCacheSource& source, const std::string& copiesRoot);
+
+}  // namespace hoardscope

@@ -1,0 +1,129 @@
+// The caches Chromium and Firefox wrote, found in a home laid out as theirs and shown through --cache: the tree
+// under the pages' titles, a search inside the gzip page, an export of decoded copies, the cache list, and the
+// browsers' folders byte for byte as they were.
+#include "tests/acceptance/CommandLine.h"
+
+namespace hoardscope::acceptance {
+namespace {
+
+const fs::path kFixtures = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-caches";
+const fs::path kSite = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-site";
+
+// Whether two folders hold the same files with the same bytes.
+bool SameTree(const fs::path& a, const fs::path& b) {
+  std::vector<std::string> names;
+  for (const fs::path& root : {a, b}) {
+    for (const auto& item : fs::recursive_directory_iterator(root)) {
+      names.push_back(fs::relative(item.path(), root).string());
+    }
+  }
+  for (const std::string& name : names) {
+    if (fs::is_directory(a / name) != fs::is_directory(b / name)) return false;
+    if (!fs::is_directory(a / name) && ReadFile(a / name) != ReadFile(b / name)) return false;
+  }
+  return true;
+}
+
+class BrowserCachesTest : public ::testing::Test {
+ protected:
+  BrowserCachesTest() : FHome("browser-caches") {
+    fs::copy(kFixtures / "chromium", ChromiumFolder(), fs::copy_options::recursive);
+    fs::copy(kFixtures / "firefox", FirefoxFolder(), fs::copy_options::recursive);
+  }
+
+  fs::path User() const { return FHome.Path() / "user"; }
+  fs::path ChromiumFolder() const {
+    const fs::path folder = User() / ".cache/chromium/Default/Cache/Cache_Data";
+    fs::create_directories(folder.parent_path());
+    return folder;
+  }
+  fs::path FirefoxFolder() const {
+    const fs::path folder = User() / ".cache/mozilla/firefox/p1.default-esr/cache2";
+    fs::create_directories(folder.parent_path());
+    return folder;
+  }
+
+  TRun Hoardscope(const std::vector<std::string>& args) {
+    return RunShell("HOME=" + Quoted(User().string()) + " " + CommandInHome(FHome.Path(), HoardscopeProgram(), args),
+                    FHome.Path());
+  }
+
+  // The tree shows the site's pages under their titles, a search finds the word only the gzip page holds, an
+  // export writes the decoded copies, the cache list names the real URLs, and nothing is written into the cache.
+  void CheckSource(const std::string& source) {
+    SCOPED_TRACE(source);
+    const TRun tree = Hoardscope({"--cache", source, "tree", "--all"});
+    ASSERT_EQ(tree.ExitCode, 0) << tree.Err;
+    for (const char* caption : {"  127.0.0.1\n", "    Harbour Lights Home\n", "    Packed Cargo Manifest\n",
+                                "    lighthouse.png\n", "    style.css\n"}) {
+      EXPECT_NE(tree.Out.find(caption), std::string::npos) << caption << tree.Out;
+    }
+
+    const TRun search = Hoardscope({"--cache", source, "search", "quinceblossom", "--whole"});
+    EXPECT_NE(search.Out.find("Search Result\n  127.0.0.1\n    Packed Cargo Manifest\npanel0: Found 1 items\n"),
+              std::string::npos) << search.Out << search.Err;
+
+    const fs::path exportFile = FHome.Path() / "export.hef";
+    fs::remove_all(FHome.Path() / "export");
+    const TRun exported = Hoardscope({"--cache", source, "export", "127.0.0.1", exportFile.string()});
+    ASSERT_EQ(exported.ExitCode, 0) << exported.Out << exported.Err;
+    EXPECT_EQ(ReadFile(FHome.Path() / "export/style.css"), ReadFile(kSite / "style.css"));
+    EXPECT_EQ(ReadFile(FHome.Path() / "export/lighthouse.png"), ReadFile(kSite / "lighthouse.png"));
+    EXPECT_NE(ReadFile(FHome.Path() / "export/packed.html").find("quinceblossom"), std::string::npos);
+    EXPECT_NE(ReadFile(exportFile).find("http://127.0.0.1:"), std::string::npos);
+
+    const TRun list = Hoardscope({"--cache", source, "cache", "list"});
+    ASSERT_EQ(list.ExitCode, 0) << list.Err;
+    for (const std::string& line : Lines(list.Out)) EXPECT_TRUE(line.starts_with("http://127.0.0.1:")) << line;
+    EXPECT_EQ(Hoardscope({"--cache", source, "cache", "clear"}).ExitCode, 1);
+  }
+
+  TTempHome FHome;
+};
+
+TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%, which Wine sets itself";
+  const TRun run = Hoardscope({"caches"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u) << run.Out;
+  EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
+  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
+}
+
+TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
+  const fs::path blockfile = FHome.Path() / "blockfile";  // the backend Chromium uses on Windows
+  fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
+  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string(),
+                                   "chromium:" + blockfile.string()}) {
+    CheckSource(source);
+  }
+  EXPECT_TRUE(SameTree(ChromiumFolder(), kFixtures / "chromium"));
+  EXPECT_TRUE(SameTree(FirefoxFolder(), kFixtures / "firefox"));
+  EXPECT_TRUE(SameTree(blockfile, kFixtures / "chromium-blockfile"));
+  EXPECT_EQ(Hoardscope({"--cache", "opera/Default", "tree"}).ExitCode, 1);
+}
+
+// The browsers themselves, run once against the loopback site with this home as theirs.
+TEST_F(BrowserCachesTest, CachesTheBrowsersWroteJustNowAreFoundAndShown) {
+  if (TestsOtherEdition()) GTEST_SKIP() << "the browsers run on Linux only";
+  fs::remove_all(User());
+  const TRun browsers = RunShell(Quoted((fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/browser-caches/make-fixtures.sh").string()) +
+                                     " " + Quoted((FHome.Path() / "written").string()) + " " + Quoted(User().string()),
+                                 FHome.Path());
+  if (browsers.ExitCode == 2) GTEST_SKIP() << browsers.Err;
+  ASSERT_EQ(browsers.ExitCode, 0) << browsers.Err;
+  const fs::path before = FHome.Path() / "before";
+  fs::copy(User() / ".cache", before, fs::copy_options::recursive);
+
+  const TRun caches = Hoardscope({"caches"});
+  for (const char* name : {"\nchromium/Default\tchromium\t", "\nfirefox/fixtures.default\tfirefox\t"}) {
+    EXPECT_NE(caches.Out.find(name), std::string::npos) << caches.Out;
+  }
+  for (const std::string source : {"chromium/Default", "firefox/fixtures.default"}) CheckSource(source);
+  EXPECT_TRUE(SameTree(User() / ".cache", before));
+}
+
+}  // namespace
+}  // namespace hoardscope::acceptance

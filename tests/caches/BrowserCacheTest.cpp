@@ -1,0 +1,155 @@
+// A browser's cache behind the view's cache port, over a reader and a decoder the test supplies.
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <fstream>
+#include <sstream>
+
+#include "ScratchFolder.h"
+#include "core/Tools.h"
+#include "platform/caches/BrowserCache.h"
+
+namespace hoardscope {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::string ReadAll(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::ostringstream text;
+  text << in.rdbuf();
+  return text.str();
+}
+
+class BrowserCacheTest : public ::testing::Test {
+ protected:
+  // An entry whose body lies alone in its own file, as the simple backend keeps it.
+  TBrowserCacheEntry Entry(const std::string& key, const std::string& url, const std::string& type,
+                           const std::string& body) {
+    TBrowserCacheEntry entry;
+    entry.Key = key;
+    entry.Url = url;
+    entry.ResponseHeaders = "HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\n\r\n";
+    entry.SyncTime = 133000000000000000ULL;
+    entry.Body = {Browser.Write(HashName(key), body), 0, body.size()};
+    entry.Files = {entry.Body.File};
+    return entry;
+  }
+
+  TBrowserCache Cache() {
+    TBrowserCacheSetup setup{Browser.Path.string(), (Ours.Path / "copies").string(), "Chromium",
+                           [this] { return Runs; },
+                           [this](const std::string&, const TBrowserCacheSink& sink) {
+                             for (TBrowserCacheEntry entry : Entries) sink(std::move(entry));
+                             TCacheReadReport report;
+                             report.Skipped = 2;
+                             return report;
+                           },
+                           [this](const TBrowserCacheEntry& entry, const TBodySink& sink) {
+                             ++Decodes;
+                             if (entry.Url.find("brotli") != std::string::npos) {
+                               sink("half of it");
+                               return std::string("br bodies cannot be decoded in this edition");
+                             }
+                             sink("decoded:");
+                             sink(ReadAll(entry.Body.File));
+                             return std::string();
+                           }};
+    return TBrowserCache(std::move(setup));
+  }
+
+  std::vector<CacheEntryRecord> Walk(TBrowserCache& cache) {
+    std::vector<CacheEntryRecord> records(1);
+    auto walk = cache.FindFirst(records[0]);
+    if (!walk) return {};
+    CacheEntryRecord next;
+    while (walk->FindNext(next)) records.push_back(next);
+    return records;
+  }
+
+  TScratchFolder Browser;
+  TScratchFolder Ours;
+  std::vector<TBrowserCacheEntry> Entries;
+  bool Runs = false;
+  int Decodes = 0;
+};
+
+TEST_F(BrowserCacheTest, ListsEntriesWithCopiesWrittenOnceWhenFirstRead) {
+  Entries = {Entry("1/0/_dk_https://a.test https://a.test/docs/guide", "https://a.test/docs/guide",
+                   "text/html; charset=utf-8", "<title>Guide</title>"),
+             Entry("1/0/http://a.test/logo.jpeg", "http://a.test/logo.jpeg", "image/jpeg", "JPEG")};
+  TBrowserCache cache = Cache();
+  const std::vector<CacheEntryRecord> records = Walk(cache);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].SourceUrl, "https://a.test/docs/guide");
+  EXPECT_EQ(records[0].SizeLow, 20u);
+  EXPECT_EQ(records[0].LastSyncTime, 133000000000000000ULL);
+  EXPECT_EQ(records[0].HeaderInfo, Entries[0].ResponseHeaders);
+  EXPECT_EQ(fs::path(records[0].LocalFileName).filename(), "guide.html");  // the view goes by the extension
+  EXPECT_EQ(fs::path(records[1].LocalFileName).filename(), "logo.jpeg");
+  EXPECT_NE(fs::path(records[0].LocalFileName).parent_path(), fs::path(records[1].LocalFileName).parent_path());
+  EXPECT_EQ(cache.SkippedEntries(), 2u);
+  EXPECT_FALSE(fs::exists(records[0].LocalFileName));  // nothing is decoded by the walk
+
+  EXPECT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "");
+  EXPECT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "");
+  EXPECT_EQ(ReadAll(records[0].LocalFileName), "decoded:<title>Guide</title>");
+  EXPECT_EQ(Decodes, 1);
+
+  // The browser stored the entry again: the next read renews the copy.
+  fs::last_write_time(Entries[0].Body.File, fs::last_write_time(records[0].LocalFileName) + std::chrono::hours(1));
+  EXPECT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "");
+  EXPECT_EQ(Decodes, 2);
+  EXPECT_NE(cache.PrepareLocalFile((Ours.Path / "elsewhere").string()), "");
+}
+
+TEST_F(BrowserCacheTest, CopyNamesFromHostileUrlsStayInsideTheCopiesFolder) {
+  for (const std::string url : {"http://a.test/x/..", "http://a.test/..%2f..%2fetc%2fpasswd", "http://a.test/a\\..\\..\\b",
+                                "http://a.test/.bashrc", "http://a.test/", "http://a.test/CON.txt", "http://a.test/nul"}) {
+    Entries.push_back(Entry("key " + url, url, "text/plain", "x"));
+  }
+  TBrowserCache cache = Cache();
+  const fs::path copies = (Ours.Path / "copies").lexically_normal();
+  for (const CacheEntryRecord& record : Walk(cache)) {
+    ASSERT_EQ(cache.PrepareLocalFile(record.LocalFileName), "") << record.SourceUrl;
+    const fs::path copy = fs::weakly_canonical(record.LocalFileName);
+    EXPECT_EQ(copy.parent_path().parent_path(), fs::weakly_canonical(copies)) << record.SourceUrl;
+    const std::string name = copy.filename().string();
+    EXPECT_NE(name.front(), '.') << record.SourceUrl;
+    EXPECT_NE(LowerAscii(name.substr(0, 3)), "con") << record.SourceUrl;
+    EXPECT_NE(LowerAscii(name.substr(0, 3)), "nul") << record.SourceUrl;
+  }
+}
+
+TEST_F(BrowserCacheTest, DeletesTheFilesOfEveryEntryOfTheUrlOnlyWhileTheBrowserIsClosed) {
+  Entries = {Entry("1/0/_dk_http://a.test http://a.test/s.css", "http://a.test/s.css", "text/css", "a"),
+             Entry("1/0/_dk_http://b.test http://a.test/s.css", "http://a.test/s.css", "text/css", "b"),
+             Entry("1/0/http://a.test/shared", "http://a.test/shared", "text/css", "c")};
+  Entries[2].Files.clear();  // kept in a block file with other entries
+  TBrowserCache cache = Cache();
+  Walk(cache);
+  Runs = true;
+  EXPECT_EQ(cache.DeleteRefusal("http://a.test/s.css"), "Close Chromium first.");
+  EXPECT_FALSE(cache.DeleteEntry("http://a.test/s.css"));
+  EXPECT_TRUE(fs::exists(Entries[0].Body.File));
+  Runs = false;
+  EXPECT_NE(cache.DeleteRefusal("http://a.test/shared"), "");
+  EXPECT_FALSE(cache.DeleteEntry("http://a.test/shared"));
+  EXPECT_TRUE(fs::exists(Entries[2].Body.File));
+  EXPECT_TRUE(cache.DeleteEntry("http://a.test/s.css"));
+  EXPECT_FALSE(fs::exists(Entries[0].Body.File));
+  EXPECT_FALSE(fs::exists(Entries[1].Body.File));
+  EXPECT_FALSE(cache.GetEntryInfo("http://a.test/s.css"));
+  EXPECT_FALSE(cache.CreateEntry("http://a.test/new", 1, "").Ok);  // nothing is ever added
+}
+
+TEST_F(BrowserCacheTest, BodyThatCannotBeDecodedIsReportedAndLeavesNoCopy) {
+  Entries = {Entry("1/0/http://a.test/brotli.js", "http://a.test/brotli.js", "text/javascript", "...")};
+  TBrowserCache cache = Cache();
+  const std::vector<CacheEntryRecord> records = Walk(cache);
+  EXPECT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "br bodies cannot be decoded in this edition");
+  EXPECT_TRUE(fs::is_empty(fs::path(records[0].LocalFileName).parent_path()));
+}
+
+}  // namespace
+}  // namespace hoardscope
