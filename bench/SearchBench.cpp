@@ -19,7 +19,7 @@ constexpr const char* kLetterNeedle = "zyzzyvaquux";    // letters only, in no p
 THomePaths SearchBenchHome() {
   const char* home = std::getenv("HOARDSCOPE_SEARCH_BENCH_HOME");
   const std::filesystem::path root = home ? home : "build/search-bench-home";
-  return {root / "cache", root / "registry.db", root / "app"};
+  return {root / "cache", root / "registry.db", root / "app", root / "copies", {}};
 }
 
 // The loaded view, once for all benchmarks of this file.

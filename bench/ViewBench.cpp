@@ -16,7 +16,7 @@ namespace {
 THomePaths BenchHome() {
   const char* home = std::getenv("HOARDSCOPE_BENCH_HOME");
   const std::filesystem::path root = home ? home : "build/bench-home";
-  return {root / "cache", root / "registry.db", root / "app"};
+  return {root / "cache", root / "registry.db", root / "app", root / "copies", {}};
 }
 
 double PeakMegabytes() {

@@ -95,7 +95,7 @@ TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
 TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
   const fs::path blockfile = FHome.Path() / "blockfile";  // the backend Chromium uses on Windows
   fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
-  for (const std::string source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string(),
+  for (const std::string& source : {"chromium:" + ChromiumFolder().string(), "firefox:" + FirefoxFolder().string(),
                                    "chromium:" + blockfile.string()}) {
     CheckSource(source);
   }

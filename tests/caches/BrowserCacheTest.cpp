@@ -5,9 +5,9 @@
 #include <fstream>
 #include <sstream>
 
-#include "ScratchFolder.h"
 #include "core/Tools.h"
 #include "platform/caches/BrowserCache.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -31,7 +31,8 @@ class BrowserCacheTest : public ::testing::Test {
     entry.Url = url;
     entry.ResponseHeaders = "HTTP/1.1 200 OK\r\nContent-Type: " + type + "\r\n\r\n";
     entry.SyncTime = 133000000000000000ULL;
-    entry.Body = {Browser.Write(HashName(key), body), 0, body.size()};
+    WriteFile(Browser.Path / HashName(key), body);
+    entry.Body = {(Browser.Path / HashName(key)).string(), 0, body.size()};
     entry.Files = {entry.Body.File};
     return entry;
   }
@@ -67,8 +68,8 @@ class BrowserCacheTest : public ::testing::Test {
     return records;
   }
 
-  TScratchFolder Browser;
-  TScratchFolder Ours;
+  TTempFolder Browser{"browser"};
+  TTempFolder Ours{"ours"};
   std::vector<TBrowserCacheEntry> Entries;
   bool Runs = false;
   int Decodes = 0;

@@ -4,8 +4,8 @@
 #include <filesystem>
 #include <fstream>
 
-#include "ScratchFolder.h"
 #include "platform/caches/CacheSources.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -37,7 +37,7 @@ class CacheSourcesTest : public ::testing::Test {
     fs::create_directories(home / ".cache/chromium/Empty");  // a profile without a cache
   }
 
-  TScratchFolder Home;
+  TTempFolder Home{"sources"};
 };
 
 TEST_F(CacheSourcesTest, FindsEachProfilesCacheWithItsEntryCountAndLock) {
