@@ -97,7 +97,7 @@ std::string CopyFileNameOf(const std::string& url, const std::string& contentTyp
   }
   if (!name.empty() && name.front() == '.') name.front() = '_';  // neither hidden nor "." nor ".."
   if (name.empty()) name = "index";
-  if (IsDeviceName(name)) name.insert(0, "_");
+  if (IsDeviceName(name)) name = "_" + name;
   std::string extension = LowerAscii(PathFindExtension(name));
   const std::string type = LowerAscii(contentType.substr(0, contentType.find(';')));
   const auto known = std::find_if(kTypeExtensions.begin(), kTypeExtensions.end(),
