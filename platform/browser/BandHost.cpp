@@ -1,5 +1,5 @@
 // Hosting explorer bars: the band site, the browser object as the bands see it, and the band's lifecycle.
-#include "platform/qt/BandHost.h"
+#include "platform/browser/BandHost.h"
 
 #include <atomic>
 #include <stdexcept>

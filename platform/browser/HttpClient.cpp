@@ -1,5 +1,5 @@
 // The HTTP layer: libcurl transfers that stream the body into a reserved cache file and commit the entry.
-#include "platform/linux/HttpClient.h"
+#include "platform/browser/HttpClient.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
