@@ -7,7 +7,7 @@
 #include <memory>
 
 #include "Hoardscope_dispatch.h"
-#include "apps/hoardscope/Home.h"
+#include "platform/ports/Home.h"
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
 #include "core/Boundary.h"

@@ -3,7 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "CacheAdmin.h"
+#include "platform/ports/CacheAdmin.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/browser/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
