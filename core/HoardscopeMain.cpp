@@ -3,6 +3,7 @@
 #include "core/HoardscopeMain.h"
 
 #include <cstdio>
+#include <utility>
 
 #include "core/PageTitle.h"
 #include "core/Tools.h"
@@ -92,7 +93,7 @@ void THoardscopeMain::Button1Click() {
   CacheEntryRecord record;
   std::unique_ptr<IUrlCacheWalk> walk = FServices.Cache.FindFirst(record);
   if (walk) {
-    ListRecord(record);
+    ListRecord(std::move(record));
     do {
       FServices.Desktop.ProcessMessages();
     } while (ReadNextEntry(*walk));
@@ -109,15 +110,15 @@ void THoardscopeMain::Button1Click() {
 bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
   CacheEntryRecord record;
   if (!walk.FindNext(record)) return false;
-  ListRecord(record);
+  ListRecord(std::move(record));
   return true;
 }
 
-void THoardscopeMain::ListRecord(const CacheEntryRecord& record) {
+void THoardscopeMain::ListRecord(CacheEntryRecord record) {
   if (!StartsWithNoCase(record.SourceUrl, kHttpPrefix)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
   auto info = std::make_shared<TURLInfo>();
-  FillURLInfo(record, *info);
+  FillURLInfo(std::move(record), *info);
   const TSettings& settings = Settings();
   if (settings.UseFilter && !PassesFilter(settings, settings.FilterClasses, info->ContentType, info->LocalFile)) {
     return;
