@@ -522,7 +522,8 @@ TEST(MainViewConstruction, AViewThatFailsOnceItsWindowExistsTakesTheWindowWithIt
   const HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
   ASSERT_NE(parent, nullptr);
   const auto failingShell = [](HIMAGELIST) -> std::unique_ptr<IShell> { throw std::runtime_error("no shell"); };
-  EXPECT_THROW(TWinMainView(TWinViewPorts{cache, internet, registry, failingShell}, parent), std::runtime_error);
+  const TWinViewPorts ports{cache, internet, registry, failingShell, nullptr, nullptr, nullptr};
+  EXPECT_THROW(TWinMainView(ports, parent), std::runtime_error);
   EXPECT_EQ(FindWindowExA(parent, nullptr, kViewClassName, nullptr), nullptr);
   DestroyWindow(parent);
 }
