@@ -6,6 +6,8 @@ presets=("$@")
 ((${#presets[@]})) || presets=(linux mingw-x86_64 mingw-i686)
 for preset in "${presets[@]}"; do
   echo "build: $preset"
+  started=$SECONDS
   cmake --preset "$preset" >/dev/null
   cmake --build --preset "$preset" -j "$(nproc)"
+  echo "build: $preset took $((SECONDS - started)) s"
 done

@@ -1,14 +1,17 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) into build/fuzz and
 # runs each for SECONDS (default 60), starting from a few real inputs: the export-file reader, the header-block
-# readers, the URL split and the registry values. A finding stops the run with status 1, its input saved in build/fuzz/findings.
+# readers, the URL split, the registry values, the browsers' cache entry files and the walk of Chromium's
+# blockfile cache. A finding stops the run with status 1, its input saved in build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
-targets=(export_reader_fuzz header_block_fuzz url_split_fuzz registry_value_fuzz)
+targets=(export_reader_fuzz header_block_fuzz url_split_fuzz registry_value_fuzz browser_cache_entry_fuzz
+         blockfile_fuzz)
+# Every library is built with the fuzzer's coverage hooks, so that the code under test guides it.
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DHOARDSCOPE_FUZZ=ON \
-  -DCMAKE_CXX_FLAGS="-fsanitize=address,undefined -fno-omit-frame-pointer" >/dev/null
+  -DCMAKE_CXX_FLAGS="-fsanitize=fuzzer-no-link,address,undefined -fno-omit-frame-pointer" >/dev/null
 cmake --build build/fuzz --target "${targets[@]}" -j "$(nproc)"
 
 seed() {  # seed TARGET NAME: the file's content from standard input
@@ -26,6 +29,14 @@ printf 'https://h/dir/' | seed url_split_fuzz folder.txt
 printf '\1\0\0\0AppFolder\0/opt/hoardscope' | seed registry_value_fuzz string.bin
 printf '\4\0\0\0filtration\0\7\0\0\0' | seed registry_value_fuzz dword.bin
 printf '\7\0\0\0List\0one\0two\0\0' | seed registry_value_fuzz multi.bin
+for entry in tests/data/browser-caches/chromium/*_0 tests/data/browser-caches/firefox/entries/*; do
+  seed browser_cache_entry_fuzz "$(basename "$entry")" < "$entry"
+done
+# Records of the blockfile cache Chromium wrote for the tests (data_1's blocks 0-15, past its 8 KiB header),
+# heading three chains.
+{ printf '\2\0\1\240\10\0\1\240\14\0\1\240#|#'
+  dd if=tests/data/browser-caches/chromium-blockfile/data_1 bs=256 skip=32 count=16 status=none; } |
+  seed blockfile_fuzz records.bin
 
 mkdir -p build/fuzz/findings
 # The targets write a file per input (an export file, a registry store): in memory where the system offers it.

@@ -13,6 +13,7 @@ packages=(
   xvfb xauth
   librsvg2-bin python3 fp-utils xdg-utils
   wixl man-db
+  zlib1g-dev libbrotli-dev libzstd-dev libz-mingw-w64-dev chromium firefox-esr
   clang libclang-rt-dev
 )
 

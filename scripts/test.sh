@@ -5,12 +5,22 @@
 # each. The 32-bit Windows build is compiled, linked and packaged but cannot run here.
 set -euo pipefail
 cd "$(dirname "$0")/.."
-scripts/setup.sh
-scripts/build.sh linux linux-asan mingw-x86_64 mingw-i686
+
+# Runs one step and says how long it took; a failed step fails the run but does not stop the others.
 status=0
-ctest --preset linux --output-on-failure || status=1
-ctest --preset linux-asan --output-on-failure || status=1
-scripts/fuzz.sh 20 || status=1
-ctest --preset mingw-x86_64 --output-on-failure || status=1
-tests/packages/run.sh || status=1
+step() {
+  local started=$SECONDS
+  "$@" || status=1
+  echo "test.sh: $* took $((SECONDS - started)) s"
+}
+
+step scripts/setup.sh
+((status == 0)) || exit 1
+step scripts/build.sh linux linux-asan mingw-x86_64 mingw-i686
+((status == 0)) || exit 1
+step ctest --preset linux --output-on-failure
+step ctest --preset linux-asan --output-on-failure
+step scripts/fuzz.sh 20
+step ctest --preset mingw-x86_64 --output-on-failure
+step tests/packages/run.sh
 exit $status

@@ -10,14 +10,17 @@
 namespace hoardscope {
 
 const char* const kMakeCacheUsage =
-    "usage: make-cache --home DIR --entries N [--hosts H] [--avg-size BYTES] [--seed S]\n"
+    "usage: make-cache --home DIR --entries N [--hosts H] [--avg-size BYTES] [--seed S] [--format FORMAT]\n"
     "  Fills the cache store of the hoardscope home DIR (DIR/cache) with N synthetic entries. The same\n"
     "  arguments always give the same URLs, contents, headers and times. Entries are added to what the store\n"
     "  holds; an entry with the same URL is replaced.\n"
     "  --hosts H          number of hosts (default N/50, at least 1); www.host0.example gets every tenth entry,\n"
     "                     the others get fewer and fewer entries the higher their number\n"
     "  --avg-size BYTES   average content size (default 2048); no content is shorter than its format needs\n"
-    "  --seed S           seed of the generator (default 1)\n";
+    "  --seed S           seed of the generator (default 1)\n"
+    "  --format FORMAT    store (default), or chromium or firefox: DIR is then made a disk cache of that\n"
+    "                     browser (Chromium's simple backend, Firefox's cache2), with every second text\n"
+    "                     entry's body gzip-compressed\n";
 
 namespace {
 
@@ -25,7 +28,8 @@ constexpr std::uint64_t kMaxEntries = 10'000'000;
 constexpr std::uint64_t kMaxHosts = 1'000'000;
 constexpr std::uint64_t kMaxAverageSize = 64ull << 20;
 constexpr std::uint64_t kEntriesPerHost = 50;
-constexpr std::array<std::string_view, 5> kOptions = {"--home", "--entries", "--hosts", "--avg-size", "--seed"};
+constexpr std::array<std::string_view, 6> kOptions = {"--home",     "--entries", "--hosts",
+                                                      "--avg-size", "--seed",    "--format"};
 
 std::optional<std::uint64_t> ParseNumber(const std::string& text) {
   std::uint64_t value = 0;
@@ -56,6 +60,13 @@ std::string ApplyOption(const std::string& option, const std::string& value, TMa
   if (option == "--entries") return ReadNumber(option, value, 0, kMaxEntries, options.Entries);
   if (option == "--hosts") return ReadNumber(option, value, 1, kMaxHosts, options.Hosts);
   if (option == "--avg-size") return ReadNumber(option, value, 1, kMaxAverageSize, options.AverageSize);
+  if (option == "--format") {
+    if (value == "store") options.Format = TCacheFormat::Store;
+    else if (value == "chromium") options.Format = TCacheFormat::Chromium;
+    else if (value == "firefox") options.Format = TCacheFormat::Firefox;
+    else return "--format needs store, chromium or firefox, not '" + value + "'";
+    return "";
+  }
   return ReadNumber(option, value, 0, UINT64_MAX, options.Seed);
 }
 

@@ -1,4 +1,5 @@
-// make-cache: fills the cache store of a hoardscope home with synthetic, reproducible entries for benchmarks.
+// make-cache: fills the cache store of a hoardscope home, or a browser's disk-cache folder, with synthetic,
+// reproducible entries for benchmarks.
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -10,6 +11,7 @@
 #include <string>
 #include <vector>
 
+#include "BrowserCacheWriter.h"
 #include "MakeCacheOptions.h"
 #include "SyntheticCache.h"
 #include "platform/linux/CacheStore.h"
@@ -83,6 +85,13 @@ void Fill(const TMakeCacheOptions& options) {
   written.Keep();
 }
 
+// Entry files of a browser's format, one per entry.
+void WriteBrowserCache(const TMakeCacheOptions& options) {
+  const TSyntheticCache cache(options);
+  TBrowserCacheWriter writer(options.Format, options.Home);
+  for (std::uint64_t index = 0; index < options.Entries; ++index) writer.Write(index, cache.Entry(index));
+}
+
 }  // namespace
 }  // namespace hoardscope
 
@@ -98,7 +107,8 @@ int main(int argc, char** argv) {
     return 2;
   }
   try {
-    Fill(*parsed.Options);
+    if (parsed.Options->Format == TCacheFormat::Store) Fill(*parsed.Options);
+    else WriteBrowserCache(*parsed.Options);
   } catch (const std::exception& error) {
     std::cerr << "make-cache: " << error.what() << "\n";
     return 1;

@@ -162,22 +162,29 @@ CreatedCacheFile TWinInetCache::CreateEntry(const std::string& url, std::uint64_
   if (!CreateUrlCacheEntryA(url.c_str(), static_cast<DWORD>(expectedSize), extension.c_str(), fileName, 0)) {
     return {false, "", static_cast<std::uint32_t>(GetLastError())};
   }
+  FReserved.insert(fileName);
   return {true, fileName, 0};
 }
 
 std::uint32_t TWinInetCache::CommitEntry(const std::string& url, const std::string& localFileName,
                                          FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                          const std::string& headers) {
+  if (!FReserved.contains(localFileName)) return ERROR_INVALID_PARAMETER;
   std::string headerText = headers;
   const BOOL committed = CommitUrlCacheEntryA(url.c_str(), localFileName.c_str(), WinFileTime(expireTime),
                                               WinFileTime(lastModifiedTime), entryType,
                                               headerText.empty() ? nullptr : reinterpret_cast<LPBYTE>(headerText.data()),
                                               static_cast<DWORD>(headerText.size()), nullptr, nullptr);
-  return committed ? 0 : static_cast<std::uint32_t>(GetLastError());
+  if (!committed) return static_cast<std::uint32_t>(GetLastError());
+  FReserved.erase(localFileName);
+  return 0;
 }
 
 bool TWinInetCache::DiscardReservedFile(const std::string& localFileName) {
-  return DeleteFileA(localFileName.c_str()) || GetLastError() == ERROR_FILE_NOT_FOUND;
+  if (!FReserved.contains(localFileName)) return false;
+  if (!DeleteFileA(localFileName.c_str()) && GetLastError() != ERROR_FILE_NOT_FOUND) return false;
+  FReserved.erase(localFileName);
+  return true;
 }
 
 std::optional<UrlParts> TWinInetCache::SplitURL(const std::string& url) {

@@ -1,6 +1,9 @@
 // The URL cache port on Windows: the WinInet cache of the browser.
 #pragma once
 
+#include <set>
+#include <string>
+
 #include "platform/ports/UrlCache.h"
 
 namespace hoardscope {
@@ -18,7 +21,8 @@ class TWinInetCache : public IUrlCache {
                                const std::string& extension) override;
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
-  // Deletes the file: WinInet keeps no record of a reservation that was never committed.
+  // Deletes the file when this object reserved it and it was not committed since: WinInet itself keeps no record
+  // of a reservation.
   bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
@@ -28,6 +32,11 @@ class TWinInetCache : public IUrlCache {
   bool SetLastSyncTime(const std::string& url, FileTime time);
   // Deletes every entry the plain walk yields. The number of entries that could not be deleted.
   std::size_t Clear();
+
+ private:
+  // The files CreateEntry reserved that were neither committed nor discarded since. WinInet would commit or
+  // delete any file it is given; the port's callers may commit or discard only their own reservations.
+  std::set<std::string> FReserved;
 };
 
 }  // namespace hoardscope

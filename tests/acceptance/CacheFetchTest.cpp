@@ -9,6 +9,8 @@ namespace {
 
 class CacheFetchTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_THE_WINDOWS_EDITION("fetching goes through the Linux edition's HTTP layer"); }
+
   TRun Fetch(const std::vector<std::string>& urls) {
     std::vector<std::string> args{"cache", "fetch"};
     args.insert(args.end(), urls.begin(), urls.end());

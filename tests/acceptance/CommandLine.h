@@ -9,9 +9,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <optional>
 #include <sstream>
 #include <string>
+#include <utility>
 #include <vector>
+
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope::acceptance {
 
@@ -22,15 +26,6 @@ struct TRun {
   std::string Out;
   std::string Err;
 };
-
-inline std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
 
 // The text as one word for the shell.
 inline std::string Quoted(const std::string& text) {
@@ -62,6 +57,11 @@ inline bool TestsOtherEdition() {
   const char* exe = std::getenv("HOARDSCOPE_TEST_EXE");
   return exe && *exe;
 }
+
+// Skips the running test where the tests run against the Windows edition, which cannot do what the test checks;
+// why says what stands in the way.
+#define SKIP_ON_THE_WINDOWS_EDITION(why) \
+  if (TestsOtherEdition()) GTEST_SKIP() << "not with the Windows edition: " << (why)
 
 // A launcher script that runs the other edition's program with the runner, for as long as the tests run.
 class TLauncher {
@@ -95,22 +95,34 @@ class TTempHome {
     FPath = fs::temp_directory_path() / ("hoardscope-" + purpose + "-" + std::to_string(::getpid()) + "-" + test);
     fs::remove_all(FPath);
     fs::create_directories(FPath);
-    if (TestsOtherEdition()) EmptySystemStores();
+    if (TestsOtherEdition()) PendingSystemStoreReset() = FPath;
   }
-  ~TTempHome() { fs::remove_all(FPath); }
+  ~TTempHome() {
+    if (PendingSystemStoreReset() == FPath) PendingSystemStoreReset().reset();
+    fs::remove_all(FPath);
+  }
   TTempHome(const TTempHome&) = delete;
   TTempHome& operator=(const TTempHome&) = delete;
 
   const fs::path& Path() const { return FPath; }
 
- private:
-  void EmptySystemStores() const;
+  // The other edition keeps its cache and registry in the system's stores, which outlive a test: a new home asks
+  // for them to be emptied, which the first command of the test does (a test that skips itself runs none).
+  static std::optional<fs::path>& PendingSystemStoreReset() {
+    static std::optional<fs::path> home;
+    return home;
+  }
+  static void EmptySystemStores(const fs::path& home);
 
+ private:
   fs::path FPath;
 };
 
 // Runs a shell command line with no input, capturing its output through files in captureFolder.
 inline TRun RunShell(const std::string& commandLine, const fs::path& captureFolder) {
+  if (const std::optional<fs::path> home = std::exchange(TTempHome::PendingSystemStoreReset(), std::nullopt)) {
+    TTempHome::EmptySystemStores(*home);
+  }
   const fs::path out = captureFolder / ".out";
   const fs::path err = captureFolder / ".err";
   const std::string command = commandLine + " >" + Quoted(out.string()) + " 2>" + Quoted(err.string()) + " </dev/null";
@@ -138,10 +150,10 @@ inline TRun RunInHome(const fs::path& home, const std::string& binary, const std
 }
 
 // Empties the cache and deletes the keys that the tests write.
-inline void TTempHome::EmptySystemStores() const {
-  RunInHome(FPath, HoardscopeProgram(), {"cache", "clear"});
+inline void TTempHome::EmptySystemStores(const fs::path& home) {
+  RunInHome(home, HoardscopeProgram(), {"cache", "clear"});
   for (const char* key : {"HKLM\\Software\\Pellix", "HKLM\\Software\\Test", "HKCU\\Software\\Test"}) {
-    RunInHome(FPath, HoardscopeProgram(), {"reg", "delete", key, "/f"});
+    RunInHome(home, HoardscopeProgram(), {"reg", "delete", key, "/f"});
   }
 }
 

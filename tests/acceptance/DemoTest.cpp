@@ -69,6 +69,8 @@ TEST(DemoWebTest, EachHeaderBlockDescribesItsFile) {
 
 class LoadDemoTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_THE_WINDOWS_EDITION("the demo loader fills the Linux edition's store"); }
+
   TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
   TRun LoadDemo(const std::string& binary = HoardscopeProgram()) {

@@ -156,6 +156,7 @@ TEST_F(EntryCommandsTest, ExportNamesItsCopiesByFullPathAndRefusesAFileWithoutAN
 
 // Not run against the Windows edition under Wine: the file size limit would reach Wine's own writes too.
 TEST_F(EntryCommandsTest, ACopyCutShortByAFullDiskIsRemovedAndGetsNoRecord) {
+  SKIP_ON_THE_WINDOWS_EDITION("a file size limit standing in for a full disk would reach Wine's own writes");
   Add("http://h/small.html", "small.html", "x");
   Add("http://h/big.html", "big.html", std::string(4 << 20, 'b'));
   // Past the file size limit (1 MiB, or 2 MiB where the shell counts in KiB) a write fails as on a full disk.
@@ -208,6 +209,7 @@ TEST_F(EntryCommandsTest, ImportTakesNoFileFromOutsideAnExportFolderAndNoUrlButH
 
 // The store's index refuses every new entry, as a read-only or full index does.
 TEST_F(EntryCommandsTest, ImportOfRecordsTheCacheRefusesLeavesNoFileAndFails) {
+  SKIP_ON_THE_WINDOWS_EDITION("the system's cache cannot be made to refuse entries");
   Add("http://h/a.html", "a.html", "x");
   ASSERT_EQ(Hoardscope({"export", "h", (FHome.Path() / "out.hef").string()}).ExitCode, 0);
   ASSERT_EQ(Hoardscope({"cache", "clear"}).ExitCode, 0);

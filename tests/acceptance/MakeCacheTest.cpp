@@ -2,6 +2,9 @@
 #include <map>
 #include <set>
 
+#include "platform/caches/StoredResponse.h"
+#include "platform/caches/chromium/SimpleCache.h"
+#include "platform/caches/firefox/FirefoxCache.h"
 #include "tests/acceptance/CommandLine.h"
 
 namespace hoardscope::acceptance {
@@ -37,6 +40,8 @@ std::size_t CountContentFiles(const fs::path& cacheRoot) {
 
 class MakeCacheTest : public ::testing::Test {
  protected:
+  void SetUp() override { SKIP_ON_THE_WINDOWS_EDITION("make-cache fills the Linux edition's store"); }
+
   TRun Shell(const std::string& command) { return RunShell(command, Scratch); }
 
   TRun MakeCache(const std::string& arguments) { return Shell(Quoted(MAKE_CACHE_BIN) + " " + arguments); }
@@ -104,6 +109,36 @@ TEST_F(MakeCacheTest, TheSameSeedGivesTheSameEntriesContentsHeadersAndTimes) {
   std::size_t sameUrls = 0;
   for (std::size_t i = 0; i < a.size(); ++i) sameUrls += a[i].Url == c[i].Url ? 1 : 0;
   EXPECT_LT(sameUrls, 40u) << "another seed should give other URLs";
+}
+
+TEST_F(MakeCacheTest, BrowserFormatsHoldTheStoreEntriesForTheReadersWithSomeBodiesGzipped) {
+  // Bodies from 7 to 52 KB: the readers take small files whole, larger ones by their ends.
+  Make("home", "--entries 300 --seed 5 --avg-size 30000");
+  Make("chromium", "--entries 300 --seed 5 --avg-size 30000 --format chromium");
+  Make("firefox", "--entries 300 --seed 5 --avg-size 30000 --format firefox");
+  std::map<std::string, std::string> contents;
+  for (const TListed& entry : List("home")) contents[entry.Url] = ReadFile(entry.LocalFile);
+  ASSERT_EQ(300u, contents.size());
+  using TReader = TCacheReadReport (*)(const std::string&, const TBrowserCacheSink&);
+  for (const auto& [format, read] : {std::pair<const char*, TReader>{"chromium", ReadChromiumSimpleCache},
+                                     std::pair<const char*, TReader>{"firefox", ReadFirefoxCache}}) {
+    SCOPED_TRACE(format);
+    std::set<std::string> urls;
+    std::size_t packed = 0;
+    const TCacheReadReport report = read((Scratch / format).string(), [&](TBrowserCacheEntry&& entry) {
+      urls.insert(entry.Url);
+      const std::string body = ReadFile(entry.Body.File).substr(entry.Body.Offset, entry.Body.Size);
+      if (StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding") == "gzip") {
+        ++packed;
+        EXPECT_TRUE(body.starts_with("\x1f\x8b")) << entry.Url;
+      } else {
+        EXPECT_EQ(contents[entry.Url], body) << entry.Url;
+      }
+    });
+    EXPECT_EQ(0u, report.Skipped);
+    EXPECT_EQ(contents.size(), urls.size());
+    EXPECT_GT(packed, 30u);
+  }
 }
 
 TEST_F(MakeCacheTest, MakesTheRequestedNumberOfEntriesWithTheMixAViewMeets) {

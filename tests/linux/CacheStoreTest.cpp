@@ -13,7 +13,7 @@
 
 #include "core/Tools.h"
 #include "tests/contract/UrlCacheContract.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -22,6 +22,9 @@ namespace fs = std::filesystem;
 
 struct TStoreBackend {
   static constexpr bool kMeasuresFiles = true;
+  static constexpr bool kWalksInOrder = true;
+  static constexpr bool kNamesPlainly = true;
+  static constexpr bool kKeepsExactTypesAndTimes = true;
   IUrlCache& Cache() { return Store; }
   void WriteReserved(const std::string& localFile, const std::string& content) { WriteFile(localFile, content); }
   TTempFolder Folder{"cache"};

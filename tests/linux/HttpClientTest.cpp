@@ -9,7 +9,7 @@
 
 #include "core/Tools.h"
 #include "tests/linux/LoopbackHttpServer.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {

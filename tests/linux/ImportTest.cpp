@@ -10,7 +10,7 @@
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/SqliteDatabase.h"
 #include "tests/fakes/FakeServices.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {

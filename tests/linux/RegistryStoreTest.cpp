@@ -8,7 +8,7 @@
 
 #include "platform/linux/SqliteDatabase.h"
 #include "tests/contract/RegistryContract.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {

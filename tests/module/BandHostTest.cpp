@@ -13,7 +13,7 @@
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/browser/BandHost.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {

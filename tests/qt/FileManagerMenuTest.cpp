@@ -21,7 +21,7 @@
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 #include "tests/qt/QtTestSupport.h"
 
 namespace hoardscope {

@@ -23,6 +23,7 @@
 #include <optional>
 
 #include "platform/qt/MainView.h"
+#include "tests/support/TestFiles.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
@@ -42,15 +43,13 @@ class THelpCatcher : public QObject {
   QList<QUrl> Opened;
 };
 
-std::filesystem::path CacheFolder() { return std::filesystem::temp_directory_path() / "hs-qt-view-cache"; }
-
 QPoint FaceOf(const QToolButton* button) { return QPoint(8, button->height() / 2); }
 QPoint ArrowOf(const QToolButton* button) { return QPoint(button->width() - 4, button->height() / 2); }
 
 class MainViewTest : public ::testing::Test {
  protected:
   MainViewTest()
-      : View(std::make_unique<TMainView>(Cache, Registry, Internet, CacheFolder())),
+      : View(std::make_unique<TMainView>(Cache, Registry, Internet, CacheFiles.Path)),
         Tester(&View->Model(), QAbstractItemModelTester::FailureReportingMode::Warning) {
     View->resize(237, 400);
     View->Presenter().FBrowser = Browser;
@@ -66,7 +65,7 @@ class MainViewTest : public ::testing::Test {
 
   // An entry whose local file (empty, so captioned with its file name) is named as the URL's last part.
   void AddEntry(const std::string& url, std::uint64_t size = 100, const std::string& contentType = "text/html") {
-    const std::filesystem::path folder = CacheFolder() / std::to_string(Cache.Entries().size());
+    const std::filesystem::path folder = CacheFiles.Path / std::to_string(Cache.Entries().size());
     std::filesystem::create_directories(folder);
     CacheEntryRecord record;
     record.SourceUrl = url;
@@ -122,6 +121,7 @@ class MainViewTest : public ::testing::Test {
 
   TModelCheckLog Log;
   THelpCatcher Help;
+  TTempFolder CacheFiles{"qt-view-cache"};
   TFakeUrlCache Cache;
   TFakeRegistry Registry;
   TFakeInternetOptions Internet;

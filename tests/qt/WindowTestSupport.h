@@ -8,7 +8,7 @@
 #include <functional>
 #include <ostream>
 
-#include "tests/linux/TempFolder.h"
+#include "tests/support/TestFiles.h"
 
 // Failure messages show texts as text.
 inline void PrintTo(const QString& text, std::ostream* out) { *out << '"' << text.toStdString() << '"'; }

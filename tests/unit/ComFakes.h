@@ -44,6 +44,41 @@ class TTestObject : public Interfaces... {
   virtual void* Identity() = 0;
 };
 
+// A band site as the browser offers it, handing out TBrowser as the browser object, with switches to leave parts
+// out.
+template <class TBrowser>
+class TFakeBandSite : public TTestObject<IInputObjectSite, IOleWindow, IOleCommandTarget, IServiceProvider> {
+ public:
+  HRESULT STDMETHODCALLTYPE OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
+  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
+    *window = static_cast<HWND>(Window);
+    return S_OK;
+  }
+  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
+  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
+    *object = nullptr;
+    if (!OffersBrowser || service != SID_SWebBrowserApp) return E_NOINTERFACE;
+    return Browser.QueryInterface(iid, object);
+  }
+
+  TWindowHandle Window = &Window;
+  bool OffersBrowser = true;
+  bool OffersServices = true;
+  TBrowser Browser;
+
+ protected:
+  void* Identity() override { return static_cast<IInputObjectSite*>(this); }
+  void* Find(REFIID iid) override {
+    if (iid == IID_IInputObjectSite) return static_cast<IInputObjectSite*>(this);
+    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
+    if (iid == IID_IOleCommandTarget) return static_cast<IOleCommandTarget*>(this);
+    if (iid == IID_IServiceProvider && OffersServices) return static_cast<IServiceProvider*>(this);
+    return nullptr;
+  }
+};
+
 // The type library as the server reads it; registration and dispatch are recorded, not performed.
 class TFakeTypeLibrary : public ITypeLibrary {
  public:

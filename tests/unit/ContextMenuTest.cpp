@@ -16,9 +16,6 @@ using TKind = TShellMenuChoice::TKind;
 class ContextMenuTest : public ViewFixture {
  protected:
   void SetUp() override {
-    Root = fs::temp_directory_path() /
-           ("hs-menu-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(Root);
     fs::create_directories(Root / "cache");
     View().SaveFolder = (Root / "Save Files").string() + kPathSeparator;
     Windows.Views.push_back([this](int wParam, int lParam) {
@@ -26,7 +23,6 @@ class ContextMenuTest : public ViewFixture {
       notices += lParam == kCacheChangedCode;
     });
   }
-  void TearDown() override { fs::remove_all(Root); }
 
   std::string AddFile(const std::string& url, const std::string& name) {
     const fs::path file = Root / "cache" / name;
@@ -45,7 +41,8 @@ class ContextMenuTest : public ViewFixture {
     ShellMenu.OnShellCommand = std::move(command);
   }
 
-  fs::path Root;
+  TTempFolder Folder{"menu"};
+  const fs::path Root = Folder.Path;
   int notices = 0;
 };
 

@@ -15,13 +15,10 @@ namespace fs = std::filesystem;
 class EntryOperationsTest : public ViewFixture {
  protected:
   void SetUp() override {
-    Root = fs::temp_directory_path() / ("hs-ops-" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(Root);
     fs::create_directories(Root / "cache");
     View().SaveFolder = (Root / "Save Files").string() + kPathSeparator;
     Shell.TrashFolder = (Root / "trash").string();
   }
-  void TearDown() override { fs::remove_all(Root); }
 
   void AddFile(const std::string& url, const std::string& name, const std::string& content, bool headers = true) {
     const fs::path folder = Root / "cache" / std::to_string(++FFiles);
@@ -40,7 +37,8 @@ class EntryOperationsTest : public ViewFixture {
     return records;
   }
 
-  fs::path Root;
+  TTempFolder Folder{"ops"};
+  const fs::path Root = Folder.Path;
   int FFiles = 0;
 };
 

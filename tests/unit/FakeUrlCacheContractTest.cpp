@@ -8,6 +8,9 @@ namespace {
 
 struct TFakeCacheBackend {
   static constexpr bool kMeasuresFiles = false;   // the fake only names its local files
+  static constexpr bool kWalksInOrder = true;
+  static constexpr bool kNamesPlainly = true;
+  static constexpr bool kKeepsExactTypesAndTimes = true;
   IUrlCache& Cache() { return Fake; }
   void WriteReserved(const std::string&, const std::string&) {}
   TFakeUrlCache Fake;

@@ -17,44 +17,11 @@ using TEvents = std::vector<std::string>;
 // method table stands in for it.
 class TFakeBrowserObject : public TTestObject<IUnknown> {
  protected:
-  void* Find(REFIID) override { return nullptr; }
+  void* Find(REFIID iid) override { return iid == IID_IWebBrowser2 ? Identity() : nullptr; }
   void* Identity() override { return static_cast<IUnknown*>(this); }
 };
 
-// A band site as the browser offers it, with switches to leave parts out.
-class TFakeSite : public TTestObject<IInputObjectSite, IOleWindow, IOleCommandTarget, IServiceProvider> {
- public:
-  HRESULT STDMETHODCALLTYPE OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
-    *window = static_cast<HWND>(Window);
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
-    *object = nullptr;
-    if (!OffersBrowser || service != SID_SWebBrowserApp || iid != IID_IWebBrowser2) return E_NOINTERFACE;
-    Browser.AddRef();
-    *object = &Browser;
-    return S_OK;
-  }
-
-  TWindowHandle Window = &Window;
-  bool OffersBrowser = true;
-  bool OffersServices = true;
-  TFakeBrowserObject Browser;
-
- protected:
-  void* Identity() override { return static_cast<IInputObjectSite*>(this); }
-  void* Find(REFIID iid) override {
-    if (iid == IID_IInputObjectSite) return static_cast<IInputObjectSite*>(this);
-    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
-    if (iid == IID_IOleCommandTarget) return static_cast<IOleCommandTarget*>(this);
-    if (iid == IID_IServiceProvider && OffersServices) return static_cast<IServiceProvider*>(this);
-    return nullptr;
-  }
-};
+using TFakeSite = TFakeBandSite<TFakeBrowserObject>;
 
 // A stream that counts every call made on it.
 class TCountingStream : public TTestObject<IStream> {

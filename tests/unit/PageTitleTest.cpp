@@ -5,23 +5,16 @@
 #include <fstream>
 
 #include "core/PageTitle.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
 
 class PageTitleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    FFolder = std::filesystem::temp_directory_path() /
-              ("hs-title-" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    std::filesystem::create_directories(FFolder);
-  }
-  void TearDown() override { std::filesystem::remove_all(FFolder); }
-
   std::string Write(const std::string& name, const std::string& content) {
-    const std::filesystem::path path = FFolder / name;
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
+    WriteFile(FFolder.Path / name, content);
+    return (FFolder.Path / name).string();
   }
   std::string TitleOf(const std::string& name, const std::string& content) {
     std::string caption;
@@ -29,7 +22,7 @@ class PageTitleTest : public ::testing::Test {
     return caption;
   }
 
-  std::filesystem::path FFolder;
+  TTempFolder FFolder{"title"};
 };
 
 TEST_F(PageTitleTest, TakesTheTextBetweenTheFirstTags) {
@@ -57,7 +50,7 @@ TEST_F(PageTitleTest, FindsTagsAcrossReadBoundariesInLargeFiles) {
 
 TEST_F(PageTitleTest, LeavesTheNameOfAMissingFile) {
   std::string caption = "kept";
-  GetPageTitle((FFolder / "gone.htm").string(), caption);
+  GetPageTitle((FFolder.Path / "gone.htm").string(), caption);
   EXPECT_EQ(caption, "kept");
   GetPageTitle("", caption);
   EXPECT_EQ(caption, "kept");

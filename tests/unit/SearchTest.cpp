@@ -9,6 +9,7 @@
 #include "search/Search.h"
 #include "search/TextSearch.h"
 #include "tests/fakes/FakeRegistry.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 namespace {
@@ -43,13 +44,13 @@ TEST(TextSearch, StopsAtCtrlZAndNeverMatchesAnEmptyText) {
 class SearchFileTest : public ::testing::Test {
  protected:
   std::string Write(const std::string& content) {
-    const auto path = std::filesystem::temp_directory_path() / "hs-search-file.txt";
-    std::ofstream(path, std::ios::binary) << content;
-    return path.string();
+    WriteFile(Folder.Path / "file.txt", content);
+    return (Folder.Path / "file.txt").string();
   }
   TFileSearchResult Search(const std::string& content, const std::string& text, bool caseSensitive = false) {
     return SearchFile(Write(content), SearchNeedle(text, caseSensitive), caseSensitive);
   }
+  TTempFolder Folder{"search"};
 };
 
 TEST_F(SearchFileTest, FindsMatchesAcrossTheReadersBlocks) {

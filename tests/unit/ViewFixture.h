@@ -12,6 +12,7 @@
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope {
 
@@ -67,12 +68,11 @@ class ViewFixture : public ::testing::Test {
   }
 
   std::string WriteFile(const std::string& name, const std::string& content) {
-    const std::filesystem::path folder = std::filesystem::temp_directory_path() / "hs-view-files";
-    std::filesystem::create_directories(folder);
-    std::ofstream(folder / name, std::ios::binary) << content;
-    return (folder / name).string();
+    hoardscope::WriteFile(Files.Path / name, content);
+    return (Files.Path / name).string();
   }
 
+  TTempFolder Files{"view-files"};
   TFakeUrlCache Cache;
   TFakeInternetOptions Internet;
   TFakeRegistry Registry;

@@ -1,9 +1,11 @@
-// The WinInet cache layer against Wine's WinInet: entries created and committed, walked (Wine has no extended
-// walk, so the plain walk over the content container serves), looked up, given a last-sync time, deleted.
+// The WinInet cache layer against Wine's WinInet: the URL cache contract every backend owes the view, then what
+// the command line's cache administration adds (the walk over every entry type, last-sync times, emptying). Wine
+// has no extended walk, so the plain walk over the content container serves.
 #include <algorithm>
 #include <vector>
 
 #include "platform/win32/WinInetCache.h"
+#include "tests/contract/UrlCacheContract.h"
 #include "tests/win32/WineSupport.h"
 
 namespace hoardscope::win32 {
@@ -47,75 +49,20 @@ class WinInetCacheTest : public ::testing::Test {
   TWinInetCache Cache;
 };
 
-TEST_F(WinInetCacheTest, CommittedEntriesAreFoundByTheirExactUrl) {
-  const std::string file = Add("http://cache.test/dir/picture.gif", "GIF89a", "HTTP/1.1 200 OK\r\n\r\n");
-  EXPECT_EQ(0u, fs::path(file).filename().string().find("picture")) << file;  // named after the URL's file
-  const auto record = Cache.GetEntryInfo("http://cache.test/dir/picture.gif");
-  ASSERT_TRUE(record);
-  EXPECT_EQ(file, record->LocalFileName);
-  EXPECT_EQ("http://cache.test/dir/picture.gif", record->SourceUrl);
-  EXPECT_EQ(6u, record->SizeLow);
-  EXPECT_EQ("HTTP/1.1 200 OK\r\n\r\n", record->HeaderInfo.value_or(""));
-  EXPECT_FALSE(Cache.GetEntryInfo("http://cache.test/dir/picture.GIF2"));
-
-  EXPECT_TRUE(Cache.DeleteEntry("http://cache.test/dir/picture.gif"));
-  EXPECT_FALSE(Cache.GetEntryInfo("http://cache.test/dir/picture.gif"));
-  EXPECT_FALSE(Cache.DeleteEntry("http://cache.test/dir/picture.gif"));
-}
-
-TEST_F(WinInetCacheTest, ADiscardedReservationLeavesNoFileAndCannotBeCommitted) {
-  const CreatedCacheFile created = Cache.CreateEntry("http://cache.test/discarded.gif", 3, "gif");
-  ASSERT_TRUE(created.Ok);
-  WriteFile(created.LocalFileName, "GIF");
-  EXPECT_TRUE(Cache.DiscardReservedFile(created.LocalFileName));
-  EXPECT_FALSE(fs::exists(created.LocalFileName));
-  const std::string url = "http://cache.test/discarded.gif";
-  EXPECT_NE(0u, Cache.CommitEntry(url, created.LocalFileName, 0, 0, kNormalCacheEntry, ""));
-  EXPECT_FALSE(Cache.GetEntryInfo(url));
-}
-
-TEST_F(WinInetCacheTest, EmptyCacheGivesNoWalk) {
+TEST_F(WinInetCacheTest, TheWalkOfAnyTypeYieldsWhatThePageWalkLeavesOut) {
   CacheEntryRecord record;
-  EXPECT_EQ(nullptr, Cache.FindFirst(record));
   EXPECT_EQ(nullptr, Cache.FindFirstOfAnyType(record));
-}
-
-TEST_F(WinInetCacheTest, WalkYieldsNormalPageEntriesOnly) {
   Add("http://walk.test/a.htm");
   Add("HTTPS://walk.test/b.htm");
   Add("ftp://walk.test/c.txt");
-  Add("http://walk.test/normal-and-more.htm", "content", "", 0x00000005);
   Add("Cookie:user@walk.test/", "cookie", "", kCookie);
   Add("Visited: user@http://walk.test/a.htm", "", "", kHistory);
-  EXPECT_EQ((std::vector<std::string>{"HTTPS://walk.test/b.htm", "http://walk.test/a.htm",
-                                      "http://walk.test/normal-and-more.htm"}),
+  EXPECT_EQ((std::vector<std::string>{"HTTPS://walk.test/b.htm", "http://walk.test/a.htm"}),
             Walked(&TWinInetCache::FindFirst));
   const std::vector<std::string> all = Walked(&TWinInetCache::FindFirstOfAnyType);
   for (const char* url : {"ftp://walk.test/c.txt", "Cookie:user@walk.test/", "Visited: user@http://walk.test/a.htm"}) {
     EXPECT_NE(all.end(), std::find(all.begin(), all.end(), url)) << url;
   }
-}
-
-TEST_F(WinInetCacheTest, WalkStartsBehindSkippedEntries) {
-  Add("Cookie:user@walk.test/", "cookie", "", kCookie);
-  CacheEntryRecord record;
-  EXPECT_EQ(nullptr, Cache.FindFirst(record)) << "a cache of cookies has nothing to list";
-  Add("http://walk.test/only.htm");
-  EXPECT_EQ(std::vector<std::string>{"http://walk.test/only.htm"}, Walked(&TWinInetCache::FindFirst));
-}
-
-TEST_F(WinInetCacheTest, WalkedRecordsCarryTheStoredFields) {
-  const std::string headers = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
-  const std::string local = Add("http://walk.test/a.htm", "12345", headers);
-  CacheEntryRecord walked;
-  auto walk = Cache.FindFirst(walked);
-  ASSERT_NE(nullptr, walk);
-  EXPECT_EQ("http://walk.test/a.htm", walked.SourceUrl);
-  EXPECT_EQ(local, walked.LocalFileName);
-  EXPECT_EQ(5u, walked.SizeLow);
-  EXPECT_EQ(0u, walked.SizeHigh);
-  EXPECT_EQ(std::optional<std::string>(headers), walked.HeaderInfo);
-  EXPECT_NE(0u, walked.LastSyncTime) << "a commit sets the last-sync time";
 }
 
 TEST_F(WinInetCacheTest, LastSyncTimeCanBeSetAfterTheCommit) {
@@ -135,15 +82,22 @@ TEST_F(WinInetCacheTest, ClearDeletesEveryEntryAndItsFile) {
   EXPECT_FALSE(fs::exists(page));
 }
 
-TEST_F(WinInetCacheTest, SplitGivesHostPathWithoutQueryAndPort) {
-  const auto parts = Cache.SplitURL("http://user@cache.test:8080/a/b.gif?x=1#top");
-  ASSERT_TRUE(parts);
-  EXPECT_EQ("cache.test", parts->Host);
-  EXPECT_EQ("/a/b.gif", parts->Path);
-  EXPECT_EQ(8080, parts->Port);
-  EXPECT_EQ(80, Cache.SplitURL("http://cache.test")->Port);
-  EXPECT_FALSE(Cache.SplitURL("no url"));
-}
+// The view's side of the cache, as every backend owes it; each test starts on an emptied cache.
+struct TWinInetBackend {
+  static constexpr bool kMeasuresFiles = true;
+  static constexpr bool kWalksInOrder = false;
+  static constexpr bool kNamesPlainly = false;
+  static constexpr bool kKeepsExactTypesAndTimes = false;
+  TWinInetBackend() { WinInet.Clear(); }
+  ~TWinInetBackend() { WinInet.Clear(); }
+  IUrlCache& Cache() { return WinInet; }
+  void WriteReserved(const std::string& localFile, const std::string& content) { WriteFile(localFile, content); }
+  TWinInetCache WinInet;
+};
 
 }  // namespace
 }  // namespace hoardscope::win32
+
+namespace hoardscope {
+INSTANTIATE_TYPED_TEST_SUITE_P(WinInet, UrlCacheContract, ::testing::Types<win32::TWinInetBackend>);
+}  // namespace hoardscope

@@ -1,5 +1,6 @@
-// The shell layer under Wine: the portable file-name helpers against the shell's own on the same inputs, and the
-// shell's services the view uses (special folder, item size, deleting the files of a folder).
+// The shell layer under Wine: the portable file-name helpers against the shell's own on the same inputs, the
+// contracts of the shell and the file copier, and what only the Windows shell has (its special folder, no icon
+// without an image list).
 #include <shlwapi.h>
 // The shell's names stand for its A functions here, not for the portable helpers of the same names.
 #undef PathFindFileName
@@ -11,6 +12,9 @@
 
 #include "core/Tools.h"
 #include "platform/win32/WinShell.h"
+#include "platform/win32/WinShellServices.h"
+#include "tests/contract/FileCopierContract.h"
+#include "tests/contract/ShellContract.h"
 #include "tests/win32/WineSupport.h"
 
 namespace hoardscope::win32 {
@@ -44,43 +48,9 @@ TEST(PathHelpersTest, UndecorationAgreesWithTheShell) {
 
 class WinShellTest : public ::testing::Test {
  protected:
-  // A folder with two files and a subfolder that holds one.
-  WinShellTest() : Folder("shell") {
-    WriteFile(Folder.Path / "a.htm", "12345");
-    WriteFile(Folder.Path / "b", "");
-    fs::create_directory(Folder.Path / "sub");
-    WriteFile(Folder.Path / "sub" / "kept.gif", "GIF");
-  }
-
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    for (const auto& entry : fs::recursive_directory_iterator(Folder.Path)) {
-      names.push_back(fs::relative(entry.path(), Folder.Path).generic_string());
-    }
-    std::sort(names.begin(), names.end());
-    return names;
-  }
-
   TNoDesktopWithoutDisplay FNoDesktop;
-  TTempFolder Folder;
   TWinShell Shell;
 };
-
-TEST_F(WinShellTest, DeletingTheFilesOfAFolderKeepsItsSubfolders) {
-  EXPECT_TRUE(Shell.DeleteFilesIn(Folder.Path.string() + "\\"));  // as the staging folder is named
-  EXPECT_EQ((std::vector<std::string>{"sub", "sub/kept.gif"}), Names());
-}
-
-TEST_F(WinShellTest, MovingTheFilesToTheRecycleBinKeepsSubfolders) {
-  Shell.MoveFilesToTrash(Folder.Path.string());
-  EXPECT_EQ((std::vector<std::string>{"sub", "sub/kept.gif"}), Names());
-}
-
-TEST_F(WinShellTest, ItemSizeIsThatOfTheItemItself) {
-  EXPECT_EQ(std::optional<std::uint64_t>(5), Shell.ItemSize((Folder.Path / "a.htm").string()));
-  EXPECT_TRUE(Shell.ItemSize(Folder.Path.string())) << "a folder is found as an item of its own";
-  EXPECT_EQ(std::nullopt, Shell.ItemSize((Folder.Path / "missing").string()));
-}
 
 TEST_F(WinShellTest, InternetCacheFolderIsAnAbsolutePath) {
   const std::string folder = Shell.InternetCacheFolder();
@@ -89,5 +59,23 @@ TEST_F(WinShellTest, InternetCacheFolderIsAnAbsolutePath) {
 
 TEST_F(WinShellTest, WithoutAnImageListNoIconIsAdded) { EXPECT_EQ(-1, Shell.AddFileTypeIcon(".gif")); }
 
+// Without a display the shell's file operations do without Wine's desktop.
+struct TWinShellBackend {
+  IShell& Shell() { return WinShell; }
+  TNoDesktopWithoutDisplay FNoDesktop;
+  TWinShell WinShell;
+};
+
+struct TWinCopierBackend {
+  IFileCopier& Copier() { return WinCopier; }
+  TNoDesktopWithoutDisplay FNoDesktop;
+  TWinFileCopier WinCopier;
+};
+
 }  // namespace
 }  // namespace hoardscope::win32
+
+namespace hoardscope {
+INSTANTIATE_TYPED_TEST_SUITE_P(WinShell, ShellContract, ::testing::Types<win32::TWinShellBackend>);
+INSTANTIATE_TYPED_TEST_SUITE_P(WinShell, FileCopierContract, ::testing::Types<win32::TWinCopierBackend>);
+}  // namespace hoardscope

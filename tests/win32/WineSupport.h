@@ -1,5 +1,5 @@
 // Helpers of the tests that run under wine64: where the built module is, running Windows commands and reading
-// their output, temporary folders and files.
+// their output.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -11,6 +11,7 @@
 #include <string>
 
 #include "com/ComTypes.h"
+#include "tests/support/TestFiles.h"
 
 namespace hoardscope::win32 {
 
@@ -48,35 +49,6 @@ inline TCommandRun RunCommand(const std::string& commandLine) {
 }
 
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
-
-inline std::string ReadFile(const fs::path& file) {
-  std::ifstream in(file, std::ios::binary);
-  return std::string(std::istreambuf_iterator<char>(in), {});
-}
-
-inline void WriteFile(const fs::path& file, const std::string& content) {
-  std::ofstream(file, std::ios::binary | std::ios::trunc) << content;
-}
-
-// A new empty folder under the temporary folder, removed with its contents at the end of the test.
-class TTempFolder {
- public:
-  explicit TTempFolder(const std::string& purpose) {
-    const std::string test = ::testing::UnitTest::GetInstance()->current_test_info()->name();
-    Path = fs::temp_directory_path() / ("hoardscope-" + purpose + "-" + std::to_string(GetCurrentProcessId()) +
-                                        "-" + test);
-    fs::remove_all(Path);
-    fs::create_directories(Path);
-  }
-  ~TTempFolder() {
-    std::error_code ignored;
-    fs::remove_all(Path, ignored);
-  }
-  TTempFolder(const TTempFolder&) = delete;
-  TTempFolder& operator=(const TTempFolder&) = delete;
-
-  fs::path Path;
-};
 
 // Without a display Wine's desktop process cannot start, and a tool that asks for it (regsvr32, the shell's
 // file copy) waits for it in vain for ten seconds. While this object lives, the prefix does without it when the

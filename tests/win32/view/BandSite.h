@@ -98,34 +98,6 @@ class TRecordingBrowser : public TTestObject<IWebBrowser2> {
 };
 
 // The band site of the host window.
-class THostSite : public TTestObject<IInputObjectSite, IOleWindow, IOleCommandTarget, IServiceProvider> {
- public:
-  HRESULT STDMETHODCALLTYPE OnFocusChangeIS(IUnknown*, BOOL) override { return S_OK; }
-  HRESULT STDMETHODCALLTYPE GetWindow(HWND* window) override {
-    *window = Window;
-    return S_OK;
-  }
-  HRESULT STDMETHODCALLTYPE ContextSensitiveHelp(BOOL) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryStatus(const GUID*, ULONG, OLECMD*, OLECMDTEXT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE Exec(const GUID*, DWORD, DWORD, VARIANT*, VARIANT*) override { return E_NOTIMPL; }
-  HRESULT STDMETHODCALLTYPE QueryService(REFGUID service, REFIID iid, void** object) override {
-    *object = nullptr;
-    if (service != SID_SWebBrowserApp) return E_NOINTERFACE;
-    return Browser.QueryInterface(iid, object);
-  }
-
-  HWND Window = nullptr;
-  TRecordingBrowser Browser;
-
- protected:
-  void* Identity() override { return static_cast<IInputObjectSite*>(this); }
-  void* Find(REFIID iid) override {
-    if (iid == IID_IInputObjectSite) return static_cast<IInputObjectSite*>(this);
-    if (iid == IID_IOleWindow) return static_cast<IOleWindow*>(this);
-    if (iid == IID_IOleCommandTarget) return static_cast<IOleCommandTarget*>(this);
-    if (iid == IID_IServiceProvider) return static_cast<IServiceProvider*>(this);
-    return nullptr;
-  }
-};
+using THostSite = TFakeBandSite<TRecordingBrowser>;
 
 }  // namespace hoardscope

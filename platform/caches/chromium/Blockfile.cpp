@@ -1,0 +1,306 @@
+// The blockfile backend's files; every field is little-endian.
+//  index     a 368-byte header (u32 magic, u32 version, i32 entry count, ..., i32 table length at offset 28;
+//            0 means 0x10000), then the hash table: one cache address per slot, heading a chain of entry records
+//            linked by their "next" addresses.
+//  data_N    an 8 KiB header (u32 magic, u32 version, i16 file number, i16 next file, i32 block size, counters and
+//            the allocation bitmap), then blocks of 36 bytes (data_0: rankings), 256 (data_1: entry records),
+//            1 KiB (data_2) or 4 KiB (data_3); a full block file continues in a further data_N.
+//  f_XXXXXX  one stream too big for blocks, from offset 0.
+// A cache address: bit 31 set when in use, bits 28-30 the file type (0 external, 1 rankings, 2-4 the block files
+// of 256 B, 1 KiB and 4 KiB). External: the file's number in bits 0-27. Blocks: the number of blocks less one in
+// bits 24-25, the block file's number in bits 16-23 and the first block in bits 0-15.
+// An entry record fills one to four 256-byte blocks: u32 hash, u32 next, u32 rankings node, i32 reuse and refetch
+// counts, i32 state, u64 creation time, i32 key length, u32 long-key address, i32 stream sizes[4], u32 stream
+// addresses[4], u32 flags, 16 bytes of padding, u32 self hash, then the key up to the record's end, unless the key
+// lives at the long-key address. Stream 0 holds the response record, stream 1 the body.
+#include "platform/caches/chromium/Blockfile.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <memory>
+#include <system_error>
+#include <unordered_set>
+
+#include "platform/caches/StoredResponse.h"
+#include "platform/caches/chromium/ResponseInfo.h"
+#include "platform/caches/chromium/SimpleCache.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr std::uint32_t kIndexMagic = 0xC103CAC3;
+constexpr std::uint32_t kBlockFileMagic = 0xC104CAC3;
+constexpr std::size_t kIndexHeaderSize = 368;
+constexpr std::size_t kTableLengthOffset = 28;
+constexpr std::uint32_t kDefaultTableLength = 0x10000;
+constexpr std::uint32_t kMaxTableLength = 1u << 22;   // far more than Chromium makes; bounds what is read
+constexpr std::uint64_t kBlockFileHeaderSize = 8192;
+constexpr std::size_t kBlockSizeOffset = 12;
+constexpr std::uint32_t kExternalFile = 0;
+constexpr std::uint32_t kEntryBlockFile = 2;
+constexpr std::size_t kKeyOffset = 96;
+constexpr std::int32_t kNormalState = 0;
+constexpr std::uint32_t kChildEntryFlag = 2;   // a piece of another entry's sparse data
+
+struct TAddress {
+  std::uint32_t Value = 0;
+
+  bool InUse() const { return (Value & 0x80000000u) != 0; }
+  std::uint32_t FileType() const { return (Value >> 28) & 7; }
+  std::uint64_t BlockCount() const { return ((Value >> 24) & 3) + 1; }
+  std::uint32_t FileNumber() const { return (Value >> 16) & 0xff; }
+  std::uint64_t StartBlock() const { return Value & 0xffff; }
+  std::uint32_t ExternalNumber() const { return Value & 0x0fffffff; }
+};
+
+std::uint64_t BlockSizeOf(std::uint32_t fileType) {
+  switch (fileType) {
+    case 1: return 36;
+    case 2: return 256;
+    case 3: return 1024;
+    case 4: return 4096;
+    default: return 0;
+  }
+}
+
+std::string BlockFileName(std::uint32_t number) { return "data_" + std::to_string(number); }
+
+std::string ExternalFileName(std::uint32_t number) {
+  char name[16];
+  std::snprintf(name, sizeof name, "f_%06x", static_cast<unsigned>(number));
+  return name;
+}
+
+// The fields of an entry record that the walk uses.
+struct TEntryRecord {
+  TAddress Next;
+  std::int32_t State = 0;
+  std::uint32_t Flags = 0;
+  std::int32_t KeyLength = 0;
+  TAddress LongKey;
+  std::int32_t StreamSize[2] = {};
+  TAddress StreamAddress[2];
+  std::string InlineKey;   // the record's bytes from the key's offset on
+};
+
+TEntryRecord ParseEntryRecord(std::string_view bytes) {
+  TEntryRecord record;
+  record.Next.Value = LittleEndianAt<std::uint32_t>(bytes, 4);
+  record.State = LittleEndianAt<std::int32_t>(bytes, 20);
+  record.KeyLength = LittleEndianAt<std::int32_t>(bytes, 32);
+  record.LongKey.Value = LittleEndianAt<std::uint32_t>(bytes, 36);
+  for (int stream = 0; stream < 2; ++stream) {
+    record.StreamSize[stream] = LittleEndianAt<std::int32_t>(bytes, 40 + 4 * stream);
+    record.StreamAddress[stream].Value = LittleEndianAt<std::uint32_t>(bytes, 56 + 4 * stream);
+  }
+  record.Flags = LittleEndianAt<std::uint32_t>(bytes, 72);
+  record.InlineKey = std::string(bytes.substr(kKeyOffset));
+  return record;
+}
+
+// Where an address points: the file, where the data starts there and how much room it has.
+struct TSpan {
+  std::string Name;
+  IEntryBytes* Bytes = nullptr;   // null for an external file, which is read only when asked for
+  std::uint64_t Offset = 0;
+  std::uint64_t Room = 0;
+};
+
+class TBlockfileWalk {
+ public:
+  TBlockfileWalk(const std::string& folder, IBlockfileFiles& files, const TBrowserCacheSink& sink)
+      : FFolder(folder), FFiles(files), FSink(sink) {}
+
+  TCacheReadReport Run() {
+    const std::string indexPath = JoinPath(FFolder, "index");
+    IEntryBytes* index = FFiles.Open("index");
+    if (!index) return Failed("cannot read the cache index " + indexPath);
+    const std::optional<std::string_view> header = index->Read(0, kIndexHeaderSize);
+    if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kIndexMagic)
+      return Failed(indexPath + " is not the index of a Chromium blockfile cache");
+    std::uint32_t tableLength = LittleEndianAt<std::uint32_t>(*header, kTableLengthOffset);
+    if (tableLength == 0) tableLength = kDefaultTableLength;
+    std::optional<std::string_view> table;
+    if (tableLength <= kMaxTableLength) table = index->Read(kIndexHeaderSize, std::size_t{4} * tableLength);
+    if (!table) return Failed("the cache index " + indexPath + " is damaged");
+    const std::string heads(*table);   // later reads may reuse the index's buffer
+    for (std::size_t slot = 0; slot < tableLength; ++slot)
+      WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
+    return std::move(FReport);
+  }
+
+ private:
+  TCacheReadReport Failed(const std::string& why) {
+    FReport.Failure = why;
+    return std::move(FReport);
+  }
+
+  // A record that cannot be read ends its chain, since its "next" is lost with it. A chain that comes back to a
+  // record seen before (a loop, or two chains joined by damage) ends there too.
+  void WalkChain(TAddress address) {
+    while (address.InUse() && FSeen.insert(address.Value).second) {
+      std::optional<TSpan> span;
+      if (address.FileType() == kEntryBlockFile) span = Locate(address);
+      std::optional<std::string_view> bytes;
+      if (span) bytes = span->Bytes->Read(span->Offset, span->Room);
+      if (!bytes) {
+        CountSkipped(FReport, JoinPath(FFolder, BlockFileName(address.FileNumber())));
+        return;
+      }
+      const TEntryRecord record = ParseEntryRecord(*bytes);
+      if (record.State == kNormalState && (record.Flags & kChildEntryFlag) == 0) {   // not doomed, not a piece
+        std::optional<TBrowserCacheEntry> entry = ReadEntry(record);
+        if (entry) FSink(std::move(*entry));
+        else CountSkipped(FReport, JoinPath(FFolder, BlockFileName(address.FileNumber())));
+      }
+      address = record.Next;
+    }
+  }
+
+  std::optional<TBrowserCacheEntry> ReadEntry(const TEntryRecord& record) {
+    std::optional<std::string> key;
+    if (record.LongKey.InUse()) key = ReadStream(record.LongKey, record.KeyLength);
+    else if (record.KeyLength >= 0 && static_cast<std::size_t>(record.KeyLength) <= record.InlineKey.size())
+      key = record.InlineKey.substr(0, static_cast<std::size_t>(record.KeyLength));
+    if (!key || key->empty()) return std::nullopt;
+    const std::optional<std::string> stream0 = ReadStream(record.StreamAddress[0], record.StreamSize[0]);
+    std::optional<TChromiumResponseInfo> info;
+    if (stream0) info = ParseChromiumResponseInfo(*stream0);
+    if (!info) return std::nullopt;
+
+    TBrowserCacheEntry entry;
+    const std::int32_t bodySize = record.StreamSize[1];
+    if (bodySize < 0) return std::nullopt;
+    if (bodySize > 0) {
+      const std::optional<TSpan> body = Locate(record.StreamAddress[1]);
+      if (!body || static_cast<std::uint64_t>(bodySize) > body->Room) return std::nullopt;
+      entry.Body = {JoinPath(FFolder, body->Name), body->Offset, static_cast<std::uint64_t>(bodySize)};
+    }
+    entry.Key = std::move(*key);
+    entry.Url = std::string(ChromiumKeyUrl(entry.Key));
+    entry.ResponseHeaders = std::move(info->Headers);
+    entry.SyncTime = info->ResponseTime;
+    FillTimesFromHeaders(entry);
+    return entry;
+  }
+
+  // The size bytes at the address; an empty stream needs no address.
+  std::optional<std::string> ReadStream(TAddress address, std::int32_t size) {
+    if (size == 0) return std::string();
+    const std::optional<TSpan> span = Locate(address);
+    if (size < 0 || !span || static_cast<std::uint64_t>(size) > span->Room) return std::nullopt;
+    IEntryBytes* bytes = span->Bytes ? span->Bytes : FFiles.Open(span->Name);
+    std::optional<std::string_view> read;
+    if (bytes) read = bytes->Read(span->Offset, static_cast<std::size_t>(size));
+    if (!read) return std::nullopt;
+    return std::string(*read);
+  }
+
+  // Checks the address against its file: a block file of the right block size that holds all its blocks, or an
+  // external file that exists.
+  std::optional<TSpan> Locate(TAddress address) {
+    if (!address.InUse()) return std::nullopt;
+    if (address.FileType() == kExternalFile) {
+      std::string name = ExternalFileName(address.ExternalNumber());
+      const std::optional<std::uint64_t> size = FFiles.Size(name);
+      if (!size) return std::nullopt;
+      return TSpan{std::move(name), nullptr, 0, *size};
+    }
+    const std::uint64_t blockSize = BlockSizeOf(address.FileType());
+    if (blockSize == 0) return std::nullopt;
+    std::string name = BlockFileName(address.FileNumber());
+    IEntryBytes* bytes = FFiles.Open(name);
+    if (!bytes || !IsBlockFile(name, *bytes, blockSize)) return std::nullopt;
+    const std::uint64_t offset = kBlockFileHeaderSize + address.StartBlock() * blockSize;
+    const std::uint64_t room = address.BlockCount() * blockSize;
+    if (offset + room > bytes->Size()) return std::nullopt;
+    return TSpan{std::move(name), bytes, offset, room};
+  }
+
+  bool IsBlockFile(const std::string& name, IEntryBytes& bytes, std::uint64_t blockSize) {
+    auto known = FBlockSizes.find(name);
+    if (known == FBlockSizes.end()) {
+      std::uint64_t size = 0;   // 0: not a block file
+      const std::optional<std::string_view> header = bytes.Read(0, kBlockSizeOffset + 4);
+      if (header && LittleEndianAt<std::uint32_t>(*header, 0) == kBlockFileMagic)
+        size = LittleEndianAt<std::uint32_t>(*header, kBlockSizeOffset);
+      known = FBlockSizes.emplace(name, size).first;
+    }
+    return known->second == blockSize;
+  }
+
+  const std::string& FFolder;
+  IBlockfileFiles& FFiles;
+  const TBrowserCacheSink& FSink;
+  TCacheReadReport FReport;
+  std::unordered_set<std::uint32_t> FSeen;
+  std::map<std::string, std::uint64_t> FBlockSizes;   // each block file's block size, 0 when it is none
+};
+
+// A file held whole in memory.
+class TWholeFile final : public IEntryBytes {
+ public:
+  explicit TWholeFile(std::string bytes) : FBytes(std::move(bytes)), FView(FBytes) {}
+  std::uint64_t Size() const override { return FBytes.size(); }
+  std::optional<std::string_view> Read(std::uint64_t offset, std::size_t size) override {
+    return FView.Read(offset, size);
+  }
+
+ private:
+  std::string FBytes;
+  TBufferBytes FView;
+};
+
+// The files on disk: the index and the block files open for the whole walk, external files one at a time.
+class TBlockfileFolder final : public IBlockfileFiles {
+ public:
+  explicit TBlockfileFolder(const std::string& folder) : FFolder(folder) {}
+
+  IEntryBytes* Open(const std::string& name) override {
+    if (name.rfind("f_", 0) == 0) {
+      return FExternal.Open(JoinPath(FFolder, name)) == TEntryFile::TOpenResult::Opened ? &FExternal : nullptr;
+    }
+    auto [file, added] = FShared.try_emplace(name);
+    if (added) file->second = OpenShared(JoinPath(FFolder, name));
+    return file->second.get();
+  }
+
+  std::optional<std::uint64_t> Size(const std::string& name) override {
+    std::error_code error;
+    const std::uint64_t size = std::filesystem::file_size(std::filesystem::path(JoinPath(FFolder, name)), error);
+    if (error) return std::nullopt;
+    return size;
+  }
+
+ private:
+  // The walk visits a block file of 256-byte blocks (the entry records, and most response records and small
+  // bodies) all over: such a file, at most 16 MiB, is read whole at once; bigger ones only where asked.
+  static std::unique_ptr<IEntryBytes> OpenShared(const std::string& path) {
+    constexpr std::uint64_t kWholeFileLimit = kBlockFileHeaderSize + 0x10000 * 256;
+    auto file = std::make_unique<TEntryFile>();
+    if (file->Open(path) != TEntryFile::TOpenResult::Opened) return nullptr;
+    if (file->Size() > kWholeFileLimit) return file;
+    const std::optional<std::string_view> bytes = file->Read(0, static_cast<std::size_t>(file->Size()));
+    if (!bytes) return nullptr;
+    return std::make_unique<TWholeFile>(std::string(*bytes));
+  }
+
+  const std::string& FFolder;
+  std::map<std::string, std::unique_ptr<IEntryBytes>> FShared;
+  TEntryFile FExternal;
+};
+
+}  // namespace
+
+TCacheReadReport WalkChromiumBlockfileCache(const std::string& folder, IBlockfileFiles& files,
+                                            const TBrowserCacheSink& sink) {
+  return TBlockfileWalk(folder, files, sink).Run();
+}
+
+TCacheReadReport ReadChromiumBlockfileCache(const std::string& folder, const TBrowserCacheSink& sink) {
+  TBlockfileFolder files(folder);
+  return WalkChromiumBlockfileCache(folder, files, sink);
+}
+
+}  // namespace hoardscope

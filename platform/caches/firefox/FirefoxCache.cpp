@@ -1,0 +1,171 @@
+// A cache2 entry file: the body from offset 0, then at offset M the metadata: a u32 hash of the metadata, a u16
+// hash per 256 KiB chunk of the body, the header (u32 version, fetch count, last fetch, last change, frecency,
+// expiry in seconds since 1970, key size and, from version 2 on, flags), the key and a NUL, then "name\0value\0"
+// elements. The file ends in u32 M (version 3 and older) or in u32 4 and u32 M whose high bit marks an encrypted
+// entry. Every number is big-endian.
+#include "platform/caches/firefox/FirefoxCache.h"
+
+#include <cstdint>
+
+#include "core/Tools.h"
+#include "platform/caches/StoredResponse.h"
+
+namespace hoardscope {
+namespace {
+
+constexpr std::uint64_t kChunkSize = 256 * 1024;
+constexpr std::uint32_t kTrailerVersion = 4;
+constexpr std::uint32_t kEncryptedBit = 0x80000000u;
+constexpr std::uint32_t kNewestVersion = 4;
+constexpr std::uint32_t kNeverExpires = 0xFFFFFFFFu;
+constexpr std::size_t kHeaderFields = 8;
+constexpr std::string_view kEntriesFolder = "entries";
+
+std::uint32_t BigEndianAt(std::string_view bytes, std::size_t offset) {
+  const auto byte = [&](std::size_t i) {
+    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]));
+  };
+  return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
+}
+
+FileTime FileTimeFromUnixSeconds(std::uint32_t seconds) {
+  return seconds == 0 ? 0 : FileTimeFromUnixMillis(static_cast<std::int64_t>(seconds) * 1000);
+}
+
+// Entry files are named by the SHA-1 of their key.
+bool IsEntryFileName(std::string_view name) {
+  return name.size() == 40 && name.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
+}
+
+struct TTrailer {
+  std::uint64_t MetadataOffset = 0;
+  std::uint64_t Size = 0;   // of the trailer itself
+  bool Encrypted = false;
+};
+
+// The trailer's form shows in the byte before it: the elements end in a NUL, a version 4 trailer's "4" does not.
+std::optional<TTrailer> ReadTrailer(IEntryBytes& file) {
+  if (file.Size() < 8) return std::nullopt;
+  const std::optional<std::string_view> last = file.Read(file.Size() - 8, 8);
+  if (!last) return std::nullopt;
+  TTrailer trailer;
+  const std::uint32_t offset = BigEndianAt(*last, 4);
+  if (BigEndianAt(*last, 0) == kTrailerVersion) {
+    trailer.Size = 8;
+    trailer.Encrypted = (offset & kEncryptedBit) != 0;
+    trailer.MetadataOffset = offset & ~kEncryptedBit;
+  } else {
+    trailer.Size = 4;
+    trailer.MetadataOffset = offset;
+  }
+  if (trailer.MetadataOffset > file.Size() - trailer.Size) return std::nullopt;
+  return trailer;
+}
+
+// The value of the element of this name; nullopt when absent.
+std::optional<std::string_view> ElementValue(std::string_view elements, std::string_view name) {
+  while (!elements.empty()) {
+    const std::size_t nameEnd = elements.find('\0');
+    if (nameEnd == std::string_view::npos) break;
+    const std::size_t valueEnd = elements.find('\0', nameEnd + 1);
+    if (valueEnd == std::string_view::npos) break;
+    if (elements.substr(0, nameEnd) == name) return elements.substr(nameEnd + 1, valueEnd - nameEnd - 1);
+    elements = elements.substr(valueEnd + 1);
+  }
+  return std::nullopt;
+}
+
+// "alt-data" is "<version>;<offset of the alternative data>,<its type>": the body ends at that offset.
+std::uint64_t BodyEnd(std::string_view elements, std::uint64_t metadataOffset) {
+  const std::optional<std::string_view> altData = ElementValue(elements, "alt-data");
+  if (!altData) return metadataOffset;
+  const std::size_t start = altData->find(';');
+  if (start == std::string_view::npos) return metadataOffset;
+  std::uint64_t end = 0;
+  std::size_t i = start + 1;
+  for (; i < altData->size() && (*altData)[i] >= '0' && (*altData)[i] <= '9' && end <= metadataOffset; ++i)
+    end = end * 10 + static_cast<std::uint64_t>((*altData)[i] - '0');
+  return i > start + 1 && end <= metadataOffset ? end : metadataOffset;
+}
+
+}  // namespace
+
+std::string_view FirefoxKeyUrl(std::string_view key) {
+  // Each tag ends in a comma; a comma inside a tag's value is doubled.
+  std::size_t i = 0;
+  while (i < key.size() && key[i] != ':') {
+    std::size_t comma = key.find(',', i);
+    while (comma != std::string_view::npos && comma + 1 < key.size() && key[comma + 1] == ',')
+      comma = key.find(',', comma + 2);
+    if (comma == std::string_view::npos) return key;
+    i = comma + 1;
+  }
+  return i < key.size() ? key.substr(i + 1) : key;
+}
+
+std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
+  const std::optional<TTrailer> trailer = ReadTrailer(file);
+  if (!trailer) return std::nullopt;
+  const std::uint64_t offset = trailer->MetadataOffset;
+  const std::uint64_t metadataSize = file.Size() - trailer->Size - offset;
+  const std::optional<std::string_view> metadata = file.Read(offset, metadataSize);
+  if (!metadata) return std::nullopt;
+
+  const std::uint64_t chunks = (offset + kChunkSize - 1) / kChunkSize;
+  const std::uint64_t headerStart = 4 + 2 * chunks;
+  if (headerStart + 4 > metadata->size()) return std::nullopt;
+  const std::uint32_t version = BigEndianAt(*metadata, headerStart);
+  if (version == 0 || version > kNewestVersion || (version == kNewestVersion) != (trailer->Size == 8))
+    return std::nullopt;
+  const std::uint64_t headerSize = 4 * (version == 1 ? kHeaderFields - 1 : kHeaderFields);
+  if (headerStart + headerSize > metadata->size()) return std::nullopt;
+  const auto field = [&](std::size_t index) { return BigEndianAt(*metadata, headerStart + 4 * index); };
+  const std::uint64_t keyStart = headerStart + headerSize;
+  const std::uint64_t keySize = field(6);
+  if (keySize >= metadata->size() - keyStart || (*metadata)[keyStart + keySize] != '\0') return std::nullopt;
+  const std::string_view elements = metadata->substr(keyStart + keySize + 1);
+
+  TBrowserCacheEntry entry;
+  entry.Key = std::string(metadata->substr(keyStart, keySize));
+  entry.Url = std::string(FirefoxKeyUrl(entry.Key));
+  entry.Encrypted = trailer->Encrypted;
+  entry.SyncTime = FileTimeFromUnixSeconds(field(2));
+  if (field(5) != kNeverExpires) entry.ExpireTime = FileTimeFromUnixSeconds(field(5));
+  if (const std::optional<std::string_view> head = ElementValue(elements, "response-head")) {
+    entry.ResponseHeaders = std::string(*head);
+    if (!entry.ResponseHeaders.ends_with("\r\n")) entry.ResponseHeaders += "\r\n";
+    if (!entry.ResponseHeaders.ends_with("\r\n\r\n")) entry.ResponseHeaders += "\r\n";
+  }
+  if (!entry.Encrypted) entry.Body.Size = BodyEnd(elements, offset);
+  FillTimesFromHeaders(entry);
+  return entry;
+}
+
+TCacheReadReport ReadFirefoxCache(const std::string& folder, const TBrowserCacheSink& sink) {
+  TCacheReadReport report;
+  const std::string entries = JoinPath(folder, kEntriesFolder);
+  const std::optional<std::vector<std::string>> names = ListFileNames(entries);
+  if (!names) {
+    report.Failure = "cannot list the cache folder " + entries;
+    return report;
+  }
+  TEntryFile file;
+  for (const std::string& name : *names) {
+    if (!IsEntryFileName(name)) continue;
+    const std::string path = JoinPath(entries, name);
+    const TEntryFile::TOpenResult opened = file.Open(path);
+    if (opened == TEntryFile::TOpenResult::Vanished) continue;
+    std::optional<TBrowserCacheEntry> entry;
+    if (opened == TEntryFile::TOpenResult::Opened) entry = ParseFirefoxEntry(file);
+    if (!entry) {
+      CountSkipped(report, path);
+      continue;
+    }
+    if (entry->Body.Size != 0) entry->Body.File = path;
+    entry->Files.push_back(path);
+    sink(std::move(*entry));
+  }
+  return report;
+}
+
+}  // namespace hoardscope
