@@ -2,11 +2,11 @@
 // the type library; a failure inside a method becomes E_UNEXPECTED with the thread's error information.
 #pragma once
 
-#include <exception>
 #include <string>
 
 #include "com/ComObject.h"
 #include "com/ComSupport.h"
+#include "core/Boundary.h"
 
 namespace hoardscope {
 
@@ -54,25 +54,22 @@ class TAutoObject : public TComObject<Dual> {
   // Runs the body of an automation method: S_OK, or E_UNEXPECTED with error information when it raises.
   template <class Body>
   HRESULT Guarded(Body body) {
-    try {
-      body();
-      return S_OK;
-    } catch (const std::exception& error) {
-      SetErrorInfoText(FIid, FProgId, error.what());
-    } catch (...) {
-      SetErrorInfoText(FIid, FProgId, "Unexpected failure.");
-    }
-    return E_UNEXPECTED;
+    return CatchAll(
+        [&] {
+          body();
+          return S_OK;
+        },
+        [this](const char* failure) {
+          SetErrorInfoText(FIid, FProgId, failure);
+          return E_UNEXPECTED;
+        });
   }
 
  private:
   template <class Call>
   HRESULT WithLibrary(Call call) {
-    try {
-      return call(this->Server().Host().TypeLibrary());
-    } catch (const std::exception&) {
-      return E_UNEXPECTED;
-    }
+    return CatchAll([&] { return call(this->Server().Host().TypeLibrary()); },
+                    [](const char*) { return E_UNEXPECTED; });
   }
 
   const IID FIid;

@@ -8,6 +8,7 @@
 
 #include "com/ComPtr.h"
 #include "com/ScriptedFolderPicker.h"
+#include "platform/ports/ModuleLoader.h"
 
 namespace hoardscope {
 namespace {

@@ -46,11 +46,4 @@ class TComModule {
 // does on Windows.
 void FreeUnusedModules();
 
-// The edition's loader of libraries, which its COM runtime provides.
-// Loads a library; raises std::runtime_error naming the file and the reason when it cannot.
-void* LoadModuleLibrary(const std::filesystem::path& file);
-// An exported function of a loaded library; nullptr when it has none of that name.
-void* FindModuleEntry(void* library, const char* name);
-void FreeModuleLibrary(void* library);
-
 }  // namespace hoardscope

@@ -5,6 +5,7 @@
 #include <stdexcept>
 
 #include "com/ComSupport.h"
+#include "core/Boundary.h"
 
 namespace hoardscope {
 namespace {
@@ -78,15 +79,15 @@ HRESULT TComObjectFactory::CreateInstance(IUnknown* outer, REFIID iid, void** ob
   if (!object) return E_POINTER;
   *object = nullptr;
   if (outer && iid != IID_IUnknown) return CLASS_E_NOAGGREGATION;
-  try {
-    const TComPtr<IUnknown> created = FCreator(FServer, outer);
-    return created->QueryInterface(iid, object);
-  } catch (const std::exception& error) {
-    FServer.Host().ShowError(FailureMessage(error.what()));
-  } catch (...) {
-    FServer.Host().ShowError("The object could not be created.");
-  }
-  return E_UNEXPECTED;
+  return CatchAll(
+      [&] {
+        const TComPtr<IUnknown> created = FCreator(FServer, outer);
+        return created->QueryInterface(iid, object);
+      },
+      [this](const char* failure) {
+        FServer.Host().ShowError(FailureMessage(failure));
+        return E_UNEXPECTED;
+      });
 }
 
 HRESULT TComObjectFactory::LockServer(BOOL lock) {

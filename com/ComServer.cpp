@@ -6,6 +6,7 @@
 
 #include "com/ComObjectFactory.h"
 #include "com/ComSupport.h"
+#include "core/Boundary.h"
 #include "core/Tools.h"
 
 namespace hoardscope {
@@ -15,6 +16,12 @@ namespace {
 std::string FolderOf(const std::string& path) {
   const std::size_t separator = path.rfind(kPathSeparator);
   return separator == std::string::npos ? "" : path.substr(0, separator + 1);
+}
+
+// A failed registration leaves its text in the thread's error information.
+HRESULT ReportFailure(const char* failure) {
+  SetErrorInfoText(IID_NULL, "Hoardscope", failure);
+  return E_FAIL;
 }
 
 }  // namespace
@@ -51,29 +58,27 @@ HRESULT TComServer::CanUnloadNow() const {
 }
 
 HRESULT TComServer::RegisterServer() {
-  try {
-    const std::string modulePath = FHost.ModulePath();
-    const HRESULT registered = FHost.TypeLibrary().Register(modulePath, FolderOf(modulePath));
-    if (FAILED(registered)) {
-      throw std::runtime_error("The type library could not be registered (" + HresultText(registered) + ").");
-    }
-    UpdateRegistry(true);
-    return S_OK;
-  } catch (const std::exception& error) {
-    SetErrorInfoText(IID_NULL, "Hoardscope", error.what());
-    return E_FAIL;
-  }
+  return CatchAll(
+      [this] {
+        const std::string modulePath = FHost.ModulePath();
+        const HRESULT registered = FHost.TypeLibrary().Register(modulePath, FolderOf(modulePath));
+        if (FAILED(registered)) {
+          throw std::runtime_error("The type library could not be registered (" + HresultText(registered) + ").");
+        }
+        UpdateRegistry(true);
+        return S_OK;
+      },
+      ReportFailure);
 }
 
 HRESULT TComServer::UnregisterServer() {
-  try {
-    FHost.TypeLibrary().Unregister();  // a library that was never registered is no failure
-    UpdateRegistry(false);
-    return S_OK;
-  } catch (const std::exception& error) {
-    SetErrorInfoText(IID_NULL, "Hoardscope", error.what());
-    return E_FAIL;
-  }
+  return CatchAll(
+      [this] {
+        FHost.TypeLibrary().Unregister();  // a library that was never registered is no failure
+        UpdateRegistry(false);
+        return S_OK;
+      },
+      ReportFailure);
 }
 
 void TComServer::UpdateRegistry(bool doRegister) {

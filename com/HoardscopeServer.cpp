@@ -5,6 +5,7 @@
 #include "com/HSCDownload.h"
 #include "com/IECacheBand.h"
 #include "com/IEClassFac.h"
+#include "core/Boundary.h"
 
 namespace hoardscope {
 
@@ -27,11 +28,11 @@ std::unique_ptr<TComServer> CreateHoardscopeServer(IModuleHost& host) {
 TComServer* TModuleEntry::Server() {
   std::lock_guard lock(FLock);
   if (!FServer) {
-    try {
-      FServer = CreateHoardscopeServer(FHost);
-    } catch (const std::exception& error) {
-      SetErrorInfoText(IID_NULL, "Hoardscope", error.what());
-    }
+    FServer = CatchAll([this] { return CreateHoardscopeServer(FHost); },
+                       [](const char* failure) {
+                         SetErrorInfoText(IID_NULL, "Hoardscope", failure);
+                         return std::unique_ptr<TComServer>();
+                       });
   }
   return FServer.get();
 }

@@ -2,6 +2,7 @@
 #include "com/IECacheBand.h"
 
 #include "com/ComBrowser.h"
+#include "core/Boundary.h"
 
 namespace hoardscope {
 
@@ -48,20 +49,20 @@ HRESULT TIECacheBand::SetSite(IUnknown* site) {
 }
 
 bool TIECacheBand::CreateSiteView(IUnknown* site) {
-  try {
-    const TWindowRect client = Views().ClientRect(FParentWnd);
-    DestroyView();  // a view of an earlier site would live on hidden
-    FView = Views().CreateView(nullptr);
-    if (!FView) return false;
-    FViewWnd = FView->Window();
-    FView->MakeChildOf(FParentWnd);
-    FView->SetBounds(client);
-    FView->Show();
-    HandBrowserTo(site);
-    return true;
-  } catch (const std::exception&) {
-    return false;
-  }
+  return CatchAll(
+      [&] {
+        const TWindowRect client = Views().ClientRect(FParentWnd);
+        DestroyView();  // a view of an earlier site would live on hidden
+        FView = Views().CreateView(nullptr);
+        if (!FView) return false;
+        FViewWnd = FView->Window();
+        FView->MakeChildOf(FParentWnd);
+        FView->SetBounds(client);
+        FView->Show();
+        HandBrowserTo(site);
+        return true;
+      },
+      [](const char*) { return false; });
 }
 
 void TIECacheBand::HandBrowserTo(IUnknown* site) {
@@ -93,14 +94,14 @@ HRESULT TIECacheBand::GetWindow(HWND* window) {
 HRESULT TIECacheBand::ContextSensitiveHelp(BOOL) { return E_NOTIMPL; }
 
 HRESULT TIECacheBand::ShowDW(BOOL show) {
-  if (FViewWnd) {
-    try {
-      Views().ShowWindow(FViewWnd, show != FALSE);
-    } catch (const std::exception&) {
-      // the view stays as it was
-    }
-  }
-  return S_OK;
+  if (!FViewWnd) return S_OK;
+  // A view that cannot be shown or hidden stays as it was.
+  return CatchAll(
+      [&] {
+        Views().ShowWindow(FViewWnd, show != FALSE);
+        return S_OK;
+      },
+      [](const char*) { return S_OK; });
 }
 
 HRESULT TIECacheBand::CloseDW(DWORD) {
@@ -112,11 +113,9 @@ HRESULT TIECacheBand::ResizeBorderDW(LPCRECT, IUnknown*, BOOL) { return E_NOTIMP
 
 HRESULT TIECacheBand::GetBandInfo(DWORD, DWORD, DESKBANDINFO* info) {
   if (!FView) {
-    try {
-      FView = Views().CreateView(FParentWnd);
-    } catch (const std::exception&) {
-      // the band answers without a view
-    }
+    // The band answers without a view when none can be made.
+    FView = CatchAll([this] { return Views().CreateView(FParentWnd); },
+                     [](const char*) { return decltype(FView)(); });
   }
   if (!info) return E_INVALIDARG;
   if (info->dwMask & DBIM_MINSIZE) info->ptMinSize = {kBandMinWidth, kBandMinHeight};

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <utility>
 
 #include "core/PageTitle.h"
 #include "core/Tools.h"
@@ -93,7 +94,7 @@ void THoardscopeMain::Button1Click() {
   CacheEntryRecord record;
   std::unique_ptr<IUrlCacheWalk> walk = FServices.Cache.FindFirst(record);
   if (walk) {
-    ListRecord(record);
+    ListRecord(std::move(record));
     do {
       FServices.Desktop.ProcessMessages();
     } while (ReadNextEntry(*walk));
@@ -113,18 +114,18 @@ void THoardscopeMain::Button1Click() {
 bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
   CacheEntryRecord record;
   if (!walk.FindNext(record)) return false;
-  ListRecord(record);
+  ListRecord(std::move(record));
   return true;
 }
 
-void THoardscopeMain::ListRecord(const CacheEntryRecord& record) {
+void THoardscopeMain::ListRecord(CacheEntryRecord record) {
   // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
   const bool secureShown = Settings().ShowSecure || !FServices.Cache.SourceFolder().empty();
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
   if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
   auto info = std::make_shared<TURLInfo>();
-  FillURLInfo(record, *info);
+  FillURLInfo(std::move(record), *info);
   const TSettings& settings = Settings();
   if (settings.UseFilter && !PassesFilter(settings, settings.FilterClasses, info->ContentType, info->LocalFile)) {
     return;

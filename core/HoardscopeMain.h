@@ -178,7 +178,7 @@ class THoardscopeMain {
 
  private:
   void FormCreate();
-  void ListRecord(const CacheEntryRecord& record);
+  void ListRecord(CacheEntryRecord record);
   void BuildHostLevel();
   void SortTree();
   void SetActionEnabled(TActionId action, bool enabled);

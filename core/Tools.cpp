@@ -42,9 +42,11 @@ bool IsSeparator(char c) {
 
 std::string LowerAscii(std::string_view text) {
   std::string result(text);
-  std::transform(result.begin(), result.end(), result.begin(), LowerChar);
+  LowerAsciiInPlace(result);
   return result;
 }
+
+void LowerAsciiInPlace(std::string& text) { std::transform(text.begin(), text.end(), text.begin(), LowerChar); }
 
 std::string UpperAscii(std::string_view text) {
   std::string result(text);

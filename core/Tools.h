@@ -20,11 +20,14 @@ inline constexpr char kPathSeparator = '/';
 
 // A-Z folded to a-z (or the reverse); other bytes stay as they are.
 std::string LowerAscii(std::string_view text);
+void LowerAsciiInPlace(std::string& text);
 std::string UpperAscii(std::string_view text);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // The one ordering of entry keys, for sorting and looking up: ordinal after folding A-Z. <0, 0 or >0.
+// It is the unsigned byte order of the keys' LowerAscii forms, so a sort over many keys may fold each key once
+// and compare the folded forms (std::string_view::compare) instead.
 int CompareKeys(std::string_view a, std::string_view b);
 
 // The length of the "http://" or "https://" (any letter case) that begins an entry key; 0 for any other text.

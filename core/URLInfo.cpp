@@ -1,6 +1,8 @@
 // Filling TURLInfo records from cache records.
 #include "core/URLInfo.h"
 
+#include <utility>
+
 #include "core/Tools.h"
 
 namespace hoardscope {
@@ -53,11 +55,11 @@ TSystemTime SystemTimeFromFileTime(FileTime time) {
   return result;
 }
 
-void FillURLInfo(const CacheEntryRecord& record, TURLInfo& info) {
-  info.SourceUrl = record.SourceUrl;
+void FillURLInfo(CacheEntryRecord record, TURLInfo& info) {
+  info.SourceUrl = std::move(record.SourceUrl);
   if (!record.LocalFileName.empty()) {
-    info.LocalFile = record.LocalFileName;
     info.CacheFile = record.LocalFileName;
+    info.LocalFile = std::move(record.LocalFileName);
   }
   info.ContentType = record.HeaderInfo ? ContentTypeOf(*record.HeaderInfo) : "Unknown";
   info.SyncTime = SystemTimeFromFileTime(record.LastSyncTime);

@@ -39,7 +39,7 @@ class TURLInfo {
   std::string SourceUrl;
 };
 
-// Fills a record's fields from a cache record.
-void FillURLInfo(const CacheEntryRecord& record, TURLInfo& info);
+// Fills a record's fields from a cache record, taking over its texts.
+void FillURLInfo(CacheEntryRecord record, TURLInfo& info);
 
 }  // namespace hoardscope

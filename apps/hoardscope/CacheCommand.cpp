@@ -34,7 +34,7 @@
 #include <system_error>
 #include <vector>
 
-#include "CacheAdmin.h"
+#include "platform/ports/CacheAdmin.h"
 #include "Commands.h"
 #include "TimeText.h"
 #include "core/Tools.h"

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "Home.h"
+#include "platform/ports/Home.h"
 
 namespace hoardscope {
 

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "Headless.h"
-#include "Home.h"
+#include "platform/ports/Home.h"
 #include "core/HoardscopeMain.h"
 #include "platform/caches/CacheSwitch.h"
 

@@ -7,7 +7,7 @@
 
 #include "Commands.h"
 #include "HomeSetup.h"
-#include "platform/qt/BrowserApp.h"
+#include "platform/browser/BrowserApp.h"
 #include "platform/qt/ViewNotifier.h"
 
 namespace {

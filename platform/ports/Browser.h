@@ -1,13 +1,14 @@
 // The browser port: the hosting browser window as the view uses it (IWebBrowser2 on Windows).
 #pragma once
 
+#include <stdexcept>
 #include <string>
 
 namespace hoardscope {
 
 // Raised by a browser that reports an error for a call.
-struct BrowserError {
-  std::string Message;
+struct BrowserError : std::runtime_error {
+  explicit BrowserError(const std::string& message) : std::runtime_error(message) {}
 };
 
 class IBrowser {

@@ -1,6 +1,7 @@
 // The About box's dialog procedure.
 #include "platform/win32/AboutBox.h"
 
+#include "core/Boundary.h"
 #include "platform/win32/ViewResources.h"
 #include "platform/win32/WinImageLists.h"
 
@@ -11,7 +12,7 @@ constexpr const char* kPurpose =
     "Hoardscope shows your browser's cache as a tree of sites, folders and files, and shows the cached copy "
     "of a page offline.\r\n\r\nHelp: press F1 in the bar, or choose Help from the bar's Help menu.";
 
-INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+BOOL AboutMessage(HWND dialog, UINT message, WPARAM wParam) {
   switch (message) {
     case WM_INITDIALOG:
       SetDlgItemTextA(dialog, IDC_ABOUTVERSION, kVersionText);
@@ -26,6 +27,10 @@ INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
     default:
       return FALSE;
   }
+}
+
+INT_PTR CALLBACK AboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM) {
+  return CatchAll([&] { return AboutMessage(dialog, message, wParam); }, [](const char*) { return BOOL{FALSE}; });
 }
 
 }  // namespace

@@ -7,6 +7,7 @@
 #include <exception>
 #include <string>
 
+#include "core/Boundary.h"
 #include "platform/win32/WinImageLists.h"
 
 namespace hoardscope {
@@ -41,13 +42,12 @@ INT_PTR CALLBACK LogicDialogProc(HWND dialog, UINT message, WPARAM wParam, LPARA
   if (message == WM_INITDIALOG) SetWindowLongPtrA(dialog, DWLP_USER, lParam);
   auto* run = reinterpret_cast<TDialogRun<TLogic>*>(GetWindowLongPtrA(dialog, DWLP_USER));
   if (!run) return FALSE;
-  try {
-    return Handler(dialog, message, wParam, lParam, run->Logic);
-  } catch (...) {
-    run->Failure = std::current_exception();
-    EndDialog(dialog, IDCANCEL);
-    return TRUE;
-  }
+  return CatchAll([&] { return Handler(dialog, message, wParam, lParam, run->Logic); },
+                  [&](const char*) {
+                    run->Failure = std::current_exception();
+                    EndDialog(dialog, IDCANCEL);
+                    return BOOL{TRUE};
+                  });
 }
 
 // Shows the dialog resource modally over logic; an error raised inside it is raised again once it is closed.

@@ -7,6 +7,7 @@
 
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
+#include "core/Boundary.h"
 #include "platform/caches/CacheSwitch.h"
 #include "platform/win32/WinBrowserWindows.h"
 #include "platform/win32/WinInetCache.h"
@@ -94,6 +95,12 @@ TModuleEntry& Entry() {
   return entry;
 }
 
+// An entry point's answer: E_UNEXPECTED when its call raises.
+template <class Call>
+HRESULT Exported(Call call) {
+  return CatchAll(call, [](const char*) { return E_UNEXPECTED; });
+}
+
 }  // namespace
 }  // namespace hoardscope
 
@@ -105,17 +112,27 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
+using hoardscope::Exported;
+
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
-  return hoardscope::Entry().GetClassObject(clsid, iid, object);
+  return Exported([&] { return hoardscope::Entry().GetClassObject(clsid, iid, object); });
 }
 
-STDAPI DllCanUnloadNow() { return hoardscope::Entry().CanUnloadNow(); }
+STDAPI DllCanUnloadNow() {
+  return Exported([] { return hoardscope::Entry().CanUnloadNow(); });
+}
 
-STDAPI DllRegisterServer() { return hoardscope::Entry().RegisterServer(); }
+STDAPI DllRegisterServer() {
+  return Exported([] { return hoardscope::Entry().RegisterServer(); });
+}
 
-STDAPI DllUnregisterServer() { return hoardscope::Entry().UnregisterServer(); }
+STDAPI DllUnregisterServer() {
+  return Exported([] { return hoardscope::Entry().UnregisterServer(); });
+}
 
 extern "C" HRESULT STDMETHODCALLTYPE HoardscopeAnswerFolderPicker(const char* folder) {
-  hoardscope::Host().AnswerFolderPicker(folder);
-  return S_OK;
+  return Exported([&] {
+    hoardscope::Host().AnswerFolderPicker(folder);
+    return S_OK;
+  });
 }

@@ -6,6 +6,7 @@
 
 #include <stdexcept>
 
+#include "core/Boundary.h"
 #include "settings/UnitReg.h"
 
 namespace hoardscope {
@@ -71,33 +72,36 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   if (!FWindow) {
     throw std::runtime_error("The window of the bar could not be created (error " + std::to_string(GetLastError()) + ").");
   }
-  FDesktop = std::make_unique<TWinDesktop>(FWindow);
-  FDialogs = std::make_unique<TWinDialogs>(FWindow);
-  FShell = ports.MakeShell(FImages.ImageList1());
-  if (ports.MakeShellMenu) FShellMenu = ports.MakeShellMenu(FWindow);
-  CreateControls();
-  FPresenter = std::make_unique<THoardscopeMain>(
-      TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
-                    ports.Windows, FShellMenu.get(), ports.Sources},
-      *this);
-  FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
-  FKeyHook = SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId());
-  Layout();
+  try {
+    FDesktop = std::make_unique<TWinDesktop>(FWindow);
+    FDialogs = std::make_unique<TWinDialogs>(FWindow);
+    FShell = ports.MakeShell(FImages.ImageList1());
+    if (ports.MakeShellMenu) FShellMenu = ports.MakeShellMenu(FWindow);
+    CreateControls();
+    FPresenter = std::make_unique<THoardscopeMain>(
+        TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
+                      ports.Windows, FShellMenu.get(), ports.Sources},
+        *this);
+    FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
+    FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
+    Layout();
+  } catch (...) {
+    CloseWindow();  // no message may reach the view that never was; its members free what it had made
+    throw;
+  }
 }
 
-TWinMainView::~TWinMainView() {
+TWinMainView::~TWinMainView() { CloseWindow(); }
+
+void TWinMainView::CloseWindow() {
   // The window's messages lead to the presenter, which goes first.
   SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
-  if (FKeyHook) UnhookWindowsHookEx(FKeyHook);
-  RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
+  FKeyHook = THook();
+  if (TreeView1) RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
   FPresenter.reset();
   DestroyWindow(FWindow);
-  DestroyMenu(pmenuLV);
-  DestroyMenu(pmenuHelp);
-  DeleteObject(FViewFont);
-  DeleteObject(FToolBarFont);
 }
 
 void TWinMainView::MakeChildOf(HWND parent) {
@@ -120,15 +124,15 @@ void TWinMainView::DeleteWhenIdle() {
 }
 
 void TWinMainView::CreateControls() {
-  FViewFont = CreateViewFont(kViewFontHeight);
-  FToolBarFont = CreateViewFont(kToolBarFontHeight);
-  SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
-  pmenuLV = CreateMenu(kFilesMenu);
-  pmenuHelp = CreateMenu(kHelpMenu);
+  FViewFont = TFont(CreateViewFont(kViewFontHeight));
+  FToolBarFont = TFont(CreateViewFont(kToolBarFontHeight));
+  SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
+  pmenuLV = TMenu(CreateMenu(kFilesMenu));
+  pmenuHelp = TMenu(CreateMenu(kHelpMenu));
   // After a separator at the Files menu's end: the "Cache" submenu, filled each time the menu opens.
   mnuCache = CreatePopupMenu();
-  AppendMenuA(pmenuLV, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(pmenuLV, MF_POPUP, reinterpret_cast<UINT_PTR>(mnuCache), "Cache");
+  AppendMenuA(pmenuLV.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(pmenuLV.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuCache), "Cache");
   CreateToolBar();
   CreateTree();
   CreateStatusBar();
@@ -163,7 +167,7 @@ void TWinMainView::CreateToolBar() {
                                  CCS_NODIVIDER,
                              0, 0, 0, 0, FWindow, nullptr, ResourceModule(), nullptr);
   SendMessageA(ToolBar1, TB_BUTTONSTRUCTSIZE, sizeof(TBBUTTON), 0);
-  SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(FToolBarFont), FALSE);
+  SendMessageA(ToolBar1, WM_SETFONT, reinterpret_cast<WPARAM>(FToolBarFont.Get()), FALSE);
   SendMessageA(ToolBar1, TB_SETEXTENDEDSTYLE, 0, TBSTYLE_EX_DRAWDDARROWS);
   SendMessageA(ToolBar1, TB_SETIMAGELIST, 0, 0);  // the buttons show text only
   SendMessageA(ToolBar1, TB_SETBUTTONWIDTH, 0, MAKELPARAM(kButtonWidth, kButtonWidth));
@@ -183,7 +187,7 @@ void TWinMainView::CreateTree() {
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
                                   TVS_SHOWSELALWAYS,
                               0, 0, 0, 0, FWindow, nullptr, ResourceModule(), nullptr);
-  SendMessageA(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
+  SendMessageA(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   TreeView_SetIndent(TreeView1, kTreeIndent);
   TreeView_SetImageList(TreeView1, FImages.ImageList1(), TVSIL_NORMAL);
   SetWindowSubclass(TreeView1, TreeProc, kTreeSubclassId, reinterpret_cast<DWORD_PTR>(this));
@@ -192,7 +196,7 @@ void TWinMainView::CreateTree() {
 void TWinMainView::CreateStatusBar() {
   sbMain = CreateWindowExA(0, STATUSCLASSNAMEA, nullptr, WS_CHILD | WS_VISIBLE, 0, 0, 0, 0, FWindow, nullptr,
                            ResourceModule(), nullptr);
-  SendMessageA(sbMain, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont), FALSE);
+  SendMessageA(sbMain, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   const int edges[kStatusPanelCount] = {kTotalsPanelWidth, -1};  // the last panel runs to the right edge
   SendMessageA(sbMain, SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
 }
@@ -212,21 +216,26 @@ void TWinMainView::Layout() {
 
 // ---- Messages -------------------------------------------------------------------------------------------------
 
+// A failure inside a message's handling ends that message (its answer is 0), never the host's message loop.
 LRESULT CALLBACK TWinMainView::WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-  if (message == WM_NCCREATE) {
-    auto* view = static_cast<TWinMainView*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
-    view->FWindow = window;
-    SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
-  }
-  auto* view = reinterpret_cast<TWinMainView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
-  if (!view || !view->FPresenter) return DefWindowProcA(window, message, wParam, lParam);
-  if (message == kDeleteMessage) {
-    if (view->FDeleteWhenIdle && !view->FPresenter->Busy() && view->FDesktop->HandlerDepth() == 0) delete view;
-    return 0;
-  }
-  const LRESULT result = view->HandleMessage(message, wParam, lParam);
-  view->DeleteWhenIdle();
-  return result;
+  return CatchAll(
+      [&]() -> LRESULT {
+        if (message == WM_NCCREATE) {
+          auto* view = static_cast<TWinMainView*>(reinterpret_cast<CREATESTRUCTA*>(lParam)->lpCreateParams);
+          view->FWindow = window;
+          SetWindowLongPtrA(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(view));
+        }
+        auto* view = reinterpret_cast<TWinMainView*>(GetWindowLongPtrA(window, GWLP_USERDATA));
+        if (!view || !view->FPresenter) return DefWindowProcA(window, message, wParam, lParam);
+        if (message == kDeleteMessage) {
+          if (view->FDeleteWhenIdle && !view->FPresenter->Busy() && view->FDesktop->HandlerDepth() == 0) delete view;
+          return 0;
+        }
+        const LRESULT result = view->HandleMessage(message, wParam, lParam);
+        view->DeleteWhenIdle();
+        return result;
+      },
+      [](const char*) { return LRESULT{0}; });
 }
 
 LRESULT TWinMainView::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -320,13 +329,18 @@ TWinMainView* TWinMainView::ViewOfTree(HWND window) {
 LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM data) {
   auto* message = reinterpret_cast<MSG*>(data);
   if (code == HC_ACTION && removal == PM_REMOVE && message->message == WM_KEYDOWN) {
-    if (TWinMainView* view = ViewOfTree(message->hwnd)) {
-      if (const std::optional<TActionId> action = view->ShortCutAction(static_cast<int>(message->wParam))) {
-        // The loop that took the message then has nothing to translate or dispatch.
-        PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
-        message->message = WM_NULL;
-      }
-    }
+    // A key the view cannot look at stays the thread's.
+    CatchAll(
+        [&] {
+          TWinMainView* view = ViewOfTree(message->hwnd);
+          if (!view) return;
+          if (const std::optional<TActionId> action = view->ShortCutAction(static_cast<int>(message->wParam))) {
+            // The loop that took the message then has nothing to translate or dispatch.
+            PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
+            message->message = WM_NULL;
+          }
+        },
+        [](const char*) {});
   }
   return CallNextHookEx(nullptr, code, removal, data);
 }
@@ -334,7 +348,8 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
 LRESULT CALLBACK TWinMainView::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                         DWORD_PTR data) {
   auto* view = reinterpret_cast<TWinMainView*>(data);
-  const LRESULT result = view->HandleTreeMessage(message, wParam, lParam);
+  const LRESULT result = CatchAll([&] { return view->HandleTreeMessage(message, wParam, lParam); },
+                                  [](const char*) { return LRESULT{-1}; });
   return result >= 0 ? result : DefSubclassProc(window, message, wParam, lParam);
 }
 
@@ -427,12 +442,12 @@ void TWinMainView::UpdateMenu(HMENU menu) {
 }
 
 void TWinMainView::DropDown(int buttonId) {
-  HMENU menu = buttonId == kFilesButtonId ? pmenuLV : pmenuHelp;
+  HMENU menu = (buttonId == kFilesButtonId ? pmenuLV : pmenuHelp).Get();
   RECT button;
   SendMessageA(ToolBar1, TB_GETRECT, static_cast<WPARAM>(buttonId), reinterpret_cast<LPARAM>(&button));
   MapWindowPoints(ToolBar1, nullptr, reinterpret_cast<POINT*>(&button), 2);
   UpdateMenu(menu);
-  if (menu == pmenuLV) FillCacheMenu();
+  if (menu == pmenuLV.Get()) FillCacheMenu();
   const UINT chosen = static_cast<UINT>(TrackPopupMenu(menu, TPM_RETURNCMD | TPM_LEFTALIGN | TPM_TOPALIGN |
                                                                  TPM_LEFTBUTTON,
                                                        button.left, button.bottom, 0, FWindow, nullptr));

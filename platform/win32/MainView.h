@@ -15,6 +15,7 @@
 
 #include "core/HoardscopeMain.h"
 #include "platform/win32/TreeViewMirror.h"
+#include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinDialogs.h"
 #include "platform/win32/WinImageLists.h"
@@ -65,8 +66,8 @@ class TWinMainView : public IViewWidgets {
   HWND ToolBar() const { return ToolBar1; }
   HWND Tree() const { return TreeView1; }
   HWND StatusBar() const { return sbMain; }
-  HMENU FilesMenu() const { return pmenuLV; }
-  HMENU HelpMenu() const { return pmenuHelp; }
+  HMENU FilesMenu() const { return pmenuLV.Get(); }
+  HMENU HelpMenu() const { return pmenuHelp.Get(); }
   HMENU CacheMenu() const { return mnuCache; }
   // Fills the "Cache" submenu afresh, as before each showing, and runs the choice of one of its entries.
   void FillCacheMenu();
@@ -125,19 +126,27 @@ class TWinMainView : public IViewWidgets {
   void DrawMenuItem(const DRAWITEMSTRUCT& item);
   bool ContainsWindow(HWND window) const;
   void DeleteWhenIdle();
+  // Cuts the window off from the view, lets the presenter go and destroys the window: the destructor's work, and
+  // what a construction that fails after the window exists undoes.
+  void CloseWindow();
 
-  HWND FWindow = nullptr;
-  HHOOK FKeyHook = nullptr;
-  HFONT FViewFont = nullptr;
-  HFONT FToolBarFont = nullptr;
+  using TFont = TUniqueHandle<HFONT, DeleteObject>;
+  using TMenu = TUniqueHandle<HMENU, DestroyMenu>;
+  using THook = TUniqueHandle<HHOOK, UnhookWindowsHookEx>;
+
+  // Every handle is owned from the start: the members the view had made go with it, whenever it fails.
+  TFont FViewFont;
+  TFont FToolBarFont;
+  TMenu pmenuLV;
+  TMenu pmenuHelp;
+  TWinImageLists FImages;
+  HWND FWindow = nullptr;  // the window and its controls: destroyed by CloseWindow
   HWND ToolBar1 = nullptr;
   HWND TreeView1 = nullptr;
   HWND sbMain = nullptr;
-  HMENU pmenuLV = nullptr;
-  HMENU pmenuHelp = nullptr;
-  HMENU mnuCache = nullptr;
+  THook FKeyHook;
+  HMENU mnuCache = nullptr;                 // a submenu of pmenuLV, which owns it
   std::vector<std::string> FCacheSources;  // the sources of mnuCache's entries, in their order
-  TWinImageLists FImages;
   std::unique_ptr<TWinDesktop> FDesktop;
   std::unique_ptr<TWinDialogs> FDialogs;
   std::unique_ptr<IShell> FShell;

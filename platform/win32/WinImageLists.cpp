@@ -8,15 +8,15 @@ namespace {
 
 constexpr int kImageListGrowth = 4;
 
-HIMAGELIST LoadIconList(int firstId, int count, int size) {
-  HIMAGELIST list = ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, kImageListGrowth);
+TWinImageLists::TImageList LoadIconList(int firstId, int count, int size) {
+  TWinImageLists::TImageList list(ImageList_Create(size, size, ILC_COLOR32 | ILC_MASK, count, kImageListGrowth));
   // Blank images first: a picture that cannot be loaded keeps its place and the others their indexes.
-  ImageList_SetImageCount(list, static_cast<UINT>(count));
+  ImageList_SetImageCount(list.Get(), static_cast<UINT>(count));
   for (int i = 0; i < count; ++i) {
     const auto icon = static_cast<HICON>(
         LoadImageA(ResourceModule(), MAKEINTRESOURCEA(firstId + i), IMAGE_ICON, size, size, LR_DEFAULTCOLOR));
     if (!icon) continue;
-    ImageList_ReplaceIcon(list, i, icon);
+    ImageList_ReplaceIcon(list.Get(), i, icon);
     DestroyIcon(icon);
   }
   return list;
@@ -34,10 +34,5 @@ HINSTANCE ResourceModule() {
 TWinImageLists::TWinImageLists()
     : FImageList1(LoadIconList(IDI_TREE_FIRST, kTreeImageCount, kTreeImageSize)),
       FImageList3(LoadIconList(IDI_ACTION_FIRST, kActionImageCount, kActionImageSize)) {}
-
-TWinImageLists::~TWinImageLists() {
-  ImageList_Destroy(FImageList1);
-  ImageList_Destroy(FImageList3);
-}
 
 }  // namespace hoardscope

@@ -6,6 +6,8 @@
 #include <windows.h>
 #include <commctrl.h>
 
+#include "platform/win32/UniqueHandle.h"
+
 namespace hoardscope {
 
 inline constexpr int kTreeImageSize = 16;
@@ -19,16 +21,16 @@ HINSTANCE ResourceModule();
 class TWinImageLists {
  public:
   TWinImageLists();
-  ~TWinImageLists();
-  TWinImageLists(const TWinImageLists&) = delete;
-  TWinImageLists& operator=(const TWinImageLists&) = delete;
 
-  HIMAGELIST ImageList1() const { return FImageList1; }
-  HIMAGELIST ImageList3() const { return FImageList3; }
+  HIMAGELIST ImageList1() const { return FImageList1.Get(); }
+  HIMAGELIST ImageList3() const { return FImageList3.Get(); }
+
+  using TImageList = TUniqueHandle<HIMAGELIST, ImageList_Destroy>;
 
  private:
-  HIMAGELIST FImageList1;
-  HIMAGELIST FImageList3;
+  // Owned from their making: a list made before a failure goes with the members made so far.
+  TImageList FImageList1;
+  TImageList FImageList3;
 };
 
 }  // namespace hoardscope

@@ -2,7 +2,9 @@
 #include <stdexcept>
 #include <string>
 
-#include "com/ComModule.h"
+#include <windows.h>
+
+#include "platform/ports/ModuleLoader.h"
 
 namespace hoardscope {
 

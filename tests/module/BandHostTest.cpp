@@ -12,7 +12,7 @@
 #include "com/Hoardscope_TLB.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/RegistryStore.h"
-#include "platform/qt/BandHost.h"
+#include "platform/browser/BandHost.h"
 #include "tests/support/TestFiles.h"
 
 namespace hoardscope {

@@ -23,9 +23,9 @@
 #include "platform/linux/RegistryStore.h"
 #include "com/ComModule.h"
 #include "platform/linux/com/ConnectedState.h"
-#include "platform/qt/BarViewCalls.h"
-#include "platform/qt/BrowserApp.h"
-#include "platform/qt/PagePane.h"
+#include "platform/browser/BarViewCalls.h"
+#include "platform/browser/BrowserApp.h"
+#include "platform/browser/PagePane.h"
 #include "tests/linux/LoopbackHttpServer.h"
 #include "tests/qt/WindowTestSupport.h"
 

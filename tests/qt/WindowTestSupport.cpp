@@ -13,8 +13,8 @@
 
 #include "platform/linux/CacheStore.h"
 #include "com/ComModule.h"
-#include "platform/qt/BrowserApp.h"
-#include "platform/qt/PagePane.h"
+#include "platform/browser/BrowserApp.h"
+#include "platform/browser/PagePane.h"
 
 namespace hoardscope {
 namespace {

@@ -107,6 +107,20 @@ TEST(EntryKeyOrder, KeepsEqualKeysInTheirOrder) {
   EXPECT_EQ(list[2].Key, "http://h/b");
 }
 
+TEST(EntryKeyOrder, FoldsOnlyAToZAndComparesBytesUnsigned) {
+  // '_' lies between 'Z' and 'a', bytes above 0x7F after every letter.
+  const std::vector<std::string> keys = {"http://h/\xE9", "http://h/Z", "http://h/_", "http://h/", "http://h/\x7F"};
+  TEntryList list;
+  for (const std::string& key : keys) list.Add(key, std::make_shared<TURLInfo>());
+  list.Sort();
+  std::vector<std::string> sorted;
+  for (const TEntryItem& item : list.Items()) sorted.push_back(item.Key);
+  EXPECT_EQ(sorted,
+            (std::vector<std::string>{"http://h/", "http://h/_", "http://h/Z", "http://h/\x7F", "http://h/\xE9"}));
+  EXPECT_LT(CompareKeys("http://h/_", "http://h/Z"), 0);
+  EXPECT_LT(CompareKeys("http://h/Z", "http://h/\xE9"), 0);
+}
+
 TEST(SystemTime, ConvertsFileTimesFieldByFieldInUtc) {
   // 2026-12-01T10:20:30.456Z, a Tuesday.
   const TSystemTime time = SystemTimeFromFileTime(FileTimeFromUnixMillis(1796120430456LL));

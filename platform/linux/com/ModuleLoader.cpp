@@ -3,7 +3,7 @@
 
 #include <stdexcept>
 
-#include "com/ComModule.h"
+#include "platform/ports/ModuleLoader.h"
 
 namespace hoardscope {
 

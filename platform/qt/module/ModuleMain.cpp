@@ -7,9 +7,10 @@
 #include <memory>
 
 #include "Hoardscope_dispatch.h"
-#include "apps/hoardscope/Home.h"
+#include "platform/ports/Home.h"
 #include "com/HoardscopeServer.h"
 #include "com/ScriptedFolderPicker.h"
+#include "core/Boundary.h"
 #include "platform/caches/CacheSwitch.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
@@ -92,26 +93,41 @@ TModuleEntry& TLinuxModuleHost::Entry() {
   return entry;
 }
 
+// An entry point's answer: E_UNEXPECTED when its call raises.
+template <class Call>
+HRESULT Exported(Call call) {
+  return CatchAll(call, [](const char*) { return E_UNEXPECTED; });
+}
+
 }  // namespace
 }  // namespace hoardscope
 
+using hoardscope::Exported;
+using hoardscope::TLinuxModuleHost;
+
 HOARDSCOPE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  return hoardscope::TLinuxModuleHost::Entry().GetClassObject(clsid, iid, object);
+  return Exported([&] { return TLinuxModuleHost::Entry().GetClassObject(clsid, iid, object); });
 }
 
 // Views of the band outlive it while their work runs: the module stays until they are gone too.
 HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() {
-  if (hoardscope::TQtBandViews::LiveViews() > 0) return S_FALSE;
-  return hoardscope::TLinuxModuleHost::Entry().CanUnloadNow();
+  return Exported([] {
+    if (hoardscope::TQtBandViews::LiveViews() > 0) return S_FALSE;
+    return TLinuxModuleHost::Entry().CanUnloadNow();
+  });
 }
 
-HOARDSCOPE_EXPORT HRESULT DllRegisterServer() { return hoardscope::TLinuxModuleHost::Entry().RegisterServer(); }
+HOARDSCOPE_EXPORT HRESULT DllRegisterServer() {
+  return Exported([] { return TLinuxModuleHost::Entry().RegisterServer(); });
+}
 
 HOARDSCOPE_EXPORT HRESULT DllUnregisterServer() {
-  return hoardscope::TLinuxModuleHost::Entry().UnregisterServer();
+  return Exported([] { return TLinuxModuleHost::Entry().UnregisterServer(); });
 }
 
 HOARDSCOPE_EXPORT HRESULT HoardscopeAnswerFolderPicker(const char* folder) {
-  hoardscope::TLinuxModuleHost::Host().AnswerFolderPicker(folder);
-  return S_OK;
+  return Exported([&] {
+    TLinuxModuleHost::Host().AnswerFolderPicker(folder);
+    return S_OK;
+  });
 }

@@ -522,6 +522,19 @@ TEST_F(MainViewTest, ASearchWithoutHitsSaysSoAndTheAboutBoxShowsTheVersion) {
   EXPECT_EQ(version, "Version 1.2");
 }
 
+TEST(MainViewConstruction, AViewThatFailsOnceItsWindowExistsTakesTheWindowWithIt) {
+  TFakeUrlCache cache;
+  TFakeInternetOptions internet;
+  TFakeRegistry registry;
+  const HWND parent = CreateWindowExA(0, "STATIC", "", WS_POPUP, 0, 0, 100, 100, nullptr, nullptr, nullptr, nullptr);
+  ASSERT_NE(parent, nullptr);
+  const auto failingShell = [](HIMAGELIST) -> std::unique_ptr<IShell> { throw std::runtime_error("no shell"); };
+  const TWinViewPorts ports{cache, internet, registry, failingShell, nullptr, nullptr, nullptr};
+  EXPECT_THROW(TWinMainView(ports, parent), std::runtime_error);
+  EXPECT_EQ(FindWindowExA(parent, nullptr, kViewClassName, nullptr), nullptr);
+  DestroyWindow(parent);
+}
+
 TEST(CommonDialogFilter, EveryBarBecomesANulAndTheListEndsWithTwo) {
   constexpr char kExpected[] = "Hoardscope Cache File(*.hef)\0*.hef\0";
   EXPECT_EQ(CommonDialogFilter("Hoardscope Cache File(*.hef)|*.hef"), std::string(kExpected, sizeof kExpected));

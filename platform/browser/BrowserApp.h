@@ -11,10 +11,10 @@
 
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
-#include "platform/linux/HttpClient.h"
+#include "platform/browser/HttpClient.h"
 #include "platform/linux/RegistryStore.h"
-#include "platform/qt/BrowserWindow.h"
-#include "platform/qt/CacheSchemeHandler.h"
+#include "platform/browser/BrowserWindow.h"
+#include "platform/browser/CacheSchemeHandler.h"
 
 namespace hoardscope {
 

@@ -1,7 +1,7 @@
 // The browser object of a browser window.
-#include "platform/qt/BrowserObject.h"
+#include "platform/browser/BrowserObject.h"
 
-#include "platform/qt/PagePaneUrls.h"
+#include "platform/browser/PagePaneUrls.h"
 
 namespace hoardscope {
 

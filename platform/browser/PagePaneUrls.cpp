@@ -1,5 +1,5 @@
 // Mapping between web URLs and the page pane's cache-scheme URLs.
-#include "platform/qt/PagePaneUrls.h"
+#include "platform/browser/PagePaneUrls.h"
 
 #include <QWebEngineUrlScheme>
 

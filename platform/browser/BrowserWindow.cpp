@@ -1,5 +1,5 @@
 // The browser window: menus, address field, the bar's pane and its view, the page pane.
-#include "platform/qt/BrowserWindow.h"
+#include "platform/browser/BrowserWindow.h"
 
 #include <QAction>
 #include <QCloseEvent>
@@ -17,9 +17,9 @@
 #include "com/ComSupport.h"
 #include "com/Hoardscope_TLB.h"
 #include "platform/linux/com/ConnectedState.h"
-#include "platform/qt/BandHost.h"
-#include "platform/qt/BrowserObject.h"
-#include "platform/qt/PagePane.h"
+#include "platform/browser/BandHost.h"
+#include "platform/browser/BrowserObject.h"
+#include "platform/browser/PagePane.h"
 
 namespace hoardscope {
 namespace {

@@ -7,7 +7,7 @@
 #include <functional>
 
 #include "platform/ports/Browser.h"
-#include "platform/qt/PagePane.h"
+#include "platform/browser/PagePane.h"
 
 namespace hoardscope {
 

@@ -10,7 +10,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/linux/HttpClient.h"
+#include "platform/browser/HttpClient.h"
 
 class QWebEngineUrlRequestJob;
 

@@ -1,5 +1,5 @@
 // The page pane: its profile with the cache schemes' handler and the request interceptor.
-#include "platform/qt/PagePane.h"
+#include "platform/browser/PagePane.h"
 
 #include <QFileInfo>
 #include <QWebEngineProfile>
@@ -7,9 +7,9 @@
 
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/ports/Browser.h"
-#include "platform/qt/CacheSchemeHandler.h"
-#include "platform/qt/PagePaneUrls.h"
-#include "platform/qt/RequestInterceptor.h"
+#include "platform/browser/CacheSchemeHandler.h"
+#include "platform/browser/PagePaneUrls.h"
+#include "platform/browser/RequestInterceptor.h"
 
 namespace hoardscope {
 

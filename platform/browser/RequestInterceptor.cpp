@@ -1,10 +1,10 @@
 // The page pane's request interceptor.
-#include "platform/qt/RequestInterceptor.h"
+#include "platform/browser/RequestInterceptor.h"
 
 #include <QDir>
 #include <QWebEngineUrlRequestInfo>
 
-#include "platform/qt/PagePaneUrls.h"
+#include "platform/browser/PagePaneUrls.h"
 
 namespace hoardscope {
 namespace {

@@ -1,5 +1,5 @@
 // The cache schemes' handler and the worker threads of the HTTP layer.
-#include "platform/qt/CacheSchemeHandler.h"
+#include "platform/browser/CacheSchemeHandler.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -8,7 +8,7 @@
 #include <QWebEngineUrlRequestJob>
 #include <memory>
 
-#include "platform/qt/PagePaneUrls.h"
+#include "platform/browser/PagePaneUrls.h"
 
 namespace hoardscope {
 namespace {

@@ -1,5 +1,5 @@
 // Hosting explorer bars: the band site, the browser object as the bands see it, and the band's lifecycle.
-#include "platform/qt/BandHost.h"
+#include "platform/browser/BandHost.h"
 
 #include <atomic>
 #include <stdexcept>
@@ -7,6 +7,7 @@
 #include "com/ClassRegistry.h"
 #include "com/ComBrowser.h"
 #include "com/ComSupport.h"
+#include "core/Boundary.h"
 #include "platform/qt/WindowHandle.h"
 
 namespace hoardscope {
@@ -79,15 +80,15 @@ class TWebBrowserObject final : public THostObject<IWebBrowser2> {
  private:
   template <class Body>
   HRESULT Guarded(Body body) {
-    try {
-      body();
-      return S_OK;
-    } catch (const BrowserError& error) {
-      SetErrorInfoText(IID_IWebBrowser2, "Hoardscope", error.Message);
-    } catch (const std::exception& error) {
-      SetErrorInfoText(IID_IWebBrowser2, "Hoardscope", error.what());
-    }
-    return E_FAIL;
+    return CatchAll(
+        [&] {
+          body();
+          return S_OK;
+        },
+        [](const char* failure) {
+          SetErrorInfoText(IID_IWebBrowser2, "Hoardscope", failure);
+          return E_FAIL;
+        });
   }
 
   std::shared_ptr<IBrowser> FBrowser;

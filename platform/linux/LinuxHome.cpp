@@ -3,9 +3,9 @@
 #include <cstdlib>
 #include <iostream>
 
-#include "CacheAdmin.h"
+#include "platform/ports/CacheAdmin.h"
 #include "platform/linux/CacheStore.h"
-#include "platform/linux/HttpClient.h"
+#include "platform/browser/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/SystemClock.h"

@@ -1,5 +1,5 @@
 // Calls into the bar's view by name.
-#include "platform/qt/BarViewCalls.h"
+#include "platform/browser/BarViewCalls.h"
 
 #include <QMetaObject>
 #include <QTreeView>

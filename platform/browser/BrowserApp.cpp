@@ -1,5 +1,5 @@
 // The browser application: process set-up, the session of shared stores and windows, the screenshot run.
-#include "platform/qt/BrowserApp.h"
+#include "platform/browser/BrowserApp.h"
 
 #include <unistd.h>
 
@@ -10,9 +10,9 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "platform/qt/BarViewCalls.h"
-#include "platform/qt/PagePane.h"
-#include "platform/qt/PagePaneUrls.h"
+#include "platform/browser/BarViewCalls.h"
+#include "platform/browser/PagePane.h"
+#include "platform/browser/PagePaneUrls.h"
 
 namespace hoardscope {
 namespace {

@@ -2,7 +2,7 @@
 // The home's folders play no part: every run works on the stores of the user and the machine.
 #include <stdexcept>
 
-#include "CacheAdmin.h"
+#include "platform/ports/CacheAdmin.h"
 #include "platform/win32/WinInetCache.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"

@@ -1,5 +1,5 @@
 // Resolves the folders of a run's stores.
-#include "Home.h"
+#include "platform/ports/Home.h"
 
 #include <cstdlib>
 

@@ -1,5 +1,5 @@
 // The HTTP layer: libcurl transfers that stream the body into a reserved cache file and commit the entry.
-#include "platform/linux/HttpClient.h"
+#include "platform/browser/HttpClient.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>
@@ -14,6 +14,7 @@
 #include <memory>
 #include <stdexcept>
 
+#include "core/Boundary.h"
 #include "core/Tools.h"
 
 namespace hoardscope {
@@ -198,39 +199,64 @@ class THttpClient::TTransfer {
   }
 
  private:
-  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) {
+  // libcurl's callbacks: a failure inside one ends the transfer with its text (a size other than the one handed
+  // over, or a non-zero progress answer, stops libcurl).
+  static std::size_t OnHeader(char* data, std::size_t size, std::size_t count, void* self) noexcept {
     auto& transfer = *static_cast<TTransfer*>(self);
-    const std::string_view line(data, size * count);
-    // A new status line starts a new response (after "100 Continue" or a proxy's answer): keep the last one only.
-    if (StartsWithNoCase(line, "HTTP/")) transfer.FHeaders.clear();
-    transfer.FHeaders.append(line);
-    return size * count;
+    return CatchAll([&] { return transfer.TakeHeader(std::string_view(data, size * count)); },
+                    [&](const char* failure) { return transfer.Fail(failure, std::size_t{0}); });
   }
 
-  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) {
+  static std::size_t OnBody(char* data, std::size_t size, std::size_t count, void* self) noexcept {
     auto& transfer = *static_cast<TTransfer*>(self);
-    if (size * count > transfer.FClient.FLimits.MaxBytes - transfer.FWritten) {
-      transfer.FFailure = transfer.TooLargeText();
-      return 0;
-    }
-    if (!transfer.FFile && !transfer.ReserveLocalFile()) return 0;
-    const std::size_t written = std::fwrite(data, 1, size * count, transfer.FFile.get());
-    transfer.FWritten += written;
-    if (written != size * count) transfer.FFailure = "cannot write the cache file of " + transfer.FUrl;
-    return written;
+    return CatchAll([&] { return transfer.TakeBody(data, size * count); },
+                    [&](const char* failure) { return transfer.Fail(failure, std::size_t{0}); });
   }
 
   // Called at least once a second while the transfer lasts, whether bytes arrive or not.
-  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) {
+  static int OnProgress(void* self, curl_off_t, curl_off_t, curl_off_t, curl_off_t) noexcept {
     auto& transfer = *static_cast<TTransfer*>(self);
-    if (transfer.FClient.FAborted) return 1;
-    const auto elapsed = std::chrono::steady_clock::now() - transfer.FStarted;
-    if (elapsed < std::chrono::seconds(std::min<std::uint64_t>(transfer.FClient.FLimits.MaxSeconds, INT_MAX))) {
+    return CatchAll([&] { return transfer.CheckProgress(); },
+                    [&](const char* failure) { return transfer.Fail(failure, 1); });
+  }
+
+  std::size_t TakeHeader(std::string_view line) {
+    // A new status line starts a new response (after "100 Continue" or a proxy's answer): keep the last one only.
+    if (StartsWithNoCase(line, "HTTP/")) FHeaders.clear();
+    FHeaders.append(line);
+    return line.size();
+  }
+
+  std::size_t TakeBody(const char* data, std::size_t size) {
+    if (size > FClient.FLimits.MaxBytes - FWritten) {
+      FFailure = TooLargeText();
       return 0;
     }
-    transfer.FFailure = "the response of " + transfer.FUrl + " took longer than the limit of " +
-                        std::to_string(transfer.FClient.FLimits.MaxSeconds) + " seconds; nothing was stored";
+    if (!FFile && !ReserveLocalFile()) return 0;
+    const std::size_t written = std::fwrite(data, 1, size, FFile.get());
+    FWritten += written;
+    if (written != size) FFailure = "cannot write the cache file of " + FUrl;
+    return written;
+  }
+
+  int CheckProgress() {
+    if (FClient.FAborted) return 1;
+    const auto elapsed = std::chrono::steady_clock::now() - FStarted;
+    if (elapsed < std::chrono::seconds(std::min<std::uint64_t>(FClient.FLimits.MaxSeconds, INT_MAX))) return 0;
+    FFailure = "the response of " + FUrl + " took longer than the limit of " +
+               std::to_string(FClient.FLimits.MaxSeconds) + " seconds; nothing was stored";
     return 1;
+  }
+
+  // Keeps the text of a failure raised inside a callback, and gives libcurl the answer that stops the transfer.
+  template <class Answer>
+  Answer Fail(const char* failure, Answer stop) noexcept {
+    try {
+      FFailure = std::string("cannot fetch ") + FUrl + ": " + failure;
+    } catch (...) {
+      // No memory left for the text: the transfer still stops.
+    }
+    return stop;
   }
 
   std::string TooLargeText() const {
