@@ -5,7 +5,7 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "CacheAdmin.h"
+#include "platform/ports/CacheAdmin.h"
 #include "Commands.h"
 #include "platform/caches/CacheSwitch.h"
 #include "settings/SettingsStore.h"
