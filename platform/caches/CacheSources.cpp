@@ -178,6 +178,19 @@ std::optional<std::uint64_t> CountEntries(const TCacheSource& source) {
   return std::nullopt;
 }
 
+#ifndef _WIN32
+// A lock link names its holder as "host-PID" (Chromium) or "address:+PID" (Firefox, which leaves the link behind
+// when it closes). Held while that process runs; a link that names no process counts as held.
+bool LockHolderRuns(const fs::path& lockLink) {
+  std::error_code error;
+  const std::string holder = fs::read_symlink(lockLink, error).string();
+  if (error) return true;
+  const std::size_t digits = holder.find_last_not_of("0123456789") + 1;
+  if (digits == holder.size()) return true;
+  return fs::exists(fs::path("/proc") / holder.substr(digits), error) || error;
+}
+#endif
+
 bool BrowserRuns(const TCacheSource& source) {
   if (source.LockFile.empty()) return false;
   std::error_code error;
@@ -186,7 +199,7 @@ bool BrowserRuns(const TCacheSource& source) {
   // A Windows browser holds its lock file open for itself alone; a lock file left by a closed one opens.
   return !std::fstream(source.LockFile, std::ios::in | std::ios::out | std::ios::binary).is_open();
 #else
-  return true;  // the browser removes its lock link when it closes
+  return LockHolderRuns(source.LockFile);
 #endif
 }
 

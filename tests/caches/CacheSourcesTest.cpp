@@ -1,6 +1,10 @@
 // Finding a user's browser caches in a home laid out as the browsers lay out theirs.
 #include <gtest/gtest.h>
 
+#ifndef _WIN32
+#include <unistd.h>
+#endif
+
 #include <filesystem>
 #include <fstream>
 
@@ -55,12 +59,17 @@ TEST_F(CacheSourcesTest, FindsEachProfilesCacheWithItsEntryCountAndLock) {
   EXPECT_EQ(CountEntries(sources[3]), 7u);
 
 #ifndef _WIN32
-  // Chromium's lock is a dangling link in its user data folder, Firefox's one in the profile, not its cache.
+  // Chromium's lock is a link in its user data folder, Firefox's one in the profile, not its cache; each names the
+  // process that holds it, and a link whose process is gone (Firefox leaves it behind) holds nothing.
+  const std::string running = std::to_string(::getpid());
   EXPECT_FALSE(BrowserRuns(sources[1]));
-  fs::create_symlink("host-4242", Home.Path / ".config/chromium/SingletonLock");
+  fs::create_symlink("host-" + running, Home.Path / ".config/chromium/SingletonLock");
   EXPECT_TRUE(BrowserRuns(sources[1]));
   EXPECT_FALSE(BrowserRuns(sources[2]));
-  fs::create_symlink("127.0.0.1:+4243", Home.Path / ".mozilla/firefox/ab12.default-esr/lock");
+  fs::create_symlink("127.0.0.1:+999999999", Home.Path / ".mozilla/firefox/ab12.default-esr/lock");
+  EXPECT_FALSE(BrowserRuns(sources[2]));
+  fs::remove(Home.Path / ".mozilla/firefox/ab12.default-esr/lock");
+  fs::create_symlink("127.0.0.1:+" + running, Home.Path / ".mozilla/firefox/ab12.default-esr/lock");
   EXPECT_TRUE(BrowserRuns(sources[2]));
 #endif
 }
