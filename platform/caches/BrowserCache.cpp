@@ -119,14 +119,20 @@ void TBrowserCache::ReadFolder() {
   FByCopyPath.clear();
   FByUrl.clear();
   FReport = FSetup.Reader(FSetup.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
+  FIndexed = false;
   FCopyPaths.reserve(FEntries.size());
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    FCopyPaths.push_back(CopyPathOf(FEntries[i]));
-    FByCopyPath.emplace(FCopyPaths.back(), i);
-    FByUrl[FEntries[i].Url].push_back(i);
-  }
+  for (const TBrowserCacheEntry& entry : FEntries) FCopyPaths.push_back(CopyPathOf(entry));
   FDeleted.assign(FEntries.size(), false);
   FRead = true;
+}
+
+void TBrowserCache::IndexEntries() const {
+  if (FIndexed) return;
+  for (std::size_t i = 0; i < FEntries.size(); ++i) {
+    FByCopyPath.emplace(FCopyPaths[i], i);
+    FByUrl[FEntries[i].Url].push_back(i);
+  }
+  FIndexed = true;
 }
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
@@ -162,6 +168,7 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirst(CacheEntryRecord& first)
 
 std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
   if (!FRead) ReadFolder();
+  IndexEntries();
   std::vector<std::size_t> entries;
   if (const auto found = FByUrl.find(url); found != FByUrl.end()) {
     std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(entries),
@@ -217,11 +224,13 @@ std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&,
 std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
 std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
+  IndexEntries();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
+  IndexEntries();
   const auto found = FByCopyPath.find(localFileName);
   if (found == FByCopyPath.end() || FDeleted[found->second]) {
     return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;

@@ -57,6 +57,8 @@ class TBrowserCache : public IUrlCache {
 
  private:
   void ReadFolder();
+  // Builds the lookups by local file and by URL when something first looks an entry up; a load never does.
+  void IndexEntries() const;
   CacheEntryRecord RecordOf(std::size_t index) const;
   // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
   std::vector<std::size_t> EntriesOf(const std::string& url);
@@ -69,8 +71,9 @@ class TBrowserCache : public IUrlCache {
   std::vector<TBrowserCacheEntry> FEntries;
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
-  std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
-  std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
+  mutable bool FIndexed = false;
+  mutable std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
+  mutable std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
 };
 
 // The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no
