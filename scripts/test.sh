@@ -20,7 +20,7 @@ step scripts/build.sh linux linux-asan mingw-x86_64 mingw-i686
 ((status == 0)) || exit 1
 step ctest --preset linux --output-on-failure
 step ctest --preset linux-asan --output-on-failure
-step scripts/fuzz.sh 20
+step scripts/fuzz.sh 10
 step ctest --preset mingw-x86_64 --output-on-failure
 step tests/packages/run.sh
 exit $status
