@@ -9,6 +9,7 @@
 #include <iterator>
 
 #include "core/Tools.h"
+#include "platform/caches/EntryBytes.h"
 #include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
@@ -112,6 +113,10 @@ std::string CopyFileNameOf(const std::string& url, const std::string& contentTyp
   return name + extension;
 }
 
+TBrowserCache::TBrowserCache(TBrowserCacheSetup setup) : FSetup(std::move(setup)) {
+  FSetup.CopiesFolder = fs::path(FSetup.CopiesFolder).make_preferred().string();
+}
+
 void TBrowserCache::ReadFolder() {
   FEntries.clear();
   FCopyPaths.clear();
@@ -137,7 +142,7 @@ void TBrowserCache::IndexEntries() const {
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
   const std::string type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
-  return (fs::path(FSetup.CopiesFolder) / HashName(entry.Key) / CopyFileNameOf(entry.Url, type)).make_preferred().string();
+  return JoinPath(JoinPath(FSetup.CopiesFolder, HashName(entry.Key)), CopyFileNameOf(entry.Url, type));
 }
 
 CacheEntryRecord TBrowserCache::RecordOf(std::size_t index) const {

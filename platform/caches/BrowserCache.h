@@ -3,6 +3,7 @@
 // folder is only ever changed by deleting an entry while the browser is closed.
 #pragma once
 
+#include <deque>
 #include <functional>
 #include <string>
 #include <unordered_map>
@@ -27,7 +28,7 @@ struct TBrowserCacheSetup {
 
 class TBrowserCache : public IUrlCache {
  public:
-  explicit TBrowserCache(TBrowserCacheSetup setup) : FSetup(std::move(setup)) {}
+  explicit TBrowserCache(TBrowserCacheSetup setup);
 
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   // The first entry of exactly this URL (several are stored when the browser keeps one per top-level site).
@@ -68,7 +69,7 @@ class TBrowserCache : public IUrlCache {
   bool FRead = false;
   TCacheReadReport FReport;
   std::string FLastRefusal;
-  std::vector<TBrowserCacheEntry> FEntries;
+  std::deque<TBrowserCacheEntry> FEntries;         // grows without moving what it holds
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
   mutable bool FIndexed = false;

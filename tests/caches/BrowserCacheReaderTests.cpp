@@ -2,8 +2,12 @@
 // copies of them.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <cstdio>
 #include <filesystem>
+#include <iterator>
 #include <map>
+#include <stdexcept>
 
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/SimpleCache.h"
@@ -160,6 +164,44 @@ TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhe
   EXPECT_EQ(entry->Body.Size, 0u);
   EXPECT_TRUE(entry->Url.starts_with("http://127.0.0.1:")) << entry->Url;
   EXPECT_EQ(entry->ExpireTime, entry->SyncTime + kSiteMaxAge);
+}
+
+// Large folders are read on several threads: the entries still arrive in the names' order, the damaged files are
+// counted with the first names in that order, and a parser's exception reaches the caller from any thread.
+TEST(EntryFiles, ReadOnSeveralThreadsArriveInOrderWithTheDamagedOnesCountedInOrder) {
+  TTempFolder folder("entry-files");
+  std::vector<std::string> names;
+  for (int i = 0; i < 3000; ++i) {
+    char name[8];
+    std::snprintf(name, sizeof name, "%05d", i);
+    names.push_back(name);
+    WriteFile(folder.Path / name, i % 250 == 7 ? "bad" : name);
+  }
+  const TEntryFileParser parse = [](IEntryBytes& file, const std::string& path) {
+    const std::string_view bytes = *file.Read(0, file.Size());
+    if (bytes == "bad") return std::optional<TBrowserCacheEntry>();
+    if (bytes == "boom") throw std::runtime_error("boom");
+    TBrowserCacheEntry entry;
+    entry.Url = std::string(bytes);
+    return std::optional<TBrowserCacheEntry>(std::move(entry));
+  };
+  std::vector<std::string> delivered;
+  TCacheReadReport report;
+  ReadEntryFiles(folder.Path.string(), names, parse, report,
+                 [&](TBrowserCacheEntry&& entry) { delivered.push_back(entry.Url); });
+
+  std::vector<std::string> expected;
+  std::copy_if(names.begin(), names.end(), std::back_inserter(expected),
+               [](const std::string& name) { return std::stoi(name) % 250 != 7; });
+  EXPECT_EQ(delivered, expected);
+  EXPECT_EQ(report.Skipped, 12u);
+  ASSERT_EQ(report.SkippedFiles.size(), 10u);
+  for (std::size_t i = 0; i < 10; ++i)
+    EXPECT_EQ(fs::path(report.SkippedFiles[i]).filename().string(), names[250 * i + 7]);
+
+  WriteFile(folder.Path / names[2999], "boom");
+  EXPECT_THROW(ReadEntryFiles(folder.Path.string(), names, parse, report, [](TBrowserCacheEntry&&) {}),
+               std::runtime_error);
 }
 
 INSTANTIATE_TEST_SUITE_P(Browsers, BrowserCacheReader, testing::Values(&kChromium, &kFirefox),

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cstdint>
 #include <cstring>
+#include <functional>
+#include <iterator>
 
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/ResponseInfo.h"
@@ -89,29 +91,24 @@ TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrows
     report.Failure = "cannot list the cache folder " + folder;
     return report;
   }
-  const auto exists = [&names](const std::string& name) {
-    return std::binary_search(names->begin(), names->end(), name);
+  const auto exists = [&names](std::string_view name) {
+    return std::binary_search(names->begin(), names->end(), name, std::less<>());
   };
-  TEntryFile file;
-  for (const std::string& name : *names) {
-    if (!IsEntryFileName(name)) continue;
-    const std::string path = JoinPath(folder, name);
-    const TEntryFile::TOpenResult opened = file.Open(path);
-    if (opened == TEntryFile::TOpenResult::Vanished) continue;
-    std::optional<TBrowserCacheEntry> entry;
-    if (opened == TEntryFile::TOpenResult::Opened) entry = ParseChromiumSimpleEntry(file);
-    if (!entry) {
-      CountSkipped(report, path);
-      continue;
-    }
+  std::vector<std::string> entryNames;
+  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsEntryFileName);
+  const auto parse = [&](IEntryBytes& file, const std::string& path) {
+    std::optional<TBrowserCacheEntry> entry = ParseChromiumSimpleEntry(file);
+    if (!entry) return entry;
     if (entry->Body.Size != 0) entry->Body.File = path;
     entry->Files.push_back(path);
-    const std::string stem = name.substr(0, 16);
-    for (const char* suffix : {"_1", "_s"}) {
-      if (exists(stem + suffix)) entry->Files.push_back(JoinPath(folder, stem + suffix));
+    std::string sibling = path.substr(path.size() - kEntryNameSize);
+    for (const char suffix : {'1', 's'}) {
+      sibling.back() = suffix;
+      if (exists(sibling)) entry->Files.push_back(JoinPath(folder, sibling));
     }
-    sink(std::move(*entry));
-  }
+    return entry;
+  };
+  ReadEntryFiles(folder, entryNames, parse, report, sink);
   return report;
 }
 

@@ -5,7 +5,9 @@
 // entry. Every number is big-endian.
 #include "platform/caches/firefox/FirefoxCache.h"
 
+#include <algorithm>
 #include <cstdint>
+#include <iterator>
 
 #include "core/Tools.h"
 #include "platform/caches/StoredResponse.h"
@@ -149,22 +151,16 @@ TCacheReadReport ReadFirefoxCache(const std::string& folder, const TBrowserCache
     report.Failure = "cannot list the cache folder " + entries;
     return report;
   }
-  TEntryFile file;
-  for (const std::string& name : *names) {
-    if (!IsEntryFileName(name)) continue;
-    const std::string path = JoinPath(entries, name);
-    const TEntryFile::TOpenResult opened = file.Open(path);
-    if (opened == TEntryFile::TOpenResult::Vanished) continue;
-    std::optional<TBrowserCacheEntry> entry;
-    if (opened == TEntryFile::TOpenResult::Opened) entry = ParseFirefoxEntry(file);
-    if (!entry) {
-      CountSkipped(report, path);
-      continue;
-    }
+  std::vector<std::string> entryNames;
+  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsEntryFileName);
+  const auto parse = [](IEntryBytes& file, const std::string& path) {
+    std::optional<TBrowserCacheEntry> entry = ParseFirefoxEntry(file);
+    if (!entry) return entry;
     if (entry->Body.Size != 0) entry->Body.File = path;
     entry->Files.push_back(path);
-    sink(std::move(*entry));
-  }
+    return entry;
+  };
+  ReadEntryFiles(entries, entryNames, parse, report, sink);
   return report;
 }
 
