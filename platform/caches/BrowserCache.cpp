@@ -89,7 +89,7 @@ std::string HashName(std::string_view text) {
   return digits;
 }
 
-std::string CopyFileNameOf(const std::string& url, const std::string& contentType) {
+std::string CopyFileNameOf(const std::string& url, std::string_view contentType) {
   const std::optional<UrlParts> parts = CrackUrl(url);
   const std::string path = parts ? parts->Path : std::string();
   std::string name = path.substr(path.find_last_of('/') == std::string::npos ? 0 : path.find_last_of('/') + 1);
@@ -141,7 +141,7 @@ void TBrowserCache::IndexEntries() const {
 }
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
-  const std::string type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
+  const std::string_view type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
   return JoinPath(JoinPath(FSetup.CopiesFolder, HashName(entry.Key)), CopyFileNameOf(entry.Url, type));
 }
 

@@ -79,7 +79,7 @@ class TBrowserCache : public IUrlCache {
 
 // The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no
 // separators, no leading dot, no device name, limited length), with an extension that matches its content type.
-std::string CopyFileNameOf(const std::string& url, const std::string& contentType);
+std::string CopyFileNameOf(const std::string& url, std::string_view contentType);
 
 // A 64-bit hash of a text (FNV-1a) as 16 hex digits: names of the copies' folders.
 std::string HashName(std::string_view text);

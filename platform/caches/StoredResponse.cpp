@@ -83,7 +83,7 @@ long long DirectiveSeconds(std::string_view cacheControl, std::string_view direc
 
 }  // namespace
 
-std::string StoredHeaderValue(std::string_view headers, std::string_view name) {
+std::string_view StoredHeaderValue(std::string_view headers, std::string_view name) {
   std::size_t lineStart = headers.find('\n');  // the status line is skipped
   while (lineStart != std::string_view::npos && lineStart + 1 < headers.size()) {
     ++lineStart;
@@ -91,7 +91,7 @@ std::string StoredHeaderValue(std::string_view headers, std::string_view name) {
     const std::string_view line =
         headers.substr(lineStart, (lineEnd == std::string_view::npos ? headers.size() : lineEnd) - lineStart);
     if (line.size() > name.size() && line[name.size()] == ':' && StartsWithNoCase(line, name))
-      return std::string(Trimmed(line.substr(name.size() + 1)));
+      return Trimmed(line.substr(name.size() + 1));
     lineStart = lineEnd;
   }
   return "";

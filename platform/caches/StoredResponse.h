@@ -8,8 +8,9 @@
 
 namespace hoardscope {
 
-// The value of the first header of this name (letter case ignored), without surrounding blanks; empty when absent.
-std::string StoredHeaderValue(std::string_view headers, std::string_view name);
+// The value of the first header of this name (letter case ignored), without surrounding blanks, within headers;
+// empty when absent.
+std::string_view StoredHeaderValue(std::string_view headers, std::string_view name);
 
 // An HTTP date (any of the three forms HTTP allows) as a FileTime; 0 when the text is not one.
 FileTime ParseHttpDate(std::string_view text);
