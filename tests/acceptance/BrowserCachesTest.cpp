@@ -82,7 +82,7 @@ class BrowserCachesTest : public ::testing::Test {
 };
 
 TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
-  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%, which Wine sets itself";
+  if (TestsOtherEdition()) GTEST_SKIP() << "the Windows edition looks in %LOCALAPPDATA%: see the next test";
   const TRun run = Hoardscope({"caches"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   const std::vector<std::string> lines = Lines(run.Out);
@@ -90,6 +90,42 @@ TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
   EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
   EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
   EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
+}
+
+// Wine sets %LOCALAPPDATA% to the prefix's own folder whatever the environment says, so the caches go there for
+// the time of the test.
+TEST_F(BrowserCachesTest, TheWindowsEditionFindsTheCachesInLocalAppData) {
+  const char* prefix = std::getenv("HOARDSCOPE_WINEPREFIX");
+  if (!TestsOtherEdition() || !prefix) GTEST_SKIP() << "for the Windows edition under Wine";
+  std::string user;  // Wine names the user's folder after the account that runs it
+  for (const auto& folder : fs::directory_iterator(fs::path(prefix) / "drive_c/users")) {
+    if (folder.path().filename() != "Public") user = folder.path().filename().string();
+  }
+  const fs::path local = fs::path(prefix) / "drive_c/users" / user / "AppData/Local";
+  ASSERT_TRUE(!user.empty() && fs::is_directory(local)) << local;
+  const std::string windowsLocal = std::string("C:\\users\\") + user + "\\AppData\\Local\\";
+  struct TPlaced {
+    ~TPlaced() {
+      for (const fs::path& folder : Folders) fs::remove_all(folder);
+    }
+    std::vector<fs::path> Folders;
+  } placed{{local / "Chromium", local / "Mozilla"}};
+  for (const fs::path& folder : placed.Folders) fs::remove_all(folder);  // left by a run that was cut short
+  fs::create_directories(local / "Chromium/User Data/Default/Cache");
+  fs::copy(kFixtures / "chromium", local / "Chromium/User Data/Default/Cache/Cache_Data", fs::copy_options::recursive);
+  fs::create_directories(local / "Mozilla/Firefox/Profiles/p1.default-esr");
+  fs::copy(kFixtures / "firefox", local / "Mozilla/Firefox/Profiles/p1.default-esr/cache2",
+           fs::copy_options::recursive);
+
+  const TRun run = Hoardscope({"caches"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<std::string> lines = Lines(run.Out);
+  ASSERT_EQ(lines.size(), 3u) << run.Out;
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + windowsLocal + "Chromium\\User Data\\Default\\Cache\\Cache_Data\t6");
+  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + windowsLocal +
+                          "Mozilla\\Firefox\\Profiles\\p1.default-esr\\cache2\t6");
+  const TRun tree = Hoardscope({"--cache", "chromium/Default", "tree", "--all"});
+  EXPECT_NE(tree.Out.find("    Harbour Lights Home\n"), std::string::npos) << tree.Out << tree.Err;
 }
 
 TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
