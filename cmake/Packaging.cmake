@@ -1,11 +1,12 @@
-# Install rules of the Linux edition and its Debian package (cpack -G DEB). The program goes to bin, the bar
-# module and the COM runtime it shares with the program to lib/hoardscope (found through RUNPATH, without
-# LD_LIBRARY_PATH), the help pages to share/hoardscope, with a desktop entry, an icon and a man page.
+# Install rules of the Linux edition and its Debian package (cpack -G DEB). The program goes to bin; the window
+# program, the bar module and the COM runtime they share with it to lib/hoardscope (found through RUNPATH, without
+# LD_LIBRARY_PATH); the help pages to share/hoardscope, with a desktop entry, an icon and a man page.
 set(HS_PACKAGE_LIBDIR lib/hoardscope)
 
 set_target_properties(hoardscope PROPERTIES INSTALL_RPATH "$ORIGIN/../${HS_PACKAGE_LIBDIR}")
-set_target_properties(hoardscope_module hs_comruntime PROPERTIES INSTALL_RPATH "$ORIGIN")
+set_target_properties(hoardscope_module hs_comruntime hoardscope-browser PROPERTIES INSTALL_RPATH "$ORIGIN")
 install(TARGETS hoardscope RUNTIME DESTINATION bin)
+install(TARGETS hoardscope-browser RUNTIME DESTINATION ${HS_PACKAGE_LIBDIR})
 install(TARGETS hoardscope_module hs_comruntime LIBRARY DESTINATION ${HS_PACKAGE_LIBDIR})
 install(DIRECTORY ${CMAKE_SOURCE_DIR}/resources/help/ DESTINATION share/hoardscope/help
         PATTERN "*.hhp" EXCLUDE)

@@ -6,6 +6,11 @@
 
 namespace hoardscope {
 
+const char* const kWindowUsage =
+    "usage: hoardscope\n"
+    "       hoardscope --screenshot FILE [--expand NODE]... [--select NODE]\n"
+    "       hoardscope notify\n";
+
 const char* const kSubcommandUsage =
     "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
     "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"

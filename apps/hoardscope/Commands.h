@@ -34,6 +34,8 @@ void RememberCacheSource(const THomePaths& home);
 
 // The usage lines of the subcommands that both editions run.
 extern const char* const kSubcommandUsage;
+// The usage lines of the window program's commands, which come first in every usage message.
+extern const char* const kWindowUsage;
 // Runs the subcommand of that name; nullopt when there is none.
 std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home);
 

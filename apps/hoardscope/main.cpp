@@ -1,37 +1,24 @@
-// hoardscope: the Linux edition's executable. Without arguments it opens the browser window with the bar; with a
-// subcommand it runs the view and the stores headless.
+// hoardscope: the Linux edition's command line. With a subcommand it runs the view and the stores headless;
+// without one, and for --screenshot and notify, it hands over to the window program, hoardscope-browser.
+#include <unistd.h>
+
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
 #include <exception>
 #include <iostream>
-#include <optional>
 
 #include "Commands.h"
-#include "HomeSetup.h"
-#include "platform/browser/BrowserApp.h"
-#include "platform/qt/ViewNotifier.h"
+#include "platform/linux/LinuxHome.h"
 
 namespace {
 
-constexpr const char* kWindowUsage =
-    "usage: hoardscope\n"
-    "       hoardscope --screenshot FILE [--expand NODE]... [--select NODE]\n"
-    "       hoardscope notify\n";
-
-// --screenshot FILE [--expand NODE]... [--select NODE], the arguments after --screenshot.
-std::optional<hoardscope::TScreenshotRequest> ParseScreenshotRequest(const hoardscope::TArguments& args) {
-  if (args.empty() || args[0].starts_with("--")) return std::nullopt;
-  hoardscope::TScreenshotRequest request{args[0], {}, std::nullopt};
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const bool hasValue = i + 1 < args.size();
-    if (args[i] == "--expand" && hasValue) {
-      request.Expand.push_back(args[++i]);
-    } else if (args[i] == "--select" && hasValue && !request.Select) {
-      request.Select = args[++i];
-    } else {
-      return std::nullopt;
-    }
-  }
-  return request;
+// Replaces this process with the window program, given the same arguments; returns only when it cannot.
+int RunWindowProgram(char** argv) {
+  const std::string program = hoardscope::InstalledFile("hoardscope-browser").string();
+  execv(program.c_str(), argv);
+  std::cerr << "hoardscope: cannot start " << program << ": " << std::strerror(errno) << "\n";
+  return 1;
 }
 
 }  // namespace
@@ -46,29 +33,9 @@ int main(int argc, char** argv) {
       return 2;
     }
     const std::string command = all.empty() ? "" : all[0];
-    const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
-    // The window gets none of the arguments: Qt would take some of them for its own. It shows the source --cache
-    // names from now on, as if chosen in its menu.
-    if (all.empty()) {
-      SetUpHomeWhenNeeded(home);
-      RememberCacheSource(home);
-      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
-    }
-    if (command == "--screenshot") {
-      const std::optional<TScreenshotRequest> request = ParseScreenshotRequest(args);
-      if (!request) {
-        std::cerr << kWindowUsage << kSubcommandUsage;
-        return 2;
-      }
-      SetUpHomeWhenNeeded(home);
-      RememberCacheSource(home);
-      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
-    }
+    if (all.empty() || command == "--screenshot" || command == "notify") return RunWindowProgram(argv);
+    const TArguments args(all.begin() + 1, all.end());
     if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
-    if (command == "notify" && args.empty()) {
-      std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
-      return 0;
-    }
     std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
     return 2;
   } catch (const std::exception& error) {

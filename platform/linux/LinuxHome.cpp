@@ -3,6 +3,7 @@
 #include <cstdlib>
 #include <iostream>
 
+#include "platform/linux/LinuxHome.h"
 #include "platform/ports/CacheAdmin.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/browser/HttpClient.h"
@@ -91,13 +92,14 @@ std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home) {
 
 std::unique_ptr<ICacheAdmin> OpenCacheAdmin(const THomePaths& home) { return std::make_unique<TLinuxCacheAdmin>(home); }
 
-std::filesystem::path InstalledModule() {
-  // Beside the program in a build tree; in lib/hoardscope next to bin where a package installed it.
+std::filesystem::path InstalledFile(const std::string& name) {
   std::error_code error;
   const std::filesystem::path programFolder = std::filesystem::read_symlink("/proc/self/exe", error).parent_path();
-  const std::filesystem::path beside = programFolder / "libhoardscope.so";
-  const std::filesystem::path packaged = programFolder.parent_path() / "lib" / "hoardscope" / "libhoardscope.so";
+  const std::filesystem::path beside = programFolder / name;
+  const std::filesystem::path packaged = programFolder.parent_path() / "lib" / "hoardscope" / name;
   return std::filesystem::exists(beside, error) || !std::filesystem::exists(packaged, error) ? beside : packaged;
 }
+
+std::filesystem::path InstalledModule() { return InstalledFile("libhoardscope.so"); }
 
 }  // namespace hoardscope

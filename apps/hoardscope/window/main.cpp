@@ -1,0 +1,73 @@
+// hoardscope-browser: the Linux edition's browser window with the bar, its screenshot run and the notice to the
+// running views. The hoardscope command starts it for these commands, so that the command line itself never loads
+// Qt WebEngine.
+#include <algorithm>
+#include <exception>
+#include <iostream>
+#include <optional>
+
+#include "Commands.h"
+#include "HomeSetup.h"
+#include "platform/browser/BrowserApp.h"
+#include "platform/qt/ViewNotifier.h"
+
+namespace {
+
+// --screenshot FILE [--expand NODE]... [--select NODE], the arguments after --screenshot.
+std::optional<hoardscope::TScreenshotRequest> ParseScreenshotRequest(const hoardscope::TArguments& args) {
+  if (args.empty() || args[0].starts_with("--")) return std::nullopt;
+  hoardscope::TScreenshotRequest request{args[0], {}, std::nullopt};
+  for (std::size_t i = 1; i < args.size(); ++i) {
+    const bool hasValue = i + 1 < args.size();
+    if (args[i] == "--expand" && hasValue) {
+      request.Expand.push_back(args[++i]);
+    } else if (args[i] == "--select" && hasValue && !request.Select) {
+      request.Select = args[++i];
+    } else {
+      return std::nullopt;
+    }
+  }
+  return request;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  using namespace hoardscope;
+  TArguments all(argv + std::min(argc, 1), argv + argc);
+  try {
+    THomePaths home = ResolveHome();
+    if (!TakeCacheOption(all, home)) {
+      std::cerr << kWindowUsage << kSubcommandUsage;
+      return 2;
+    }
+    const std::string command = all.empty() ? "" : all[0];
+    const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
+    // The window gets none of the arguments: Qt would take some of them for its own. It shows the source --cache
+    // names from now on, as if chosen in its menu.
+    if (all.empty()) {
+      SetUpHomeWhenNeeded(home);
+      RememberCacheSource(home);
+      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
+    }
+    if (command == "--screenshot") {
+      const std::optional<TScreenshotRequest> request = ParseScreenshotRequest(args);
+      if (!request) {
+        std::cerr << kWindowUsage << kSubcommandUsage;
+        return 2;
+      }
+      SetUpHomeWhenNeeded(home);
+      RememberCacheSource(home);
+      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
+    }
+    if (command == "notify" && args.empty()) {
+      std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
+      return 0;
+    }
+    std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
+    return 2;
+  } catch (const std::exception& error) {
+    std::cerr << "hoardscope: " << error.what() << "\n";
+    return 1;
+  }
+}
