@@ -26,6 +26,8 @@
 #include "platform/ports/ShellMenu.h"
 #include "platform/ports/UrlCache.h"
 #include "platform/ports/ViewWidgets.h"
+#include "search/Search.h"
+#include "settings/UnitReg.h"
 
 namespace hoardscope {
 
@@ -171,6 +173,8 @@ class THoardscopeMain {
   TTreeNode* SearchNode = nullptr;
   std::uint32_t CacheSize = 0;
   std::string SaveFolder;
+  TSettings Settings;            // this view's own, loaded when it is created
+  TSearchRequest SearchRequest;  // what this view's Search dialog handed back last
   bool ReloadPending = false;
   std::string LastURL;
   std::shared_ptr<IBrowser> FBrowser;

@@ -351,7 +351,7 @@ void THoardscopeMain::aLVCopyURLExecute() {
 }
 
 void THoardscopeMain::alHelpExecute() {
-  if (FServices.Dialogs) FServices.Dialogs->ShowHelp(ReadAppFolder() + "Hoardscope.chm");
+  if (FServices.Dialogs) FServices.Dialogs->ShowHelp(ReadAppFolder(FServices.Registry) + "Hoardscope.chm");
 }
 
 }  // namespace hoardscope

@@ -19,7 +19,6 @@
 #include <QVBoxLayout>
 
 #include "core/NodeLookup.h"
-#include "settings/UnitReg.h"
 
 namespace hoardscope {
 namespace {
@@ -208,7 +207,7 @@ void TMainView::FillCacheMenu() {
   QAction* secure = mnuCache->addAction(QStringLiteral("Include https entries"));
   secure->setObjectName(QStringLiteral("mnuShowSecure"));
   secure->setCheckable(true);
-  secure->setChecked(Settings().ShowSecure);
+  secure->setChecked(FPresenter->Settings.ShowSecure);
   connect(secure, &QAction::triggered, this,
           [this](bool checked) { FDesktop.RunHandler([this, checked] { FPresenter->SetShowSecure(checked); }); });
 }
