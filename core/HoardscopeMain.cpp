@@ -64,7 +64,7 @@ void THoardscopeMain::FormCreate() {
   ReloadPending = false;
   IconKeys.assign(kIconSlots, kEmptySlot);
   RootNode = TreeView1.AddChild(nullptr, TNodeKind::Root, "Hoardscope", kImageRoot);
-  SaveFolder = LoadSettings(FServices.Registry, Settings);
+  SaveFolder = LoadSettings(FServices.Registry, Settings, FServices.Report);
 }
 
 void THoardscopeMain::FormShow() {

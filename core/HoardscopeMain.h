@@ -22,6 +22,7 @@
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
+#include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
 #include "platform/ports/UrlCache.h"
@@ -40,6 +41,7 @@ struct TViewServices {
   IRegistry& Registry;
   IShell& Shell;
   IDesktop& Desktop;
+  IReport& Report;
   IDialogs* Dialogs = nullptr;
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;

@@ -1,7 +1,6 @@
 // Reading and writing the settings key.
 #include "settings/SettingsStore.h"
 
-#include <iostream>
 #include <memory>
 
 #include "core/Tools.h"
@@ -99,7 +98,7 @@ void WriteShowSecure(IRegistry& registry, bool showSecure) {
   OpenSettingsKey(registry)->WriteValue(MakeDwordValue("ShowSecure", showSecure ? 1 : 0));
 }
 
-std::string LoadSettings(IRegistry& registry, TSettings& settings) {
+std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& report) {
   try {
     const TTypeFilter typeFilter = ReadTypeFilter(registry);
     const TExtFilter extFilter = ReadExtFilter(registry);
@@ -111,7 +110,7 @@ std::string LoadSettings(IRegistry& registry, TSettings& settings) {
     return ReadAppFolder(registry) + "Save Files" + kPathSeparator;
   } catch (const std::exception& error) {
     settings = TSettings{false, TFilterClasses(), false, "*.*", false};
-    std::cerr << "hoardscope: settings not available, using defaults: " << error.what() << "\n";
+    report.WriteLine(std::string("hoardscope: settings not available, using defaults: ") + error.what());
     return std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
   }
 }

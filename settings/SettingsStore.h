@@ -6,6 +6,7 @@
 #include <string>
 
 #include "platform/ports/Registry.h"
+#include "platform/ports/Report.h"
 #include "settings/UnitReg.h"
 
 namespace hoardscope {
@@ -47,7 +48,7 @@ bool ReadShowSecure(IRegistry& registry);
 void WriteShowSecure(IRegistry& registry, bool showSecure);
 
 // Fills a view's settings and returns its save folder. A store that cannot be read or written leaves the
-// in-memory defaults and says so in one line on standard error.
-std::string LoadSettings(IRegistry& registry, TSettings& settings);
+// in-memory defaults and says so in one line of the report.
+std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& report);
 
 }  // namespace hoardscope

@@ -117,8 +117,8 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
       FDialogs(this, [this] { return FPresenter->FBrowser; }),
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
-          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu,
-                        sources},
+          TViewServices{cache, internet, registry, FShell, FDesktop, FReport, &FDialogs, &FClock, &FWindows,
+                        &FShellMenu, sources},
           *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,

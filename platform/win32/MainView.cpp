@@ -78,8 +78,8 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
     if (ports.MakeShellMenu) FShellMenu = ports.MakeShellMenu(FWindow);
     CreateControls();
     FPresenter = std::make_unique<THoardscopeMain>(
-        TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
-                      ports.Windows, FShellMenu.get(), ports.Sources},
+        TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FReport, FDialogs.get(),
+                      ports.Clock, ports.Windows, FShellMenu.get(), ports.Sources},
         *this);
     FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
     FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));

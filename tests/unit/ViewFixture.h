@@ -20,7 +20,9 @@ class ViewFixture : public ::testing::Test {
  protected:
   ViewFixture() : FView(std::make_unique<THoardscopeMain>(Services(), Widgets)) {}
 
-  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop, &Dialogs, &Clock, &Windows, &ShellMenu}; }
+  TViewServices Services() {
+    return {Cache, Internet, Registry, Shell, Desktop, Report, &Dialogs, &Clock, &Windows, &ShellMenu};
+  }
 
   THoardscopeMain& View() { return *FView; }
 
@@ -78,6 +80,7 @@ class ViewFixture : public ::testing::Test {
   TFakeRegistry Registry;
   TFakeShell Shell;
   TFakeDesktop Desktop;
+  TFakeReport Report;
   TFakeViewWidgets Widgets;
   TFakeDialogs Dialogs;
   TFakeClock Clock;
