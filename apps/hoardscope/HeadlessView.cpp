@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 
 namespace hoardscope {
 namespace {

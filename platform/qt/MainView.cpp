@@ -18,7 +18,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 
 namespace hoardscope {
 namespace {

@@ -10,7 +10,6 @@
 #include <memory>
 #include <span>
 
-#include "core/HoardscopeMain.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
@@ -20,6 +19,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/TreeItemModel.h"
 #include "platform/qt/ViewNotifier.h"
+#include "presenter/HoardscopeMain.h"
 
 class QAction;
 class QLabel;

@@ -13,13 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "core/HoardscopeMain.h"
 #include "platform/win32/TreeViewMirror.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinDialogs.h"
 #include "platform/win32/WinImageLists.h"
 #include "platform/win32/WinSystemServices.h"
+#include "presenter/HoardscopeMain.h"
 
 namespace hoardscope {
 

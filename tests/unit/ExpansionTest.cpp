@@ -1,5 +1,5 @@
 // Lazy expansion of hosts and folders, file captions and icons, collapse.
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 #include "search/Search.h"
 #include "tests/unit/ViewFixture.h"
 

@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/HoardscopeMain.h"
+#include "presenter/HoardscopeMain.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"

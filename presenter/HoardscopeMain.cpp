@@ -1,6 +1,6 @@
 // The main view's handlers: creation and start-up, the load and the host level, lazy expansion with captions and
 // icons, selection with navigation and totals.
-#include "core/HoardscopeMain.h"
+#include "presenter/HoardscopeMain.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,11 +9,11 @@
 #include "core/PageTitle.h"
 #include "core/Tools.h"
 #include "core/TreeRules.h"
-#include "settings/Filter.h"
 #include "operations/ImportCache.h"
 #include "search/AgeLimit.h"
 #include "search/Search.h"
 #include "search/TextSearch.h"
+#include "settings/Filter.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
