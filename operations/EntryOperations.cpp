@@ -1,12 +1,13 @@
 // The view's entry operations: deleting entries, exporting them with an export file, copying a URL, the help.
+// They are members of the presenter and build with it (presenter/CMakeLists.txt).
 #include <filesystem>
 #include <fstream>
 #include <system_error>
 
-#include "core/HoardscopeMain.h"
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "operations/ExportFile.h"
+#include "presenter/HoardscopeMain.h"
 #include "settings/SettingsStore.h"
 
 namespace hoardscope {
@@ -351,7 +352,7 @@ void THoardscopeMain::aLVCopyURLExecute() {
 }
 
 void THoardscopeMain::alHelpExecute() {
-  if (FServices.Dialogs) FServices.Dialogs->ShowHelp(ReadAppFolder() + "Hoardscope.chm");
+  if (FServices.Dialogs) FServices.Dialogs->ShowHelp(ReadAppFolder(FServices.Registry) + "Hoardscope.chm");
 }
 
 }  // namespace hoardscope

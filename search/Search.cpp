@@ -10,20 +10,15 @@ std::string HistoryName(int number) { return "key" + std::to_string(number); }
 
 }  // namespace
 
-TSearchRequest& SearchRequest() {
-  static TSearchRequest request;
-  return request;
-}
-
-TfrmSearch::TfrmSearch(IRegistry& registry) : FRegistry(registry) {}
+TfrmSearch::TfrmSearch(IRegistry& registry, TSearchRequest& request) : FRegistry(registry), FRequest(request) {}
 
 void TfrmSearch::FormShow() {
   cbSearchItems.clear();
-  SearchRequest().Accepted = false;
+  FRequest.Accepted = false;
   LoadSearchHistory();
   if (!cbSearchItems.empty()) cbSearchText = cbSearchItems.front();
-  SearchRequest().DateChoice = TDateChoice::dcAll;
-  if (SearchRequest().WholeCache) {
+  FRequest.DateChoice = TDateChoice::dcAll;
+  if (FRequest.WholeCache) {
     rbFEntireCache = true;
     rbFEntireCacheClick();
   } else {
@@ -33,16 +28,15 @@ void TfrmSearch::FormShow() {
 }
 
 void TfrmSearch::btnSearchClick() {
-  TSearchRequest& request = SearchRequest();
-  request.Text = cbSearchText;
-  request.CaseSensitive = chkSense;
-  request.Accepted = true;
-  AddSearchHistory(request.Text);
+  FRequest.Text = cbSearchText;
+  FRequest.CaseSensitive = chkSense;
+  FRequest.Accepted = true;
+  AddSearchHistory(FRequest.Text);
 }
 
 void TfrmSearch::CheckBox1Click() {
   rbToday.Enabled = rbThisWeek.Enabled = rbThisMonth.Enabled = !CheckBox1;
-  TDateChoice& choice = SearchRequest().DateChoice;
+  TDateChoice& choice = FRequest.DateChoice;
   if (CheckBox1 || !(rbToday.Checked || rbThisWeek.Checked || rbThisMonth.Checked)) {
     choice = TDateChoice::dcAll;
   } else {
@@ -52,20 +46,20 @@ void TfrmSearch::CheckBox1Click() {
 }
 
 void TfrmSearch::rbTodayClick() {
-  if (rbToday.Checked) SearchRequest().DateChoice = TDateChoice::dcToday;
+  if (rbToday.Checked) FRequest.DateChoice = TDateChoice::dcToday;
 }
 
 void TfrmSearch::rbThisWeekClick() {
-  if (rbThisWeek.Checked) SearchRequest().DateChoice = TDateChoice::dcThisWeek;
+  if (rbThisWeek.Checked) FRequest.DateChoice = TDateChoice::dcThisWeek;
 }
 
 void TfrmSearch::rbThisMonthClick() {
-  if (rbThisMonth.Checked) SearchRequest().DateChoice = TDateChoice::dcThisMonth;
+  if (rbThisMonth.Checked) FRequest.DateChoice = TDateChoice::dcThisMonth;
 }
 
-void TfrmSearch::rbFEntireCacheClick() { SearchRequest().WholeCache = true; }
+void TfrmSearch::rbFEntireCacheClick() { FRequest.WholeCache = true; }
 
-void TfrmSearch::rbFUnderFolderClick() { SearchRequest().WholeCache = false; }
+void TfrmSearch::rbFUnderFolderClick() { FRequest.WholeCache = false; }
 
 void TfrmSearch::LoadSearchHistory() {
   FHistoryCount = 0;

@@ -1,5 +1,5 @@
-// TfrmSearch: the Search dialog's logic and its history of search texts, and the process-wide search request it
-// hands back to the Search action.
+// TfrmSearch: the Search dialog's logic and its history of search texts, and the search request it hands back to
+// the Search action of its view.
 #pragma once
 
 #include <cstddef>
@@ -20,9 +20,6 @@ struct TSearchRequest {
   bool WholeCache = false;  // kept across showings of the dialog
 };
 
-// The one search request of this process.
-TSearchRequest& SearchRequest();
-
 inline constexpr const char* kSearchHistoryKey = "Software\\Pellix\\Hoardscope\\Search History";
 inline constexpr int kHistorySize = 256;
 
@@ -33,7 +30,8 @@ struct TRadioState {
 
 class TfrmSearch {
  public:
-  explicit TfrmSearch(IRegistry& registry);
+  // The dialog of a view: the history lives in registry, the answer goes to the view's request.
+  TfrmSearch(IRegistry& registry, TSearchRequest& request);
 
   // Controls, as the dialog shows them.
   std::vector<std::string> cbSearchItems;  // the history, newest first
@@ -67,6 +65,7 @@ class TfrmSearch {
   int FreeHistoryNumber(IRegistryKey& key) const;
 
   IRegistry& FRegistry;
+  TSearchRequest& FRequest;
   int FHistoryCount = 0;
 };
 

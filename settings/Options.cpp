@@ -2,12 +2,11 @@
 #include "settings/Options.h"
 
 #include "settings/SettingsStore.h"
-#include "settings/UnitReg.h"
 
 namespace hoardscope {
 
 void TfrmOptions::FormShow() {
-  const TSettings& settings = Settings();
+  const TSettings& settings = FSettings;
   edExtText = settings.ExtStr;
   ActivePage = settings.FilterType ? kPageByFileExt : kPageByFileTypes;
   FRecordedMode = settings.FilterType;
@@ -40,7 +39,7 @@ void TfrmOptions::PageControl1Change(int activePage) {
 }
 
 void TfrmOptions::btnOKClick() {
-  TSettings& settings = Settings();
+  TSettings& settings = FSettings;
   settings.FilterClasses = TFilterClasses();
   if (chbShowMedia.Checked) settings.FilterClasses.Include(TFilterClass::fcMedia);
   if (chkShowText.Checked) settings.FilterClasses.Include(TFilterClass::fcText);
@@ -50,8 +49,8 @@ void TfrmOptions::btnOKClick() {
   settings.FilterType = FRecordedMode;
   // The new filter applies even when the store refuses to keep it; the refusal still reaches the caller.
   Changed = true;
-  WriteTypeFilter(MaskFromClasses(settings.FilterClasses), settings.UseFilter);
-  WriteExtFilter(settings.ExtStr, settings.FilterType);
+  WriteTypeFilter(FRegistry, MaskFromClasses(settings.FilterClasses), settings.UseFilter);
+  WriteExtFilter(FRegistry, settings.ExtStr, settings.FilterType);
 }
 
 }  // namespace hoardscope

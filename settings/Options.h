@@ -4,6 +4,9 @@
 
 #include <string>
 
+#include "platform/ports/Registry.h"
+#include "settings/UnitReg.h"
+
 namespace hoardscope {
 
 struct TCheckBoxState {
@@ -13,6 +16,9 @@ struct TCheckBoxState {
 
 class TfrmOptions {
  public:
+  // The dialog of a view with these settings, kept in this registry.
+  TfrmOptions(TSettings& settings, IRegistry& registry) : FSettings(settings), FRegistry(registry) {}
+
   static constexpr int kPageByFileTypes = 0;
   static constexpr int kPageByFileExt = 1;
 
@@ -29,7 +35,7 @@ class TfrmOptions {
   // True once OK stored new settings.
   bool Changed = false;
 
-  // Fills the controls from the process-wide settings.
+  // Fills the controls from the settings.
   void FormShow();
   // The "Show all items" box was ticked or cleared.
   void chkShowAllClick();
@@ -41,6 +47,8 @@ class TfrmOptions {
  private:
   void SetShowAll(bool checked);
 
+  TSettings& FSettings;
+  IRegistry& FRegistry;
   bool FRecordedMode = false;  // the filter mode OK stores: true = by extension
 };
 

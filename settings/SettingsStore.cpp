@@ -1,20 +1,16 @@
 // Reading and writing the settings key.
 #include "settings/SettingsStore.h"
 
-#include <iostream>
 #include <memory>
 
-#include "core/HoardscopeMain.h"
 #include "core/Tools.h"
 #include "platform/ports/CacheSources.h"
 
 namespace hoardscope {
 namespace {
 
-IRegistry* gSettingsRegistry = nullptr;  // the store object's registry; set when a view is created
-
-std::unique_ptr<IRegistryKey> OpenSettingsKey() {
-  return gSettingsRegistry->CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
+std::unique_ptr<IRegistryKey> OpenSettingsKey(IRegistry& registry) {
+  return registry.CreateKey(RegistryRoot::LocalMachine, kSettingsKey);
 }
 
 // A value that is absent or of another type counts as absent.
@@ -51,80 +47,71 @@ std::uint32_t MaskFromClasses(const TFilterClasses& classes) {
          (classes.Contains(TFilterClass::fcPicture) ? kMaskPicture : 0);
 }
 
-void OpenSettingsStore(IRegistry& registry) { gSettingsRegistry = &registry; }
-
-std::string ReadAppFolder() {
-  if (!gSettingsRegistry) return std::string();
-  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+std::string ReadAppFolder(IRegistry& registry) {
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey(registry);
   return ReadString(*key, "AppFolder").value_or(std::string()) + kPathSeparator;
 }
 
-TExtFilter ReadExtFilter() {
+TExtFilter ReadExtFilter(IRegistry& registry) {
   TExtFilter filter{"*.*", false};
-  if (!gSettingsRegistry) return filter;
-  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey(registry);
   if (!key->ValueExists("ExtStr")) key->WriteValue(MakeStringValue("ExtStr", "*.*"));
   filter.ExtStr = ReadString(*key, "ExtStr").value_or(filter.ExtStr);
   filter.FilterType = ReadDwordWithDefault(*key, "FilterType", 0) != 0;
   return filter;
 }
 
-void WriteExtFilter(const std::string& extStr, bool filterType) {
-  if (!gSettingsRegistry) return;
-  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+void WriteExtFilter(IRegistry& registry, const std::string& extStr, bool filterType) {
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey(registry);
   key->WriteValue(MakeDwordValue("FilterType", filterType ? 1 : 0));
   key->WriteValue(MakeStringValue("ExtStr", extStr));
 }
 
-TTypeFilter ReadTypeFilter() {
+TTypeFilter ReadTypeFilter(IRegistry& registry) {
   TTypeFilter filter;
-  if (!gSettingsRegistry) return filter;
-  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey(registry);
   filter.Mask = ReadDwordWithDefault(*key, "filtration", 0);
   filter.UseFilter = ReadDwordWithDefault(*key, "UseFilter", 0) != 0;
   return filter;
 }
 
-void WriteTypeFilter(std::uint32_t mask, bool useFilter) {
-  if (!gSettingsRegistry) return;
-  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey();
+void WriteTypeFilter(IRegistry& registry, std::uint32_t mask, bool useFilter) {
+  const std::unique_ptr<IRegistryKey> key = OpenSettingsKey(registry);
   key->WriteValue(MakeDwordValue("filtration", mask));
   key->WriteValue(MakeDwordValue("UseFilter", useFilter ? 1 : 0));
 }
 
-std::string ReadCacheSource() {
-  if (!gSettingsRegistry) return kPlatformSource;
-  const std::string source = ReadString(*OpenSettingsKey(), "CacheSource").value_or(std::string());
+std::string ReadCacheSource(IRegistry& registry) {
+  const std::string source = ReadString(*OpenSettingsKey(registry), "CacheSource").value_or(std::string());
   return source.empty() ? std::string(kPlatformSource) : source;
 }
 
-void WriteCacheSource(const std::string& source) {
-  if (gSettingsRegistry) OpenSettingsKey()->WriteValue(MakeStringValue("CacheSource", source));
+void WriteCacheSource(IRegistry& registry, const std::string& source) {
+  OpenSettingsKey(registry)->WriteValue(MakeStringValue("CacheSource", source));
 }
 
-bool ReadShowSecure() {
-  return gSettingsRegistry && ReadDword(*OpenSettingsKey(), "ShowSecure").value_or(0) != 0;
+bool ReadShowSecure(IRegistry& registry) {
+  return ReadDword(*OpenSettingsKey(registry), "ShowSecure").value_or(0) != 0;
 }
 
-void WriteShowSecure(bool showSecure) {
-  if (gSettingsRegistry) OpenSettingsKey()->WriteValue(MakeDwordValue("ShowSecure", showSecure ? 1 : 0));
+void WriteShowSecure(IRegistry& registry, bool showSecure) {
+  OpenSettingsKey(registry)->WriteValue(MakeDwordValue("ShowSecure", showSecure ? 1 : 0));
 }
 
-void LoadSettings(THoardscopeMain& view) {
-  TSettings& settings = Settings();
+std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& report) {
   try {
-    const TTypeFilter typeFilter = ReadTypeFilter();
-    const TExtFilter extFilter = ReadExtFilter();
+    const TTypeFilter typeFilter = ReadTypeFilter(registry);
+    const TExtFilter extFilter = ReadExtFilter(registry);
     settings.UseFilter = typeFilter.UseFilter;
     settings.ExtStr = extFilter.ExtStr;
     settings.FilterType = extFilter.FilterType;
     settings.FilterClasses = ClassesFromMask(typeFilter.Mask);
-    settings.ShowSecure = ReadShowSecure();
-    view.SaveFolder = ReadAppFolder() + "Save Files" + kPathSeparator;
+    settings.ShowSecure = ReadShowSecure(registry);
+    return ReadAppFolder(registry) + "Save Files" + kPathSeparator;
   } catch (const std::exception& error) {
     settings = TSettings{false, TFilterClasses(), false, "*.*", false};
-    view.SaveFolder = std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
-    std::cerr << "hoardscope: settings not available, using defaults: " << error.what() << "\n";
+    report.WriteLine(std::string("hoardscope: settings not available, using defaults: ") + error.what());
+    return std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
   }
 }
 

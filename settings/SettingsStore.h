@@ -1,16 +1,15 @@
 // The settings store (UnitReg): the program's options under HKEY_LOCAL_MACHINE\Software\Pellix\Hoardscope, read
-// into the process-wide settings when a view is created and written back by the Options dialog.
+// into a view's settings when the view is created and written back by the Options dialog.
 #pragma once
 
 #include <cstdint>
 #include <string>
 
 #include "platform/ports/Registry.h"
+#include "platform/ports/Report.h"
 #include "settings/UnitReg.h"
 
 namespace hoardscope {
-
-class THoardscopeMain;
 
 inline constexpr const char* kSettingsKey = "Software\\Pellix\\Hoardscope";
 
@@ -22,37 +21,34 @@ inline constexpr std::uint32_t kMaskPicture = 8;
 TFilterClasses ClassesFromMask(std::uint32_t mask);
 std::uint32_t MaskFromClasses(const TFilterClasses& classes);
 
-// Makes the process's store object work on this registry (a later call replaces it).
-void OpenSettingsStore(IRegistry& registry);
-
-// "AppFolder" followed by the path separator, always; "" without a store object.
-std::string ReadAppFolder();
+// "AppFolder" followed by the path separator, always.
+std::string ReadAppFolder(IRegistry& registry);
 
 struct TExtFilter {
   std::string ExtStr;
   bool FilterType = false;
 };
 // "ExtStr" and "FilterType", each written with its default ("*.*", false) when absent.
-TExtFilter ReadExtFilter();
-void WriteExtFilter(const std::string& extStr, bool filterType);
+TExtFilter ReadExtFilter(IRegistry& registry);
+void WriteExtFilter(IRegistry& registry, const std::string& extStr, bool filterType);
 
 struct TTypeFilter {
   std::uint32_t Mask = 0;
   bool UseFilter = false;
 };
 // "filtration" and "UseFilter", each written with its default (0, false) when absent.
-TTypeFilter ReadTypeFilter();
-void WriteTypeFilter(std::uint32_t mask, bool useFilter);
+TTypeFilter ReadTypeFilter(IRegistry& registry);
+void WriteTypeFilter(IRegistry& registry, std::uint32_t mask, bool useFilter);
 
 // "CacheSource": the name of the source the bar shows; "platform" when absent.
-std::string ReadCacheSource();
-void WriteCacheSource(const std::string& source);
+std::string ReadCacheSource(IRegistry& registry);
+void WriteCacheSource(IRegistry& registry, const std::string& source);
 // "ShowSecure": whether the platform cache lists its https entries; false when absent.
-bool ReadShowSecure();
-void WriteShowSecure(bool showSecure);
+bool ReadShowSecure(IRegistry& registry);
+void WriteShowSecure(IRegistry& registry, bool showSecure);
 
-// Fills the process-wide settings and the view's SaveFolder. A store that cannot be read or written leaves the
-// in-memory defaults and says so in one line on standard error.
-void LoadSettings(THoardscopeMain& view);
+// Fills a view's settings and returns its save folder. A store that cannot be read or written leaves the
+// in-memory defaults and says so in one line of the report.
+std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& report);
 
 }  // namespace hoardscope

@@ -1,4 +1,4 @@
-// The process-wide in-memory settings that every view of the process shares.
+// The in-memory settings; each view holds its own.
 #pragma once
 
 #include <bitset>
@@ -27,8 +27,5 @@ struct TSettings {
   std::string ExtStr;            // extension list of the extension mode
   bool ShowSecure = false;       // the platform cache lists its https entries too
 };
-
-// The one copy of the settings in this process.
-TSettings& Settings();
 
 }  // namespace hoardscope

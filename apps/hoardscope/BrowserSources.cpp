@@ -68,8 +68,7 @@ void RememberCacheSource(const THomePaths& home) {
   if (home.CacheSource.empty()) return;
   if (IsBrowserSource(home)) FindSource(home);
   const std::unique_ptr<IRegistry> registry = OpenHomeRegistry(home);
-  OpenSettingsStore(*registry);
-  WriteCacheSource(home.CacheSource);
+  WriteCacheSource(*registry, home.CacheSource);
 }
 
 std::unique_ptr<ICacheAdmin> OpenBrowserCacheAdmin(const THomePaths& home) {

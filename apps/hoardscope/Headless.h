@@ -7,12 +7,12 @@
 #include <ostream>
 #include <string>
 
-#include "core/HoardscopeMain.h"
 #include "platform/ports/Browser.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/Dialogs.h"
-#include "search/Search.h"
 #include "platform/ports/ViewWidgets.h"
+#include "presenter/HoardscopeMain.h"
+#include "search/Search.h"
 
 namespace hoardscope {
 

@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 
 namespace hoardscope {
 namespace {
@@ -34,10 +34,10 @@ THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
       throw std::runtime_error(failure);
     }
   }
-  FView = std::make_unique<THoardscopeMain>(TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop,
-                                                          &FDialogs, &FServices->Clock(), nullptr, nullptr,
-                                                          FSources.get()},
-                                            FWidgets);
+  FView = std::make_unique<THoardscopeMain>(
+      TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop, FServices->Report(), &FDialogs,
+                    &FServices->Clock(), nullptr, nullptr, FSources.get()},
+      FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }
 

@@ -7,9 +7,9 @@
 #include <string>
 
 #include "Headless.h"
-#include "platform/ports/Home.h"
-#include "core/HoardscopeMain.h"
 #include "platform/caches/CacheSwitch.h"
+#include "platform/ports/Home.h"
+#include "presenter/HoardscopeMain.h"
 
 namespace hoardscope {
 

@@ -9,6 +9,7 @@
 #include "platform/browser/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
+#include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/linux/com/ConnectedState.h"
 
@@ -25,6 +26,7 @@ class TLinuxHomeServices : public IHomeServices {
   IShell& Shell() override { return FShell; }
   IClock& Clock() override { return FClock; }
   IInternetOptions& Internet() override { return FInternet; }
+  IReport& Report() override { return FReport; }
 
  private:
   TCacheStore FCache;
@@ -32,6 +34,7 @@ class TLinuxHomeServices : public IHomeServices {
   TLinuxShell FShell;
   TSystemClock FClock;
   TConnectedState FInternet;
+  TStderrReport FReport;
 };
 
 class TLinuxCacheAdmin : public ICacheAdmin {

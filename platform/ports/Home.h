@@ -9,6 +9,7 @@
 #include "platform/ports/Clock.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
+#include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/UrlCache.h"
 
@@ -33,6 +34,7 @@ class IHomeServices {
   virtual IShell& Shell() = 0;
   virtual IClock& Clock() = 0;
   virtual IInternetOptions& Internet() = 0;
+  virtual IReport& Report() = 0;
 };
 
 // Each edition defines these in its own home file.

@@ -18,8 +18,7 @@
 #include <QTreeView>
 #include <QVBoxLayout>
 
-#include "core/NodeLookup.h"
-#include "settings/UnitReg.h"
+#include "presenter/NodeLookup.h"
 
 namespace hoardscope {
 namespace {
@@ -118,8 +117,8 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
       FDialogs(this, [this] { return FPresenter->FBrowser; }),
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
-          TViewServices{cache, internet, registry, FShell, FDesktop, &FDialogs, &FClock, &FWindows, &FShellMenu,
-                        sources},
+          TViewServices{cache, internet, registry, FShell, FDesktop, FReport, &FDialogs, &FClock, &FWindows,
+                        &FShellMenu, sources},
           *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,
@@ -208,7 +207,7 @@ void TMainView::FillCacheMenu() {
   QAction* secure = mnuCache->addAction(QStringLiteral("Include https entries"));
   secure->setObjectName(QStringLiteral("mnuShowSecure"));
   secure->setCheckable(true);
-  secure->setChecked(Settings().ShowSecure);
+  secure->setChecked(FPresenter->Settings.ShowSecure);
   connect(secure, &QAction::triggered, this,
           [this](bool checked) { FDesktop.RunHandler([this, checked] { FPresenter->SetShowSecure(checked); }); });
 }

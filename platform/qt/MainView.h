@@ -10,8 +10,8 @@
 #include <memory>
 #include <span>
 
-#include "core/HoardscopeMain.h"
 #include "platform/linux/LinuxShell.h"
+#include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/qt/FileManagerMenu.h"
 #include "platform/qt/ImageLists.h"
@@ -19,6 +19,7 @@
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/TreeItemModel.h"
 #include "platform/qt/ViewNotifier.h"
+#include "presenter/HoardscopeMain.h"
 
 class QAction;
 class QLabel;
@@ -118,6 +119,7 @@ class TMainView : public QWidget, public IViewWidgets {
   TFileManagerMenu FShellMenu;
   TSystemClock FClock;
   TDBusBrowserWindows FWindows;
+  TStderrReport FReport;
   std::unique_ptr<THoardscopeMain> FPresenter;
   TImageLists FImages;
   // Not a child object: it observes the presenter's tree and has to go before the presenter does.

@@ -7,7 +7,6 @@
 #include <stdexcept>
 
 #include "core/Boundary.h"
-#include "settings/UnitReg.h"
 
 namespace hoardscope {
 namespace {
@@ -79,8 +78,8 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
     if (ports.MakeShellMenu) FShellMenu = ports.MakeShellMenu(FWindow);
     CreateControls();
     FPresenter = std::make_unique<THoardscopeMain>(
-        TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FDialogs.get(), ports.Clock,
-                      ports.Windows, FShellMenu.get(), ports.Sources},
+        TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FReport, FDialogs.get(),
+                      ports.Clock, ports.Windows, FShellMenu.get(), ports.Sources},
         *this);
     FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
     FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
@@ -464,13 +463,13 @@ void TWinMainView::FillCacheMenu() {
                 kCacheSourceCommandBase + i, FCacheSources[i].c_str());
   }
   AppendMenuA(mnuCache, MF_SEPARATOR, 0, nullptr);
-  AppendMenuA(mnuCache, MF_STRING | (Settings().ShowSecure ? MF_CHECKED : MF_UNCHECKED), kShowSecureCommand,
-              "Include https entries");
+  const UINT secureState = FPresenter->Settings.ShowSecure ? MF_CHECKED : MF_UNCHECKED;
+  AppendMenuA(mnuCache, MF_STRING | secureState, kShowSecureCommand, "Include https entries");
 }
 
 void TWinMainView::RunCacheMenuCommand(UINT command) {
   if (command == kShowSecureCommand) {
-    FDesktop->RunHandler([this] { FPresenter->SetShowSecure(!Settings().ShowSecure); });
+    FDesktop->RunHandler([this] { FPresenter->SetShowSecure(!FPresenter->Settings.ShowSecure); });
   } else if (command >= kCacheSourceCommandBase && command - kCacheSourceCommandBase < FCacheSources.size()) {
     const std::string source = FCacheSources[command - kCacheSourceCommandBase];
     FDesktop->RunHandler([this, source] { FPresenter->SelectCacheSource(source); });

@@ -13,12 +13,13 @@
 #include <string>
 #include <vector>
 
-#include "core/HoardscopeMain.h"
 #include "platform/win32/TreeViewMirror.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinDesktop.h"
 #include "platform/win32/WinDialogs.h"
 #include "platform/win32/WinImageLists.h"
+#include "platform/win32/WinSystemServices.h"
+#include "presenter/HoardscopeMain.h"
 
 namespace hoardscope {
 
@@ -151,6 +152,7 @@ class TWinMainView : public IViewWidgets {
   std::unique_ptr<TWinDialogs> FDialogs;
   std::unique_ptr<IShell> FShell;
   std::unique_ptr<IShellMenu> FShellMenu;
+  TWinReport FReport;
   std::unique_ptr<THoardscopeMain> FPresenter;
   std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
   bool FSelectionPending = false;

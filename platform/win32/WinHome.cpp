@@ -18,6 +18,7 @@ class TWinHomeServices : public IHomeServices {
   IShell& Shell() override { return FShell; }
   IClock& Clock() override { return FClock; }
   IInternetOptions& Internet() override { return FInternet; }
+  IReport& Report() override { return FReport; }
 
  private:
   TWinInetCache FCache;
@@ -25,6 +26,7 @@ class TWinHomeServices : public IHomeServices {
   TWinShell FShell;
   TWinClock FClock;
   TWinInternetOptions FInternet;
+  TWinReport FReport;
 };
 
 class TWinCacheAdmin : public ICacheAdmin {

@@ -1,9 +1,10 @@
-// The process-wide services of the Windows edition that wrap one system call each: the clock and WinInet's
-// connected state.
+// The process-wide services of the Windows edition that wrap a system call or two: the clock, WinInet's connected
+// state and the report.
 #pragma once
 
 #include "platform/ports/Clock.h"
 #include "platform/ports/InternetOptions.h"
+#include "platform/ports/Report.h"
 
 namespace hoardscope {
 
@@ -18,6 +19,12 @@ class TWinClock : public IClock {
 class TWinInternetOptions : public IInternetOptions {
  public:
   void ForceOffline() override;
+};
+
+// OutputDebugStringW, and standard error when the process has one (a module in a window's process has none).
+class TWinReport : public IReport {
+ public:
+  void WriteLine(const std::string& line) override;
 };
 
 }  // namespace hoardscope

@@ -1,4 +1,4 @@
-// In-memory fakes of the small ports: shell, desktop, browser, internet options and the view's widgets.
+// In-memory fakes of the small ports: shell, desktop, browser, internet options, the view's widgets and the report.
 #pragma once
 
 #include <functional>
@@ -13,6 +13,7 @@
 #include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
+#include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
 #include "platform/ports/ViewWidgets.h"
@@ -147,6 +148,12 @@ class TFakeBrowserWindows : public IBrowserWindows {
  public:
   int NotifyViews(int code) override;
   std::vector<std::function<void(int, int)>> Views;  // each view's WM_SYSCOMMAND handler
+};
+
+class TFakeReport : public IReport {
+ public:
+  void WriteLine(const std::string& line) override { Lines.push_back(line); }
+  std::vector<std::string> Lines;
 };
 
 }  // namespace hoardscope

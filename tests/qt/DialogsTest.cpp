@@ -11,8 +11,6 @@
 #include "platform/qt/OptionsDialog.h"
 #include "platform/qt/QtDialogs.h"
 #include "platform/qt/SearchDialog.h"
-#include "settings/SettingsStore.h"
-#include "settings/UnitReg.h"
 #include "tests/fakes/FakeRegistry.h"
 
 namespace hoardscope {
@@ -21,16 +19,15 @@ namespace {
 class DialogsTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    OpenSettingsStore(Registry);
-    Settings() = TSettings{false, TFilterClasses(), false, "*.*"};
-    SearchRequest() = TSearchRequest();
     Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey)->WriteValue(MakeStringValue("key1", "older"));
   }
   TFakeRegistry Registry;
+  TSettings Settings{false, TFilterClasses(), false, "*.*"};
+  TSearchRequest Request;
 };
 
 TEST_F(DialogsTest, OptionsShowsTheSettingsAndOkStoresTheControls) {
-  TfrmOptions logic;
+  TfrmOptions logic(Settings, Registry);
   TOptionsDialog dialog(logic);
   dialog.show();
   EXPECT_TRUE(dialog.ShowAllBox()->isChecked());
@@ -44,24 +41,24 @@ TEST_F(DialogsTest, OptionsShowsTheSettingsAndOkStoresTheControls) {
   dialog.ExtensionEdit()->setText("");
   dialog.PressOk();
   EXPECT_TRUE(logic.Changed);
-  EXPECT_TRUE(Settings().UseFilter);
-  EXPECT_TRUE(Settings().FilterType);
-  EXPECT_EQ(Settings().ExtStr, "*.*");
-  EXPECT_TRUE(Settings().FilterClasses.Contains(TFilterClass::fcPicture));
+  EXPECT_TRUE(Settings.UseFilter);
+  EXPECT_TRUE(Settings.FilterType);
+  EXPECT_EQ(Settings.ExtStr, "*.*");
+  EXPECT_TRUE(Settings.FilterClasses.Contains(TFilterClass::fcPicture));
 }
 
 TEST_F(DialogsTest, OptionsCancelledAfterAPageSwitchChangesNothing) {
-  TfrmOptions logic;
+  TfrmOptions logic(Settings, Registry);
   TOptionsDialog dialog(logic);
   dialog.show();
   dialog.Pages()->setCurrentIndex(TfrmOptions::kPageByFileExt);
   dialog.reject();
   EXPECT_FALSE(logic.Changed);
-  EXPECT_FALSE(Settings().FilterType);
+  EXPECT_FALSE(Settings.FilterType);
 }
 
 TEST_F(DialogsTest, SearchOffersTheHistoryAndHandsBackTheRequest) {
-  TfrmSearch logic(Registry);
+  TfrmSearch logic(Registry, Request);
   TSearchDialog dialog(logic);
   dialog.show();
   EXPECT_EQ(dialog.TextBox()->currentText(), "older");
@@ -74,7 +71,7 @@ TEST_F(DialogsTest, SearchOffersTheHistoryAndHandsBackTheRequest) {
   dialog.CaseBox()->click();
   dialog.TextBox()->setEditText("Needle");
   dialog.PressSearch();
-  const TSearchRequest& request = SearchRequest();
+  const TSearchRequest& request = Request;
   EXPECT_TRUE(request.Accepted);
   EXPECT_EQ(request.Text, "Needle");
   EXPECT_TRUE(request.CaseSensitive);
@@ -86,7 +83,7 @@ TEST_F(DialogsTest, SearchOffersTheHistoryAndHandsBackTheRequest) {
 }
 
 TEST_F(DialogsTest, SearchKeepsTheTypedTextAndCaseThroughTheAgeClicks) {
-  TfrmSearch logic(Registry);
+  TfrmSearch logic(Registry, Request);
   TSearchDialog dialog(logic);
   dialog.show();
   dialog.TextBox()->setEditText("Typed");
@@ -97,9 +94,9 @@ TEST_F(DialogsTest, SearchKeepsTheTypedTextAndCaseThroughTheAgeClicks) {
   EXPECT_EQ(dialog.TextBox()->currentText(), "Typed");
   EXPECT_TRUE(dialog.CaseBox()->isChecked());
   dialog.PressSearch();
-  EXPECT_EQ(SearchRequest().Text, "Typed");
-  EXPECT_TRUE(SearchRequest().CaseSensitive);
-  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+  EXPECT_EQ(Request.Text, "Typed");
+  EXPECT_TRUE(Request.CaseSensitive);
+  EXPECT_EQ(Request.DateChoice, TDateChoice::dcAll);
 }
 
 TEST(QtFileFilter, TurnsTheBarFormIntoQtsForm) {

@@ -283,7 +283,6 @@ TEST_F(MainViewTest, CacheSubmenuSwitchesSourcesAndHttpsEntriesAndReloadsTheView
   EXPECT_EQ(hosts(), (QStringList{"browser.test", "secure.test"}));
   EXPECT_EQ(StringOf(setting("CacheSource")), "chromium/Default");
   EXPECT_EQ(entries(), (QStringList{"platform", "*chromium/Default", "-", "*Include https entries"}));
-  Settings().ShowSecure = false;
 }
 
 TEST_F(MainViewTest, ShortcutsRunTheirActionsWhileTheViewHasTheFocus) {

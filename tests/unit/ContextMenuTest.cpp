@@ -49,7 +49,6 @@ class ContextMenuTest : public ViewFixture {
 TEST_F(ContextMenuTest, NoMenuOnNoNodeTheRootOrTheSearchNodeAndAMessageBelowIt) {
   AddFile("http://h/page.htm", "page.htm");
   Load();
-  SearchRequest() = TSearchRequest();
   Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
   Dialogs.OnSearch = [](TfrmSearch& dialog) {
     dialog.cbSearchText = "page";

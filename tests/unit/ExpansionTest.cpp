@@ -1,5 +1,5 @@
 // Lazy expansion of hosts and folders, file captions and icons, collapse.
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 #include "search/Search.h"
 #include "tests/unit/ViewFixture.h"
 
@@ -55,7 +55,6 @@ TEST_F(ExpansionTest, AKeyEndingInASlashIsBelowTheSameNodeForExpansionTotalsSear
 
   View().TreeView1Change(folder);
   EXPECT_EQ(View().StatusText(1), "Total  2  Files  200  Byte Used");
-  SearchRequest() = TSearchRequest();
   Dialogs.OnSearch = [](TfrmSearch& dialog) {
     dialog.cbSearchText = "needle";
     dialog.btnSearchClick();

@@ -143,14 +143,12 @@ TEST_F(LoadTest, AFailedFetchEndsTheWalkAndShowsWhatWasRead) {
 TEST_F(LoadTest, TheFilterDropsRefusedEntriesBeforeTheyAreCounted) {
   AddEntry("http://h/page.htm", "text/html");
   AddEntry("http://h/pic.gif", "image/gif");
-  TSettings& settings = Settings();
-  const TSettings saved = settings;
+  TSettings& settings = View().Settings;
   settings.UseFilter = true;
   settings.FilterType = false;
   settings.FilterClasses = TFilterClasses();
   settings.FilterClasses.Include(TFilterClass::fcPicture);
   Load();
-  settings = saved;
   ASSERT_EQ(View().EntryList.Count(), 1u);
   EXPECT_EQ(View().EntryList[0].Key, "http://h/pic.gif");
   EXPECT_EQ(View().StatusText(1), "Total  1  Files  0  KB Used");

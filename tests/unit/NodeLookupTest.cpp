@@ -1,6 +1,6 @@
 // Finding nodes by name: folders opened on the way, case rules of node and entry keys, and an expansion that
 // fails to open a node ending the search instead of repeating it.
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 
 #include "tests/unit/ViewFixture.h"
 

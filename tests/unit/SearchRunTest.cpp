@@ -7,10 +7,7 @@ namespace {
 
 class SearchRunTest : public ViewFixture {
  protected:
-  void SetUp() override {
-    SearchRequest() = TSearchRequest();
-    Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
-  }
+  void SetUp() override { Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey); }
 
   void AddPage(const std::string& url, const std::string& content, const std::string& type = "text/html") {
     AddEntry(url, type, content.size(), WriteFile(std::to_string(++FFiles) + ".htm", content));

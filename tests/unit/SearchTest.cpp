@@ -79,10 +79,7 @@ TEST_F(SearchFileTest, ReportsAFileThatCannotBeRead) {
 
 class SearchDialogTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    SearchRequest() = TSearchRequest();
-    Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey);
-  }
+  void SetUp() override { Registry.CreateKey(RegistryRoot::LocalMachine, kSearchHistoryKey); }
   void Store(int number, const std::string& text) {
     Registry.OpenKey(RegistryRoot::LocalMachine, kSearchHistoryKey, true)
         ->WriteValue(MakeStringValue("key" + std::to_string(number), text));
@@ -93,12 +90,13 @@ class SearchDialogTest : public ::testing::Test {
     return value ? StringOf(*value) : std::nullopt;
   }
   TfrmSearch Shown() {
-    TfrmSearch dialog(Registry);
+    TfrmSearch dialog(Registry, Request);
     dialog.FormShow();
     return dialog;
   }
 
   TFakeRegistry Registry;
+  TSearchRequest Request;
 };
 
 TEST_F(SearchDialogTest, ListsTheHistoryNewestFirstAndNumbersTheNextText) {
@@ -112,8 +110,8 @@ TEST_F(SearchDialogTest, ListsTheHistoryNewestFirstAndNumbersTheNextText) {
   dialog.cbSearchText = "new";
   dialog.btnSearchClick();
   EXPECT_EQ(Stored(4), "new");
-  EXPECT_TRUE(SearchRequest().Accepted);
-  EXPECT_EQ(SearchRequest().Text, "new");
+  EXPECT_TRUE(Request.Accepted);
+  EXPECT_EQ(Request.Text, "new");
 }
 
 TEST_F(SearchDialogTest, ANewTextTakesTheLowestFreeNumberWhenTheNextOneIsTaken) {
@@ -133,7 +131,7 @@ TEST_F(SearchDialogTest, AddsNothingForATextListedInAnotherCase) {
   dialog.cbSearchText = "CACHE";
   dialog.btnSearchClick();
   EXPECT_FALSE(Stored(2));
-  EXPECT_EQ(SearchRequest().Text, "CACHE");
+  EXPECT_EQ(Request.Text, "CACHE");
 }
 
 TEST_F(SearchDialogTest, AnEmptyHistoryAndAnEmptyText) {
@@ -167,7 +165,7 @@ TEST_F(SearchDialogTest, AMissingHistoryKeyIsNeverCreated) {
   dialog.cbSearchText = "x";
   dialog.btnSearchClick();
   EXPECT_FALSE(Registry.KeyExists(RegistryRoot::LocalMachine, kSearchHistoryKey));
-  EXPECT_TRUE(SearchRequest().Accepted);
+  EXPECT_TRUE(Request.Accepted);
 }
 
 TEST_F(SearchDialogTest, TheAgeGroupHandsBackWhatItShows) {
@@ -176,16 +174,16 @@ TEST_F(SearchDialogTest, TheAgeGroupHandsBackWhatItShows) {
   dialog.CheckBox1 = false;
   dialog.CheckBox1Click();
   EXPECT_TRUE(dialog.rbThisWeek.Enabled);
-  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+  EXPECT_EQ(Request.DateChoice, TDateChoice::dcAll);
   dialog.rbThisWeek.Checked = true;
   dialog.rbThisWeekClick();
-  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcThisWeek);
+  EXPECT_EQ(Request.DateChoice, TDateChoice::dcThisWeek);
   dialog.CheckBox1 = true;
   dialog.CheckBox1Click();
-  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcAll);
+  EXPECT_EQ(Request.DateChoice, TDateChoice::dcAll);
   dialog.CheckBox1 = false;
   dialog.CheckBox1Click();
-  EXPECT_EQ(SearchRequest().DateChoice, TDateChoice::dcThisWeek);
+  EXPECT_EQ(Request.DateChoice, TDateChoice::dcThisWeek);
 }
 
 TEST_F(SearchDialogTest, TheFolderChoiceIsKeptAcrossShowings) {
@@ -194,7 +192,7 @@ TEST_F(SearchDialogTest, TheFolderChoiceIsKeptAcrossShowings) {
   first.rbFEntireCache = true;
   first.rbFEntireCacheClick();
   EXPECT_TRUE(Shown().rbFEntireCache);
-  EXPECT_FALSE(SearchRequest().Accepted);
+  EXPECT_FALSE(Request.Accepted);
 }
 
 TEST(AgeLimit, ComparesOnTheUtcClockWithTheBoundIncluded) {

@@ -27,13 +27,13 @@ TEST_F(SettingsTest, AnEmptyKeyGetsEveryDefaultWrittenBack) {
   EXPECT_EQ(DwordOf(*Stored("filtration")), 0u);
   EXPECT_EQ(DwordOf(*Stored("UseFilter")), 0u);
   EXPECT_FALSE(Stored("AppFolder"));
-  EXPECT_FALSE(Settings().UseFilter);
-  EXPECT_EQ(Settings().ExtStr, "*.*");
+  EXPECT_FALSE(view->Settings.UseFilter);
+  EXPECT_EQ(view->Settings.ExtStr, "*.*");
   const std::string sep(1, kPathSeparator);
   EXPECT_EQ(view->SaveFolder, sep + "Save Files" + sep);
 }
 
-TEST_F(SettingsTest, ReadsStoredValuesIntoTheProcessSettings) {
+TEST_F(SettingsTest, ReadsStoredValuesIntoTheViewsSettings) {
   Put(MakeStringValue("AppFolder", "opt" + std::string(1, kPathSeparator)));
   Put(MakeDwordValue("UseFilter", 5));
   Put(MakeDwordValue("filtration", 10));
@@ -42,12 +42,42 @@ TEST_F(SettingsTest, ReadsStoredValuesIntoTheProcessSettings) {
   const auto view = NewView();
   const std::string sep(1, kPathSeparator);
   EXPECT_EQ(view->SaveFolder, "opt" + sep + sep + "Save Files" + sep);  // the value is not normalised
-  EXPECT_TRUE(Settings().UseFilter);
-  EXPECT_TRUE(Settings().FilterType);
-  EXPECT_EQ(Settings().ExtStr, ".gif;.png");
-  EXPECT_TRUE(Settings().FilterClasses.Contains(TFilterClass::fcMedia));
-  EXPECT_TRUE(Settings().FilterClasses.Contains(TFilterClass::fcPicture));
-  EXPECT_FALSE(Settings().FilterClasses.Contains(TFilterClass::fcText));
+  EXPECT_TRUE(view->Settings.UseFilter);
+  EXPECT_TRUE(view->Settings.FilterType);
+  EXPECT_EQ(view->Settings.ExtStr, ".gif;.png");
+  EXPECT_TRUE(view->Settings.FilterClasses.Contains(TFilterClass::fcMedia));
+  EXPECT_TRUE(view->Settings.FilterClasses.Contains(TFilterClass::fcPicture));
+  EXPECT_FALSE(view->Settings.FilterClasses.Contains(TFilterClass::fcText));
+}
+
+TEST_F(SettingsTest, TwoViewsNeverShareTheirSettingsOrTheirSearchRequest) {
+  AddEntry("http://h/page.htm", "text/html");
+  AddEntry("http://h/pic.gif", "image/gif");
+  const auto other = NewView();
+  Load();
+  Dialogs.OnOptions = [](TfrmOptions& dialog) {
+    dialog.chkShowAll.Checked = false;
+    dialog.chkShowAllClick();
+    dialog.chkShowPic.Checked = true;
+    dialog.btnOKClick();
+  };
+  View().Execute(TActionId::alOption);
+  Dialogs.OnSearch = [](TfrmSearch& dialog) {
+    dialog.rbFEntireCache = true;
+    dialog.rbFEntireCacheClick();
+    dialog.btnSearchClick();
+  };
+  View().TreeView1Change(View().RootNode);
+  View().Execute(TActionId::alSearch);
+
+  other->Button1Click();
+  EXPECT_EQ(View().EntryList.Count(), 1u);
+  EXPECT_EQ(other->EntryList.Count(), 2u);
+  bool underFolder = false;
+  Dialogs.OnSearch = [&underFolder](TfrmSearch& dialog) { underFolder = dialog.rbFUnderFolder; };
+  other->TreeView1Change(other->RootNode);
+  other->Execute(TActionId::alSearch);
+  EXPECT_TRUE(underFolder);
 }
 
 TEST_F(SettingsTest, MapsMasksToClassesAndBack) {
@@ -61,22 +91,20 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeReadsAsItsDefaultAndIsKept) {
   Put(MakeStringValue("UseFilter", "1"));
   Put(MakeDwordValue("ExtStr", 7));
   const auto view = NewView();
-  EXPECT_FALSE(Settings().UseFilter);
-  EXPECT_EQ(Settings().ExtStr, "*.*");
+  EXPECT_FALSE(view->Settings.UseFilter);
+  EXPECT_EQ(view->Settings.ExtStr, "*.*");
   EXPECT_EQ(Stored("UseFilter")->Type, RegistryType::String);
   EXPECT_EQ(Stored("ExtStr")->Type, RegistryType::Dword);
 }
 
 TEST_F(SettingsTest, AStoreThatRefusesWritesLeavesTheDefaults) {
-  Settings().UseFilter = true;
   Registry.DeleteKey(RegistryRoot::LocalMachine, kSettingsKey);
   Registry.SetReadOnly(true);
-  testing::internal::CaptureStderr();
   const auto view = NewView();
-  const std::string complaint = testing::internal::GetCapturedStderr();
-  EXPECT_FALSE(Settings().UseFilter);
-  EXPECT_EQ(Settings().ExtStr, "*.*");
-  EXPECT_EQ(std::count(complaint.begin(), complaint.end(), '\n'), 1);
+  EXPECT_FALSE(view->Settings.UseFilter);
+  EXPECT_EQ(view->Settings.ExtStr, "*.*");
+  ASSERT_EQ(Report.Lines.size(), 1u);
+  EXPECT_TRUE(Report.Lines[0].starts_with("hoardscope: settings not available, using defaults: "));
 }
 
 TEST(PassesFilter, TypeModeMatchesClassPrefixes) {
@@ -111,14 +139,16 @@ TEST(PassesFilter, ExtensionModeUsesTheExactAllPatternAndSubstrings) {
 class OptionsTest : public SettingsTest {
  protected:
   TfrmOptions Shown() {
-    TfrmOptions dialog;
+    TfrmOptions dialog(Settings, Registry);
     dialog.FormShow();
     return dialog;
   }
+
+  TSettings Settings{false, TFilterClasses(), false, "*.*"};
 };
 
 TEST_F(OptionsTest, ShowMirrorsTheSettings) {
-  Settings() = TSettings{true, ClassesFromMask(kMaskText), true, ".gif"};
+  Settings = TSettings{true, ClassesFromMask(kMaskText), true, ".gif"};
   const TfrmOptions dialog = Shown();
   EXPECT_FALSE(dialog.chkShowAll.Checked);
   EXPECT_TRUE(dialog.PageControlEnabled);
@@ -130,7 +160,7 @@ TEST_F(OptionsTest, ShowMirrorsTheSettings) {
 }
 
 TEST_F(OptionsTest, ShowAllDisablesTheFilterControls) {
-  Settings() = TSettings{false, TFilterClasses(), false, "*.*"};
+  Settings = TSettings{false, TFilterClasses(), false, "*.*"};
   TfrmOptions dialog = Shown();
   EXPECT_TRUE(dialog.chkShowAll.Checked);
   EXPECT_FALSE(dialog.PageControlEnabled);
@@ -143,7 +173,7 @@ TEST_F(OptionsTest, ShowAllDisablesTheFilterControls) {
 }
 
 TEST_F(OptionsTest, OkStoresTheControlsAndAnEmptyListAsEverything) {
-  Settings() = TSettings{false, TFilterClasses(), false, "*.*"};
+  Settings = TSettings{false, TFilterClasses(), false, "*.*"};
   TfrmOptions dialog = Shown();
   dialog.chkShowAll.Checked = false;
   dialog.chkShowPic.Checked = true;
@@ -152,9 +182,9 @@ TEST_F(OptionsTest, OkStoresTheControlsAndAnEmptyListAsEverything) {
   dialog.edExtText = "";
   dialog.btnOKClick();
   EXPECT_TRUE(dialog.Changed);
-  EXPECT_TRUE(Settings().UseFilter);
-  EXPECT_TRUE(Settings().FilterType);
-  EXPECT_EQ(Settings().ExtStr, "*.*");
+  EXPECT_TRUE(Settings.UseFilter);
+  EXPECT_TRUE(Settings.FilterType);
+  EXPECT_EQ(Settings.ExtStr, "*.*");
   EXPECT_EQ(DwordOf(*Stored("filtration")), kMaskMedia | kMaskPicture);
   EXPECT_EQ(DwordOf(*Stored("UseFilter")), 1u);
   EXPECT_EQ(DwordOf(*Stored("FilterType")), 1u);
@@ -162,10 +192,10 @@ TEST_F(OptionsTest, OkStoresTheControlsAndAnEmptyListAsEverything) {
 }
 
 TEST_F(OptionsTest, APageSwitchWithoutOkChangesNothing) {
-  Settings() = TSettings{true, ClassesFromMask(kMaskText), false, "*.*"};
+  Settings = TSettings{true, ClassesFromMask(kMaskText), false, "*.*"};
   TfrmOptions dialog = Shown();
   dialog.PageControl1Change(TfrmOptions::kPageByFileExt);
-  EXPECT_FALSE(Settings().FilterType);
+  EXPECT_FALSE(Settings.FilterType);
   EXPECT_FALSE(dialog.Changed);
 }
 
@@ -173,7 +203,7 @@ TEST_F(OptionsTest, OkKeepsSpacesAsTyped) {
   TfrmOptions dialog = Shown();
   dialog.edExtText = "  ";
   dialog.btnOKClick();
-  EXPECT_EQ(Settings().ExtStr, "  ");
+  EXPECT_EQ(Settings.ExtStr, "  ");
 }
 
 }  // namespace

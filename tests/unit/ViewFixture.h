@@ -8,7 +8,7 @@
 #include <memory>
 #include <string>
 
-#include "core/HoardscopeMain.h"
+#include "presenter/HoardscopeMain.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
@@ -20,7 +20,9 @@ class ViewFixture : public ::testing::Test {
  protected:
   ViewFixture() : FView(std::make_unique<THoardscopeMain>(Services(), Widgets)) {}
 
-  TViewServices Services() { return {Cache, Internet, Registry, Shell, Desktop, &Dialogs, &Clock, &Windows, &ShellMenu}; }
+  TViewServices Services() {
+    return {Cache, Internet, Registry, Shell, Desktop, Report, &Dialogs, &Clock, &Windows, &ShellMenu};
+  }
 
   THoardscopeMain& View() { return *FView; }
 
@@ -78,6 +80,7 @@ class ViewFixture : public ::testing::Test {
   TFakeRegistry Registry;
   TFakeShell Shell;
   TFakeDesktop Desktop;
+  TFakeReport Report;
   TFakeViewWidgets Widgets;
   TFakeDialogs Dialogs;
   TFakeClock Clock;

@@ -41,8 +41,6 @@ class MainViewTest : public ::testing::Test {
         nullptr);
     FView->Presenter().FBrowser = Browser;
   }
-  // The settings live once per process: each case starts from the defaults.
-  ~MainViewTest() override { Settings() = TSettings{}; }
 
   // An entry whose cached copy is a file of that name holding a page titled after it.
   void AddEntry(const std::string& url, const std::string& contentType, std::uint64_t size) {
@@ -419,7 +417,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   EXPECT_EQ(firstTab, "By File Types");
   EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
   EXPECT_TRUE(pagesEnabledAfterClick);
-  EXPECT_TRUE(Settings().UseFilter);
+  EXPECT_TRUE(View().Presenter().Settings.UseFilter);
   // The reload applied the text filter at once: only the page is listed.
   EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  0  KB Used");
 }
@@ -483,8 +481,8 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   EXPECT_TRUE(allFilesTicked);
   EXPECT_FALSE(todayEnabled);
   EXPECT_TRUE(underFolderTicked);
-  EXPECT_EQ(SearchRequest().Text, "2.htm");
-  EXPECT_TRUE(SearchRequest().CaseSensitive);
+  EXPECT_EQ(View().Presenter().SearchRequest.Text, "2.htm");
+  EXPECT_TRUE(View().Presenter().SearchRequest.CaseSensitive);
   // The page holding the text is the one hit; the new text went into the history.
   EXPECT_EQ(View().StatusPanelText(0), "Found 1 items");
   EXPECT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope|Search Result");

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "core/HoardscopeMain.h"
+#include "presenter/HoardscopeMain.h"
 
 namespace hoardscope {
 

@@ -22,10 +22,13 @@
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
 #include "platform/ports/Registry.h"
+#include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
 #include "platform/ports/UrlCache.h"
 #include "platform/ports/ViewWidgets.h"
+#include "search/Search.h"
+#include "settings/UnitReg.h"
 
 namespace hoardscope {
 
@@ -38,6 +41,7 @@ struct TViewServices {
   IRegistry& Registry;
   IShell& Shell;
   IDesktop& Desktop;
+  IReport& Report;
   IDialogs* Dialogs = nullptr;
   IClock* Clock = nullptr;
   IBrowserWindows* Windows = nullptr;
@@ -171,6 +175,8 @@ class THoardscopeMain {
   TTreeNode* SearchNode = nullptr;
   std::uint32_t CacheSize = 0;
   std::string SaveFolder;
+  TSettings Settings;            // this view's own, loaded when it is created
+  TSearchRequest SearchRequest;  // what this view's Search dialog handed back last
   bool ReloadPending = false;
   std::string LastURL;
   std::shared_ptr<IBrowser> FBrowser;

@@ -1,5 +1,5 @@
 // Node lookup by node key or entry key.
-#include "core/NodeLookup.h"
+#include "presenter/NodeLookup.h"
 
 #include "core/Tools.h"
 #include "core/TreeRules.h"

@@ -1,6 +1,6 @@
 // The main view's handlers: creation and start-up, the load and the host level, lazy expansion with captions and
 // icons, selection with navigation and totals.
-#include "core/HoardscopeMain.h"
+#include "presenter/HoardscopeMain.h"
 
 #include <algorithm>
 #include <cstdio>
@@ -9,11 +9,11 @@
 #include "core/PageTitle.h"
 #include "core/Tools.h"
 #include "core/TreeRules.h"
-#include "settings/Filter.h"
 #include "operations/ImportCache.h"
 #include "search/AgeLimit.h"
 #include "search/Search.h"
 #include "search/TextSearch.h"
+#include "settings/Filter.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
 
@@ -64,8 +64,7 @@ void THoardscopeMain::FormCreate() {
   ReloadPending = false;
   IconKeys.assign(kIconSlots, kEmptySlot);
   RootNode = TreeView1.AddChild(nullptr, TNodeKind::Root, "Hoardscope", kImageRoot);
-  OpenSettingsStore(FServices.Registry);
-  LoadSettings(*this);
+  SaveFolder = LoadSettings(FServices.Registry, Settings, FServices.Report);
 }
 
 void THoardscopeMain::FormShow() {
@@ -120,14 +119,13 @@ bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
 
 void THoardscopeMain::ListRecord(CacheEntryRecord record) {
   // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
-  const bool secureShown = Settings().ShowSecure || !FServices.Cache.SourceFolder().empty();
+  const bool secureShown = Settings.ShowSecure || !FServices.Cache.SourceFolder().empty();
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
   if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
   auto info = std::make_shared<TURLInfo>();
   FillURLInfo(std::move(record), *info);
-  const TSettings& settings = Settings();
-  if (settings.UseFilter && !PassesFilter(settings, settings.FilterClasses, info->ContentType, info->LocalFile)) {
+  if (Settings.UseFilter && !PassesFilter(Settings, Settings.FilterClasses, info->ContentType, info->LocalFile)) {
     return;
   }
   EntryList.Add(std::move(key), std::move(info));
@@ -206,21 +204,21 @@ void THoardscopeMain::SelectCacheSource(const std::string& name) {
     FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
     return;
   }
-  WriteCacheSource(name);
+  WriteCacheSource(FServices.Registry, name);
   LastURL.clear();
   Reload();
 }
 
 void THoardscopeMain::SetShowSecure(bool showSecure) {
   if (Busy()) return;
-  Settings().ShowSecure = showSecure;
-  WriteShowSecure(showSecure);
+  Settings.ShowSecure = showSecure;
+  WriteShowSecure(FServices.Registry, showSecure);
   Reload();
 }
 
 void THoardscopeMain::OpenSavedCacheSource() {
   if (!FServices.Sources) return;
-  const std::string saved = ReadCacheSource();
+  const std::string saved = ReadCacheSource(FServices.Registry);
   // A source that is gone (its browser removed) leaves the platform cache on show; the setting stays for later.
   if (saved != kPlatformSource) FServices.Sources->SelectSource(saved);
 }
@@ -443,7 +441,7 @@ void THoardscopeMain::alAboutExecute() { FServices.Desktop.ShowAbout(); }
 
 void THoardscopeMain::alOptionExecute() {
   if (!FServices.Dialogs) return;
-  TfrmOptions dialog;
+  TfrmOptions dialog(Settings, FServices.Registry);
   std::optional<std::string> failure;
   try {
     FServices.Dialogs->ShowOptions(dialog);
@@ -464,9 +462,9 @@ void THoardscopeMain::alSearchExecute() {
     return;
   }
   std::string folderPath = Selected->HasNodeKey() ? Selected->Key() : std::string();
-  TfrmSearch dialog(FServices.Registry);
+  TfrmSearch dialog(FServices.Registry, SearchRequest);
   FServices.Dialogs->ShowSearch(dialog);
-  const TSearchRequest& request = SearchRequest();
+  const TSearchRequest& request = SearchRequest;
   if (!request.Accepted) return;
   if (request.WholeCache) folderPath.clear();
   FServices.Desktop.SetCursor(CursorShape::Hourglass);
@@ -544,7 +542,7 @@ void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string
   SearchList.Clear();
   LastSearchUnreadable.clear();
   const std::string needle = SearchNeedle(text, caseSensitive);
-  const TDateChoice dateChoice = SearchRequest().DateChoice;
+  const TDateChoice dateChoice = SearchRequest.DateChoice;
   const FileTime now = FServices.Clock ? FServices.Clock->NowUtc() : 0;
   for (const TEntryItem& item : EntryList.Items()) {
     if (!item.Info) continue;
