@@ -11,6 +11,17 @@ void TEntryList::Add(std::string key, std::shared_ptr<TURLInfo> info) {
   FItems.push_back({std::move(key), std::move(info), {}});
 }
 
+// Each record shares the ownership of its block, so a block lives while any of its records is in use.
+void TEntryList::Add(std::string key, TURLInfo&& info) {
+  if (FBlockUsed == kBlockSize) {
+    FBlock = std::make_shared<TInfoBlock>();
+    FBlockUsed = 0;
+  }
+  TURLInfo& placed = (*FBlock)[FBlockUsed++];
+  placed = std::move(info);
+  Add(std::move(key), std::shared_ptr<TURLInfo>(FBlock, &placed));
+}
+
 void TEntryList::Sort() {
   // Folds every key once into one buffer and sorts the folded keys, each with its item's index: comparing the
   // folded bytes after the scheme, then the whole folded keys, is CompareEntryKeys, and the index breaks ties the
@@ -64,7 +75,11 @@ std::size_t TEntryList::LowerBound(std::string_view prefix) const {
   return static_cast<std::size_t>(found - FItems.begin());
 }
 
-void TEntryList::Clear() { FItems.clear(); }
+void TEntryList::Clear() {
+  FItems.clear();
+  FBlock.reset();
+  FBlockUsed = kBlockSize;
+}
 
 void TEntryList::MarkDeleted(std::size_t index) {
   if (index >= FItems.size()) return;

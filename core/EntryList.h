@@ -1,6 +1,7 @@
 // TEntryList: the view's list of entry keys, each with its shared TURLInfo record (EntryList, SearchList).
 #pragma once
 
+#include <array>
 #include <cstddef>
 #include <memory>
 #include <string>
@@ -26,6 +27,9 @@ struct TEntryItem {
 class TEntryList {
  public:
   void Add(std::string key, std::shared_ptr<TURLInfo> info);
+  // Adds an entry whose record the list keeps in a block with many others: a load of many entries allocates and
+  // frees its records in bulk.
+  void Add(std::string key, TURLInfo&& info);
   // Orders the items by key with CompareEntryKeys; items with equal keys keep their order.
   void Sort();
   // The first index whose key, folded, is not less than prefix: where the run of keys starting with prefix
@@ -41,7 +45,12 @@ class TEntryList {
   const std::vector<TEntryItem>& Items() const { return FItems; }
 
  private:
+  static constexpr std::size_t kBlockSize = 1024;
+  using TInfoBlock = std::array<TURLInfo, kBlockSize>;
+
   std::vector<TEntryItem> FItems;
+  std::shared_ptr<TInfoBlock> FBlock;   // the block that takes the next records
+  std::size_t FBlockUsed = kBlockSize;  // how many of its records are taken
 };
 
 // The names placed so far under one parent (hosts during a load, child folders during an expansion).

@@ -119,12 +119,15 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
 
 std::string ContentTypeOf(std::string_view headers) {
   constexpr std::string_view kField = "content-type: ";
-  const std::string text = LowerAscii(headers.substr(0, headers.find('\0')));
-  const std::size_t match = text.find(kField);
-  if (match == std::string::npos || text.size() - match <= 14) return "Unknown type";
+  const std::string_view text = headers.substr(0, headers.find('\0'));
+  std::size_t match = text.find_first_of("cC");
+  while (match != std::string_view::npos && !StartsWithNoCase(text.substr(match), kField))
+    match = text.find_first_of("cC", match + 1);
+  if (match == std::string_view::npos || text.size() - match <= kField.size()) return "Unknown type";
   const std::size_t valueStart = match + kField.size();
   const std::size_t lineEnd = text.find("\r\n", valueStart);
-  return text.substr(valueStart, lineEnd == std::string::npos ? std::string::npos : lineEnd - valueStart);
+  return LowerAscii(text.substr(valueStart, lineEnd == std::string_view::npos ? std::string_view::npos
+                                                                                : lineEnd - valueStart));
 }
 
 std::string PathFindFileName(std::string_view path) {

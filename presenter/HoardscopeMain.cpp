@@ -123,9 +123,9 @@ void THoardscopeMain::ListRecord(CacheEntryRecord record) {
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
   if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
-  auto info = std::make_shared<TURLInfo>();
-  FillURLInfo(std::move(record), *info);
-  if (Settings.UseFilter && !PassesFilter(Settings, Settings.FilterClasses, info->ContentType, info->LocalFile)) {
+  TURLInfo info;
+  FillURLInfo(std::move(record), info);
+  if (Settings.UseFilter && !PassesFilter(Settings, Settings.FilterClasses, info.ContentType, info.LocalFile)) {
     return;
   }
   EntryList.Add(std::move(key), std::move(info));

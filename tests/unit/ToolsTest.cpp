@@ -40,6 +40,8 @@ TEST(ContentTypeOf, ReadsTheFieldLowerCasedWithItsParameters) {
   EXPECT_EQ(ContentTypeOf("HTTP/1.1 200 OK\r\nContent-Type: Text/HTML; Charset=UTF-8\r\nServer: x\r\n\r\n"),
             "text/html; charset=utf-8");
   EXPECT_EQ(ContentTypeOf("HTTP/1.1 200 OK\r\ncontent-type: image/gif"), "image/gif");
+  EXPECT_EQ(ContentTypeOf("HTTP/1.1 200 OK\r\nCache-Control: x\r\nX-Content-Type: a/b\r\nContent-Type: c/d\r\n"),
+            "a/b");
 }
 
 TEST(ContentTypeOf, AnswersUnknownTypeWithoutAUsableField) {
@@ -105,6 +107,20 @@ TEST(EntryKeyOrder, KeepsEqualKeysInTheirOrder) {
   EXPECT_EQ(list[0].Info, first);
   EXPECT_EQ(list[1].Info, second);
   EXPECT_EQ(list[2].Key, "http://h/b");
+}
+
+// A load keeps its records in shared blocks: each record stays usable while anything holds it.
+TEST(EntryList, RecordsKeptInBlocksOutliveTheListThatMadeThem) {
+  TEntryList list;
+  for (int i = 0; i < 1500; ++i) {
+    TURLInfo info;
+    info.SourceUrl = "http://h/" + std::to_string(i);
+    list.Add(info.SourceUrl, std::move(info));
+  }
+  const std::shared_ptr<TURLInfo> kept = list[1400].Info;
+  EXPECT_EQ(list[3].Info->SourceUrl, "http://h/3");
+  list.Clear();
+  EXPECT_EQ(kept->SourceUrl, "http://h/1400");
 }
 
 TEST(EntryKeyOrder, FoldsOnlyAToZAndComparesBytesUnsigned) {
