@@ -1,5 +1,6 @@
-// The view over a large cache store: the load (walk, sort, host level) and the expansion of a big host.
-// Prepare the store first: bench/run-view-bench.sh does it with make-cache (100,000 entries).
+// The view over a large cache store: the load (walk, sort, host level) and the expansion of a big host; the load of
+// the same entries as Chromium and Firefox disk caches. Prepare them first: bench/run-view-bench.sh does it with
+// make-cache (100,000 entries each).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -13,10 +14,12 @@
 namespace hoardscope {
 namespace {
 
-THomePaths BenchHome() {
+// The bench home, showing the platform store or one of the browser caches beside it ("chromium", "firefox").
+THomePaths BenchHome(const std::string& browser = {}) {
   const char* home = std::getenv("HOARDSCOPE_BENCH_HOME");
   const std::filesystem::path root = home ? home : "build/bench-home";
-  return {root / "cache", root / "registry.db", root / "app", root / "copies", {}};
+  const std::string source = browser.empty() ? std::string() : browser + ":" + (root / browser).string();
+  return {root / "cache", root / "registry.db", root / "app", root / "copies", source};
 }
 
 double PeakMegabytes() {
@@ -45,17 +48,20 @@ TTreeNode* BiggestHost(THeadlessView& headless) {
   return biggest;
 }
 
-void BM_Load(benchmark::State& state) {
+void Load(benchmark::State& state, const std::string& browser) {
   std::ostringstream events;
   for (auto _ : state) {
-    THeadlessView headless(BenchHome(), events);
+    THeadlessView headless(BenchHome(browser), events);
     headless.ShowAndLoad();
     state.counters["entries"] = static_cast<double>(headless.View().EntryList.Count());
     state.counters["hosts"] = static_cast<double>(headless.View().RootNode->ChildCount());
   }
   state.counters["peak_MB"] = PeakMegabytes();
 }
-BENCHMARK(BM_Load)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Load, platform, std::string())->Unit(benchmark::kMillisecond)->Iterations(3);
+// The same entries in the browsers' own formats, read in place.
+BENCHMARK_CAPTURE(Load, chromium, std::string("chromium"))->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK_CAPTURE(Load, firefox, std::string("firefox"))->Unit(benchmark::kMillisecond)->Iterations(3);
 
 // Expands the biggest host: only its first level, or every folder below it at every depth.
 void ExpandBiggestHost(benchmark::State& state, bool everyDepth) {
