@@ -14,12 +14,14 @@
 namespace hoardscope {
 namespace {
 
-// The bench home, showing the platform store or one of the browser caches beside it ("chromium", "firefox").
+// The bench home with its store of entries, or a home of its own (whose store stays empty) showing one of the
+// browser caches beside it ("chromium", "firefox").
 THomePaths BenchHome(const std::string& browser = {}) {
   const char* home = std::getenv("HOARDSCOPE_BENCH_HOME");
   const std::filesystem::path root = home ? home : "build/bench-home";
-  const std::string source = browser.empty() ? std::string() : browser + ":" + (root / browser).string();
-  return {root / "cache", root / "registry.db", root / "app", root / "copies", source};
+  if (browser.empty()) return {root / "cache", root / "registry.db", root / "app", root / "copies", {}};
+  const std::filesystem::path own = root / (browser + "-home");
+  return {own / "cache", own / "registry.db", own / "app", own / "copies", browser + ":" + (root / browser).string()};
 }
 
 double PeakMegabytes() {
