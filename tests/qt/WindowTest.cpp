@@ -21,6 +21,7 @@
 #include <functional>
 
 #include "platform/linux/RegistryStore.h"
+#include "settings/SettingsStore.h"
 #include "com/ComModule.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/browser/BarViewCalls.h"
@@ -419,6 +420,24 @@ TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStyle
   EXPECT_NO_THROW(window.PagePane()->NavigateTo("about:blank"));
   EXPECT_TRUE(WaitFor([&] { return blank.count() > 0; }));
   EXPECT_EQ(QUrl("about:blank"), window.PagePane()->url());
+}
+
+// A browser's own cache shows its pages in the pane from their decoded copies: the gzip page as the text it holds.
+TEST_F(WindowTest, ABrowsersCacheShowsItsCompressedPageDecoded) {
+  const std::filesystem::path chromium = Home.Folder.Path / "Cache_Data";
+  std::filesystem::copy(std::filesystem::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-caches/chromium", chromium,
+                        std::filesystem::copy_options::recursive);
+  {
+    TRegistryStore registry(Home.RegistryFile());
+    WriteCacheSource(registry, "chromium:" + chromium.string());
+  }
+  TBrowserWindow& window = OpenWindow();
+  ASSERT_TRUE(WaitForBarLoad(window));
+  QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
+  ASSERT_TRUE(BarView::SelectNode(window.View(), "http://127.0.0.1/packed.html"));
+  ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }));
+  EXPECT_EQ("Packed Cargo Manifest", Title(window));
+  EXPECT_TRUE(RunScript(*window.PagePane(), "document.body.textContent").toString().contains("quinceblossom"));
 }
 
 }  // namespace
