@@ -26,9 +26,15 @@ class TFakeUrlCache : public IUrlCache {
   std::optional<UrlParts> SplitURL(const std::string& url) override;
   std::string SourceFolder() const override { return Folder; }
   std::string DeleteRefusal(const std::string&) override { return Refusal; }
+  std::string PrepareLocalFile(const std::string& localFileName) override {
+    Prepared.push_back(localFileName);
+    return PrepareFailure;
+  }
 
-  std::string Folder;   // set: the cache plays a browser's cache in that folder
-  std::string Refusal;  // set: why no entry can be deleted now
+  std::string Folder;           // set: the cache plays a browser's cache in that folder
+  std::string Refusal;          // set: why no entry can be deleted now
+  std::string PrepareFailure;   // set: why no local file can be had
+  std::vector<std::string> Prepared;  // the local files asked for, in order
 
  private:
   class TWalk;

@@ -55,6 +55,23 @@ TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsSourceUrlOnce) {
   EXPECT_EQ(Browser->Navigations.size(), 3u);
 }
 
+// A browser's cache is shown from the decoded copy, written first; a copy that cannot be had is said, not shown.
+TEST_F(SelectionTest, AFileOfABrowsersCacheShowsItsDecodedCopyOrSaysWhyNot) {
+  Cache.Folder = "/home/u/.cache/chromium/Default/Cache/Cache_Data";
+  AddEntry("https://h/page.htm", "text/html", 100, "/copies/1/page.html");
+  AddEntry("https://h/gone.htm", "text/html", 100, "/copies/2/gone.html");
+  Load();
+  TTreeNode* host = ExpandedHost("h");
+  View().TreeView1Change(host->Child(1));
+  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"/copies/1/page.html"}));
+  EXPECT_EQ(Cache.Prepared.back(), "/copies/1/page.html");
+
+  Cache.PrepareFailure = "br bodies cannot be decoded in this edition.";
+  View().TreeView1Change(host->Child(0));
+  EXPECT_EQ(Browser->Navigations.size(), 1u);
+  EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"br bodies cannot be decoded in this edition."}));
+}
+
 TEST_F(SelectionTest, AnOfflineBrowserIsNotForcedAgain) {
   Browser->Offline = true;
   AddEntry("http://h/page.htm");
