@@ -13,6 +13,9 @@
 //                                           // decorates the name with a number)
 //   static constexpr bool kKeepsExactTypesAndTimes;  // false where the system's cache rounds times and adds type
 //                                                    // bits (Wine's)
+//   static constexpr bool kTakesEntries;    // false for a browser's cache, which is only read: such a backend
+//                                           // offers Store(url, headers, content), which puts an entry into it
+//                                           // as the browser would, and holds normal entries only
 //
 // Portable: the Windows build compiles and runs it too.
 #pragma once
@@ -39,14 +42,21 @@ class UrlCacheContract : public ::testing::Test {
 
   IUrlCache& Cache() { return Backend.Cache(); }
 
-  // Reserves a file for url, fills it and commits it; returns the local file name.
+  // Reserves a file for url, fills it and commits it; returns the local file name (empty where the cache is only
+  // read, whose entries the backend stores as the browser would).
   std::string Add(const std::string& url, std::uint32_t type = kNormalCacheEntry, const std::string& headers = "",
                   const std::string& content = "content") {
-    const CreatedCacheFile created = Cache().CreateEntry(url, content.size(), "");
-    EXPECT_TRUE(created.Ok) << url;
-    Backend.WriteReserved(created.LocalFileName, content);
-    EXPECT_EQ(0u, Cache().CommitEntry(url, created.LocalFileName, 0, 0, type, headers)) << url;
-    return created.LocalFileName;
+    if constexpr (!TBackend::kTakesEntries) {
+      EXPECT_EQ(kNormalCacheEntry, type) << "a browser's cache holds normal entries only";
+      Backend.Store(url, headers, content);
+      return std::string();
+    } else {
+      const CreatedCacheFile created = Cache().CreateEntry(url, content.size(), "");
+      EXPECT_TRUE(created.Ok) << url;
+      Backend.WriteReserved(created.LocalFileName, content);
+      EXPECT_EQ(0u, Cache().CommitEntry(url, created.LocalFileName, 0, 0, type, headers)) << url;
+      return created.LocalFileName;
+    }
   }
 
   // The URLs of a walk; sorted where the backend's walk has no order of its own.
@@ -85,6 +95,7 @@ TYPED_TEST_P(UrlCacheContract, WalkYieldsEntriesInInsertionOrder) {
 }
 
 TYPED_TEST_P(UrlCacheContract, WalkYieldsNormalEntriesOnly) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache holds normal entries only";
   this->Add("Cookie:user@h/", this->kCookie);
   this->Add("http://h/normal-and-more.htm", 0x00000005);
   this->Add("Visited: user@http://h/", this->kHistory);
@@ -96,6 +107,7 @@ TYPED_TEST_P(UrlCacheContract, WalkYieldsNormalEntriesOnly) {
 }
 
 TYPED_TEST_P(UrlCacheContract, CacheOfCookiesOnlyGivesNoWalk) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache holds normal entries only";
   this->Add("Cookie:user@h/", this->kCookie);
   CacheEntryRecord record;
   EXPECT_EQ(nullptr, this->Cache().FindFirst(record));
@@ -109,7 +121,8 @@ TYPED_TEST_P(UrlCacheContract, WalkRecordsCarryTheStoredFields) {
   auto walk = this->Cache().FindFirst(walked);
   ASSERT_NE(nullptr, walk);
   EXPECT_EQ("http://h/a.htm", walked.SourceUrl);
-  EXPECT_EQ(local, walked.LocalFileName);
+  if constexpr (TypeParam::kTakesEntries) EXPECT_EQ(local, walked.LocalFileName);
+  EXPECT_FALSE(walked.LocalFileName.empty());
   EXPECT_EQ(kNormalCacheEntry, walked.CacheEntryType);
   EXPECT_EQ(std::optional<std::string>("HTTP/1.1 200 OK\r\n\r\n"), walked.HeaderInfo);
   const auto info = this->Cache().GetEntryInfo("http://h/a.htm");
@@ -130,6 +143,7 @@ TYPED_TEST_P(UrlCacheContract, InfoFindsTheExactUrlOnly) {
 }
 
 TYPED_TEST_P(UrlCacheContract, InfoFindsEntriesTheWalkSkips) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache holds normal entries only";
   this->Add("Cookie:user@h/", this->kCookie);
   const auto info = this->Cache().GetEntryInfo("Cookie:user@h/");
   ASSERT_TRUE(info);
@@ -137,6 +151,7 @@ TYPED_TEST_P(UrlCacheContract, InfoFindsEntriesTheWalkSkips) {
 }
 
 TYPED_TEST_P(UrlCacheContract, CommitKeepsEveryField) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   const CreatedCacheFile created = this->Cache().CreateEntry("http://h/a.gif", 3, "");
   ASSERT_TRUE(created.Ok);
   this->Backend.WriteReserved(created.LocalFileName, "GIF");
@@ -155,6 +170,7 @@ TYPED_TEST_P(UrlCacheContract, CommitKeepsEveryField) {
 }
 
 TYPED_TEST_P(UrlCacheContract, EmptyHeaderTextRecordsNoHeaderBlock) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   this->Add("http://h/a.gif", kNormalCacheEntry, "");
   const auto info = this->Cache().GetEntryInfo("http://h/a.gif");
   ASSERT_TRUE(info);
@@ -162,6 +178,7 @@ TYPED_TEST_P(UrlCacheContract, EmptyHeaderTextRecordsNoHeaderBlock) {
 }
 
 TYPED_TEST_P(UrlCacheContract, CommitMeasuresTheLocalFile) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   if constexpr (!TypeParam::kMeasuresFiles) GTEST_SKIP() << "this backend keeps no file contents";
   this->Add("http://h/a.txt", kNormalCacheEntry, "", "12345");
   const auto info = this->Cache().GetEntryInfo("http://h/a.txt");
@@ -173,6 +190,7 @@ TYPED_TEST_P(UrlCacheContract, CommitMeasuresTheLocalFile) {
 // --- replacing ---
 
 TYPED_TEST_P(UrlCacheContract, CommitReplacesTheEntryOfTheSameUrl) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   this->Add("http://h/a.htm", kNormalCacheEntry, "old");
   const std::string second = this->Add("http://h/a.htm", kNormalCacheEntry, "new");
   EXPECT_EQ(std::vector<std::string>{"http://h/a.htm"}, this->WalkedUrls());
@@ -183,6 +201,7 @@ TYPED_TEST_P(UrlCacheContract, CommitReplacesTheEntryOfTheSameUrl) {
 }
 
 TYPED_TEST_P(UrlCacheContract, ReplacedEntryMovesToTheEndOfTheWalk) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   if constexpr (!TypeParam::kWalksInOrder) GTEST_SKIP() << "this backend walks in its own order";
   this->Add("http://h/a.htm");
   this->Add("http://h/b.htm");
@@ -219,6 +238,7 @@ TYPED_TEST_P(UrlCacheContract, DeleteOfAnUnknownUrlFails) {
 // --- reserving local files ---
 
 TYPED_TEST_P(UrlCacheContract, CreateNamesTheFileAfterTheLastPathSegment) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   if constexpr (!TypeParam::kNamesPlainly) GTEST_SKIP() << "this backend decorates the names it reserves";
   const CreatedCacheFile created = this->Cache().CreateEntry("http://h/dir/page.htm?x=1#top", 0, "");
   ASSERT_TRUE(created.Ok);
@@ -226,6 +246,7 @@ TYPED_TEST_P(UrlCacheContract, CreateNamesTheFileAfterTheLastPathSegment) {
 }
 
 TYPED_TEST_P(UrlCacheContract, CreateUsesTheExtensionOnlyWhenTheSegmentHasNone) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   if constexpr (!TypeParam::kNamesPlainly) GTEST_SKIP() << "this backend decorates the names it reserves";
   const CreatedCacheFile plain = this->Cache().CreateEntry("http://h/dir/page", 0, "htm");
   ASSERT_TRUE(plain.Ok);
@@ -236,6 +257,7 @@ TYPED_TEST_P(UrlCacheContract, CreateUsesTheExtensionOnlyWhenTheSegmentHasNone) 
 }
 
 TYPED_TEST_P(UrlCacheContract, ReservationsNeverShareAName) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   std::set<std::string> names;
   for (int i = 0; i < 5; ++i) {
     const CreatedCacheFile created = this->Cache().CreateEntry("http://h/page.htm", 0, "");
@@ -249,12 +271,14 @@ TYPED_TEST_P(UrlCacheContract, ReservationsNeverShareAName) {
 }
 
 TYPED_TEST_P(UrlCacheContract, CommitRefusesAFileItDidNotReserve) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   EXPECT_EQ(this->kInvalidParameter,
             this->Cache().CommitEntry("http://h/a.htm", "not-reserved.htm", 0, 0, kNormalCacheEntry, ""));
   EXPECT_FALSE(this->Cache().GetEntryInfo("http://h/a.htm"));
 }
 
 TYPED_TEST_P(UrlCacheContract, ADiscardedReservationCannotBeCommitted) {
+  if constexpr (!TypeParam::kTakesEntries) GTEST_SKIP() << "a browser's cache takes no entries";
   const CreatedCacheFile created = this->Cache().CreateEntry("http://h/a.gif", 3, "");
   ASSERT_TRUE(created.Ok);
   this->Backend.WriteReserved(created.LocalFileName, "GIF");
@@ -267,6 +291,17 @@ TYPED_TEST_P(UrlCacheContract, ADiscardedReservationCannotBeCommitted) {
   const std::string committed = this->Add("http://h/b.gif");
   EXPECT_FALSE(this->Cache().DiscardReservedFile(committed)) << "a committed file is no reservation";
   EXPECT_TRUE(this->Cache().GetEntryInfo("http://h/b.gif"));
+}
+
+// --- a cache that is only read ---
+
+TYPED_TEST_P(UrlCacheContract, ACacheThatIsOnlyReadRefusesNewEntries) {
+  if constexpr (TypeParam::kTakesEntries) GTEST_SKIP() << "this backend takes entries";
+  this->Add("http://h/a.htm");
+  const CreatedCacheFile created = this->Cache().CreateEntry("http://h/b.htm", 1, "");
+  EXPECT_FALSE(created.Ok);
+  EXPECT_NE(0u, this->Cache().CommitEntry("http://h/b.htm", "b.htm", 0, 0, kNormalCacheEntry, ""));
+  EXPECT_EQ(std::vector<std::string>{"http://h/a.htm"}, this->WalkedUrls());
 }
 
 // --- splitting URLs ---
@@ -292,6 +327,6 @@ REGISTER_TYPED_TEST_SUITE_P(UrlCacheContract, EmptyCacheGivesNoWalk, WalkYieldsE
                             DeleteOfAnUnknownUrlFails, CreateNamesTheFileAfterTheLastPathSegment,
                             CreateUsesTheExtensionOnlyWhenTheSegmentHasNone, ReservationsNeverShareAName,
                             CommitRefusesAFileItDidNotReserve, ADiscardedReservationCannotBeCommitted,
-                            SplitGivesHostPathAndPortAsWritten);
+                            ACacheThatIsOnlyReadRefusesNewEntries, SplitGivesHostPathAndPortAsWritten);
 
 }  // namespace hoardscope

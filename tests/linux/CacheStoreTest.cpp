@@ -25,6 +25,7 @@ struct TStoreBackend {
   static constexpr bool kWalksInOrder = true;
   static constexpr bool kNamesPlainly = true;
   static constexpr bool kKeepsExactTypesAndTimes = true;
+  static constexpr bool kTakesEntries = true;
   IUrlCache& Cache() { return Store; }
   void WriteReserved(const std::string& localFile, const std::string& content) { WriteFile(localFile, content); }
   TTempFolder Folder{"cache"};

@@ -11,6 +11,7 @@ struct TFakeCacheBackend {
   static constexpr bool kWalksInOrder = true;
   static constexpr bool kNamesPlainly = true;
   static constexpr bool kKeepsExactTypesAndTimes = true;
+  static constexpr bool kTakesEntries = true;
   IUrlCache& Cache() { return Fake; }
   void WriteReserved(const std::string&, const std::string&) {}
   TFakeUrlCache Fake;

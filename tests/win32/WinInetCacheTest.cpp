@@ -88,6 +88,7 @@ struct TWinInetBackend {
   static constexpr bool kWalksInOrder = false;
   static constexpr bool kNamesPlainly = false;
   static constexpr bool kKeepsExactTypesAndTimes = false;
+  static constexpr bool kTakesEntries = true;
   TWinInetBackend() { WinInet.Clear(); }
   ~TWinInetBackend() { WinInet.Clear(); }
   IUrlCache& Cache() { return WinInet; }
