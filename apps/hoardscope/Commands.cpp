@@ -2,6 +2,8 @@
 #include "Commands.h"
 #include "HomeSetup.h"
 
+#include <algorithm>
+#include <iostream>
 #include <map>
 
 namespace hoardscope {
@@ -24,6 +26,22 @@ const char* const kSubcommandUsage =
     "       hoardscope caches\n"
     "       hoardscope --cache SOURCE tree|search|delete|export|cache ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
+
+std::optional<TCommandLine> ReadCommandLine(int argc, char** argv) {
+  TArguments all(argv + std::min(argc, 1), argv + argc);
+  THomePaths home = ResolveHome();
+  if (!TakeCacheOption(all, home)) {
+    std::cerr << kWindowUsage << kSubcommandUsage;
+    return std::nullopt;
+  }
+  if (all.empty()) return TCommandLine{std::move(home), std::string(), {}};
+  return TCommandLine{std::move(home), all[0], TArguments(all.begin() + 1, all.end())};
+}
+
+int UnknownCommand(const std::string& command) {
+  std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
+  return 2;
+}
 
 std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home) {
   using TRun = int (*)(const TArguments&, const THomePaths&);

@@ -36,6 +36,17 @@ void RememberCacheSource(const THomePaths& home);
 extern const char* const kSubcommandUsage;
 // The usage lines of the window program's commands, which come first in every usage message.
 extern const char* const kWindowUsage;
+// The Linux edition's command line: the home with the --cache source taken into it, the command (empty for none)
+// and its arguments.
+struct TCommandLine {
+  THomePaths Home;
+  std::string Command;
+  TArguments Args;
+};
+// Reads the program's arguments; nullopt, after printing the usage, when --cache lacks its SOURCE.
+std::optional<TCommandLine> ReadCommandLine(int argc, char** argv);
+// Says that the command is unknown, with the usage; the exit status that goes with it.
+int UnknownCommand(const std::string& command);
 // Runs the subcommand of that name; nullopt when there is none.
 std::optional<int> RunSubcommand(const std::string& command, const TArguments& args, const THomePaths& home);
 

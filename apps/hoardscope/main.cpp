@@ -2,7 +2,6 @@
 // without one, and for --screenshot and notify, it hands over to the window program, hoardscope-browser.
 #include <unistd.h>
 
-#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <exception>
@@ -25,19 +24,13 @@ int RunWindowProgram(char** argv) {
 
 int main(int argc, char** argv) {
   using namespace hoardscope;
-  TArguments all(argv + std::min(argc, 1), argv + argc);
   try {
-    THomePaths home = ResolveHome();
-    if (!TakeCacheOption(all, home)) {
-      std::cerr << kWindowUsage << kSubcommandUsage;
-      return 2;
-    }
-    const std::string command = all.empty() ? "" : all[0];
-    if (all.empty() || command == "--screenshot" || command == "notify") return RunWindowProgram(argv);
-    const TArguments args(all.begin() + 1, all.end());
-    if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
-    std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
-    return 2;
+    const std::optional<TCommandLine> line = ReadCommandLine(argc, argv);
+    if (!line) return 2;
+    const std::string& command = line->Command;
+    if (command.empty() || command == "--screenshot" || command == "notify") return RunWindowProgram(argv);
+    if (const std::optional<int> exitCode = RunSubcommand(command, line->Args, line->Home)) return *exitCode;
+    return UnknownCommand(command);
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;

@@ -40,12 +40,7 @@ TEST_F(NotificationTest, OkInTheOptionsReloadsWithTheNewFilter) {
   AddEntry("http://h/page.htm", "text/html");
   AddEntry("http://h/pic.gif", "image/gif");
   Load();
-  Dialogs.OnOptions = [](TfrmOptions& dialog) {
-    dialog.chkShowAll.Checked = false;
-    dialog.chkShowAllClick();
-    dialog.chkShowPic.Checked = true;
-    dialog.btnOKClick();
-  };
+  AnswerOptionsWithPicturesOnly();
   View().Execute(TActionId::alOption);
   ASSERT_EQ(View().EntryList.Count(), 1u);
   EXPECT_EQ(View().EntryList[0].Key, "http://h/pic.gif");

@@ -55,12 +55,7 @@ TEST_F(SettingsTest, TwoViewsNeverShareTheirSettingsOrTheirSearchRequest) {
   AddEntry("http://h/pic.gif", "image/gif");
   const auto other = NewView();
   Load();
-  Dialogs.OnOptions = [](TfrmOptions& dialog) {
-    dialog.chkShowAll.Checked = false;
-    dialog.chkShowAllClick();
-    dialog.chkShowPic.Checked = true;
-    dialog.btnOKClick();
-  };
+  AnswerOptionsWithPicturesOnly();
   View().Execute(TActionId::alOption);
   Dialogs.OnSearch = [](TfrmSearch& dialog) {
     dialog.rbFEntireCache = true;

@@ -9,6 +9,7 @@
 #include <string>
 
 #include "presenter/HoardscopeMain.h"
+#include "settings/Options.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
@@ -41,6 +42,16 @@ class ViewFixture : public ::testing::Test {
   void RegisterExtension(const std::string& contentType, const std::string& extension) {
     Registry.CreateKey(RegistryRoot::ClassesRoot, "MIME\\Database\\Content Type\\" + contentType)
         ->WriteValue(MakeStringValue("Extension", extension));
+  }
+
+  // The next Options dialog keeps pictures only and is closed with OK.
+  void AnswerOptionsWithPicturesOnly() {
+    Dialogs.OnOptions = [](TfrmOptions& dialog) {
+      dialog.chkShowAll.Checked = false;
+      dialog.chkShowAllClick();
+      dialog.chkShowPic.Checked = true;
+      dialog.btnOKClick();
+    };
   }
 
   void Load() {

@@ -1,7 +1,6 @@
 // hoardscope-browser: the Linux edition's browser window with the bar, its screenshot run and the notice to the
 // running views. The hoardscope command starts it for these commands, so that the command line itself never loads
 // Qt WebEngine.
-#include <algorithm>
 #include <exception>
 #include <iostream>
 #include <optional>
@@ -34,38 +33,27 @@ std::optional<hoardscope::TScreenshotRequest> ParseScreenshotRequest(const hoard
 
 int main(int argc, char** argv) {
   using namespace hoardscope;
-  TArguments all(argv + std::min(argc, 1), argv + argc);
   try {
-    THomePaths home = ResolveHome();
-    if (!TakeCacheOption(all, home)) {
-      std::cerr << kWindowUsage << kSubcommandUsage;
-      return 2;
+    const std::optional<TCommandLine> line = ReadCommandLine(argc, argv);
+    if (!line) return 2;
+    if (line->Command == "notify" && line->Args.empty()) {
+      std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
+      return 0;
     }
-    const std::string command = all.empty() ? "" : all[0];
-    const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
-    // The window gets none of the arguments: Qt would take some of them for its own. It shows the source --cache
-    // names from now on, as if chosen in its menu.
-    if (all.empty()) {
-      SetUpHomeWhenNeeded(home);
-      RememberCacheSource(home);
-      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, std::nullopt);
-    }
-    if (command == "--screenshot") {
-      const std::optional<TScreenshotRequest> request = ParseScreenshotRequest(args);
+    if (!line->Command.empty() && line->Command != "--screenshot") return UnknownCommand(line->Command);
+    std::optional<TScreenshotRequest> request;
+    if (line->Command == "--screenshot") {
+      request = ParseScreenshotRequest(line->Args);
       if (!request) {
         std::cerr << kWindowUsage << kSubcommandUsage;
         return 2;
       }
-      SetUpHomeWhenNeeded(home);
-      RememberCacheSource(home);
-      return RunBrowserApp(1, argv, home.CacheRoot, home.RegistryFile, request);
     }
-    if (command == "notify" && args.empty()) {
-      std::cout << "notified: " << NotifyRunningViews(kCacheChangedCode) << "\n";
-      return 0;
-    }
-    std::cerr << "hoardscope: unknown command '" << command << "'\n" << kWindowUsage << kSubcommandUsage;
-    return 2;
+    // The window gets none of the arguments: Qt would take some of them for its own. It shows the source --cache
+    // names from now on, as if chosen in its menu.
+    SetUpHomeWhenNeeded(line->Home);
+    RememberCacheSource(line->Home);
+    return RunBrowserApp(1, argv, line->Home.CacheRoot, line->Home.RegistryFile, request);
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
