@@ -18,8 +18,12 @@ class TBrowserCacheAdmin : public ICacheAdmin {
   explicit TBrowserCacheAdmin(std::unique_ptr<TBrowserCache> cache) : FCache(std::move(cache)) {}
 
   IUrlCache& Cache() override { return *FCache; }
+  // Every key the browser stored, so that a script sees what is there.
   std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first) override {
-    return FCache->FindFirst(first);
+    return FCache->FindFirstOfEveryKey(first);
+  }
+  std::unique_ptr<IUrlCacheWalk> FindFirstListed(CacheEntryRecord& first) override {
+    return FCache->FindFirstOfEveryKey(first);
   }
   bool SetLastSyncTime(const std::string&, FileTime) override { return false; }
   void Clear() override { throw std::runtime_error("a browser's cache is never cleared here"); }

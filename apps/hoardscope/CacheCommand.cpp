@@ -15,7 +15,8 @@
 //       counts as failed. Linux edition only.
 //   cache list [--all]
 //       one line per entry in walk order, fields separated by tabs: URL, local file, size, last-sync time, entry
-//       type, content type. Like the view, it walks normal entries only; --all lists entries of every type.
+//       type, content type. Like the view, it walks normal entries only; --all lists entries of every type. On a
+//       browser's cache it lists every key the browser stored, where the view shows one entry per URL.
 //   cache info URL
 //       the entry stored under exactly URL, one field a line, then "headers:" and the raw header block.
 //   cache delete URL      removes the entry and its file.
@@ -262,7 +263,7 @@ int Fetch(ICacheAdmin& admin, const TArguments& args) {
 int List(ICacheAdmin& admin, const TArguments& args) {
   if (args.size() > 1 || (args.size() == 1 && args[0] != "--all")) return Usage();
   CacheEntryRecord record;
-  auto walk = args.empty() ? admin.Cache().FindFirst(record) : admin.FindFirstOfAnyType(record);
+  auto walk = args.empty() ? admin.FindFirstListed(record) : admin.FindFirstOfAnyType(record);
   std::string out;
   if (walk) {
     do {

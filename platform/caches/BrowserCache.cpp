@@ -128,7 +128,19 @@ void TBrowserCache::ReadFolder() {
   FCopyPaths.reserve(FEntries.size());
   for (const TBrowserCacheEntry& entry : FEntries) FCopyPaths.push_back(CopyPathOf(entry));
   FDeleted.assign(FEntries.size(), false);
+  ChooseEntriesShown();
   FRead = true;
+}
+
+void TBrowserCache::ChooseEntriesShown() {
+  std::unordered_map<std::string_view, std::size_t> newest;
+  newest.reserve(FEntries.size());
+  for (std::size_t i = 0; i < FEntries.size(); ++i) {
+    const auto [found, added] = newest.try_emplace(FEntries[i].Url, i);
+    if (!added && FEntries[i].SyncTime > FEntries[found->second].SyncTime) found->second = i;
+  }
+  FStandsForUrl.assign(FEntries.size(), false);
+  for (const auto& [url, index] : newest) FStandsForUrl[index] = true;
 }
 
 void TBrowserCache::IndexEntries() const {
@@ -159,10 +171,16 @@ CacheEntryRecord TBrowserCache::RecordOf(std::size_t index) const {
   return record;
 }
 
-std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirst(CacheEntryRecord& first) {
+std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirst(CacheEntryRecord& first) { return Walk(first, false); }
+
+std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirstOfEveryKey(CacheEntryRecord& first) {
+  return Walk(first, true);
+}
+
+std::unique_ptr<IUrlCacheWalk> TBrowserCache::Walk(CacheEntryRecord& first, bool everyKey) {
   ReadFolder();
-  auto next = [this, index = std::size_t{0}](CacheEntryRecord& record) mutable {
-    while (index < FEntries.size() && FDeleted[index]) ++index;
+  auto next = [this, everyKey, index = std::size_t{0}](CacheEntryRecord& record) mutable {
+    while (index < FEntries.size() && (FDeleted[index] || !(everyKey || FStandsForUrl[index]))) ++index;
     if (index >= FEntries.size()) return false;
     record = RecordOf(index++);
     return true;
@@ -184,7 +202,12 @@ std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
 
 std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
   const std::vector<std::size_t> entries = EntriesOf(url);
-  return entries.empty() ? std::nullopt : std::optional<CacheEntryRecord>(RecordOf(entries.front()));
+  if (entries.empty()) return std::nullopt;
+  // The first of the newest, as the walk chooses.
+  const auto newest = std::max_element(entries.begin(), entries.end(), [this](std::size_t a, std::size_t b) {
+    return FEntries[a].SyncTime < FEntries[b].SyncTime;
+  });
+  return RecordOf(*newest);
 }
 
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {

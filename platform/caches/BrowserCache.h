@@ -30,8 +30,12 @@ class TBrowserCache : public IUrlCache {
  public:
   explicit TBrowserCache(TBrowserCacheSetup setup);
 
+  // One record per URL: where the browser keeps a URL under several keys (one per top-level site that used it),
+  // the newest of them stands for it.
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
-  // The first entry of exactly this URL (several are stored when the browser keeps one per top-level site).
+  // Every stored key, each URL as often as the browser keeps it.
+  std::unique_ptr<IUrlCacheWalk> FindFirstOfEveryKey(CacheEntryRecord& first);
+  // The newest entry of exactly this URL.
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
   // Removes the files of every entry of this URL, unless DeleteRefusal says why not.
   bool DeleteEntry(const std::string& url) override;
@@ -58,6 +62,9 @@ class TBrowserCache : public IUrlCache {
 
  private:
   void ReadFolder();
+  // Marks, for each URL, the newest of its entries as the one that stands for it.
+  void ChooseEntriesShown();
+  std::unique_ptr<IUrlCacheWalk> Walk(CacheEntryRecord& first, bool everyKey);
   // Builds the lookups by local file and by URL when something first looks an entry up; a load never does.
   void IndexEntries() const;
   CacheEntryRecord RecordOf(std::size_t index) const;
@@ -72,6 +79,7 @@ class TBrowserCache : public IUrlCache {
   std::deque<TBrowserCacheEntry> FEntries;         // grows without moving what it holds
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
+  std::vector<bool> FStandsForUrl;                          // parallel to FEntries: the newest of its URL
   mutable bool FIndexed = false;
   mutable std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
   mutable std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order

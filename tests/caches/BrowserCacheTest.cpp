@@ -104,6 +104,29 @@ TEST_F(BrowserCacheTest, ListsEntriesWithCopiesWrittenOnceWhenFirstRead) {
   EXPECT_NE(cache.PrepareLocalFile((Ours.Path / "elsewhere").string()), "");
 }
 
+TEST_F(BrowserCacheTest, AUrlKeptForTwoSitesIsWalkedOnceAsItsNewestCopy) {
+  Entries = {Entry("1/0/_dk_http://a.test http://a.test http://c.test/frame", "http://c.test/frame", "text/html", "old"),
+             Entry("1/0/_dk_http://b.test http://b.test http://c.test/frame", "http://c.test/frame", "text/html", "new"),
+             Entry("1/0/_dk_http://d.test http://d.test http://c.test/frame", "http://c.test/frame", "text/html", "tie"),
+             Entry("1/0/http://c.test/other", "http://c.test/other", "text/html", "x")};
+  Entries[1].SyncTime += 10;
+  Entries[2].SyncTime += 10;
+  TBrowserCache cache = Cache();
+  const std::vector<CacheEntryRecord> records = Walk(cache);
+  ASSERT_EQ(records.size(), 2u);
+  EXPECT_EQ(records[0].SourceUrl, "http://c.test/frame");
+  EXPECT_EQ(records[0].LastSyncTime, Entries[1].SyncTime);
+  ASSERT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "");
+  EXPECT_EQ(ReadAll(records[0].LocalFileName), "decoded:new");
+  EXPECT_EQ(cache.GetEntryInfo("http://c.test/frame")->LocalFileName, records[0].LocalFileName);
+
+  CacheEntryRecord first;
+  auto everyKey = cache.FindFirstOfEveryKey(first);
+  std::size_t keys = 1;
+  for (CacheEntryRecord next; everyKey->FindNext(next);) ++keys;
+  EXPECT_EQ(keys, 4u);
+}
+
 TEST_F(BrowserCacheTest, CopyNamesFromHostileUrlsStayInsideTheCopiesFolder) {
   for (const std::string url : {"http://a.test/x/..", "http://a.test/..%2f..%2fetc%2fpasswd", "http://a.test/a\\..\\..\\b",
                                 "http://a.test/.bashrc", "http://a.test/", "http://a.test/CON.txt", "http://a.test/nul"}) {
