@@ -23,6 +23,8 @@ namespace {
 constexpr const char* kEmptySlot = " ";
 constexpr std::string_view kHttpPrefix = "http://";
 constexpr const char* kMimeDatabaseKey = "\\MIME\\Database\\Content Type\\";
+// Between a folder's key and the source's caption in the window's title.
+constexpr const char* kCaptionSeparator = " \u2014 ";
 
 std::string FormatTotals(std::size_t count, std::int64_t amount, const char* unit) {
   char text[96];
@@ -100,14 +102,18 @@ void THoardscopeMain::Button1Click() {
     EntryList.Sort();
     walk.reset();
     BuildHostLevel();
-    CacheSize = CacheFolderSize();
-    SetStatusText(1, FormatTotals(EntryList.Count(), CacheSize / 1000, "KB"));
-    if (const std::uint64_t skipped = FServices.Cache.SkippedEntries()) {
-      SetStatusText(0, "Skipped " + std::to_string(skipped) + " damaged entries");
-    }
+    ShowTotals(TotalsUnder(EntryList, std::string()));
     TreeView1.SetExpanded(RootNode, true);
   }
+  ShowSource();
   ReloadPending = false;
+}
+
+void THoardscopeMain::ShowSource() {
+  const std::string caption = CurrentCacheSourceCaption();
+  const std::uint64_t skipped = FServices.Cache.SkippedEntries();
+  SetStatusText(0, skipped ? caption + " (skipped " + std::to_string(skipped) + " damaged entries)" : caption);
+  FWidgets.SetWindowText(caption);
 }
 
 bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
@@ -163,20 +169,12 @@ void THoardscopeMain::AddHostNode(const std::string& url, TTreeNode* parent) {
 
 void THoardscopeMain::SortTree() { TreeView1.SortAll(NodeLess); }
 
-std::uint32_t THoardscopeMain::CacheFolderSize() {
-  std::string folder = FServices.Cache.SourceFolder();
-  if (folder.empty()) folder = FServices.Shell.InternetCacheFolder();
-  const std::optional<std::uint64_t> size = FServices.Shell.ItemSize(folder);
-  return size ? static_cast<std::uint32_t>(*size) : 0;
-}
-
 void THoardscopeMain::ClearView() {
   if (Busy()) return;
   if (Selected && Selected != RootNode && !IsInSearchResult(Selected) && Selected != SearchNode) Selected = nullptr;
   TreeView1.DeleteChildren(RootNode);
   EntryList.Clear();
   NameList.Clear();
-  CacheSize = 0;
 }
 
 std::string THoardscopeMain::PrepareLocalFile(const TURLInfo& info) {
@@ -191,6 +189,10 @@ std::vector<std::string> THoardscopeMain::CacheSourceNames() {
 
 std::string THoardscopeMain::CurrentCacheSource() const {
   return FServices.Sources ? FServices.Sources->CurrentSource() : std::string(kPlatformSource);
+}
+
+std::string THoardscopeMain::CurrentCacheSourceCaption() const {
+  return FServices.Sources ? FServices.Sources->CurrentCaption() : std::string(kPlatformCaption);
 }
 
 void THoardscopeMain::Reload() {
@@ -343,12 +345,21 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
   try {
     const bool belowSearch = IsInSearchResult(node);
     UpdateActionStates(node, belowSearch);
-    if (node == RootNode || node == SearchNode) return;
+    if (node == RootNode || node == SearchNode) {
+      ShowTotals(TotalsUnder(node == RootNode ? EntryList : SearchList, std::string()));
+      return;
+    }
     const TEntryList& list = belowSearch ? SearchList : EntryList;
     if (!node->HasChildren() || node->ImageIndex() > kImageFolderOpen) {
-      if (node->Kind() == TNodeKind::File) NavigateToEntry(node, list);
+      if (node->Kind() == TNodeKind::File) {
+        ShowTotals(TotalsOfFile(node, list));
+        NavigateToEntry(node, list);
+      } else if (node->HasNodeKey()) {
+        ShowTotals(TotalsUnder(list, node->Key()));  // a host or folder whose expansion found nothing
+      }
     } else {
-      ShowTotals(node, list);
+      FWidgets.SetWindowText(node->Key() + kCaptionSeparator + CurrentCacheSourceCaption());
+      ShowTotals(TotalsUnder(list, node->Key()));
     }
   } catch (...) {
     // Selection errors leave the states set so far and the view usable.
@@ -374,19 +385,28 @@ void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& l
   FWidgets.FocusTree();
 }
 
-void THoardscopeMain::ShowTotals(const TTreeNode* node, const TEntryList& list) {
-  FWidgets.SetWindowText(node->Key());
-  std::size_t count = 0;
-  std::int64_t total = 0;
-  for (std::size_t i = FindFirstIndex(node->Key(), list); i < list.Count(); ++i) {
+THoardscopeMain::TTotals THoardscopeMain::TotalsUnder(const TEntryList& list, const std::string& nodeKey) const {
+  TTotals totals;
+  const std::size_t first = nodeKey.empty() ? 0 : FindFirstIndex(nodeKey, list);
+  for (std::size_t i = first; i < list.Count(); ++i) {
     const TEntryItem& item = list[i];
     if (!item.Info) continue;
-    if (!IsUnderNodeKey(node->Key(), item.Key)) break;  // the node's entries form one run of the sorted list
-    ++count;
-    total += item.Info->Size;
+    // The node's entries form one run of the sorted list.
+    if (!nodeKey.empty() && !IsUnderNodeKey(nodeKey, item.Key)) break;
+    ++totals.Count;
+    totals.Bytes += item.Info->Size;
   }
-  SetStatusText(1, total > 1000 ? FormatTotals(count, (total + 500) / 1000, "KB")
-                                : FormatTotals(count, total, "Byte"));
+  return totals;
+}
+
+THoardscopeMain::TTotals THoardscopeMain::TotalsOfFile(const TTreeNode* node, const TEntryList& list) const {
+  if (node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return {};
+  return {1, list[node->EntryIndex()].Info->Size};
+}
+
+void THoardscopeMain::ShowTotals(const TTotals& totals) {
+  SetStatusText(1, totals.Bytes > 1000 ? FormatTotals(totals.Count, (totals.Bytes + 500) / 1000, "KB")
+                                       : FormatTotals(totals.Count, totals.Bytes, "Byte"));
 }
 
 void THoardscopeMain::GoOffline() { FServices.Internet.ForceOffline(); }

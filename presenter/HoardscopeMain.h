@@ -109,6 +109,8 @@ class THoardscopeMain {
   // the source its settings name, before its first load.
   std::vector<std::string> CacheSourceNames();
   std::string CurrentCacheSource() const;
+  // How the source on show is named to the user: "Platform cache", "Chromium — Default", a cache folder.
+  std::string CurrentCacheSourceCaption() const;
   void SelectCacheSource(const std::string& name);
   void SetShowSecure(bool showSecure);
   void OpenSavedCacheSource();
@@ -131,7 +133,6 @@ class THoardscopeMain {
   bool IsInSearchResult(const TTreeNode* node) const;
   int GetIconIndex(const std::string& extension);
   std::string ExtensionForContentType(const std::string& contentType);
-  std::uint32_t CacheFolderSize();
   void GoOffline();
   // The key an entry is listed under: its URL, or "http://" + host + path when a ":" follows the scheme's.
   std::string EntryKeyOf(const std::string& sourceUrl);
@@ -173,7 +174,6 @@ class THoardscopeMain {
   TTreeModel TreeView1;
   TTreeNode* RootNode = nullptr;
   TTreeNode* SearchNode = nullptr;
-  std::uint32_t CacheSize = 0;
   std::string SaveFolder;
   TSettings Settings;            // this view's own, loaded when it is created
   TSearchRequest SearchRequest;  // what this view's Search dialog handed back last
@@ -190,7 +190,18 @@ class THoardscopeMain {
   void SetActionEnabled(TActionId action, bool enabled);
   void UpdateActionStates(TTreeNode* node, bool belowSearch);
   void NavigateToEntry(const TTreeNode* node, const TEntryList& list);
-  void ShowTotals(const TTreeNode* node, const TEntryList& list);
+  // How many entries and how many bytes a selection holds, shown as the totals of status panel 1.
+  struct TTotals {
+    std::size_t Count = 0;
+    std::int64_t Bytes = 0;
+  };
+  // The entries of list below nodeKey; all of them for an empty key.
+  TTotals TotalsUnder(const TEntryList& list, const std::string& nodeKey) const;
+  TTotals TotalsOfFile(const TTreeNode* node, const TEntryList& list) const;
+  void ShowTotals(const TTotals& totals);
+  // Names the source on show in status panel 0 (with the damaged entries the load passed over) and in the
+  // window's title.
+  void ShowSource();
   void AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node);
   const TEntryList& ListOf(const TTreeNode* node) const;
   // Fills ExportSet and SaveFolder for the node, under the hourglass; false when there is nothing to stage.

@@ -69,7 +69,6 @@ class THeadlessShell : public IShell {
   explicit THeadlessShell(IShell& platform) : FPlatform(platform) {}
   int AddFileTypeIcon(const std::string&) override { return kImageSearch + 1 + FFileTypeImages++; }
   std::string InternetCacheFolder() override { return FPlatform.InternetCacheFolder(); }
-  std::optional<std::uint64_t> ItemSize(const std::string& path) override { return FPlatform.ItemSize(path); }
   bool DeleteFilesIn(const std::string& folder) override { return FPlatform.DeleteFilesIn(folder); }
   bool MoveFilesToTrash(const std::string& folder) override { return FPlatform.MoveFilesToTrash(folder); }
 

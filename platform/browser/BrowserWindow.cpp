@@ -157,11 +157,18 @@ bool TBrowserWindow::OpenBar() {
 
 void TBrowserWindow::OpenBar(const CLSID& bar, const std::string& menuText) {
   try {
-    FBarPane->setWindowTitle(WithoutAccelerator(menuText));
+    const QString barName = WithoutAccelerator(menuText);
+    FBarPane->setWindowTitle(barName);
     FBarPane->show();
     FBands->Open(bar);
     FBarSite->setMinimumSize(FBands->MinimumSize());
-    if (QWidget* window = FBands->BandWindow()) FBarSite->layout()->addWidget(window);  // follows the pane's size
+    if (QWidget* window = FBands->BandWindow()) {
+      FBarSite->layout()->addWidget(window);  // follows the pane's size
+      // The pane's title names what the bar's view shows: the cache source, or the folder selected in it.
+      connect(window, &QWidget::windowTitleChanged, FBarPane, [this, barName](const QString& title) {
+        FBarPane->setWindowTitle(title.isEmpty() ? barName : barName + QStringLiteral(" \u2014 ") + title);
+      });
+    }
   } catch (const std::exception& error) {
     ReportBarFailure(QString::fromLocal8Bit(error.what()));
   }

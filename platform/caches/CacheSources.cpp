@@ -9,6 +9,8 @@
 #include <filesystem>
 #include <fstream>
 
+#include "platform/ports/CacheSources.h"
+
 namespace hoardscope {
 namespace {
 
@@ -201,6 +203,13 @@ bool BrowserRuns(const TCacheSource& source) {
 #else
   return LockHolderRuns(source.LockFile);
 #endif
+}
+
+std::string SourceCaption(const TCacheSource& source) {
+  if (source.Kind == kPlatformSource) return kPlatformCaption;
+  const std::size_t slash = source.Name.find('/');
+  if (source.Name.find(':') != std::string::npos || slash == std::string::npos) return source.Folder;
+  return source.Browser + " \u2014 " + source.Name.substr(slash + 1);
 }
 
 std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std::vector<TCacheSource>& found,

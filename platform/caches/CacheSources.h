@@ -36,6 +36,10 @@ std::optional<std::uint64_t> CountEntries(const TCacheSource& source);
 // Whether the source's browser runs now, so that its cache must not be changed.
 bool BrowserRuns(const TCacheSource& source);
 
+// How a source is named to the user: "Platform cache"; a found profile's browser and profile ("Chromium — Default",
+// "Firefox — abcd.default-esr"); the folder of a source named by its folder.
+std::string SourceCaption(const TCacheSource& source);
+
 // SOURCE as the command line and the settings give it: "platform", a name of found, "chromium:DIR" or
 // "firefox:DIR" (a folder found under another name keeps that name's browser and lock). nullopt with error set
 // when it names no source or no folder.

@@ -20,6 +20,7 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
 
   std::vector<std::string> SourceNames() override;
   std::string CurrentSource() const override { return FSource.Name; }
+  std::string CurrentCaption() const override { return SourceCaption(FSource); }
   std::string SelectSource(const std::string& name) override;
 
   const TCacheSource& Source() const { return FSource; }

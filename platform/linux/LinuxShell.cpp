@@ -1,7 +1,6 @@
 // The Linux edition's shell services.
 #include "platform/linux/LinuxShell.h"
 
-#include <sys/stat.h>
 
 #include <cstdlib>
 #include <cerrno>
@@ -23,12 +22,6 @@ int TLinuxShell::AddFileTypeIcon(const std::string& extension) {
 }
 
 std::string TLinuxShell::InternetCacheFolder() { return FCacheRoot.string(); }
-
-std::optional<std::uint64_t> TLinuxShell::ItemSize(const std::string& path) {
-  struct stat status {};
-  if (::stat(path.c_str(), &status) != 0) return std::nullopt;
-  return static_cast<std::uint64_t>(status.st_size);
-}
 
 namespace {
 

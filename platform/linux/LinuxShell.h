@@ -24,7 +24,6 @@ class TLinuxShell : public IShell {
   // Appends an image for files with this extension; the widgets draw it from the desktop's icon theme.
   int AddFileTypeIcon(const std::string& extension) override;
   std::string InternetCacheFolder() override;
-  std::optional<std::uint64_t> ItemSize(const std::string& path) override;
   bool DeleteFilesIn(const std::string& folder) override;
   // The freedesktop.org trash of the user's data folder: each file goes to Trash/files with its record in
   // Trash/info, so that a file manager can restore it.

@@ -18,10 +18,6 @@ class IShell {
   // The folder of the platform's internet cache (the special folder CSIDL_INTERNET_CACHE).
   virtual std::string InternetCacheFolder() = 0;
 
-  // The size that a directory search reports for the item at path itself (for a folder: the folder's own item,
-  // not a sum over its files). nullopt when nothing is found there.
-  virtual std::optional<std::uint64_t> ItemSize(const std::string& path) = 0;
-
   // Removes the files directly in folder for good; subfolders stay. False when the folder could not be read.
   virtual bool DeleteFilesIn(const std::string& folder) = 0;
   // Moves the files directly in folder to the desktop's recycle bin (trash), where the user can restore them;

@@ -7,6 +7,7 @@
 #include <stdexcept>
 
 #include "core/Boundary.h"
+#include "platform/win32/ViewText.h"
 
 namespace hoardscope {
 namespace {
@@ -496,18 +497,19 @@ void TWinMainView::SetToolBarEnabled(bool enabled) { EnableWindow(ToolBar1, enab
 
 void TWinMainView::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel >= kStatusPanelCount) return;
-  SendMessageA(sbMain, SB_SETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.c_str()));
+  const std::wstring wide = WideOfViewText(text);
+  SendMessageW(sbMain, SB_SETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(wide.c_str()));
 }
 
 std::string TWinMainView::StatusPanelText(int panel) const {
-  const auto length = LOWORD(SendMessageA(sbMain, SB_GETTEXTLENGTHA, static_cast<WPARAM>(panel), 0));
-  std::string text(static_cast<std::size_t>(length) + 1, '\0');
-  SendMessageA(sbMain, SB_GETTEXTA, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
+  const auto length = LOWORD(SendMessageW(sbMain, SB_GETTEXTLENGTHW, static_cast<WPARAM>(panel), 0));
+  std::wstring text(static_cast<std::size_t>(length) + 1, L'\0');
+  SendMessageW(sbMain, SB_GETTEXTW, static_cast<WPARAM>(panel), reinterpret_cast<LPARAM>(text.data()));
   text.resize(length);
-  return text;
+  return ViewTextOfWide(text);
 }
 
-void TWinMainView::SetWindowText(const std::string& text) { ::SetWindowTextA(FWindow, text.c_str()); }
+void TWinMainView::SetWindowText(const std::string& text) { ::SetWindowTextW(FWindow, WideOfViewText(text).c_str()); }
 
 TTreeNode* TWinMainView::TopVisibleNode() {
   return TTreeViewMirror::NodeOf(TreeView1, TreeView_GetFirstVisible(TreeView1));

@@ -43,14 +43,6 @@ std::string TWinShell::InternetCacheFolder() {
   return path;
 }
 
-std::optional<std::uint64_t> TWinShell::ItemSize(const std::string& path) {
-  WIN32_FIND_DATAA found{};
-  const HANDLE search = FindFirstFileA(path.c_str(), &found);
-  if (search == INVALID_HANDLE_VALUE) return std::nullopt;
-  FindClose(search);
-  return static_cast<std::uint64_t>(found.nFileSizeHigh) << 32 | found.nFileSizeLow;
-}
-
 bool TWinShell::DeleteFilesIn(const std::string& folder) { return DeleteFilesWithShell(folder, false); }
 
 bool TWinShell::MoveFilesToTrash(const std::string& folder) { return DeleteFilesWithShell(folder, true); }

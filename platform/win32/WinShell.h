@@ -18,7 +18,6 @@ class TWinShell : public IShell {
   // ImageList_ReplaceIcon.
   int AddFileTypeIcon(const std::string& extension) override;
   std::string InternetCacheFolder() override;
-  std::optional<std::uint64_t> ItemSize(const std::string& path) override;
   // SHFileOperationA deletes what folder\*.* matches, files only, silently: for good, or to the recycle bin.
   bool DeleteFilesIn(const std::string& folder) override;
   bool MoveFilesToTrash(const std::string& folder) override;

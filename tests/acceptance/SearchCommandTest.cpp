@@ -55,7 +55,7 @@ TEST_F(SearchCommandTest, NotFoundIsAMessageAndTheTextGoesToTheHistory) {
   Add("http://h/page.html", "hay");
   TRun run = Search({"needle", "--whole", "--case"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
-  EXPECT_EQ(WithoutTotals(run), (std::vector<std::string>{"message: needle not found", "panel0: "}));
+  EXPECT_EQ(WithoutTotals(run), (std::vector<std::string>{"message: needle not found", "panel0: Platform cache"}));
   run = Hoardscope({"reg", "query", "HKLM\\Software\\Pellix\\Hoardscope\\Search History", "/v", "key1"});
   EXPECT_NE(run.Out.find("needle"), std::string::npos) << run.Out;
 }
@@ -65,7 +65,7 @@ TEST_F(SearchCommandTest, AFileNodeAsksForAFolder) {
   const TRun run = Search({"needle", "--in", "http://h/page.html"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(Lines(run.Out), (std::vector<std::string>{"offline: forced", "navigate: http://h/page.html",
-                                                      "message: Please select a folder first.", "panel0: ",
+                                                      "message: Please select a folder first.", "panel0: Platform cache",
                                                       Lines(run.Out).back()}));
 }
 

@@ -15,12 +15,6 @@ int TFakeShell::AddFileTypeIcon(const std::string& extension) {
   return ImageCount++;
 }
 
-std::optional<std::uint64_t> TFakeShell::ItemSize(const std::string& path) {
-  const auto found = ItemSizes.find(path);
-  if (found == ItemSizes.end()) return std::nullopt;
-  return found->second;
-}
-
 namespace {
 
 // Applies action to every file directly in folder; false when the folder cannot be listed.

@@ -24,7 +24,6 @@ class TFakeShell : public IShell {
  public:
   int AddFileTypeIcon(const std::string& extension) override;
   std::string InternetCacheFolder() override { return CacheFolder; }
-  std::optional<std::uint64_t> ItemSize(const std::string& path) override;
   bool DeleteFilesIn(const std::string& folder) override;
   // Moves the files into TrashFolder (made when needed), keeping their names.
   bool MoveFilesToTrash(const std::string& folder) override;
@@ -33,7 +32,6 @@ class TFakeShell : public IShell {
   int ImageCount = 4;                    // the tree's image list starts with its four pictures
   bool RefuseIcons = false;
   std::string CacheFolder = "cache";
-  std::map<std::string, std::uint64_t> ItemSizes;
   std::string TrashFolder;
 };
 

@@ -49,6 +49,7 @@ class TFakeSources : public ICacheSourceChoice {
  public:
   std::vector<std::string> SourceNames() override { return Names; }
   std::string CurrentSource() const override { return Current; }
+  std::string CurrentCaption() const override { return "caption of " + Current; }
   std::string SelectSource(const std::string& name) override {
     Current = name;
     if (OnSelect) OnSelect(name);
@@ -409,9 +410,10 @@ TEST_F(MainViewTest, StatusPanelsShowTheTotalsAndKeepTheirWidths) {
   AddEntry("http://h/b.htm", 900);
   AddEntry("http://k/c.htm", 50);
   Load();
+  EXPECT_EQ(View->StatusPanel(0)->text(), "caption of platform");  // the source on show
   SelectAndSettle(Child(Root(), "h"));
   EXPECT_EQ(View->StatusPanel(1)->text(), "Total  2  Files  2  KB Used");
-  EXPECT_EQ(View->windowTitle(), "h");
+  EXPECT_EQ(View->windowTitle(), QString::fromUtf8("h \u2014 caption of platform"));
   View->SetStatusText(0, "Found 3 items");
   EXPECT_EQ(View->StatusPanel(0)->text(), "Found 3 items");
 

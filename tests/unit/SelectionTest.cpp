@@ -24,7 +24,7 @@ TEST_F(SelectionTest, AFolderShowsItsCountAndSizeRounded) {
   TTreeNode* folder = Expand(Child(ExpandedHost("h"), "a"));
   View().TreeView1Change(folder);
   EXPECT_EQ(View().StatusText(1), "Total  2  Files  1  KB Used");
-  EXPECT_EQ(Widgets.WindowText, "h/a");
+  EXPECT_EQ(Widgets.WindowText, "h/a — Platform cache");
 }
 
 TEST_F(SelectionTest, SmallTotalsAreShownInBytesAndLargeOnesDoNotWrap) {
@@ -102,31 +102,34 @@ TEST_F(SelectionTest, ANavigationErrorIsSwallowedAfterLastURLIsSet) {
   EXPECT_EQ(Widgets.FocusRequests, 0);
 }
 
-TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndKeepsTheStatus) {
-  AddEntry("http://h/page.htm");
+// Every selection shows its own totals: the root all files, a file itself.
+TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndTotalsEveryFile) {
+  AddEntry("http://h/page.htm", "text/html", 600);
+  AddEntry("http://other/page.htm", "text/html", 25000);
   Load();
   View().TreeView1Change(ExpandedHost("h"));
   EXPECT_TRUE(Enabled(TActionId::alExport));
   EXPECT_TRUE(Enabled(TActionId::alSearch));
   EXPECT_FALSE(Enabled(TActionId::aLVCopyURL));
-  const std::string status = View().StatusText(1);
+  EXPECT_EQ(View().StatusText(1), "Total  1  Files  600  Byte Used");
   View().TreeView1Change(View().RootNode);
   EXPECT_FALSE(Enabled(TActionId::alExport));
   EXPECT_FALSE(Enabled(TActionId::aLVDelete));
   EXPECT_TRUE(Enabled(TActionId::alSearch));
-  EXPECT_EQ(View().StatusText(1), status);
+  EXPECT_EQ(View().StatusText(1), "Total  2  Files  26  KB Used");
+  View().TreeView1Change(ExpandedHost("other")->Child(0));
+  EXPECT_EQ(View().StatusText(1), "Total  1  Files  25  KB Used");
 }
 
-TEST_F(SelectionTest, AFolderWithoutChildrenOnlyChangesCommandStates) {
+TEST_F(SelectionTest, AFolderWithoutChildrenNavigatesNowhereAndHoldsNoFiles) {
   AddEntry("http://h/a?x=/y/");  // lies under no node key with a "/" after it
   AddEntry("http://h/f/1.htm");
   Load();
   TTreeNode* host = ExpandedHost("h");
   View().TreeView1Change(host);
-  const std::string status = View().StatusText(1);
   TTreeNode* empty = View().TreeView1.AddFolderChild(host, TNodeKind::Folder, "e", "h/e");
   View().TreeView1Change(empty);
-  EXPECT_EQ(View().StatusText(1), status);
+  EXPECT_EQ(View().StatusText(1), "Total  0  Files  0  Byte Used");
   EXPECT_TRUE(Browser->Navigations.empty());
   EXPECT_TRUE(Enabled(TActionId::aLVCopyURL));
 }

@@ -140,8 +140,8 @@ TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASe
   const HWND tree = view.Tree();
   THoardscopeMain& presenter = view.Presenter();
   EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(presenter.RootNode)), "cdn.example.org|www.example.com");
-  EXPECT_EQ(view.StatusPanelText(0), "");
-  EXPECT_EQ(view.StatusPanelText(1), "Total  3  Files  0  KB Used");
+  EXPECT_EQ(view.StatusPanelText(0), "Platform cache");
+  EXPECT_EQ(view.StatusPanelText(1), "Total  3  Files  8  KB Used");
 
   TTreeNode* host = presenter.RootNode->Child(1);
   view.ExpandNode(host);

@@ -156,7 +156,8 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   const HWND tree = View().Tree();
   EXPECT_EQ(ChildTexts(tree, Item(presenter.RootNode)), "a.example|b.example");
   EXPECT_EQ(ChildTexts(tree, Item(Child(presenter.RootNode, 1))), "tempmarl");
-  EXPECT_EQ(View().StatusPanelText(1), "Total  3  Files  0  KB Used");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  3  Files  600  Byte Used");
+  EXPECT_EQ(View().StatusPanelText(0), "Platform cache");
   EXPECT_TRUE(IsWindowEnabled(View().ToolBar()));
 
   TTreeNode* host = Child(presenter.RootNode, 1);
@@ -214,9 +215,9 @@ TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
   View().SelectNode(folder);
   ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
   EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  1  KB Used");
-  char title[64] = {};
-  GetWindowTextA(View().Window(), title, sizeof title);
-  EXPECT_STREQ(title, "h.example/a");
+  wchar_t title[64] = {};
+  GetWindowTextW(View().Window(), title, 64);
+  EXPECT_STREQ(title, L"h.example/a \u2014 Platform cache");
   EXPECT_EQ(Browser->Navigations.size(), 1u);
 }
 
@@ -419,7 +420,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   EXPECT_TRUE(pagesEnabledAfterClick);
   EXPECT_TRUE(View().Presenter().Settings.UseFilter);
   // The reload applied the text filter at once: only the page is listed.
-  EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  0  KB Used");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  10  Byte Used");
 }
 
 TEST_F(MainViewTest, AfterTheCacheChangedNoticeTheFocusEnteringTheTreeTellsAndReloads) {
@@ -437,7 +438,7 @@ TEST_F(MainViewTest, AfterTheCacheChangedNoticeTheFocusEnteringTheTreeTellsAndRe
   ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
   ASSERT_TRUE(PumpUntil([this] { return !View().Presenter().ReloadPending; }));
   EXPECT_EQ(message, "IE Cache have been midified. \r\nApplicatio will reload Cache file list");
-  EXPECT_EQ(View().StatusPanelText(1), "Total  2  Files  0  KB Used");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  2  Files  20  Byte Used");
 }
 
 TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultBranch) {

@@ -63,7 +63,6 @@ class TShellOfTest : public IShell {
   explicit TShellOfTest(TFakeShell& shell) : FShell(shell) {}
   int AddFileTypeIcon(const std::string& extension) override { return FShell.AddFileTypeIcon(extension); }
   std::string InternetCacheFolder() override { return FShell.InternetCacheFolder(); }
-  std::optional<std::uint64_t> ItemSize(const std::string& path) override { return FShell.ItemSize(path); }
   bool DeleteFilesIn(const std::string& folder) override { return FShell.DeleteFilesIn(folder); }
   bool MoveFilesToTrash(const std::string& folder) override { return FShell.MoveFilesToTrash(folder); }
 
