@@ -1,6 +1,8 @@
 // Filling TURLInfo records from cache records.
 #include "core/URLInfo.h"
 
+#include <algorithm>
+#include <string_view>
 #include <utility>
 
 #include "core/Tools.h"
@@ -25,6 +27,17 @@ void CivilFromDays(std::int64_t daysSince1601, TSystemTime& out) {
   out.Month = static_cast<std::uint16_t>(month);
   out.Day = static_cast<std::uint16_t>(day);
   out.DayOfWeek = static_cast<std::uint16_t>((daysSince1601 + 1) % 7);  // 1601-01-01 was a Monday
+}
+
+// The first line of a header block when it is the status line of an error response.
+std::string ErrorStatusOf(std::string_view headers) {
+  const std::string_view line = headers.substr(0, headers.find_first_of("\r\n"));
+  if (!line.starts_with("HTTP/")) return std::string();
+  const std::size_t space = line.find(' ');
+  if (space == std::string_view::npos || line.size() < space + 4) return std::string();
+  const std::string_view code = line.substr(space + 1, 3);
+  const bool digits = std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
+  return digits && code >= "400" ? std::string(line) : std::string();
 }
 
 }  // namespace
@@ -62,6 +75,7 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info) {
     info.LocalFile = std::move(record.LocalFileName);
   }
   info.ContentType = record.HeaderInfo ? ContentTypeOf(*record.HeaderInfo) : "Unknown";
+  if (record.HeaderInfo) info.ErrorStatus = ErrorStatusOf(*record.HeaderInfo);
   info.SyncTime = SystemTimeFromFileTime(record.LastSyncTime);
   info.Size = record.SizeHigh == 0
                   ? static_cast<std::int64_t>(record.SizeLow)

@@ -37,6 +37,9 @@ class TURLInfo {
   // user information, query and fragment; every call that names the entry to the cache or to the browser uses
   // this one.
   std::string SourceUrl;
+  // The status line of a cached error response (status 400 and up, "HTTP/1.1 404 Not Found"); empty for any
+  // other response, and where no status line was stored.
+  std::string ErrorStatus;
 };
 
 // Fills a record's fields from a cache record, taking over its texts.

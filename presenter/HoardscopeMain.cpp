@@ -409,6 +409,14 @@ void THoardscopeMain::ShowTotals(const TTotals& totals) {
                                        : FormatTotals(totals.Count, totals.Bytes, "Byte"));
 }
 
+std::string THoardscopeMain::ToolTipOf(const TTreeNode* node) const {
+  if (!node || node->Kind() != TNodeKind::File) return std::string();
+  const TEntryList& list = ListOf(node);
+  if (node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return std::string();
+  const TURLInfo& info = *list[node->EntryIndex()].Info;
+  return info.ErrorStatus.empty() ? info.SourceUrl : info.SourceUrl + "\n" + info.ErrorStatus;
+}
+
 void THoardscopeMain::GoOffline() { FServices.Internet.ForceOffline(); }
 
 // ---- Change notification --------------------------------------------------------------------------------------

@@ -164,6 +164,10 @@ class THoardscopeMain {
   // Has the cache make the record's local file ready to be read; empty on success, else why not.
   std::string PrepareLocalFile(const TURLInfo& info);
 
+  // The tip a file node shows under the pointer: its URL, and the status of a cached error response on a line
+  // of its own. Empty for other nodes.
+  std::string ToolTipOf(const TTreeNode* node) const;
+
   const std::string& StatusText(int panel) const { return FStatusText.at(static_cast<std::size_t>(panel)); }
   void SetStatusText(int panel, const std::string& text);
 

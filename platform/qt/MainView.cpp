@@ -89,7 +89,8 @@ class TTreeLinesStyle : public QProxyStyle {
   std::unique_ptr<QStyle> FLines;
 };
 
-// Shows a node's whole caption as a tool tip where the tree cuts it off, and no tool tip elsewhere.
+// A node's tool tip: its whole caption where the tree cuts it off, then the node's own tip (a file's URL and the
+// status of a cached error response); no tool tip where there is neither.
 class TClippedCaptionDelegate : public QStyledItemDelegate {
  public:
   using QStyledItemDelegate::QStyledItemDelegate;
@@ -98,11 +99,14 @@ class TClippedCaptionDelegate : public QStyledItemDelegate {
     if (event->type() != QEvent::ToolTip || !index.isValid()) {
       return QStyledItemDelegate::helpEvent(event, view, option, index);
     }
-    if (sizeHint(option, index).width() <= option.rect.width()) {
+    QStringList lines;
+    if (sizeHint(option, index).width() > option.rect.width()) lines << index.data(Qt::DisplayRole).toString();
+    if (const QString own = index.data(Qt::ToolTipRole).toString(); !own.isEmpty()) lines << own;
+    if (lines.isEmpty()) {
       QToolTip::hideText();
       return true;
     }
-    QToolTip::showText(event->globalPos(), index.data(Qt::DisplayRole).toString(), view->viewport(), option.rect);
+    QToolTip::showText(event->globalPos(), lines.join(QLatin1Char('\n')), view->viewport(), option.rect);
     return true;
   }
 };
@@ -121,8 +125,9 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
                         &FShellMenu, sources},
           *this)),
       FImages(FShell),
-      FModel(std::make_unique<TTreeItemModel>(FPresenter->TreeView1,
-                                              [this](int imageIndex) { return FImages.TreeImage(imageIndex); })) {
+      FModel(std::make_unique<TTreeItemModel>(
+          FPresenter->TreeView1, [this](int imageIndex) { return FImages.TreeImage(imageIndex); },
+          [this](const TTreeNode& node) { return FPresenter->ToolTipOf(&node); })) {
   setObjectName(QStringLiteral("HoardscopeMain"));
   setWindowTitle(QStringLiteral("HoardscopeMain"));
   setWindowFlag(Qt::FramelessWindowHint);

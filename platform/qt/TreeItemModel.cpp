@@ -15,8 +15,8 @@ QString DisplayedCaption(const std::string& caption) {
 
 }  // namespace
 
-TTreeItemModel::TTreeItemModel(TTreeModel& tree, TImageSource images, QObject* parent)
-    : QAbstractItemModel(parent), FTree(tree), FImages(std::move(images)) {
+TTreeItemModel::TTreeItemModel(TTreeModel& tree, TImageSource images, TToolTipSource toolTips, QObject* parent)
+    : QAbstractItemModel(parent), FTree(tree), FImages(std::move(images)), FToolTips(std::move(toolTips)) {
   FTree.AddObserver(this);
 }
 
@@ -63,6 +63,10 @@ QVariant TTreeItemModel::data(const QModelIndex& index, int role) const {
   const TTreeNode* node = NodeOf(index);
   if (!node) return {};
   if (role == Qt::DisplayRole) return DisplayedCaption(node->Caption());
+  if (role == Qt::ToolTipRole && FToolTips) {
+    const std::string tip = FToolTips(*node);
+    if (!tip.empty()) return QString::fromStdString(tip);
+  }
   if (role == Qt::DecorationRole && node->ImageIndex() >= 0) {
     const QIcon icon = FImages(node->ImageIndex());
     if (!icon.isNull()) return icon;

@@ -17,8 +17,10 @@ class TTreeItemModel : public QAbstractItemModel, public ITreeObserver {
  public:
   // The picture of an image index of the tree's image list (a null icon for none).
   using TImageSource = std::function<QIcon(int imageIndex)>;
+  // The tip of a node (empty for none).
+  using TToolTipSource = std::function<std::string(const TTreeNode& node)>;
 
-  TTreeItemModel(TTreeModel& tree, TImageSource images, QObject* parent = nullptr);
+  TTreeItemModel(TTreeModel& tree, TImageSource images, TToolTipSource toolTips = {}, QObject* parent = nullptr);
   ~TTreeItemModel() override;
   TTreeItemModel(const TTreeItemModel&) = delete;
   TTreeItemModel& operator=(const TTreeItemModel&) = delete;
@@ -63,6 +65,7 @@ class TTreeItemModel : public QAbstractItemModel, public ITreeObserver {
 
   TTreeModel& FTree;
   TImageSource FImages;
+  TToolTipSource FToolTips;
   int FUpdateDepth = 0;
   // Parents (nullptr: the top level) that got nodes during the running update, with the row count the views know.
   std::unordered_map<const TTreeNode*, std::size_t> FAnnouncedRows;

@@ -185,7 +185,7 @@ void TWinMainView::CreateToolBar() {
 void TWinMainView::CreateTree() {
   TreeView1 = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, nullptr,
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
-                                  TVS_SHOWSELALWAYS,
+                                  TVS_SHOWSELALWAYS | TVS_INFOTIP,
                               0, 0, 0, 0, FWindow, nullptr, ResourceModule(), nullptr);
   SendMessageA(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   TreeView_SetIndent(TreeView1, kTreeIndent);
@@ -313,9 +313,25 @@ LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
     case NM_RCLICK:
       OnRightClick();
       return TRUE;  // the tree has no menu of its own
+    case TVN_GETINFOTIPA: {
+      auto& tip = const_cast<NMTVGETINFOTIPA&>(reinterpret_cast<const NMTVGETINFOTIPA&>(notice));
+      const std::string text = AnsiOfViewText(ToolTipOf(tip.hItem));
+      if (tip.pszText && tip.cchTextMax > 0) lstrcpynA(tip.pszText, text.c_str(), tip.cchTextMax);
+      return 0;
+    }
+    case TVN_GETINFOTIPW: {
+      auto& tip = const_cast<NMTVGETINFOTIPW&>(reinterpret_cast<const NMTVGETINFOTIPW&>(notice));
+      const std::wstring text = WideOfViewText(ToolTipOf(tip.hItem));
+      if (tip.pszText && tip.cchTextMax > 0) lstrcpynW(tip.pszText, text.c_str(), tip.cchTextMax);
+      return 0;
+    }
     default:
       return 0;
   }
+}
+
+std::string TWinMainView::ToolTipOf(HTREEITEM item) const {
+  return FPresenter->ToolTipOf(TTreeViewMirror::NodeOf(TreeView1, item));
 }
 
 TWinMainView* TWinMainView::ViewOfTree(HWND window) {

@@ -122,6 +122,8 @@ class TWinMainView : public IViewWidgets {
   void DropDown(int buttonId);
   void OnItemExpanded(HTREEITEM item, bool expanded);
   void OnRightClick();
+  // The presenter's tip of the node an item shows.
+  std::string ToolTipOf(HTREEITEM item) const;
   void ReportSelection();
   void MeasureMenuItem(MEASUREITEMSTRUCT& item);
   void DrawMenuItem(const DRAWITEMSTRUCT& item);

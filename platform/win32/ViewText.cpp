@@ -14,6 +14,16 @@ std::wstring WideIn(UINT codePage, DWORD flags, std::string_view text) {
   return wide;
 }
 
+std::string NarrowIn(UINT codePage, std::wstring_view wide) {
+  if (wide.empty()) return {};
+  const int length =
+      WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
+  if (length <= 0) return {};
+  std::string text(static_cast<std::size_t>(length), '\0');
+  WideCharToMultiByte(codePage, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
+  return text;
+}
+
 }  // namespace
 
 std::wstring WideOfViewText(std::string_view text) {
@@ -22,13 +32,8 @@ std::wstring WideOfViewText(std::string_view text) {
   return wide.empty() ? WideIn(CP_ACP, 0, text) : wide;
 }
 
-std::string ViewTextOfWide(std::wstring_view wide) {
-  if (wide.empty()) return {};
-  const int length =
-      WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), nullptr, 0, nullptr, nullptr);
-  std::string text(static_cast<std::size_t>(length > 0 ? length : 0), '\0');
-  WideCharToMultiByte(CP_UTF8, 0, wide.data(), static_cast<int>(wide.size()), text.data(), length, nullptr, nullptr);
-  return text;
-}
+std::string ViewTextOfWide(std::wstring_view wide) { return NarrowIn(CP_UTF8, wide); }
+
+std::string AnsiOfViewText(std::string_view text) { return NarrowIn(CP_ACP, WideOfViewText(text)); }
 
 }  // namespace hoardscope

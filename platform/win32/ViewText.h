@@ -11,5 +11,7 @@ namespace hoardscope {
 std::wstring WideOfViewText(std::string_view text);
 // The control's text as UTF-8.
 std::string ViewTextOfWide(std::wstring_view wide);
+// The text in the ANSI code page, for a control that takes the A messages ("?" for what the page lacks).
+std::string AnsiOfViewText(std::string_view text);
 
 }  // namespace hoardscope

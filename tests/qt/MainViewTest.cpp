@@ -403,6 +403,8 @@ TEST_F(MainViewTest, RightClickSelectsAndClippedCaptionsShowAsToolTip) {
   };
   EXPECT_EQ(tipAt(h), "");
   EXPECT_EQ(tipAt(IndexOf(Child(Root(), longHost))), longHost);
+  View->Tree()->expand(h);
+  EXPECT_EQ(tipAt(IndexOf(Child(Child(Root(), "h"), "x.htm"))), "http://h/x.htm");  // a file tips its URL
 }
 
 TEST_F(MainViewTest, StatusPanelsShowTheTotalsAndKeepTheirWidths) {

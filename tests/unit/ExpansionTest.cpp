@@ -27,6 +27,20 @@ TEST_F(ExpansionTest, ShowsFilesBeforeFoldersOneLevelAtATime) {
   EXPECT_EQ(folder->Child(0)->EntryIndex(), 1u);  // http://h/a/b/y.gif sorts before http://h/a/x.gif
 }
 
+TEST_F(ExpansionTest, AFileTipsItsUrlAndTheStatusOfACachedErrorResponse) {
+  AddEntry("http://h/page.htm");
+  CacheEntryRecord missing;
+  missing.SourceUrl = "http://h:8080/gone.htm";
+  missing.HeaderInfo = "HTTP/1.1 404 Not Found\r\nContent-Type: text/html\r\n\r\n";
+  Cache.Put(missing);
+  Load();
+  TTreeNode* host = Expand(Host("h"));
+  ASSERT_EQ(host->ChildCount(), 2u);
+  EXPECT_EQ(View().ToolTipOf(host->Child(0)), "http://h:8080/gone.htm\nHTTP/1.1 404 Not Found");
+  EXPECT_EQ(View().ToolTipOf(host->Child(1)), "http://h/page.htm");
+  EXPECT_EQ(View().ToolTipOf(host), "");
+}
+
 TEST_F(ExpansionTest, HandlesQueriesEmptySegmentsAndDuplicateKeys) {
   AddEntry("http://h/p.php?u=1/2");
   AddEntry("http://h//x/y");
