@@ -60,7 +60,9 @@ std::string FailedCopiesMessage(const std::string& folder, const std::vector<std
 void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   TTreeNode* node = treeFocused ? Selected : nullptr;
   if (!node || Busy() || IsInSearchResult(node) || node == RootNode || node == SearchNode) return;
-  if (const std::string refusal = DeleteRefusalFor(node); !refusal.empty()) {
+  const std::string refusal = DeleteRefusalFor(node);
+  FLastDeleteRefused = !refusal.empty();
+  if (FLastDeleteRefused) {
     FServices.Desktop.ShowMessage(refusal, MessageButtons::Ok);
     return;
   }

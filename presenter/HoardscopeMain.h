@@ -103,6 +103,8 @@ class THoardscopeMain {
   void alHelpExecute();
   // treeFocused: whether the tree holds the keyboard focus; the action deletes nothing otherwise.
   void aLVDeleteExecute(bool treeFocused);
+  // Whether the last Delete was refused (its browser runs, or it keeps the entries in shared files).
+  bool LastDeleteRefused() const { return FLastDeleteRefused; }
 
   // The cache source: the names to offer, the one shown, and the choices of the Files menu's "Cache" submenu,
   // each of which keeps the choice in the settings and reloads the view. OpenSavedCacheSource makes the bar show
@@ -224,6 +226,7 @@ class THoardscopeMain {
   bool FDeleting = false;  // a deletion lets messages run: nothing may clear or rebuild the lists meanwhile
   bool FMenuOpen = false;  // the context menu and its shell command run their own message loops
   bool FShown = false;
+  bool FLastDeleteRefused = false;
 };
 
 }  // namespace hoardscope

@@ -1,6 +1,7 @@
 // hoardscope delete and export: the Delete and Export actions run headless on a selected node.
 //
-//   delete NODE                        selects NODE with the tree focused, runs Delete; prints events and the tree
+//   delete NODE                        selects NODE with the tree focused, runs Delete; prints events and the tree;
+//                                      exits with 1 when the deletion was refused
 //   export NODE FILE.hef [--yes|--no]  selects NODE, runs Export with FILE.hef as the dialog's answer and the
 //                                      folder question answered as told (no by default); prints the events; exits
 //                                      with 1 when the export was refused or a copy failed
@@ -20,7 +21,7 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
   if (!headless.SelectNode(args[0])) return THeadlessView::UnknownNode(args[0]);
   headless.View().Execute(TActionId::aLVDelete);
   headless.PrintTree(std::cout, false);
-  return 0;
+  return headless.View().LastDeleteRefused() ? 1 : 0;
 }
 
 int RunExportCommand(const TArguments& args, const THomePaths& home) {

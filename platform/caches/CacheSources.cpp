@@ -18,6 +18,14 @@ namespace fs = std::filesystem;
 
 constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
 
+#ifdef _WIN32
+constexpr const char* kChromiumLock = "lockfile";
+constexpr const char* kFirefoxLock = "parent.lock";
+#else
+constexpr const char* kChromiumLock = "SingletonLock";
+constexpr const char* kFirefoxLock = "lock";
+#endif
+
 struct TChromiumBrowser {
   const char* Id;           // the first part of its sources' names
   const char* Product;      // its name in messages
@@ -62,19 +70,68 @@ void AddChromiumProfiles(std::vector<TCacheSource>& sources, const TChromiumBrow
     fs::path cache = profile / "Cache" / "Cache_Data";
     if (!IsFolder(cache)) continue;
     AddSource(sources, {std::string(browser.Id) + "/" + profile.filename().string(), "chromium",
-                        cache.make_preferred().string(), browser.Product, lockFile.string()});
+                        cache.make_preferred().string(), browser.Product, {lockFile.string()}});
   }
 }
 
-// Each profile's cache2 below cachesFolder; the profile's lock lies in the folder of that name below lockFolder.
-void AddFirefoxProfiles(std::vector<TCacheSource>& sources, const fs::path& cachesFolder, const fs::path& lockFolder,
-                        const char* lockName) {
-  for (const fs::path& profile : Subfolders(cachesFolder)) {
+// Where Firefox keeps its caches and its profiles on this platform.
+struct TFirefoxPlaces {
+  fs::path Caches;                     // a cache folder per profile of the roots, under the profile's name
+  std::vector<fs::path> ProfileRoots;  // the folders that hold the profiles whose caches lie below Caches
+  std::vector<fs::path> Lists;         // the folders of Firefox's lists of profiles (profiles.ini)
+};
+
+// The profile folders that list's profiles.ini names, relative to its folder or as a full path.
+std::vector<fs::path> ListedProfiles(const fs::path& list) {
+  std::vector<fs::path> profiles;
+  std::ifstream ini(list / "profiles.ini");
+  std::string line;
+  std::string path;
+  bool relative = true;
+  const auto takeProfile = [&] {
+    if (!path.empty()) profiles.push_back((relative ? list / path : fs::path(path)).make_preferred().lexically_normal());
+    path.clear();
+    relative = true;
+  };
+  while (std::getline(ini, line)) {
+    if (!line.empty() && line.back() == '\r') line.pop_back();
+    if (line.starts_with('[')) {
+      takeProfile();
+    } else if (line.starts_with("Path=")) {
+      path = line.substr(5);
+    } else if (line.starts_with("IsRelative=")) {
+      relative = line.substr(11) != "0";
+    }
+  }
+  takeProfile();
+  return profiles;
+}
+
+bool IsBelowAny(const fs::path& folder, const std::vector<fs::path>& roots) {
+  return std::any_of(roots.begin(), roots.end(), [&](const fs::path& root) {
+    const fs::path rest = folder.lexically_relative(root.lexically_normal());
+    return !rest.empty() && *rest.begin() != "..";
+  });
+}
+
+// The caches below the caches folder, each with the lock of its profile in every profiles root; then the profiles
+// a list names elsewhere, which keep their cache inside them.
+void AddFirefoxProfiles(std::vector<TCacheSource>& sources, const TFirefoxPlaces& places) {
+  for (const fs::path& profile : Subfolders(places.Caches)) {
     fs::path cache = profile / "cache2";
     if (!IsFolder(cache)) continue;
-    const std::string name = profile.filename().string();
-    AddSource(sources, {"firefox/" + name, "firefox", cache.make_preferred().string(), "Firefox",
-                        (lockFolder / name / lockName).make_preferred().string()});
+    const fs::path name = profile.filename();
+    std::vector<std::string> locks;
+    for (const fs::path& root : places.ProfileRoots) locks.push_back((root / name / kFirefoxLock).make_preferred().string());
+    AddSource(sources, {"firefox/" + name.string(), "firefox", cache.make_preferred().string(), "Firefox", locks});
+  }
+  for (const fs::path& list : places.Lists) {
+    for (const fs::path& profile : ListedProfiles(list)) {
+      fs::path cache = profile / "cache2";
+      if (IsBelowAny(profile, places.ProfileRoots) || !IsFolder(cache)) continue;
+      AddSource(sources, {"firefox/" + profile.filename().string(), "firefox", cache.make_preferred().string(),
+                          "Firefox", {(profile / kFirefoxLock).make_preferred().string()}});
+    }
   }
 }
 
@@ -120,14 +177,6 @@ std::uint64_t CountFiles(const fs::path& folder, bool (*counts)(const std::strin
   return count;
 }
 
-#ifdef _WIN32
-constexpr const char* kChromiumLock = "lockfile";
-constexpr const char* kFirefoxLock = "parent.lock";
-#else
-constexpr const char* kChromiumLock = "SingletonLock";
-constexpr const char* kFirefoxLock = "lock";
-#endif
-
 }  // namespace
 
 TUserFolders UserFoldersOfThisPlatform() {
@@ -151,7 +200,9 @@ std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders) {
       AddChromiumProfiles(sources, browser, home / ".cache" / browser.LinuxFolder, userData / kChromiumLock);
       AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
     }
-    AddFirefoxProfiles(sources, home / ".cache" / "mozilla" / "firefox", home / ".mozilla" / "firefox", kFirefoxLock);
+    // Firefox keeps its profiles in ~/.config/mozilla/firefox, or in ~/.mozilla/firefox where an older one began.
+    const std::vector<fs::path> profiles{home / ".config" / "mozilla" / "firefox", home / ".mozilla" / "firefox"};
+    AddFirefoxProfiles(sources, {home / ".cache" / "mozilla" / "firefox", profiles, profiles});
   }
   if (!folders.LocalAppData.empty()) {
     const fs::path local(folders.LocalAppData);
@@ -159,13 +210,13 @@ std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders) {
       const fs::path userData = local / fs::path(browser.WindowsFolder).make_preferred();
       AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
     }
-    const fs::path profiles = fs::path("Mozilla") / "Firefox" / "Profiles";
+    const fs::path firefox = fs::path("Mozilla") / "Firefox";
     const fs::path roaming = folders.RoamingAppData.empty() ? local : fs::path(folders.RoamingAppData);
-    AddFirefoxProfiles(sources, local / profiles, roaming / profiles, kFirefoxLock);
+    AddFirefoxProfiles(sources, {local / firefox / "Profiles", {roaming / firefox / "Profiles"}, {roaming / firefox}});
   }
   std::sort(sources.begin(), sources.end(),
             [](const TCacheSource& a, const TCacheSource& b) { return a.Name < b.Name; });
-  sources.insert(sources.begin(), {"platform", "platform", "", "", ""});
+  sources.insert(sources.begin(), {"platform", "platform", "", "", {}});
   return sources;
 }
 
@@ -180,6 +231,8 @@ std::optional<std::uint64_t> CountEntries(const TCacheSource& source) {
   return std::nullopt;
 }
 
+namespace {
+
 #ifndef _WIN32
 // A lock link names its holder as "host-PID" (Chromium) or "address:+PID" (Firefox, which leaves the link behind
 // when it closes). Held while that process runs; a link that names no process counts as held.
@@ -193,16 +246,22 @@ bool LockHolderRuns(const fs::path& lockLink) {
 }
 #endif
 
-bool BrowserRuns(const TCacheSource& source) {
-  if (source.LockFile.empty()) return false;
+// Whether the browser holds this lock file now.
+bool LockHeld(const std::string& lockFile) {
   std::error_code error;
-  if (!fs::exists(fs::symlink_status(source.LockFile, error))) return false;
+  if (!fs::exists(fs::symlink_status(lockFile, error))) return false;
 #ifdef _WIN32
   // A Windows browser holds its lock file open for itself alone; a lock file left by a closed one opens.
-  return !std::fstream(source.LockFile, std::ios::in | std::ios::out | std::ios::binary).is_open();
+  return !std::fstream(lockFile, std::ios::in | std::ios::out | std::ios::binary).is_open();
 #else
-  return LockHolderRuns(source.LockFile);
+  return LockHolderRuns(lockFile);
 #endif
+}
+
+}  // namespace
+
+bool BrowserRuns(const TCacheSource& source) {
+  return std::any_of(source.LockFiles.begin(), source.LockFiles.end(), LockHeld);
 }
 
 std::string SourceCaption(const TCacheSource& source) {
@@ -217,7 +276,7 @@ std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std:
   for (const TCacheSource& source : found) {
     if (source.Name == text) return source;
   }
-  if (text == "platform") return TCacheSource{"platform", "platform", "", "", ""};
+  if (text == "platform") return TCacheSource{"platform", "platform", "", "", {}};
   const std::size_t colon = text.find(':');
   const std::string kind = colon == std::string::npos ? std::string() : text.substr(0, colon);
   if (kind != "chromium" && kind != "firefox") {
@@ -241,9 +300,9 @@ std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std:
   const fs::path absolute = NormalFolder(folder);
   if (kind == "chromium") {
     const fs::path userData = absolute.parent_path().parent_path().parent_path();
-    return TCacheSource{text, kind, absolute.string(), "Chromium", (userData / kChromiumLock).string()};
+    return TCacheSource{text, kind, absolute.string(), "Chromium", {(userData / kChromiumLock).string()}};
   }
-  return TCacheSource{text, kind, absolute.string(), "Firefox", (absolute.parent_path() / kFirefoxLock).string()};
+  return TCacheSource{text, kind, absolute.string(), "Firefox", {(absolute.parent_path() / kFirefoxLock).string()}};
 }
 
 }  // namespace hoardscope

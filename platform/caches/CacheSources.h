@@ -14,7 +14,9 @@ struct TCacheSource {
   std::string Kind;        // "platform", "chromium" or "firefox"
   std::string Folder;      // the browser's cache folder; empty for the platform cache
   std::string Browser;     // the product's name, for messages: "Chromium", "Google Chrome", "Firefox", ...
-  std::string LockFile;    // the file whose presence says the browser runs; empty when unknown
+  // The files whose holding says the browser runs: a profile's lock wherever that profile may live. Empty when
+  // unknown.
+  std::vector<std::string> LockFiles;
 };
 
 // The folders the browsers keep their data in; an empty one is not looked in.

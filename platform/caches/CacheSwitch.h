@@ -55,7 +55,7 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   IUrlCache& FPlatform;
   TUserFolders FFolders;
   std::string FCopiesRoot;
-  TCacheSource FSource{"platform", "platform", "", "", ""};
+  TCacheSource FSource{"platform", "platform", "", "", {}};
   std::unique_ptr<TBrowserCache> FBrowser;
 };
 

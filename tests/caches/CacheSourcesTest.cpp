@@ -5,6 +5,7 @@
 #include <unistd.h>
 #endif
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 
@@ -74,6 +75,34 @@ TEST_F(CacheSourcesTest, FindsEachProfilesCacheWithItsEntryCountAndLock) {
 #endif
 }
 
+#ifndef _WIN32
+// Firefox 153 keeps its profiles in ~/.config/mozilla/firefox; a profile that profiles.ini names elsewhere keeps its
+// cache inside it.
+TEST_F(CacheSourcesTest, FindsTheFirefoxLockWhereverTheProfileLives) {
+  const fs::path config = Home.Path / ".config/mozilla/firefox";
+  const fs::path elsewhere = Home.Path / "data/profile";
+  Touch(Home.Path / ".cache/mozilla/firefox/cd34.default-release/cache2/entries/0A1B");
+  Touch(elsewhere / "cache2/entries/0A1B");
+  Touch(config / "profiles.ini", "[Profile0]\r\nName=x\r\nIsRelative=1\r\nPath=cd34.default-release\r\n\r\n"
+                                 "[Profile1]\r\nName=y\r\nIsRelative=0\r\nPath=" + elsewhere.string() + "\r\n");
+  const std::vector<TCacheSource> sources = FindCacheSources({Home.Path.string(), "", ""});
+  const auto source = [&](const std::string& name) {
+    const auto found = std::find_if(sources.begin(), sources.end(), [&](const TCacheSource& s) { return s.Name == name; });
+    return found == sources.end() ? TCacheSource{} : *found;
+  };
+  EXPECT_EQ(source("firefox/profile").Folder, (elsewhere / "cache2").string());
+  const std::string running = "127.0.0.1:+" + std::to_string(::getpid());
+  for (const auto& [name, profile] : {std::pair{"firefox/cd34.default-release", config / "cd34.default-release"},
+                                      std::pair{"firefox/profile", elsewhere}}) {
+    fs::create_directories(profile);
+    EXPECT_FALSE(BrowserRuns(source(name))) << name;
+    fs::create_symlink(running, profile / "lock");
+    EXPECT_TRUE(BrowserRuns(source(name))) << name;
+  }
+  EXPECT_FALSE(BrowserRuns(source("firefox/ab12.default-esr")));
+}
+#endif
+
 TEST_F(CacheSourcesTest, WindowsLayoutBelowLocalAppData) {
   const fs::path local = Home.Path / "Local";
   Touch(local / "Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_0");
@@ -81,7 +110,9 @@ TEST_F(CacheSourcesTest, WindowsLayoutBelowLocalAppData) {
   const std::vector<TCacheSource> sources = FindCacheSources({"", local.string(), (Home.Path / "Roaming").string()});
   ASSERT_EQ(sources.size(), 3u);
   EXPECT_EQ(sources[1].Name, "firefox/xy.default-release");
-  EXPECT_EQ(fs::path(sources[1].LockFile).parent_path(), Home.Path / "Roaming/Mozilla/Firefox/Profiles/xy.default-release");
+  ASSERT_EQ(sources[1].LockFiles.size(), 1u);
+  EXPECT_EQ(fs::path(sources[1].LockFiles[0]).parent_path(),
+            (Home.Path / "Roaming/Mozilla/Firefox/Profiles/xy.default-release").make_preferred());
   EXPECT_EQ(sources[2].Name, "microsoft-edge/Default");
 }
 
@@ -94,7 +125,7 @@ TEST_F(CacheSourcesTest, ParsesSourceArguments) {
   const auto byFolder = ParseCacheSource("chromium:" + found[1].Folder + "/", found, error);
   ASSERT_TRUE(byFolder);
   EXPECT_EQ(byFolder->Name, "chromium:" + found[1].Folder + "/");
-  EXPECT_EQ(byFolder->LockFile, found[1].LockFile);
+  EXPECT_EQ(byFolder->LockFiles, found[1].LockFiles);
   EXPECT_FALSE(ParseCacheSource("opera/Default", found, error));
   EXPECT_NE(error.find("hoardscope caches"), std::string::npos);
   EXPECT_FALSE(ParseCacheSource("firefox:" + (Home.Path / "none").string(), found, error));
