@@ -1,6 +1,9 @@
 // The caches Chromium and Firefox wrote, found in a home laid out as theirs and shown through --cache: the tree
-// under the pages' titles, a search inside the gzip page, an export of decoded copies, the cache list, and the
-// browsers' folders byte for byte as they were.
+// under the pages' titles with the frame two sites showed once, a search inside the gzip page, an export of decoded
+// copies, the cache list of every key, deletion refused while the browser runs, and the browsers' folders byte for
+// byte as they were.
+#include <tuple>
+
 #include "tests/acceptance/CommandLine.h"
 
 namespace hoardscope::acceptance {
@@ -10,6 +13,27 @@ const fs::path kFixtures = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser
 const fs::path kSite = fs::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-site";
 
 // Whether two folders hold the same files with the same bytes.
+std::size_t CountOf(const std::string& text, const std::string& part) {
+  std::size_t count = 0;
+  for (std::size_t at = text.find(part); at != std::string::npos; at = text.find(part, at + part.size())) ++count;
+  return count;
+}
+
+// The URLs of the frame's keys, as the cache list names them.
+std::vector<std::string> FrameKeys(const std::string& list) {
+  std::vector<std::string> urls;
+  for (const std::string& line : Lines(list)) {
+    const std::string url = line.substr(0, line.find('\t'));
+    if (url.ends_with("/frame.html")) urls.push_back(url);
+  }
+  return urls;
+}
+
+std::string FrameUrl(const std::string& list) {
+  const std::vector<std::string> urls = FrameKeys(list);
+  return urls.empty() ? std::string() : urls.front();
+}
+
 bool SameTree(const fs::path& a, const fs::path& b) {
   std::vector<std::string> names;
   for (const fs::path& root : {a, b}) {
@@ -48,20 +72,25 @@ class BrowserCachesTest : public ::testing::Test {
                     FHome.Path());
   }
 
-  // The tree shows the site's pages under their titles, a search finds the word only the gzip page holds, an
-  // export writes the decoded copies, the cache list names the real URLs, and nothing is written into the cache.
+  // The tree shows the site's pages under their titles and the frame that two sites showed once, a search finds
+  // the word only the gzip page holds and the frame once, an export writes the decoded copies, each once, the cache
+  // list names the real URLs with the frame under both keys, and nothing is written into the cache.
   void CheckSource(const std::string& source) {
     SCOPED_TRACE(source);
     const TRun tree = Hoardscope({"--cache", source, "tree", "--all"});
     ASSERT_EQ(tree.ExitCode, 0) << tree.Err;
     for (const char* caption : {"  127.0.0.1\n", "    Harbour Lights Home\n", "    Packed Cargo Manifest\n",
-                                "    lighthouse.png\n", "    style.css\n"}) {
+                                "    lighthouse.png\n", "    style.css\n", "  localhost\n    Second Port Pier\n"}) {
       EXPECT_NE(tree.Out.find(caption), std::string::npos) << caption << tree.Out;
     }
+    EXPECT_EQ(CountOf(tree.Out, "    Harbour Frame\n"), 1u) << tree.Out;
 
     const TRun search = Hoardscope({"--cache", source, "search", "quinceblossom", "--whole"});
     EXPECT_NE(search.Out.find("Search Result\n  127.0.0.1\n    Packed Cargo Manifest\npanel0: Found 1 items\n"),
               std::string::npos) << search.Out << search.Err;
+    const TRun frameSearch = Hoardscope({"--cache", source, "search", "two sites show", "--whole"});
+    EXPECT_NE(frameSearch.Out.find("    Harbour Frame\npanel0: Found 1 items\n"), std::string::npos)
+        << frameSearch.Out << frameSearch.Err;
 
     const fs::path exportFile = FHome.Path() / "export.hef";
     fs::remove_all(FHome.Path() / "export");
@@ -70,11 +99,19 @@ class BrowserCachesTest : public ::testing::Test {
     EXPECT_EQ(ReadFile(FHome.Path() / "export/style.css"), ReadFile(kSite / "style.css"));
     EXPECT_EQ(ReadFile(FHome.Path() / "export/lighthouse.png"), ReadFile(kSite / "lighthouse.png"));
     EXPECT_NE(ReadFile(FHome.Path() / "export/packed.html").find("quinceblossom"), std::string::npos);
-    EXPECT_NE(ReadFile(exportFile).find("http://127.0.0.1:"), std::string::npos);
+    const std::string records = ReadFile(exportFile);
+    EXPECT_NE(records.find("http://127.0.0.1:"), std::string::npos);
+    EXPECT_EQ(CountOf(records, FrameUrl(Hoardscope({"--cache", source, "cache", "list"}).Out)), 1u);
+    for (const auto& copy : fs::directory_iterator(FHome.Path() / "export")) {
+      EXPECT_FALSE(copy.path().filename().string().starts_with("hstemp")) << copy.path();  // no file twice
+    }
 
     const TRun list = Hoardscope({"--cache", source, "cache", "list"});
     ASSERT_EQ(list.ExitCode, 0) << list.Err;
-    for (const std::string& line : Lines(list.Out)) EXPECT_TRUE(line.starts_with("http://127.0.0.1:")) << line;
+    for (const std::string& line : Lines(list.Out)) {
+      EXPECT_TRUE(line.starts_with("http://127.0.0.1:") || line.starts_with("http://localhost:")) << line;
+    }
+    EXPECT_EQ(FrameKeys(list.Out).size(), 2u) << list.Out;
     EXPECT_EQ(Hoardscope({"--cache", source, "cache", "clear"}).ExitCode, 1);
   }
 
@@ -88,8 +125,8 @@ TEST_F(BrowserCachesTest, CachesListsBothWithTheirEntries) {
   const std::vector<std::string> lines = Lines(run.Out);
   ASSERT_EQ(lines.size(), 3u) << run.Out;
   EXPECT_TRUE(lines[0].starts_with("platform\tplatform\t")) << lines[0];
-  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t6");
-  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t6");
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + ChromiumFolder().string() + "\t10");
+  EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + FirefoxFolder().string() + "\t10");
 }
 
 // Wine sets %LOCALAPPDATA% to the prefix's own folder whatever the environment says, so the caches go there for
@@ -121,9 +158,9 @@ TEST_F(BrowserCachesTest, TheWindowsEditionFindsTheCachesInLocalAppData) {
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   const std::vector<std::string> lines = Lines(run.Out);
   ASSERT_EQ(lines.size(), 3u) << run.Out;
-  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + windowsLocal + "Chromium\\User Data\\Default\\Cache\\Cache_Data\t6");
+  EXPECT_EQ(lines[1], "chromium/Default\tchromium\t" + windowsLocal + "Chromium\\User Data\\Default\\Cache\\Cache_Data\t10");
   EXPECT_EQ(lines[2], "firefox/p1.default-esr\tfirefox\t" + windowsLocal +
-                          "Mozilla\\Firefox\\Profiles\\p1.default-esr\\cache2\t6");
+                          "Mozilla\\Firefox\\Profiles\\p1.default-esr\\cache2\t10");
   const TRun tree = Hoardscope({"--cache", "chromium/Default", "tree", "--all"});
   EXPECT_NE(tree.Out.find("    Harbour Lights Home\n"), std::string::npos) << tree.Out << tree.Err;
 }
@@ -139,6 +176,40 @@ TEST_F(BrowserCachesTest, EachCacheIsTreeSearchExportAndListWithoutChangingIt) {
   EXPECT_TRUE(SameTree(FirefoxFolder(), kFixtures / "firefox"));
   EXPECT_TRUE(SameTree(blockfile, kFixtures / "chromium-blockfile"));
   EXPECT_EQ(Hoardscope({"--cache", "opera/Default", "tree"}).ExitCode, 1);
+}
+
+// Deleting the frame removes both keys the browser keeps it under, and is refused while the browser runs: Firefox
+// 153 holds its lock in ~/.config/mozilla/firefox, Chromium in its user data folder; a blockfile cache keeps its
+// entries in shared files and cannot be deleted from.
+TEST_F(BrowserCachesTest, DeletingAUrlRemovesEveryKeyOfItUnlessTheBrowserRuns) {
+  SKIP_ON_THE_WINDOWS_EDITION("the browsers' locks are Linux links here");
+  const std::string running = std::to_string(::getpid());  // this test's own process stands for the browser
+  const fs::path firefoxLock = User() / ".config/mozilla/firefox/p1.default-esr/lock";
+  const fs::path chromiumLock = User() / ".config/chromium/SingletonLock";
+  for (const auto& [source, lock, holder, browser] :
+       {std::tuple{std::string("firefox/p1.default-esr"), firefoxLock, "127.0.0.1:+" + running, "Firefox"},
+        std::tuple{std::string("chromium/Default"), chromiumLock, "host-" + running, "Chromium"}}) {
+    SCOPED_TRACE(source);
+    const std::string url = FrameUrl(Hoardscope({"--cache", source, "cache", "list"}).Out);
+    ASSERT_FALSE(url.empty());
+    fs::create_directories(lock.parent_path());
+    fs::create_symlink(holder, lock);
+    const TRun refused = Hoardscope({"--cache", source, "delete", url});
+    EXPECT_EQ(refused.ExitCode, 1);
+    EXPECT_NE(refused.Out.find(std::string("message: Close ") + browser + " first."), std::string::npos)
+        << refused.Out;
+    EXPECT_EQ(FrameKeys(Hoardscope({"--cache", source, "cache", "list"}).Out).size(), 2u);
+    fs::remove(lock);
+    const TRun deleted = Hoardscope({"--cache", source, "delete", url});
+    EXPECT_EQ(deleted.ExitCode, 0) << deleted.Out << deleted.Err;
+    EXPECT_TRUE(FrameKeys(Hoardscope({"--cache", source, "cache", "list"}).Out).empty());
+  }
+  const fs::path blockfile = FHome.Path() / "blockfile";
+  fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
+  const std::string source = "chromium:" + blockfile.string();
+  const TRun shared = Hoardscope({"--cache", source, "delete", FrameUrl(Hoardscope({"--cache", source, "cache", "list"}).Out)});
+  EXPECT_EQ(shared.ExitCode, 1);
+  EXPECT_NE(shared.Out.find("cannot be deleted"), std::string::npos) << shared.Out;
 }
 
 // The browsers themselves, run once against the loopback site with this home as theirs.

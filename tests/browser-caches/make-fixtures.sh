@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Lets Debian's chromium and firefox-esr, headless and with fresh profiles, visit a small loopback site (the files
-# of tests/data/browser-site, on two ports) and copies the disk caches they leave behind into OUTDIR/chromium and
+# of tests/data/browser-site, on two ports; its frame is shown by 127.0.0.1 and by localhost, two sites, so that each
+# browser keeps it under two keys) and copies the disk caches they leave behind into OUTDIR/chromium and
 # OUTDIR/firefox. The browsers run with HOME set to HOMEDIR (default: a temporary folder removed at the end), so
 # that a kept HOMEDIR holds both caches in their usual places. Prints nothing on success; status 2 when a
 # browser is missing, 1 when a run fails (its log is shown).
@@ -27,7 +28,8 @@ mkdir -p "$logs"
 
 coproc server { exec python3 -u "$here/site-server.py" "$site"; }
 read -r -t 30 -u "${server[0]}" port1 port2 || { echo "make-fixtures: the site server did not start" >&2; exit 1; }
-pages=("http://127.0.0.1:$port1/index.html" "http://127.0.0.1:$port2/second.html")
+pages=("http://127.0.0.1:$port1/index.html" "http://localhost:$port1/second.html"
+       "http://127.0.0.1:$port2/entities.html" "http://127.0.0.1:$port2/cafe-latin1.html")
 
 run() {  # run LOG COMMAND...: the browser under a generous limit, its output kept in LOG and shown on failure
   local log="$1"

@@ -2,7 +2,8 @@
 """Serves a folder on two loopback ports for the browsers to cache: prints "PORT1 PORT2" once both listen.
 
 Every file is sent with headers that let a browser keep it (max-age, a fixed Last-Modified); NAME.gz is served as
-NAME with Content-Encoding: gzip, its bytes as they are. Anything else is a 404 that no cache keeps.
+NAME with Content-Encoding: gzip, its bytes as they are; NAME-latin1.html is said to be ISO-8859-1. Anything else is
+a 404 that no cache keeps.
 """
 import http.server
 import os
@@ -45,7 +46,10 @@ class Handler(http.server.BaseHTTPRequestHandler):
         with open(path, "rb") as source:
             body = source.read()
         self.send_response(200)
-        self.send_header("Content-Type", TYPES.get(os.path.splitext(name)[1], "application/octet-stream"))
+        content_type = TYPES.get(os.path.splitext(name)[1], "application/octet-stream")
+        if name.endswith("-latin1.html"):
+            content_type = "text/html; charset=iso-8859-1"
+        self.send_header("Content-Type", content_type)
         if encoding:
             self.send_header("Content-Encoding", encoding)
         self.send_header("Content-Length", str(len(body)))

@@ -70,26 +70,27 @@ class BrowserCacheReader : public testing::TestWithParam<const TBrowserCase*> {
 };
 
 TEST_P(BrowserCacheReader, FindsTheSitePagesWithTheirHeadersTimesAndTheBytesTheServerSent) {
-  std::map<std::string, TBrowserCacheEntry> byName;
+  std::multimap<std::string, TBrowserCacheEntry> byName;
   const TCacheReadReport report = GetParam()->Read(Fixture().string(), [&](TBrowserCacheEntry&& entry) {
-    const std::string name = entry.Url.substr(entry.Url.rfind('/') + 1);
-    EXPECT_TRUE(byName.emplace(name, std::move(entry)).second) << name;
+    byName.emplace(entry.Url.substr(entry.Url.rfind('/') + 1), std::move(entry));
   });
   EXPECT_EQ(report.Skipped, 0u);
   EXPECT_EQ(report.Failure, "");
-  ASSERT_EQ(byName.size(), 6u);
+  ASSERT_EQ(byName.size(), 10u);
+  // The frame two sites showed is kept once for each of them, under keys that name the site.
+  ASSERT_EQ(byName.count("frame.html"), 2u);
+  const auto frames = byName.equal_range("frame.html");
+  EXPECT_EQ(frames.first->second.Url, std::next(frames.first)->second.Url);
+  EXPECT_NE(frames.first->second.Key, std::next(frames.first)->second.Key);
 
-  const std::string origin = byName["index.html"].Url.substr(0, byName["index.html"].Url.rfind('/') + 1);
+  const std::string index = byName.find("index.html")->second.Url;
+  const std::string origin = index.substr(0, index.rfind('/') + 1);
   EXPECT_TRUE(origin.starts_with("http://127.0.0.1:")) << origin;
-  for (const auto& [name, sent] : std::map<std::string, std::string>{{"index.html", "index.html"},
-                                                                     {"about.html", "about.html"},
-                                                                     {"packed.html", "packed.html.gz"},
-                                                                     {"lighthouse.png", "lighthouse.png"},
-                                                                     {"style.css", "style.css"},
-                                                                     {"second.html", "second.html"}}) {
+  for (const auto& [name, entry] : byName) {
     SCOPED_TRACE(name);
-    const TBrowserCacheEntry& entry = byName[name];
-    EXPECT_EQ(entry.Url.starts_with(origin), name != "second.html") << entry.Url;
+    const std::string sent = name == "packed.html" ? "packed.html.gz" : name;
+    const bool elsewhere = name == "second.html" || name == "entities.html" || name == "cafe-latin1.html";
+    EXPECT_EQ(entry.Url.starts_with(origin), !elsewhere) << entry.Url;
     EXPECT_TRUE(entry.Key.ends_with(entry.Url) && entry.Key.size() > entry.Url.size()) << entry.Key;
     EXPECT_TRUE(entry.ResponseHeaders.starts_with("HTTP/1.") && entry.ResponseHeaders.ends_with(" GMT\r\n\r\n"))
         << entry.ResponseHeaders;
@@ -113,7 +114,9 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
     if (file.is_regular_file() && file.path().filename().string().size() >= 18) files.push_back(file.path());
   }
   std::sort(files.begin(), files.end());
-  ASSERT_EQ(files.size(), 6u);
+  ASSERT_EQ(files.size(), 10u);
+  for (std::size_t extra = 6; extra < files.size(); ++extra) fs::remove(files[extra]);
+  files.resize(6);
 
   // No proper prefix of an entry file is an entry, and reading one never runs past it.
   for (const fs::path& file : files) {
