@@ -4,6 +4,7 @@
 #include <dirent.h>
 #include <fcntl.h>
 #include <sqlite3.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -30,6 +31,9 @@ constexpr std::size_t kMaxExtensionBytes = 16;   // dot included
 constexpr unsigned kMaxDecorationTries = 1000000;
 constexpr const char* kFallbackBaseName = "entry";
 constexpr std::size_t kMaxDamagedUrlsNamed = 10;
+constexpr const char* kBatchMarksFolder = "index.db-batches";  // beside the index: a mark per running batch
+constexpr const char* kLastSweepFile = "index.db-swept";        // beside the index: its time is the last sweep's
+constexpr std::time_t kSweepInterval = 24 * 60 * 60;
 
 constexpr const char* kSchema = R"sql(
 CREATE TABLE content_folders (
@@ -236,6 +240,15 @@ bool ChangedAfter(int folder, const char* name, std::time_t cutoff) {
   return ::fstatat(folder, name, &status, AT_SYMLINK_NOFOLLOW) != 0 || status.st_ctime > cutoff;
 }
 
+// Whether the batch mark name in folder is held by the batch that made it; a mark whose process is gone is not.
+bool IsHeldMark(int folder, const char* name) {
+  const int mark = ::openat(folder, name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+  if (mark < 0) return true;  // gone already: its batch ended
+  const bool held = ::flock(mark, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK;
+  ::close(mark);
+  return held;
+}
+
 std::uint32_t ErrorFromSqlite(int code) {
   switch (code) {
     case SQLITE_BUSY:
@@ -291,7 +304,7 @@ class TCacheStore::TWalk : public IUrlCacheWalk {
 // --- opening ---
 
 TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge)
-    : RootFolder(std::filesystem::absolute(root)) {
+    : OrphanAge(orphanAge), RootFolder(std::filesystem::absolute(root)) {
   RootFolder = RootFolder.lexically_normal();
   if (RootFolder.has_filename() == false && RootFolder.has_parent_path()) RootFolder = RootFolder.parent_path();
   RootText = RootFolder.string();
@@ -301,9 +314,10 @@ TCacheStore::TCacheStore(const std::filesystem::path& root, std::chrono::seconds
   // that has filled up meanwhile can still be opened, and shrunk.
   int persistent = 1;
   sqlite3_file_control(Database->Handle(), "main", SQLITE_FCNTL_PERSIST_WAL, &persistent);
+  // The writers' own checkpoints keep the log short: closing a store that was only read writes nothing.
+  sqlite3_db_config(Database->Handle(), SQLITE_DBCONFIG_NO_CKPT_ON_CLOSE, 1, nullptr);
   OpenIndex();
   MakeContentFolders();
-  SweepOrphans(orphanAge);
 }
 
 TCacheStore::~TCacheStore() = default;
@@ -374,7 +388,7 @@ void TCacheStore::MakeContentFolders() {
   }
 }
 
-void TCacheStore::SweepOrphans(std::chrono::seconds age) {
+bool TCacheStore::SweepOrphans(std::chrono::seconds age) {
   try {
     // The write lock keeps out every batch, whose reserved names the index does not show yet.
     TSqliteTransaction lock(*Database, TSqliteWait::None);
@@ -384,9 +398,65 @@ void TCacheStore::SweepOrphans(std::chrono::seconds age) {
     RemoveFolderFiles([&](const std::string& relative, int folder, const char* name) {
       return kept.contains(relative) || ChangedAfter(folder, name, cutoff);
     });
+    return true;
   } catch (const TSqliteError&) {
-    // Another process is writing, or the index is read-only: the orphans wait for a later opening.
+    return false;  // another process is writing, or the index is read-only: the orphans wait for a later sweep
   }
+}
+
+void TCacheStore::SweepWhenDue() {
+  if (SweepChecked || Database->InTransaction()) return;
+  SweepChecked = true;
+  const std::filesystem::path marks = RootFolder / kBatchMarksFolder;
+  const std::filesystem::path swept = RootFolder / kLastSweepFile;
+  std::vector<std::string> leftBehind;
+  if (const TOpenFolder folder = OpenContentFolder(marks.string(), false); folder.Descriptor) {
+    for (const std::string& name : FileNamesIn(folder.Descriptor.Get())) {
+      if (!IsHeldMark(folder.Descriptor.Get(), name.c_str())) leftBehind.push_back(name);
+    }
+  }
+  struct stat status {};
+  const bool dayOld = ::stat(swept.c_str(), &status) != 0 || status.st_mtime < std::time(nullptr) - kSweepInterval;
+  if ((leftBehind.empty() && !dayOld) || !SweepOrphans(OrphanAge)) return;
+  for (const std::string& name : leftBehind) ::unlink((marks / name).c_str());
+  if (const int touched = ::open(swept.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644); touched >= 0) {
+    ::close(touched);
+  }
+}
+
+bool TCacheStore::BeginBatch() {
+  if (Database->InTransaction()) return false;
+  SweepWhenDue();
+  EndBatch(true, true);  // the mark of a batch that could not begin
+  const std::string marks = (RootFolder / kBatchMarksFolder).string();
+  ::mkdir(marks.c_str(), 0755);
+  std::mt19937 random(std::random_device{}());
+  BatchMarkFile = marks + "/" + RandomFolderName(random) + RandomFolderName(random);
+  BatchMark = ::open(BatchMarkFile.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0644);
+  // Without a mark (a full disk, say) the batch still runs: only a kill in its middle goes unnoticed until the
+  // daily sweep.
+  if (BatchMark >= 0) ::flock(BatchMark, LOCK_EX);
+  return true;
+}
+
+void TCacheStore::EndBatch(bool outermost, bool clean) {
+  if (!outermost) return;
+  BatchReservations.clear();
+  if (BatchMark < 0) return;
+  if (clean) ::unlink(BatchMarkFile.c_str());
+  ::close(BatchMark);
+  BatchMark = -1;
+}
+
+void TCacheStore::DiscardBatchReservations(std::size_t from) {
+  for (std::size_t i = from; i < BatchReservations.size(); ++i) {
+    const std::optional<TContentFile> file = ContentFileOf(BatchReservations[i]);
+    if (!file || UsersOf(BatchReservations[i]) > 0) continue;
+    if (const TOpenFolder folder = OpenContentFolder(FullPath(Folders[file->Folder]), false); folder.Descriptor) {
+      ::unlinkat(folder.Descriptor.Get(), file->Name.c_str(), 0);
+    }
+  }
+  BatchReservations.resize(std::min(from, BatchReservations.size()));
 }
 
 std::vector<std::string> TCacheStore::NamedFiles() {
@@ -596,6 +666,7 @@ CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t 
     result.Error = kErrorInvalidParameter;
     return result;
   }
+  SweepWhenDue();
   const TContentName name = ContentNameFor(url, extension);
   const std::string folder = Folders[FolderIndexFor(name)];
   const std::string plain = folder + "/" + name.Base + name.Extension;
@@ -619,6 +690,7 @@ CreatedCacheFile TCacheStore::CreateEntry(const std::string& url, std::uint64_t 
       if (decoration > 0) NextDecoration[plain] = decoration + 1;
       result.Ok = true;
       result.LocalFileName = FullPath(folder + "/" + fileName);
+      if (Database->InTransaction()) BatchReservations.push_back(folder + "/" + fileName);
       return result;
     }
     const int error = errno;
@@ -672,6 +744,8 @@ bool TCacheStore::DiscardReservedFile(const std::string& localFileName) {
     Failure = "cannot remove " + localFileName + ": " + ErrnoText(error);
     return false;
   }
+  // Gone: the name may be another's reservation from now on, which no rollback of ours may remove.
+  std::erase(BatchReservations, RelativeName(*file));
   return true;
 }
 
@@ -724,6 +798,7 @@ std::optional<UrlParts> TCacheStore::SplitURL(const std::string& url) { return C
 // --- store methods ---
 
 void TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
+  SweepWhenDue();
   UpdateSyncTime->BindAll(time, url).Run();
 }
 
@@ -753,12 +828,24 @@ void TCacheStore::Clear() {
 // --- TBatch ---
 
 TCacheStore::TBatch::TBatch(TCacheStore& store)
-    : Store(store), Transaction(*store.Database), QueuedBefore(store.PendingRemovals.size()) {}
+    : Store(store), Outermost(store.BeginBatch()), Transaction(*store.Database),
+      QueuedBefore(store.PendingRemovals.size()), ReservedBefore(store.BatchReservations.size()) {}
 
 TCacheStore::TBatch::~TBatch() {
-  // Not committed: the transaction's own destructor rolls the changes back, so the entries whose files this
-  // batch queued for removal are back, and keep their files.
-  if (!Committed) Store.PendingRemovals.resize(std::min(QueuedBefore, Store.PendingRemovals.size()));
+  if (!Committed) {
+    // Rolled back: the entries whose files this batch queued for removal are back and keep their files, and the
+    // files reserved during it that no entry names now go.
+    Transaction.Rollback();
+    Store.PendingRemovals.resize(std::min(QueuedBefore, Store.PendingRemovals.size()));
+    try {
+      Store.DiscardBatchReservations(ReservedBefore);
+    } catch (...) {
+      // The index cannot be read: the files stay for the sweep that the mark left behind asks for.
+      Store.EndBatch(Outermost, false);
+      return;
+    }
+  }
+  Store.EndBatch(Outermost, true);
 }
 
 void TCacheStore::TBatch::Commit() {

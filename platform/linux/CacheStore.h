@@ -43,11 +43,15 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 // relative to their folder, without following links.
 //
 // A content file that no entry names is an orphan (of a process killed between reserving a name and
-// committing it, or in the middle of a clear). Opening the store removes the orphans that nobody has changed
-// (content or status, which no program can set back) for orphanAge, while no other process is writing to the
-// index: a name reserved inside a batch is covered by the batch's write lock, one reserved outside a batch is
-// being filled and so has changed recently. Clear() empties the content folders of every file that no entry
-// names once the entries are gone.
+// committing it, or in the middle of a clear). A batch that does not commit removes the files reserved during it
+// that no entry names once it is rolled back, so a failed commit leaves none behind. Only a process killed in the
+// middle of its work leaves orphans: each batch holds a mark of its own beside the index while it runs (a locked
+// file, which a killed process lets go of), and the first change a store makes removes the orphans that nobody
+// has changed (content or status, which no program can set back) for orphanAge when a mark was left behind or
+// the last such sweep is a day old, while no other process is writing to the index: a name reserved inside a
+// batch is covered by the batch's write lock, one reserved outside a batch is being filled and so has changed
+// recently. Opening and reading the store never sweeps. Clear() empties the content folders of every file that
+// no entry names once the entries are gone.
 //
 // On a full disk the index may have no room for the record of a deletion: deleting and clearing then remove
 // the content files that they free first, and write the index once more.
@@ -121,8 +125,10 @@ class TCacheStore : public IUrlCache {
 
    private:
     TCacheStore& Store;
+    bool Outermost;   // first: the outermost batch sweeps when that is due and takes the mark before it begins
     TSqliteTransaction Transaction;
     std::size_t QueuedBefore;
+    std::size_t ReservedBefore;
     bool Committed = false;
   };
 
@@ -169,10 +175,24 @@ class TCacheStore : public IUrlCache {
   TRemoval RemoveFolderFiles(const std::function<bool(const std::string&, int, const char*)>& keep);
   // The local files the index names, as recorded.
   std::vector<std::string> NamedFiles();
-  // Removes the orphans unchanged for age if nobody else is writing to the index right now.
-  void SweepOrphans(std::chrono::seconds age);
+  // Removes the orphans unchanged for age if nobody else is writing to the index right now; true when it could.
+  bool SweepOrphans(std::chrono::seconds age);
+  // Before the first change of this store outside a batch: sweeps the orphans when a batch's mark was left behind
+  // or the last sweep is a day old.
+  void SweepWhenDue();
+  // The outermost batch's mark: taken as it begins, let go of as it ends. False when the batch is nested.
+  bool BeginBatch();
+  // clean: the batch left no orphan behind, so its mark goes; else the mark is only let go of.
+  void EndBatch(bool outermost, bool clean);
+  // Removes the files reserved since the given count of BatchReservations that no entry names.
+  void DiscardBatchReservations(std::size_t from);
   void Fail(const std::exception& error);
 
+  std::chrono::seconds OrphanAge;
+  bool SweepChecked = false;
+  int BatchMark = -1;                       // the locked mark of the running outermost batch
+  std::string BatchMarkFile;
+  std::vector<std::string> BatchReservations;  // relative names reserved while a batch runs
   std::filesystem::path RootFolder;
   std::string RootText;                     // RootFolder as text, for building full paths quickly
   std::unique_ptr<TSqliteDatabase> Database;

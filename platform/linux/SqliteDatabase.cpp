@@ -212,8 +212,11 @@ TSqliteTransaction::TSqliteTransaction(TSqliteDatabase& database, TSqliteWait wa
   if (!waits) sqlite3_busy_timeout(Database.Handle(), kBusyTimeoutMs);
 }
 
-TSqliteTransaction::~TSqliteTransaction() {
+TSqliteTransaction::~TSqliteTransaction() { Rollback(); }
+
+void TSqliteTransaction::Rollback() {
   if (Done) return;
+  Done = true;
   try {
     if (Nested) {
       Database.Cached("ROLLBACK TO hs_nested").Run();

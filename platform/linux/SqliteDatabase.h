@@ -135,6 +135,8 @@ class TSqliteTransaction {
   TSqliteTransaction& operator=(const TSqliteTransaction&) = delete;
 
   void Commit();
+  // Rolls the changes back now rather than when the transaction goes; nothing happens after Commit or Rollback.
+  void Rollback();
 
  private:
   TSqliteDatabase& Database;

@@ -398,23 +398,57 @@ TEST_F(CacheStoreTest, ContentFoldersThatAreLinksAreNeverUsed) {
             std::vector<fs::path>(fs::directory_iterator(outside), fs::directory_iterator()));
 }
 
-TEST_F(CacheStoreTest, OpeningRemovesOrphansUnlessTheyAreFreshOrAWriterIsBusy) {
+// A batch that does not commit (a full disk at its commit, say) takes back the files reserved during it.
+TEST_F(CacheStoreTest, ABatchThatDoesNotCommitLeavesNoFileBehind) {
+  TCacheStore store(Root());
+  const std::string kept = Add(store, "http://h/kept.htm");
+  std::string committed, reserved;
+  {
+    TCacheStore::TBatch batch(store);
+    committed = Add(store, "http://h/committed.htm");
+    reserved = store.CreateEntry("http://h/reserved.htm", 0, "").LocalFileName;
+  }
+  EXPECT_FALSE(fs::exists(committed));
+  EXPECT_FALSE(fs::exists(reserved));
+  EXPECT_FALSE(store.GetEntryInfo("http://h/committed.htm"));
+  EXPECT_TRUE(fs::exists(kept));
+  EXPECT_TRUE(fs::is_empty(Root() / "index.db-batches"));  // its mark went with it
+}
+
+// Orphans come only from a process killed in the middle of a batch, whose mark stays: the first change of the
+// next store sweeps them, reading never does, and nor does a change while another writer is busy.
+TEST_F(CacheStoreTest, OnlyAChangeAfterABatchWasCutShortSweepsTheOrphans) {
   std::string kept, orphan;
   {
-    TCacheStore store(Root());
-    kept = Add(store, "http://h/kept.htm");
-    orphan = store.CreateEntry("http://h/orphan.htm", 0, "").LocalFileName;   // reserved, never committed
+    TCacheStore store(Root(), std::chrono::seconds(0));
+    kept = Add(store, "http://h/kept.htm");  // the first change of a new store sweeps: it marks the day
+    orphan = store.CreateEntry("http://h/orphan.htm", 0, "").LocalFileName;  // reserved, never committed
   }
-  TCacheStore{Root()};   // a fresh orphan may be another process's reservation
-  EXPECT_TRUE(fs::exists(orphan));
+  {
+    TCacheStore store(Root(), std::chrono::seconds(0));
+    Add(store, "http://h/other.htm");
+    EXPECT_TRUE(fs::exists(orphan)) << "swept again within the day";
+  }
+  WriteFile(Root() / "index.db-batches" / "killed", "");  // the mark of a batch whose process was killed
+  {
+    TCacheStore store(Root(), std::chrono::seconds(0));
+    CacheEntryRecord record;
+    store.FindFirst(record);
+    store.GetEntryInfo("http://h/kept.htm");
+    EXPECT_TRUE(fs::exists(orphan)) << "swept by a reader";
+  }
   {
     TSqliteDatabase writer(Root() / "index.db");
-    TSqliteTransaction busy(writer);   // names that a batch reserved are not in the index yet
-    TCacheStore{Root(), std::chrono::seconds(0)};
+    TSqliteTransaction busy(writer);  // names that a batch reserved are not in the index yet
+    TCacheStore store(Root(), std::chrono::seconds(0));
+    store.CreateEntry("http://h/while-busy.htm", 0, "");
     EXPECT_TRUE(fs::exists(orphan));
+    EXPECT_TRUE(fs::exists(Root() / "index.db-batches" / "killed"));
   }
-  TCacheStore{Root(), std::chrono::seconds(0)};
+  TCacheStore store(Root(), std::chrono::seconds(0));
+  Add(store, "http://h/third.htm");
   EXPECT_FALSE(fs::exists(orphan));
+  EXPECT_FALSE(fs::exists(Root() / "index.db-batches" / "killed"));
   EXPECT_TRUE(fs::exists(kept));
 }
 
