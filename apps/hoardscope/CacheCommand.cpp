@@ -212,16 +212,16 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
     if (!created.Ok) {
       return Failure("cannot reserve a cache file for " + url + " " + ErrorText(created.Error, admin.LastFailure()));
     }
+    // A file that is not committed goes back to the cache, as the import gives back its reservations.
     const std::string copyFailure = CopyFile(file, created.LocalFileName);
-    std::error_code error;
     if (!copyFailure.empty()) {
-      std::filesystem::remove(created.LocalFileName, error);
+      cache.DiscardReservedFile(created.LocalFileName);
       return Failure("cannot copy " + file.string() + " into the cache: " + copyFailure);
     }
     const std::uint32_t committed =
         cache.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
     if (committed != 0) {
-      std::filesystem::remove(created.LocalFileName, error);
+      cache.DiscardReservedFile(created.LocalFileName);
       return Failure("cannot commit " + url + " " + ErrorText(committed, admin.LastFailure()));
     }
     if (synced && !admin.SetLastSyncTime(url, *synced)) return Failure("cannot set the last-sync time of " + url);

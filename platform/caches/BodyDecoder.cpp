@@ -25,8 +25,13 @@ namespace hoardscope {
 namespace {
 
 constexpr std::size_t kPieceSize = 64 * 1024;
-// A stored body that decodes to more than this is taken for a decompression bomb.
+// A stored body that decodes to more than this, or to more than kMaxRatio times its stored size (a small one to
+// kMinBombSize), is taken for a decompression bomb.
 constexpr std::uint64_t kMaxDecodedSize = std::uint64_t(1) << 30;
+constexpr std::uint64_t kMaxRatio = 100;
+constexpr std::uint64_t kMinBombSize = std::uint64_t(1) << 20;
+// More codings than this are no server's: a header that names more only asks for decoders' memory.
+constexpr std::size_t kMaxCodings = 4;
 
 enum class TFlow { Go, Stop, Fail };
 
@@ -245,9 +250,26 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
 
   // The chain runs from the file's bytes to the sink: the last coding applied is undone first.
   std::string failure;
+  const std::vector<std::string> codings = ContentCodings(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding"));
+  if (codings.size() > kMaxCodings) {
+    return "The body names " + std::to_string(codings.size()) + " content codings, more than " +
+           std::to_string(kMaxCodings) + " are not decoded.";
+  }
+  const std::uint64_t limit =
+      codings.empty() ? kMaxDecodedSize
+                      : std::min(kMaxDecodedSize, std::max(kMinBombSize, entry.Body.Size * kMaxRatio));
+  std::uint64_t decoded = 0;
   std::vector<std::unique_ptr<TDecodeStep>> steps;
-  TPieceTarget target = [&sink](std::string_view piece) { return sink(piece) ? TFlow::Go : TFlow::Stop; };
-  for (const std::string& coding : ContentCodings(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding"))) {
+  TPieceTarget target = [&](std::string_view piece) {
+    decoded += piece.size();
+    if (decoded > limit) {
+      failure = "The body decodes to more than " + std::to_string(limit) + " bytes from the " +
+                std::to_string(entry.Body.Size) + " stored, as a decompression bomb does; reading stopped.";
+      return TFlow::Fail;
+    }
+    return sink(piece) ? TFlow::Go : TFlow::Stop;
+  };
+  for (const std::string& coding : codings) {
     std::unique_ptr<TDecodeStep> step = MakeStep(coding, target, failure);
     if (!step) return failure;
     TDecodeStep* raw = step.get();

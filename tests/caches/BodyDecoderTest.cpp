@@ -122,6 +122,17 @@ TEST_F(BodyDecoderTest, UndoesEachCodingInTurnAndNamesWhatItCannot) {
   }
 }
 
+// A small body may unpack a long run of one byte; one that unpacks to more than 100 times itself past a megabyte,
+// or that names more codings than a server uses, is refused before it costs memory or disk.
+TEST_F(BodyDecoderTest, RefusesBombsAndLongCodingLists) {
+  EXPECT_EQ(Decode(Stored("gzip", Gzip(std::string(500000, ' ')))).size(), 500000u);
+  const std::string bomb = Decode(Stored("gzip", Gzip(std::string(3000000, ' '))));
+  EXPECT_TRUE(bomb.starts_with("failed: The body decodes to more than 1048576 bytes from the ")) << bomb.substr(0, 80);
+  std::string codings = "gzip";
+  for (int i = 0; i < 4; ++i) codings += ", gzip";
+  EXPECT_EQ(Decode(Stored(codings, "x")), "failed: The body names 5 content codings, more than 4 are not decoded.");
+}
+
 TEST_F(BodyDecoderTest, StopsWhenTheSinkHasEnoughAndFailsOnAFileTooShort) {
   TBrowserCacheEntry entry = Stored("gzip", Gzip(PageText()));
   std::string decoded;
