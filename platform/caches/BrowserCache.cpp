@@ -3,10 +3,14 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <sstream>
+#include <thread>
 
 #include "core/Tools.h"
 #include "platform/caches/EntryBytes.h"
@@ -74,6 +78,26 @@ class TBrowserCacheWalk : public IUrlCacheWalk {
 
 fs::file_time_type WriteTimeOf(const std::string& path, std::error_code& error) {
   return fs::last_write_time(path, error);
+}
+
+// A partial file for the copy that no other writer of it uses at the same time, a thread of this process or of
+// another: named after a number drawn once per process, the thread and a count.
+fs::path PartialFileOf(const fs::path& copy) {
+  static const std::uint64_t process = (std::uint64_t{std::random_device{}()} << 32) | std::random_device{}();
+  static std::atomic<std::uint64_t> written{0};
+  std::ostringstream writer;
+  writer << process << ' ' << std::this_thread::get_id() << ' ' << ++written;
+  return copy.string() + "." + HashName(writer.str()) + ".part";
+}
+
+// Moves a written partial file to its copy's name; a copy written meanwhile by another gives way. Where renaming
+// over a file is refused, the older copy is removed first.
+void PutInPlace(const fs::path& partial, const fs::path& copy, std::error_code& error) {
+  fs::rename(partial, copy, error);
+  if (!error) return;
+  std::error_code ignored;
+  fs::remove(copy, ignored);
+  fs::rename(partial, copy, error);
 }
 
 }  // namespace
@@ -178,8 +202,11 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirstOfEveryKey(CacheEntryReco
 }
 
 std::unique_ptr<IUrlCacheWalk> TBrowserCache::Walk(CacheEntryRecord& first, bool everyKey) {
+  std::unique_lock lock(FLock);
   ReadFolder();
+  lock.unlock();
   auto next = [this, everyKey, index = std::size_t{0}](CacheEntryRecord& record) mutable {
+    const std::lock_guard guard(FLock);
     while (index < FEntries.size() && (FDeleted[index] || !(everyKey || FStandsForUrl[index]))) ++index;
     if (index >= FEntries.size()) return false;
     record = RecordOf(index++);
@@ -201,6 +228,7 @@ std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
 }
 
 std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
+  const std::lock_guard guard(FLock);
   const std::vector<std::size_t> entries = EntriesOf(url);
   if (entries.empty()) return std::nullopt;
   // The first of the newest, as the walk chooses.
@@ -210,7 +238,17 @@ std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& u
   return RecordOf(*newest);
 }
 
+std::uint64_t TBrowserCache::SkippedEntries() const {
+  const std::lock_guard guard(FLock);
+  return FReport.Skipped;
+}
+
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {
+  const std::lock_guard guard(FLock);
+  return RefusalOf(url);
+}
+
+std::string TBrowserCache::RefusalOf(const std::string& url) {
   if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
   for (const std::size_t i : EntriesOf(url)) {
     if (FEntries[i].Files.empty()) {
@@ -221,7 +259,8 @@ std::string TBrowserCache::DeleteRefusal(const std::string& url) {
 }
 
 bool TBrowserCache::DeleteEntry(const std::string& url) {
-  FLastRefusal = DeleteRefusal(url);
+  const std::lock_guard guard(FLock);
+  FLastRefusal = RefusalOf(url);
   if (!FLastRefusal.empty()) return false;
   bool removed = false;
   for (const std::size_t i : EntriesOf(url)) {
@@ -252,18 +291,23 @@ std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&,
 std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
 std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
+  const std::lock_guard guard(FLock);
   IndexEntries();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
-  IndexEntries();
-  const auto found = FByCopyPath.find(localFileName);
-  if (found == FByCopyPath.end() || FDeleted[found->second]) {
-    return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  TBrowserCacheEntry entry;
+  {
+    const std::lock_guard guard(FLock);
+    IndexEntries();
+    const auto found = FByCopyPath.find(localFileName);
+    if (found == FByCopyPath.end() || FDeleted[found->second]) {
+      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+    }
+    entry = FEntries[found->second];  // a copy, so that the decoding holds no lock
   }
-  const TBrowserCacheEntry& entry = FEntries[found->second];
   std::error_code copyError;
   std::error_code storedError;
   const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);
@@ -273,7 +317,7 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   const fs::path copy(localFileName);
   std::error_code error;
   fs::create_directories(copy.parent_path(), error);
-  const fs::path partial = copy.string() + ".part";
+  const fs::path partial = PartialFileOf(copy);
   std::string failure;
   {
     std::ofstream out(partial, std::ios::binary | std::ios::trunc);
@@ -284,10 +328,7 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
     out.close();
     if (failure.empty() && !out) failure = "cannot write " + partial.string();
   }
-  if (failure.empty()) {
-    fs::remove(copy, error);  // an older copy gives way; renaming over it is not allowed everywhere
-    fs::rename(partial, copy, error);
-  }
+  if (failure.empty()) PutInPlace(partial, copy, error);
   if (failure.empty() && error) failure = "cannot write " + copy.string() + ": " + error.message();
   if (!failure.empty()) {
     std::error_code ignored;
