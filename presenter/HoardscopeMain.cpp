@@ -369,7 +369,7 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
   if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
   const TURLInfo& info = *list[node->EntryIndex()].Info;
-  // A file of a browser's cache is known by its decoded copy: one URL may stand for several of the cache's keys.
+  // A file of a browser's cache is known by its decoded copy, which names its entry whatever its URL.
   const bool ofBrowserCache = !FServices.Cache.SourceFolder().empty();
   const std::string& shown = ofBrowserCache ? info.LocalFile : info.SourceUrl;
   if (shown == LastURL) return;

@@ -1,4 +1,4 @@
-// ResolveURL: the URL under which a movie named relative to its page is looked up in the cache.
+// ResolveURL: the URL a reference of a page names, such as a movie or a link relative to its page.
 #pragma once
 
 #include <string>

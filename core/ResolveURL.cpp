@@ -1,5 +1,5 @@
 // Reference resolution of RFC 3986: parsing into components, merging paths, removing dot segments, recomposing.
-#include "com/ResolveURL.h"
+#include "core/ResolveURL.h"
 
 #include <optional>
 #include <string_view>
