@@ -104,6 +104,8 @@ std::string Recompose(const TUriParts& parts) {
 
 }  // namespace
 
+bool HasScheme(std::string_view text) { return SchemeOf(text).has_value(); }
+
 std::string ResolveURL(const std::string& text, const std::string& base) {
   if (text.empty()) return text;
   const TUriParts baseParts = Parse(base);

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace hoardscope {
 
@@ -9,5 +10,9 @@ namespace hoardscope {
 // "http://h/dir/page.html" gives "http://h/dir/movie.swf". An empty text, or a base that is not an absolute URL
 // with a host ("scheme://authority..."), leaves the text unchanged.
 std::string ResolveURL(const std::string& text, const std::string& base);
+
+// Whether text is an absolute URL, one that begins with a scheme and its colon ("mailto:", "http:"); a reference
+// relative to its page has none.
+bool HasScheme(std::string_view text);
 
 }  // namespace hoardscope
