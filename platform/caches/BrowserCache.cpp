@@ -14,6 +14,7 @@
 
 #include "core/Tools.h"
 #include "platform/caches/EntryBytes.h"
+#include "platform/caches/ShownPage.h"
 #include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
@@ -90,15 +91,48 @@ fs::path PartialFileOf(const fs::path& copy) {
   return copy.string() + "." + HashName(writer.str()) + ".part";
 }
 
-// Moves a written partial file to its copy's name; a copy written meanwhile by another gives way. Where renaming
-// over a file is refused, the older copy is removed first.
-void PutInPlace(const fs::path& partial, const fs::path& copy, std::error_code& error) {
-  fs::rename(partial, copy, error);
+// Moves a written partial file to its file's name; a file written meanwhile by another gives way. Where renaming
+// over a file is refused, the older file is removed first.
+void PutInPlace(const fs::path& partial, const fs::path& file, std::error_code& error) {
+  fs::rename(partial, file, error);
   if (!error) return;
   std::error_code ignored;
-  fs::remove(copy, ignored);
-  fs::rename(partial, copy, error);
+  fs::remove(file, ignored);
+  fs::rename(partial, file, error);
 }
+
+// Writes a file of ours through a partial file of its own, which takes the file's name once fill has written all
+// of it. fill writes to the stream and says why it failed, "" when it did not. Empty on success, else why not; a
+// failed write leaves nothing behind.
+std::string WriteWhole(const fs::path& file, const std::function<std::string(std::ostream&)>& fill) {
+  std::error_code error;
+  fs::create_directories(file.parent_path(), error);
+  const fs::path partial = PartialFileOf(file);
+  std::string failure;
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot write " + partial.string();
+    failure = fill(out);
+    out.close();
+    if (failure.empty() && !out) failure = "cannot write " + partial.string();
+  }
+  if (failure.empty()) PutInPlace(partial, file, error);
+  if (failure.empty() && error) failure = "cannot write " + file.string() + ": " + error.message();
+  if (!failure.empty()) {
+    std::error_code ignored;
+    fs::remove(partial, ignored);
+  }
+  return failure;
+}
+
+// Content types of pages, whose links a shown copy points at the cache's copies.
+bool IsPageType(std::string_view contentType) {
+  const std::string type = LowerAscii(contentType.substr(0, contentType.find(';')));
+  return type == "text/html" || type == "application/xhtml+xml";
+}
+
+// The folder beside a copy that holds its shown copy: no copy has this name, since copies' names hold no blank.
+constexpr const char* kShownFolder = "shown copy";
 
 }  // namespace
 
@@ -314,27 +348,48 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   if (!copyError && (entry.Body.File.empty() || WriteTimeOf(entry.Body.File, storedError) <= copyTime || storedError)) {
     return std::string();  // written before, and the browser has not stored the entry again since
   }
-  const fs::path copy(localFileName);
-  std::error_code error;
-  fs::create_directories(copy.parent_path(), error);
-  const fs::path partial = PartialFileOf(copy);
-  std::string failure;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (!out) return "cannot write " + partial.string();
-    failure = FSetup.Decoder(entry, [&out](std::string_view piece) {
+  return WriteWhole(localFileName, [&](std::ostream& out) {
+    return FSetup.Decoder(entry, [&out](std::string_view piece) {
       return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
     });
-    out.close();
-    if (failure.empty() && !out) failure = "cannot write " + partial.string();
+  });
+}
+
+std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
+  std::string pageUrl;
+  {
+    const std::lock_guard guard(FLock);
+    IndexEntries();
+    const auto found = FByCopyPath.find(localFileName);
+    if (found == FByCopyPath.end() || FDeleted[found->second]) {
+      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+    }
+    const TBrowserCacheEntry& entry = FEntries[found->second];
+    if (IsPageType(StoredHeaderValue(entry.ResponseHeaders, "Content-Type"))) pageUrl = entry.Url;
   }
-  if (failure.empty()) PutInPlace(partial, copy, error);
-  if (failure.empty() && error) failure = "cannot write " + copy.string() + ": " + error.message();
-  if (!failure.empty()) {
-    std::error_code ignored;
-    fs::remove(partial, ignored);
+  if (pageUrl.empty()) {
+    shownFile = localFileName;
+    return std::string();
   }
-  return failure;
+  std::ifstream in(localFileName, std::ios::binary);
+  if (!in) return "cannot read " + localFileName;
+  const std::string html{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string linked = LinkPageToCopies(html, pageUrl, [this](const std::string& url) {
+    const std::optional<CacheEntryRecord> record = GetEntryInfo(url);
+    const bool ready = record && PrepareLocalFile(record->LocalFileName).empty();
+    return ready ? std::optional<std::string>(record->LocalFileName) : std::nullopt;
+  });
+  const fs::path copy(localFileName);
+  const fs::path shown = copy.parent_path() / kShownFolder / copy.filename();
+  if (std::string failure = WriteWhole(shown, [&linked](std::ostream& out) {
+        out.write(linked.data(), static_cast<std::streamsize>(linked.size()));
+        return std::string();
+      });
+      !failure.empty()) {
+    return failure;
+  }
+  shownFile = shown.string();
+  return std::string();
 }
 
 }  // namespace hoardscope

@@ -53,6 +53,10 @@ class TBrowserCache : public IUrlCache {
 
   // Writes the decoded copy when it is missing or older than the entry's file.
   std::string PrepareLocalFile(const std::string& localFileName) override;
+  // For a page (HTML), a shown copy in a folder beside its decoded copy, written anew each time, whose links point
+  // at the decoded copies of the entries they name (LinkPageToCopies), each made ready; the decoded copy stays the
+  // body as stored. Anything else is shown as its decoded copy.
+  std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
   std::string DeleteRefusal(const std::string& url) override;
   std::uint64_t SkippedEntries() const override;
