@@ -26,6 +26,18 @@ void TComBrowser::NavigateInNewWindow(const std::string& url) {
   NavigateWithFlags(url, flags);
 }
 
+void TComBrowser::NavigateFromSource(const std::string& url, const std::string& source) {
+  if (!FSources) return IBrowser::NavigateFromSource(url, source);
+  BSTR target = AllocBstr(url);
+  BSTR sourceName = AllocBstr(source);
+  const HRESULT result = FSources->NavigateFromSource(target, sourceName);
+  SysFreeString(target);
+  SysFreeString(sourceName);
+  if (FAILED(result)) {
+    throw BrowserError{"The browser could not open " + url + " from " + source + " (" + HresultText(result) + ")."};
+  }
+}
+
 void TComBrowser::NavigateWithFlags(const std::string& url, VARIANT& flags) {
   BSTR target = AllocBstr(url);
   VARIANT frame, postData, headers;

@@ -4,7 +4,7 @@
 #include <algorithm>
 #include <stdexcept>
 
-#include "com/ResolveURL.h"
+#include "core/ResolveURL.h"
 #include "core/Tools.h"
 
 namespace hoardscope {

@@ -369,19 +369,29 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
   if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
   const TURLInfo& info = *list[node->EntryIndex()].Info;
-  // A browser's cache is shown from the decoded copy: the browser window has no other way to its bodies.
-  const bool fromCopy = !FServices.Cache.SourceFolder().empty();
-  const std::string& url = fromCopy ? info.LocalFile : info.SourceUrl;
-  if (url == LastURL) return;
-  if (fromCopy) {
-    if (const std::string failure = PrepareLocalFile(info); !failure.empty()) {
+  // A file of a browser's cache is known by its decoded copy, which names its entry whatever its URL.
+  const bool ofBrowserCache = !FServices.Cache.SourceFolder().empty();
+  const std::string& shown = ofBrowserCache ? info.LocalFile : info.SourceUrl;
+  if (shown == LastURL) return;
+  // A browser that can read the browser's cache itself shows the page whole from there, under its own URL; any
+  // other is sent to a copy whose links lead to the copies of what the cache holds.
+  const bool fromSource = ofBrowserCache && FBrowser->NavigatesFromSources();
+  std::string target = info.SourceUrl;
+  if (ofBrowserCache) {
+    std::string failure = PrepareLocalFile(info);
+    if (failure.empty() && !fromSource) failure = FServices.Cache.PrepareShownFile(info.LocalFile, target);
+    if (!failure.empty()) {
       FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
       return;
     }
   }
-  LastURL = url;
+  LastURL = shown;
   if (!FBrowser->IsOffline()) GoOffline();
-  FBrowser->Navigate(url);
+  if (fromSource) {
+    FBrowser->NavigateFromSource(target, CurrentCacheSource());
+  } else {
+    FBrowser->Navigate(target);
+  }
   FWidgets.FocusTree();
 }
 

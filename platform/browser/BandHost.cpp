@@ -7,6 +7,7 @@
 #include "com/ClassRegistry.h"
 #include "com/ComBrowser.h"
 #include "com/ComSupport.h"
+#include "com/SourceNavigation.h"
 #include "core/Boundary.h"
 #include "platform/qt/WindowHandle.h"
 
@@ -39,8 +40,9 @@ class THostObject : public Interfaces... {
   std::atomic<ULONG> FReferences{1};
 };
 
-// The window's browser object in the form the bands take it.
-class TWebBrowserObject final : public THostObject<IWebBrowser2> {
+// The window's browser object in the form the bands take it, with our own navigation from a cache source where
+// the window's browser can show pages from one.
+class TWebBrowserObject final : public THostObject<IWebBrowser2, IHSCSourceNavigation> {
  public:
   explicit TWebBrowserObject(std::shared_ptr<IBrowser> browser) : FBrowser(std::move(browser)) {}
 
@@ -49,6 +51,9 @@ class TWebBrowserObject final : public THostObject<IWebBrowser2> {
     *object = nullptr;
     if (iid == IID_IUnknown || iid == IID_IDispatch || iid == IID_IWebBrowser2) {
       return Answer(static_cast<IWebBrowser2*>(this), object);
+    }
+    if (iid == IID_IHSCSourceNavigation && FBrowser->NavigatesFromSources()) {
+      return Answer(static_cast<IHSCSourceNavigation*>(this), object);
     }
     return E_NOINTERFACE;
   }
@@ -75,6 +80,10 @@ class TWebBrowserObject final : public THostObject<IWebBrowser2> {
   HRESULT STDMETHODCALLTYPE get_Offline(VARIANT_BOOL* offline) override {
     if (!offline) return E_POINTER;
     return Guarded([&] { *offline = FBrowser->IsOffline() ? VARIANT_TRUE : VARIANT_FALSE; });
+  }
+
+  HRESULT STDMETHODCALLTYPE NavigateFromSource(BSTR url, BSTR source) override {
+    return Guarded([&] { FBrowser->NavigateFromSource(TextOfBstr(url), TextOfBstr(source)); });
   }
 
  private:

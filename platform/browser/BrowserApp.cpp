@@ -118,9 +118,10 @@ void PrepareBrowserProcess() {
   RegisterCacheSchemes();
 }
 
-TBrowserSession::TBrowserSession(const std::filesystem::path& cacheRoot, const std::filesystem::path& registryFile)
+TBrowserSession::TBrowserSession(const std::filesystem::path& cacheRoot, const std::filesystem::path& registryFile,
+                                 const std::filesystem::path& copiesRoot)
     : FCacheRoot(cacheRoot), FCache(cacheRoot), FRegistry(registryFile), FHttpCache(cacheRoot), FHttp(FHttpCache),
-      FFetches(FHttp) {}
+      FFetches(FHttp), FSources(copiesRoot.string()) {}
 
 TBrowserSession::~TBrowserSession() = default;
 
@@ -137,7 +138,7 @@ TBrowserWindow& TBrowserSession::OpenPageWindow(const QUrl& url) {
 }
 
 TBrowserWindow& TBrowserSession::AddWindow() {
-  auto window = std::make_unique<TBrowserWindow>(TBrowserServices{FCache, FRegistry, FInternet, FCacheRoot, FFetches});
+  auto window = std::make_unique<TBrowserWindow>(TBrowserServices{FCache, FRegistry, FInternet, FCacheRoot, FFetches, FSources});
   TBrowserWindow* shown = window.get();
   FWindows.push_back(std::move(window));
   connect(shown, &TBrowserWindow::NewWindowRequested, this, [this] { OpenWindow(); });
@@ -156,7 +157,8 @@ void TBrowserSession::ReleaseWindow(TBrowserWindow* window) {
 }
 
 int RunBrowserApp(int argc, char** argv, const std::filesystem::path& cacheRoot,
-                  const std::filesystem::path& registryFile, const std::optional<TScreenshotRequest>& screenshot) {
+                  const std::filesystem::path& registryFile, const std::filesystem::path& copiesRoot,
+                  const std::optional<TScreenshotRequest>& screenshot) {
   // Without a display Qt gives up by aborting the process; say what is missing instead.
   if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
       qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
@@ -167,7 +169,7 @@ int RunBrowserApp(int argc, char** argv, const std::filesystem::path& cacheRoot,
   QApplication app(argc, argv);
   QApplication::setApplicationName(QStringLiteral("Hoardscope"));
   QApplication::setQuitOnLastWindowClosed(false);  // the session says when the last window has gone
-  TBrowserSession session(cacheRoot, registryFile);
+  TBrowserSession session(cacheRoot, registryFile, copiesRoot);
   QObject::connect(&session, &TBrowserSession::LastWindowClosed, &app, &QCoreApplication::quit);
   TBrowserWindow& window = session.OpenWindow();
   std::optional<TScreenshotRun> run;

@@ -15,6 +15,7 @@
 #include "platform/linux/RegistryStore.h"
 #include "platform/browser/BrowserWindow.h"
 #include "platform/browser/CacheSchemeHandler.h"
+#include "platform/browser/PageSource.h"
 
 namespace hoardscope {
 
@@ -25,13 +26,15 @@ namespace hoardscope {
 void PrepareBrowserProcess();
 
 // The stores, HTTP layer and windows of one browser process. The bars share one cache store and one registry
-// store; the page panes' HTTP layer has a cache store of its own on the same root, used from worker threads.
+// store; the page panes' HTTP layer has a cache store of its own on the same root, used from worker threads; the
+// page panes' browser caches write their decoded copies below copiesRoot, as the bars do.
 class TBrowserSession : public QObject {
   Q_OBJECT
 
  public:
   // Opens the stores; raises std::exception (naming the file) when one cannot be opened.
-  TBrowserSession(const std::filesystem::path& cacheRoot, const std::filesystem::path& registryFile);
+  TBrowserSession(const std::filesystem::path& cacheRoot, const std::filesystem::path& registryFile,
+                  const std::filesystem::path& copiesRoot);
   ~TBrowserSession() override;
 
   // A new window with its bar open, shown.
@@ -54,6 +57,7 @@ class TBrowserSession : public QObject {
   TCacheStore FHttpCache;
   THttpClient FHttp;
   TFetchQueue FFetches;
+  TPageSources FSources;
   std::vector<std::unique_ptr<TBrowserWindow>> FWindows;
 };
 
@@ -68,6 +72,7 @@ struct TScreenshotRequest {
 // screenshot request, until the screenshot is saved. Returns the exit code. Calls PrepareBrowserProcess itself.
 // Raises std::exception when there is no display or the stores cannot be opened.
 int RunBrowserApp(int argc, char** argv, const std::filesystem::path& cacheRoot,
-                  const std::filesystem::path& registryFile, const std::optional<TScreenshotRequest>& screenshot);
+                  const std::filesystem::path& registryFile, const std::filesystem::path& copiesRoot,
+                  const std::optional<TScreenshotRequest>& screenshot);
 
 }  // namespace hoardscope

@@ -14,6 +14,10 @@ bool TBrowserObject::IsOffline() { return Pane().IsOffline(); }
 
 void TBrowserObject::Navigate(const std::string& url) { Pane().NavigateTo(url); }
 
+void TBrowserObject::NavigateFromSource(const std::string& url, const std::string& source) {
+  Pane().NavigateFromSource(url, source);
+}
+
 void TBrowserObject::NavigateInNewWindow(const std::string& url) {
   const QUrl target(QString::fromStdString(url), QUrl::StrictMode);
   if (!target.isValid() || !(IsWebUrl(target) || target.isLocalFile())) throw BrowserError{"cannot show " + url};

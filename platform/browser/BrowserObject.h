@@ -17,9 +17,13 @@ class TBrowserObject : public IBrowser {
   TBrowserObject(TPagePane& pane, std::function<void(const QUrl&)> openWindow)
       : FPane(&pane), FOpenWindow(std::move(openWindow)) {}
 
-  // Both raise BrowserError once the window's page pane is gone; Navigate also for a URL the pane cannot load.
+  // Each raises BrowserError once the window's page pane is gone; Navigate and NavigateFromSource also for a URL
+  // or source the pane cannot load.
   bool IsOffline() override;
   void Navigate(const std::string& url) override;
+  // The pane answers every request of a page from the source it was sent to.
+  bool NavigatesFromSources() override { return true; }
+  void NavigateFromSource(const std::string& url, const std::string& source) override;
   // A web URL, or a local page (file URL) such as the installed help; BrowserError for anything else.
   void NavigateInNewWindow(const std::string& url) override;
 

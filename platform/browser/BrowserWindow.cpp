@@ -43,7 +43,7 @@ TBrowserWindow::TBrowserWindow(const TBrowserServices& services, QWidget* parent
   setObjectName(QStringLiteral("BrowserWindow"));
   setWindowTitle(kProductName);
   resize(kWindowWidth, kWindowHeight);
-  FPagePane = new TPagePane(FServices.Fetches, this);
+  FPagePane = new TPagePane(FServices.Fetches, FServices.Sources, this);
   FPagePane->setObjectName(QStringLiteral("PagePane"));
   setCentralWidget(FPagePane);
   FBrowser = std::make_shared<TBrowserObject>(*FPagePane, [this](const QUrl& url) { emit PageWindowRequested(url); });

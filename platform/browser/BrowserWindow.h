@@ -27,14 +27,17 @@ class TBandHost;
 class TBrowserObject;
 class TFetchQueue;
 class TPagePane;
+class TPageSources;
 
-// What every browser window of a process shares: the stores its bar works on and the page panes' fetches.
+// What every browser window of a process shares: the stores its bar works on, the page panes' fetches and the
+// browsers' caches they show pages from.
 struct TBrowserServices {
   IUrlCache& Cache;
   IRegistry& Registry;
   IInternetOptions& Internet;
   std::filesystem::path CacheFolder;   // the cache store's root
   TFetchQueue& Fetches;
+  TPageSources& Sources;
 };
 
 class TBrowserWindow : public QMainWindow {

@@ -75,12 +75,19 @@ void TFetchQueue::Run(std::function<THttpResponse(THttpClient&)> fetch, QObject*
 
 TCacheSchemeHandler::TCacheSchemeHandler(TFetchQueue& fetches, std::function<bool()> isOffline,
                                          std::function<std::vector<std::string>(const QUrl&)> cacheKeys,
-                                         QObject* parent)
+                                         std::function<TShownSource()> shownSource, QObject* parent)
     : QWebEngineUrlSchemeHandler(parent), FFetches(fetches), FIsOffline(std::move(isOffline)),
-      FCacheKeys(std::move(cacheKeys)) {}
+      FCacheKeys(std::move(cacheKeys)), FShownSource(std::move(shownSource)) {}
 
 void TCacheSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
   const QUrl webUrl = ToWebUrl(job->requestUrl());
+  if (const TShownSource shown = FShownSource(); shown.Source) {
+    // The page the bar sent the pane to is read anew when missing: the bar lists it, so the browser has stored it.
+    const bool navigated = CacheKeyOf(webUrl) == shown.NavigatedKey;
+    return Answer(job, webUrl, [source = shown.Source, webUrl, navigated](THttpClient&) {
+      return source->Read(webUrl, navigated);
+    });
+  }
   const bool offline = FIsOffline();
   // A form's data cannot be passed on, so only what a browser may fetch again is fetched online.
   if (!offline && job->requestMethod() != "GET") {
@@ -89,22 +96,24 @@ void TCacheSchemeHandler::requestStarted(QWebEngineUrlRequestJob* job) {
   }
   const std::vector<std::string> keys =
       offline ? FCacheKeys(webUrl) : std::vector<std::string>{CacheKeyOf(webUrl).toStdString()};
+  Answer(job, webUrl, [offline, keys](THttpClient& http) {
+    if (!offline) return http.Download(keys.front());
+    THttpResponse response;
+    response.Source = TFetchSource::NotCached;
+    for (const std::string& key : keys) {
+      response = http.ReadCached(key);
+      if (response.Source != TFetchSource::NotCached) break;
+    }
+    return response;
+  });
+}
+
+void TCacheSchemeHandler::Answer(QWebEngineUrlRequestJob* job, const QUrl& webUrl,
+                                 std::function<THttpResponse(THttpClient&)> fetch) {
   const QPointer<QWebEngineUrlRequestJob> pending(job);
-  FFetches.Run(
-      [offline, keys](THttpClient& http) {
-        if (!offline) return http.Download(keys.front());
-        THttpResponse response;
-        response.Source = TFetchSource::NotCached;
-        for (const std::string& key : keys) {
-          response = http.ReadCached(key);
-          if (response.Source != TFetchSource::NotCached) break;
-        }
-        return response;
-      },
-      this,
-      [this, pending, webUrl](const THttpResponse& response) {
-        if (pending) Reply(pending, webUrl, response);
-      });
+  FFetches.Run(std::move(fetch), this, [this, pending, webUrl](const THttpResponse& response) {
+    if (pending) Reply(pending, webUrl, response);
+  });
 }
 
 void TCacheSchemeHandler::Reply(QWebEngineUrlRequestJob* job, const QUrl& webUrl, const THttpResponse& response) {

@@ -1,6 +1,7 @@
 // TCacheSchemeHandler answers a page pane's cache-scheme requests through the HTTP layer: online from the network
-// (the response is stored in the cache first), offline from the cache store alone. TFetchQueue runs the HTTP
-// layer's work on worker threads, so that pages load while the window stays responsive.
+// (the response is stored in the cache first), offline from the cache store alone; or, while the pane shows a
+// browser's cache, from that cache alone. TFetchQueue runs the HTTP layer's work on worker threads, so that pages
+// load while the window stays responsive.
 #pragma once
 
 #include <QObject>
@@ -11,6 +12,7 @@
 #include <vector>
 
 #include "platform/browser/HttpClient.h"
+#include "platform/browser/PageSource.h"
 
 class QWebEngineUrlRequestJob;
 
@@ -38,20 +40,23 @@ class TCacheSchemeHandler : public QWebEngineUrlSchemeHandler {
   Q_OBJECT
 
  public:
-  // isOffline is asked at the start of every request; cacheKeys gives the keys under which the cache may hold a
-  // web URL when offline, best first.
+  // isOffline and shownSource are asked at the start of every request; cacheKeys gives the keys under which the
+  // cache may hold a web URL when offline, best first.
   TCacheSchemeHandler(TFetchQueue& fetches, std::function<bool()> isOffline,
                       std::function<std::vector<std::string>(const QUrl& webUrl)> cacheKeys,
-                      QObject* parent = nullptr);
+                      std::function<TShownSource()> shownSource, QObject* parent = nullptr);
 
   void requestStarted(QWebEngineUrlRequestJob* job) override;
 
  private:
+  // Runs fetch on a worker and replies to the job with its response, unless the job is gone by then.
+  void Answer(QWebEngineUrlRequestJob* job, const QUrl& webUrl, std::function<THttpResponse(THttpClient&)> fetch);
   void Reply(QWebEngineUrlRequestJob* job, const QUrl& webUrl, const THttpResponse& response);
 
   TFetchQueue& FFetches;
   std::function<bool()> FIsOffline;
   std::function<std::vector<std::string>(const QUrl&)> FCacheKeys;
+  std::function<TShownSource()> FShownSource;
 };
 
 }  // namespace hoardscope

@@ -358,18 +358,23 @@ THttpResponse THttpClient::ReadCached(const std::string& url) {
     const std::lock_guard lock(FCacheLock);
     record = FCache.GetEntryInfo(url);
   }
-  THttpResponse response;
   if (!record) {
+    THttpResponse response;
     response.Source = TFetchSource::NotCached;
     return response;
   }
+  return CachedResponseOf(*record);
+}
+
+THttpResponse CachedResponseOf(const CacheEntryRecord& record) {
+  THttpResponse response;
   response.Source = TFetchSource::Cache;
-  response.HeaderBlock = record->HeaderInfo.value_or("");
+  response.HeaderBlock = record.HeaderInfo.value_or("");
   response.Status = StatusOf(response.HeaderBlock);
   response.ContentType = HeaderValue(response.HeaderBlock, "Content-Type");
   response.Location = HeaderValue(response.HeaderBlock, "Location");
-  response.LocalFile = record->LocalFileName;
-  response.Size = (static_cast<std::uint64_t>(record->SizeHigh) << 32) | record->SizeLow;
+  response.LocalFile = record.LocalFileName;
+  response.Size = (static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow;
   return response;
 }
 

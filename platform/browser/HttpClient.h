@@ -34,6 +34,9 @@ struct THttpResponse {
 // blanks; empty when there is none. The status line is not a header.
 std::string HeaderValue(const std::string& headerBlock, const std::string& name);
 
+// A cache record as the response it stores: Cache, with the record's header block and local file.
+THttpResponse CachedResponseOf(const CacheEntryRecord& record);
+
 // The page shown in place of a URL that the cache does not hold while working offline (UTF-8 HTML).
 std::string OfflinePage(const std::string& url);
 // The page shown in place of a URL that could not be fetched, with what went wrong (UTF-8 HTML).

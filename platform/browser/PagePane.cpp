@@ -13,10 +13,12 @@
 
 namespace hoardscope {
 
-TPagePane::TPagePane(TFetchQueue& fetches, QWidget* parent)
+TPagePane::TPagePane(TFetchQueue& fetches, TPageSources& sources, QWidget* parent)
     : QWebEngineView(parent),
+      FSources(sources),
       FHandler(std::make_unique<TCacheSchemeHandler>(
-          fetches, [this] { return IsOffline(); }, [this](const QUrl& webUrl) { return CacheKeysOf(webUrl); })),
+          fetches, [this] { return IsOffline(); }, [this](const QUrl& webUrl) { return CacheKeysOf(webUrl); },
+          [this] { return FShown; })),
       FInterceptor(std::make_unique<TRequestInterceptor>()),
       FProfile(std::make_unique<QWebEngineProfile>()) {  // off the record: nothing of it is kept on disk
   FProfile->installUrlSchemeHandler(kCacheScheme, FHandler.get());
@@ -38,27 +40,37 @@ void TPagePane::SetWorkOffline(bool workOffline) { FWorkOffline = workOffline; }
 bool TPagePane::IsOffline() const { return FWorkOffline || TConnectedState::ForcedOffline(); }
 
 void TPagePane::NavigateTo(const std::string& url) {
-  if (url.starts_with('/')) {
-    Open(QUrl::fromLocalFile(QString::fromStdString(url)));  // a decoded copy of a browser's cached page
-    return;
-  }
   const QUrl webUrl(QString::fromStdString(url), QUrl::StrictMode);
   if (webUrl.isValid() && webUrl.scheme() == QLatin1String("about")) {
-    load(webUrl);  // the engine's own pages, such as the empty one a removed file's page gives way to
+    ShowFrom({}, webUrl);  // the engine's own pages, such as the empty one a removed file's page gives way to
     return;
   }
   if (!webUrl.isValid() || !IsWebUrl(webUrl)) throw BrowserError{"cannot show " + url};
   FNavigatedKeys[CacheKeyOf(webUrl)] = url;
-  load(webUrl);
+  ShowFrom({}, webUrl);
+}
+
+void TPagePane::NavigateFromSource(const std::string& url, const std::string& source) {
+  std::shared_ptr<TPageSource> opened = FSources.Open(source);
+  if (!opened) return NavigateTo(url);
+  // A browser's cache holds URLs as the browser wrote them, which need not be strict.
+  const QUrl webUrl(QString::fromStdString(url));
+  if (!webUrl.isValid() || !IsWebUrl(webUrl)) throw BrowserError{"cannot show " + url};
+  ShowFrom({std::move(opened), CacheKeyOf(webUrl)}, webUrl);
 }
 
 void TPagePane::LoadTyped(const QString& text) {
   const QUrl url = QUrl::fromUserInput(text.trimmed());
-  if (url.isValid()) load(url);
+  if (url.isValid()) ShowFrom({}, url);
 }
 
 void TPagePane::Open(const QUrl& url) {
   if (url.isLocalFile()) FInterceptor->AllowLocalFolder(QFileInfo(url.toLocalFile()).absolutePath());
+  ShowFrom({}, url);
+}
+
+void TPagePane::ShowFrom(TShownSource shown, const QUrl& url) {
+  FShown = std::move(shown);
   load(url);
 }
 

@@ -3,13 +3,18 @@
 
 #include <algorithm>
 #include <array>
+#include <atomic>
 #include <cstdio>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <random>
+#include <sstream>
+#include <thread>
 
 #include "core/Tools.h"
 #include "platform/caches/EntryBytes.h"
+#include "platform/caches/ShownPage.h"
 #include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
@@ -75,6 +80,59 @@ class TBrowserCacheWalk : public IUrlCacheWalk {
 fs::file_time_type WriteTimeOf(const std::string& path, std::error_code& error) {
   return fs::last_write_time(path, error);
 }
+
+// A partial file for the copy that no other writer of it uses at the same time, a thread of this process or of
+// another: named after a number drawn once per process, the thread and a count.
+fs::path PartialFileOf(const fs::path& copy) {
+  static const std::uint64_t process = (std::uint64_t{std::random_device{}()} << 32) | std::random_device{}();
+  static std::atomic<std::uint64_t> written{0};
+  std::ostringstream writer;
+  writer << process << ' ' << std::this_thread::get_id() << ' ' << ++written;
+  return copy.string() + "." + HashName(writer.str()) + ".part";
+}
+
+// Moves a written partial file to its file's name; a file written meanwhile by another gives way. Where renaming
+// over a file is refused, the older file is removed first.
+void PutInPlace(const fs::path& partial, const fs::path& file, std::error_code& error) {
+  fs::rename(partial, file, error);
+  if (!error) return;
+  std::error_code ignored;
+  fs::remove(file, ignored);
+  fs::rename(partial, file, error);
+}
+
+// Writes a file of ours through a partial file of its own, which takes the file's name once fill has written all
+// of it. fill writes to the stream and says why it failed, "" when it did not. Empty on success, else why not; a
+// failed write leaves nothing behind.
+std::string WriteWhole(const fs::path& file, const std::function<std::string(std::ostream&)>& fill) {
+  std::error_code error;
+  fs::create_directories(file.parent_path(), error);
+  const fs::path partial = PartialFileOf(file);
+  std::string failure;
+  {
+    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
+    if (!out) return "cannot write " + partial.string();
+    failure = fill(out);
+    out.close();
+    if (failure.empty() && !out) failure = "cannot write " + partial.string();
+  }
+  if (failure.empty()) PutInPlace(partial, file, error);
+  if (failure.empty() && error) failure = "cannot write " + file.string() + ": " + error.message();
+  if (!failure.empty()) {
+    std::error_code ignored;
+    fs::remove(partial, ignored);
+  }
+  return failure;
+}
+
+// Content types of pages, whose links a shown copy points at the cache's copies.
+bool IsPageType(std::string_view contentType) {
+  const std::string type = LowerAscii(contentType.substr(0, contentType.find(';')));
+  return type == "text/html" || type == "application/xhtml+xml";
+}
+
+// The folder beside a copy that holds its shown copy: no copy has this name, since copies' names hold no blank.
+constexpr const char* kShownFolder = "shown copy";
 
 }  // namespace
 
@@ -178,8 +236,11 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::FindFirstOfEveryKey(CacheEntryReco
 }
 
 std::unique_ptr<IUrlCacheWalk> TBrowserCache::Walk(CacheEntryRecord& first, bool everyKey) {
+  std::unique_lock lock(FLock);
   ReadFolder();
+  lock.unlock();
   auto next = [this, everyKey, index = std::size_t{0}](CacheEntryRecord& record) mutable {
+    const std::lock_guard guard(FLock);
     while (index < FEntries.size() && (FDeleted[index] || !(everyKey || FStandsForUrl[index]))) ++index;
     if (index >= FEntries.size()) return false;
     record = RecordOf(index++);
@@ -201,6 +262,7 @@ std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
 }
 
 std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& url) {
+  const std::lock_guard guard(FLock);
   const std::vector<std::size_t> entries = EntriesOf(url);
   if (entries.empty()) return std::nullopt;
   // The first of the newest, as the walk chooses.
@@ -210,7 +272,17 @@ std::optional<CacheEntryRecord> TBrowserCache::GetEntryInfo(const std::string& u
   return RecordOf(*newest);
 }
 
+std::uint64_t TBrowserCache::SkippedEntries() const {
+  const std::lock_guard guard(FLock);
+  return FReport.Skipped;
+}
+
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {
+  const std::lock_guard guard(FLock);
+  return RefusalOf(url);
+}
+
+std::string TBrowserCache::RefusalOf(const std::string& url) {
   if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
   for (const std::size_t i : EntriesOf(url)) {
     if (FEntries[i].Files.empty()) {
@@ -221,7 +293,8 @@ std::string TBrowserCache::DeleteRefusal(const std::string& url) {
 }
 
 bool TBrowserCache::DeleteEntry(const std::string& url) {
-  FLastRefusal = DeleteRefusal(url);
+  const std::lock_guard guard(FLock);
+  FLastRefusal = RefusalOf(url);
   if (!FLastRefusal.empty()) return false;
   bool removed = false;
   for (const std::size_t i : EntriesOf(url)) {
@@ -252,48 +325,71 @@ std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&,
 std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
 std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
+  const std::lock_guard guard(FLock);
   IndexEntries();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
-  IndexEntries();
-  const auto found = FByCopyPath.find(localFileName);
-  if (found == FByCopyPath.end() || FDeleted[found->second]) {
-    return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  TBrowserCacheEntry entry;
+  {
+    const std::lock_guard guard(FLock);
+    IndexEntries();
+    const auto found = FByCopyPath.find(localFileName);
+    if (found == FByCopyPath.end() || FDeleted[found->second]) {
+      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+    }
+    entry = FEntries[found->second];  // a copy, so that the decoding holds no lock
   }
-  const TBrowserCacheEntry& entry = FEntries[found->second];
   std::error_code copyError;
   std::error_code storedError;
   const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);
   if (!copyError && (entry.Body.File.empty() || WriteTimeOf(entry.Body.File, storedError) <= copyTime || storedError)) {
     return std::string();  // written before, and the browser has not stored the entry again since
   }
-  const fs::path copy(localFileName);
-  std::error_code error;
-  fs::create_directories(copy.parent_path(), error);
-  const fs::path partial = copy.string() + ".part";
-  std::string failure;
-  {
-    std::ofstream out(partial, std::ios::binary | std::ios::trunc);
-    if (!out) return "cannot write " + partial.string();
-    failure = FSetup.Decoder(entry, [&out](std::string_view piece) {
+  return WriteWhole(localFileName, [&](std::ostream& out) {
+    return FSetup.Decoder(entry, [&out](std::string_view piece) {
       return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
     });
-    out.close();
-    if (failure.empty() && !out) failure = "cannot write " + partial.string();
+  });
+}
+
+std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
+  std::string pageUrl;
+  {
+    const std::lock_guard guard(FLock);
+    IndexEntries();
+    const auto found = FByCopyPath.find(localFileName);
+    if (found == FByCopyPath.end() || FDeleted[found->second]) {
+      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+    }
+    const TBrowserCacheEntry& entry = FEntries[found->second];
+    if (IsPageType(StoredHeaderValue(entry.ResponseHeaders, "Content-Type"))) pageUrl = entry.Url;
   }
-  if (failure.empty()) {
-    fs::remove(copy, error);  // an older copy gives way; renaming over it is not allowed everywhere
-    fs::rename(partial, copy, error);
+  if (pageUrl.empty()) {
+    shownFile = localFileName;
+    return std::string();
   }
-  if (failure.empty() && error) failure = "cannot write " + copy.string() + ": " + error.message();
-  if (!failure.empty()) {
-    std::error_code ignored;
-    fs::remove(partial, ignored);
+  std::ifstream in(localFileName, std::ios::binary);
+  if (!in) return "cannot read " + localFileName;
+  const std::string html{std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+  const std::string linked = LinkPageToCopies(html, pageUrl, [this](const std::string& url) {
+    const std::optional<CacheEntryRecord> record = GetEntryInfo(url);
+    const bool ready = record && PrepareLocalFile(record->LocalFileName).empty();
+    return ready ? std::optional<std::string>(record->LocalFileName) : std::nullopt;
+  });
+  const fs::path copy(localFileName);
+  const fs::path shown = copy.parent_path() / kShownFolder / copy.filename();
+  if (std::string failure = WriteWhole(shown, [&linked](std::ostream& out) {
+        out.write(linked.data(), static_cast<std::streamsize>(linked.size()));
+        return std::string();
+      });
+      !failure.empty()) {
+    return failure;
   }
-  return failure;
+  shownFile = shown.string();
+  return std::string();
 }
 
 }  // namespace hoardscope

@@ -5,6 +5,7 @@
 
 #include <deque>
 #include <functional>
+#include <mutex>
 #include <string>
 #include <unordered_map>
 #include <vector>
@@ -26,6 +27,9 @@ struct TBrowserCacheSetup {
   TBodyDecoder Decoder;
 };
 
+// Its methods may be called from several threads at once (the page pane's workers look entries up and write their
+// copies); a copy is decoded outside the lock, and several writers of one copy, in this process or another, each
+// write a partial file of their own that takes the copy's name whole.
 class TBrowserCache : public IUrlCache {
  public:
   explicit TBrowserCache(TBrowserCacheSetup setup);
@@ -49,11 +53,16 @@ class TBrowserCache : public IUrlCache {
 
   // Writes the decoded copy when it is missing or older than the entry's file.
   std::string PrepareLocalFile(const std::string& localFileName) override;
+  // For a page (HTML), a shown copy in a folder beside its decoded copy, written anew each time, whose links point
+  // at the decoded copies of the entries they name (LinkPageToCopies), each made ready; the decoded copy stays the
+  // body as stored. Anything else is shown as its decoded copy.
+  std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
   std::string DeleteRefusal(const std::string& url) override;
-  std::uint64_t SkippedEntries() const override { return FReport.Skipped; }
+  std::uint64_t SkippedEntries() const override;
 
-  // Why the last DeleteEntry removed nothing; empty when it removed something or found nothing to remove.
+  // Why the last DeleteEntry removed nothing; empty when it removed something or found nothing to remove. Like
+  // LastReport, for the one thread that walks and deletes.
   const std::string& LastDeleteRefusal() const { return FLastRefusal; }
   // What the last read of the folder ran into.
   const TCacheReadReport& LastReport() const { return FReport; }
@@ -61,6 +70,7 @@ class TBrowserCache : public IUrlCache {
   std::string StoredFileOf(const std::string& localFileName) const;
 
  private:
+  // The members below FLock are used under it alone.
   void ReadFolder();
   // Marks, for each URL, the newest of its entries as the one that stands for it.
   void ChooseEntriesShown();
@@ -70,9 +80,11 @@ class TBrowserCache : public IUrlCache {
   CacheEntryRecord RecordOf(std::size_t index) const;
   // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
   std::vector<std::size_t> EntriesOf(const std::string& url);
+  std::string RefusalOf(const std::string& url);
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
 
   TBrowserCacheSetup FSetup;
+  mutable std::mutex FLock;
   bool FRead = false;
   TCacheReadReport FReport;
   std::string FLastRefusal;

@@ -45,6 +45,9 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   std::string PrepareLocalFile(const std::string& localFileName) override {
     return Current().PrepareLocalFile(localFileName);
   }
+  std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override {
+    return Current().PrepareShownFile(localFileName, shownFile);
+  }
   std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
   std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }
   std::uint64_t SkippedEntries() const override { return FBrowser ? FBrowser->SkippedEntries() : 0; }

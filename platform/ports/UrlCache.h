@@ -85,6 +85,15 @@ class IUrlCache {
   // local files are their own content have nothing to do.
   virtual std::string PrepareLocalFile(const std::string& localFileName) { return std::string(); }
 
+  // The file to show for a listed record, whose local file PrepareLocalFile made ready, in a browser that can only
+  // be sent to files: for a page of a browser's cache, a copy of it (beside the local file, which stays the body
+  // as stored) whose links to what the cache holds lead to those entries' local files, made ready too. Sets
+  // shownFile; empty on success, else why the page cannot be shown. Anything else is shown as its local file.
+  virtual std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
+    shownFile = localFileName;
+    return std::string();
+  }
+
   // The browser cache folder this cache reads; empty for the platform's own cache.
   virtual std::string SourceFolder() const { return std::string(); }
 

@@ -69,6 +69,11 @@ void TFakeBrowser::Navigate(const std::string& url) {
   Navigations.push_back(url);
 }
 
+void TFakeBrowser::NavigateFromSource(const std::string& url, const std::string& source) {
+  if (!FromSources) return IBrowser::NavigateFromSource(url, source);
+  Navigate(source + " " + url);
+}
+
 void TFakeDialogs::ShowOptions(TfrmOptions& dialog) {
   ++Shown;
   dialog.FormShow();

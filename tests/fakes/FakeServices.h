@@ -80,9 +80,13 @@ class TFakeBrowser : public IBrowser {
   bool IsOffline() override;
   void Navigate(const std::string& url) override;
   void NavigateInNewWindow(const std::string& url) override { NewWindows.push_back(url); }
+  bool NavigatesFromSources() override { return FromSources; }
+  // Recorded among Navigations as "SOURCE URL".
+  void NavigateFromSource(const std::string& url, const std::string& source) override;
 
   bool Offline = false;
   bool FailNavigate = false;
+  bool FromSources = false;  // set: plays a browser that shows pages from a cache source
   std::vector<std::string> Navigations;
   std::vector<std::string> NewWindows;
 };

@@ -30,10 +30,16 @@ class TFakeUrlCache : public IUrlCache {
     Prepared.push_back(localFileName);
     return PrepareFailure;
   }
+  // The shown file of a local file is its name with ".shown" after it.
+  std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override {
+    shownFile = localFileName + ".shown";
+    return ShownFailure;
+  }
 
   std::string Folder;           // set: the cache plays a browser's cache in that folder
   std::string Refusal;          // set: why no entry can be deleted now
   std::string PrepareFailure;   // set: why no local file can be had
+  std::string ShownFailure;     // set: why no shown file can be had
   std::vector<std::string> Prepared;  // the local files asked for, in order
 
  private:

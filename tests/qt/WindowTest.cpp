@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QLineEdit>
 #include <QPointer>
+#include <QRegularExpression>
 #include <QSignalSpy>
 #include <QTest>
 #include <QTimer>
@@ -36,7 +37,7 @@ namespace {
 class WindowTestBase : public ::testing::Test {
  protected:
   TBrowserWindow& OpenWindow() {
-    if (!Session) Session.emplace(Home.CacheRoot(), Home.RegistryFile());
+    if (!Session) Session.emplace(Home.CacheRoot(), Home.RegistryFile(), Home.CopiesRoot());
     return Session->OpenWindow();
   }
 
@@ -422,22 +423,68 @@ TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStyle
   EXPECT_EQ(QUrl("about:blank"), window.PagePane()->url());
 }
 
-// A browser's own cache shows its pages in the pane from their decoded copies: the gzip page as the text it holds.
-TEST_F(WindowTest, ABrowsersCacheShowsItsCompressedPageDecoded) {
-  const std::filesystem::path chromium = Home.Folder.Path / "Cache_Data";
-  std::filesystem::copy(std::filesystem::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-caches/chromium", chromium,
-                        std::filesystem::copy_options::recursive);
-  {
-    TRegistryStore registry(Home.RegistryFile());
-    WriteCacheSource(registry, "chromium:" + chromium.string());
+// A window whose bar shows the Chromium cache of tests/data, copied into the home.
+class WindowBrowserCacheTest : public WindowTestBase {
+ protected:
+  TBrowserWindow& OpenChromiumWindow() {
+    const std::filesystem::path chromium = Home.Folder.Path / "Cache_Data";
+    std::filesystem::copy(std::filesystem::path(HOARDSCOPE_SOURCE_DIR) / "tests/data/browser-caches/chromium",
+                          chromium, std::filesystem::copy_options::recursive);
+    {
+      TRegistryStore registry(Home.RegistryFile());
+      WriteCacheSource(registry, "chromium:" + chromium.string());
+    }
+    TBrowserWindow& window = OpenWindow();
+    EXPECT_TRUE(WaitForBarLoad(window));
+    return window;
   }
-  TBrowserWindow& window = OpenWindow();
-  ASSERT_TRUE(WaitForBarLoad(window));
-  QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
-  ASSERT_TRUE(BarView::SelectNode(window.View(), "http://127.0.0.1/packed.html"));
-  ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }));
+
+  // Selects the bar's node and waits until the page pane has loaded what it was sent to.
+  static bool ShowNode(TBrowserWindow& window, const QString& node) {
+    QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
+    return BarView::SelectNode(window.View(), node) && WaitFor([&] { return finished.count() > 0; });
+  }
+
+  static QVariant Script(TBrowserWindow& window, const QString& script) { return RunScript(*window.PagePane(), script); }
+
+  // Whether an address is that of the page of the fixture's site (served from a port of the moment).
+  static bool IsSitePage(const QString& address, const QString& page) {
+    return QRegularExpression(QStringLiteral("^http://127\\.0\\.0\\.1:[0-9]+/") + QRegularExpression::escape(page) + "$")
+        .match(address)
+        .hasMatch();
+  }
+};
+
+// The gzip page shows as the text it holds.
+TEST_F(WindowBrowserCacheTest, ABrowsersCacheShowsItsCompressedPageDecoded) {
+  TBrowserWindow& window = OpenChromiumWindow();
+  ASSERT_TRUE(ShowNode(window, "http://127.0.0.1/packed.html"));
   EXPECT_EQ("Packed Cargo Manifest", Title(window));
-  EXPECT_TRUE(RunScript(*window.PagePane(), "document.body.textContent").toString().contains("quinceblossom"));
+  EXPECT_TRUE(Script(window, "document.body.textContent").toString().contains("quinceblossom"));
+}
+
+// The page keeps its own URL, and its stylesheet, picture and frames come from the same cache, decoded; the frame
+// is stored under a key of its own (a subframe's).
+TEST_F(WindowBrowserCacheTest, ABrowsersCachePageShowsWholeFromItsSource) {
+  TBrowserWindow& window = OpenChromiumWindow();
+  ASSERT_TRUE(ShowNode(window, "http://127.0.0.1/index.html"));
+  EXPECT_EQ("Harbour Lights Home", Title(window));
+  EXPECT_TRUE(IsSitePage(window.AddressField()->text(), "index.html")) << window.AddressField()->text().toStdString();
+  EXPECT_EQ("rgb(238, 244, 248)", Script(window, "getComputedStyle(document.body).backgroundColor"));
+  EXPECT_EQ(16, Script(window, "document.images[0].naturalWidth").toInt());
+  EXPECT_EQ("About the Harbour", Script(window, "document.querySelector('iframe').contentDocument.title"));
+}
+
+// A link the user follows from such a page is answered from the same cache, its stylesheet too.
+TEST_F(WindowBrowserCacheTest, ALinkFollowedFromABrowsersCachePageStaysInItsSource) {
+  TBrowserWindow& window = OpenChromiumWindow();
+  ASSERT_TRUE(ShowNode(window, "http://127.0.0.1/index.html"));
+  QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
+  Script(window, "location.href = 'about.html'");
+  ASSERT_TRUE(WaitFor([&] { return finished.count() > 0; }));
+  EXPECT_EQ("About the Harbour", Title(window));
+  EXPECT_EQ("rgb(238, 244, 248)", Script(window, "getComputedStyle(document.body).backgroundColor"));
+  EXPECT_TRUE(IsSitePage(window.AddressField()->text(), "about.html")) << window.AddressField()->text().toStdString();
 }
 
 }  // namespace

@@ -28,6 +28,7 @@ struct TWindowTestHome {
   TTempFolder Folder{"window"};
   std::filesystem::path CacheRoot() const { return Folder.Path / "cache"; }
   std::filesystem::path RegistryFile() const { return Folder.Path / "registry.db"; }
+  std::filesystem::path CopiesRoot() const { return Folder.Path / "copies"; }
 };
 
 // Adds every entry of the demo web (resources/demo) to a cache store, as scripts/load-demo.sh does.

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "com/HSCDownload.h"
-#include "com/ResolveURL.h"
+#include "core/ResolveURL.h"
 #include "tests/unit/ComFakes.h"
 
 namespace hoardscope {

@@ -55,21 +55,43 @@ TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsSourceUrlOnce) {
   EXPECT_EQ(Browser->Navigations.size(), 3u);
 }
 
-// A browser's cache is shown from the decoded copy, written first; a copy that cannot be had is said, not shown.
-TEST_F(SelectionTest, AFileOfABrowsersCacheShowsItsDecodedCopyOrSaysWhyNot) {
+// A browser that can only be sent to files is sent to a page's shown copy, made after its decoded copy; a copy
+// that cannot be had is said, not shown.
+TEST_F(SelectionTest, AFileOfABrowsersCacheShowsItsShownCopyOrSaysWhyNot) {
   Cache.Folder = "/home/u/.cache/chromium/Default/Cache/Cache_Data";
   AddEntry("https://h/page.htm", "text/html", 100, "/copies/1/page.html");
   AddEntry("https://h/gone.htm", "text/html", 100, "/copies/2/gone.html");
+  AddEntry("https://h/half.htm", "text/html", 100, "/copies/3/half.html");
   Load();
   TTreeNode* host = ExpandedHost("h");
-  View().TreeView1Change(host->Child(1));
-  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"/copies/1/page.html"}));
+  View().TreeView1Change(host->Child(2));
+  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"/copies/1/page.html.shown"}));
   EXPECT_EQ(Cache.Prepared.back(), "/copies/1/page.html");
 
+  Cache.ShownFailure = "cannot write /copies/3/shown copy/half.html";
+  View().TreeView1Change(host->Child(1));
   Cache.PrepareFailure = "br bodies cannot be decoded in this edition.";
   View().TreeView1Change(host->Child(0));
   EXPECT_EQ(Browser->Navigations.size(), 1u);
-  EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"br bodies cannot be decoded in this edition."}));
+  EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"cannot write /copies/3/shown copy/half.html",
+                                                        "br bodies cannot be decoded in this edition."}));
+}
+
+// A browser that reads the browser's cache itself is sent to the file's URL in the source on show, once, offline,
+// after the decoded copy has been made (so that a body that cannot be had is said here). A view without a source
+// choice names the platform's.
+TEST_F(SelectionTest, AFileOfABrowsersCacheShowsFromItsSourceInABrowserThatReadsIt) {
+  Browser->FromSources = true;
+  Cache.Folder = "/home/u/.cache/chromium/Default/Cache/Cache_Data";
+  AddEntry("https://h/page.htm", "text/html", 100, "/copies/1/page.html");
+  Load();
+  TTreeNode* page = ExpandedHost("h")->Child(0);
+  View().TreeView1Change(page);
+  View().TreeView1Change(page);
+  EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"platform https://h/page.htm"}));
+  EXPECT_EQ(Cache.Prepared.back(), "/copies/1/page.html");
+  EXPECT_EQ(Internet.ForcedOffline, 1);
+  EXPECT_EQ(Widgets.FocusRequests, 1);
 }
 
 TEST_F(SelectionTest, AnOfflineBrowserIsNotForcedAgain) {

@@ -53,7 +53,7 @@ int main(int argc, char** argv) {
     // names from now on, as if chosen in its menu.
     SetUpHomeWhenNeeded(line->Home);
     RememberCacheSource(line->Home);
-    return RunBrowserApp(1, argv, line->Home.CacheRoot, line->Home.RegistryFile, request);
+    return RunBrowserApp(1, argv, line->Home.CacheRoot, line->Home.RegistryFile, line->Home.CopiesRoot, request);
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;

@@ -1,5 +1,5 @@
 // Reference resolution of RFC 3986: parsing into components, merging paths, removing dot segments, recomposing.
-#include "com/ResolveURL.h"
+#include "core/ResolveURL.h"
 
 #include <optional>
 #include <string_view>
@@ -103,6 +103,8 @@ std::string Recompose(const TUriParts& parts) {
 }
 
 }  // namespace
+
+bool HasScheme(std::string_view text) { return SchemeOf(text).has_value(); }
 
 std::string ResolveURL(const std::string& text, const std::string& base) {
   if (text.empty()) return text;

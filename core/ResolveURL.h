@@ -1,7 +1,8 @@
-// ResolveURL: the URL under which a movie named relative to its page is looked up in the cache.
+// ResolveURL: the URL a reference of a page names, such as a movie or a link relative to its page.
 #pragma once
 
 #include <string>
+#include <string_view>
 
 namespace hoardscope {
 
@@ -9,5 +10,9 @@ namespace hoardscope {
 // "http://h/dir/page.html" gives "http://h/dir/movie.swf". An empty text, or a base that is not an absolute URL
 // with a host ("scheme://authority..."), leaves the text unchanged.
 std::string ResolveURL(const std::string& text, const std::string& base);
+
+// Whether text is an absolute URL, one that begins with a scheme and its colon ("mailto:", "http:"); a reference
+// relative to its page has none.
+bool HasScheme(std::string_view text);
 
 }  // namespace hoardscope
