@@ -49,7 +49,7 @@ class TBrowserCacheAdmin : public ICacheAdmin {
 TCacheSource FindSource(const THomePaths& home) {
   std::string error;
   const std::optional<TCacheSource> source =
-      ParseCacheSource(home.CacheSource, FindCacheSources(UserFoldersOfThisPlatform()), error);
+      ParseCacheSource(home.CacheSource, UserFoldersOfThisPlatform(), error);
   if (!source) throw std::runtime_error(error);
   return *source;
 }

@@ -16,7 +16,7 @@ std::vector<std::string> TCacheSwitch::SourceNames() {
 
 std::string TCacheSwitch::SelectSource(const std::string& name) {
   std::string error;
-  const std::optional<TCacheSource> source = ParseCacheSource(name, FindCacheSources(FFolders), error);
+  const std::optional<TCacheSource> source = ParseCacheSource(name, FFolders, error);
   if (!source) return error;
   FBrowser = source->Kind == "platform" ? nullptr : OpenBrowserCache(*source, FCopiesRoot);
   FSource = *source;
