@@ -29,7 +29,7 @@ class TBrowserCacheAdmin : public ICacheAdmin {
   void Clear() override { throw std::runtime_error("a browser's cache is never cleared here"); }
   // Why the folder could not be read, or why the last deletion was refused.
   std::string LastFailure() override {
-    return FCache->LastReport().Failure.empty() ? FCache->LastDeleteRefusal() : FCache->LastReport().Failure;
+    return FCache->LastReport().Failure.empty() ? FCache->LastDeleteFailure() : FCache->LastReport().Failure;
   }
   int InOneBatch(const std::function<int()>& change) override { return change(); }
   int Fetch(const std::vector<std::string>&, const TFetchLimits&) override {

@@ -28,7 +28,7 @@ std::unique_ptr<TBrowserCache> OpenBrowserCache(const TCacheSource& source, cons
       std::filesystem::path(copiesRoot) / (source.Kind + "-" + HashName(source.Folder));
   TBrowserCacheSetup setup{source.Folder, copies.string(), source.Browser, [source] { return BrowserRuns(source); },
                          source.Kind == "firefox" ? TCacheReader(ReadFirefoxCache) : TCacheReader(ReadChromiumCache),
-                         ReadDecodedBody};
+                         ReadDecodedBody, !source.LockFiles.empty()};
   return std::make_unique<TBrowserCache>(std::move(setup));
 }
 

@@ -50,9 +50,12 @@ bool SameTree(const fs::path& a, const fs::path& b) {
 
 class BrowserCachesTest : public ::testing::Test {
  protected:
+  // Chromium's user data folder names its profile, whose cache lies at the same place below ~/.cache.
   BrowserCachesTest() : FHome("browser-caches") {
     fs::copy(kFixtures / "chromium", ChromiumFolder(), fs::copy_options::recursive);
     fs::copy(kFixtures / "firefox", FirefoxFolder(), fs::copy_options::recursive);
+    fs::create_directories(User() / ".config/chromium/Default");
+    WriteFile(User() / ".config/chromium/Local State", R"({"profile":{"info_cache":{"Default":{}}}})");
   }
 
   fs::path User() const { return FHome.Path() / "user"; }
