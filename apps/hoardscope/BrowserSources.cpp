@@ -32,6 +32,7 @@ class TBrowserCacheAdmin : public ICacheAdmin {
     return FCache->LastReport().Failure.empty() ? FCache->LastDeleteFailure() : FCache->LastReport().Failure;
   }
   int InOneBatch(const std::function<int()>& change) override { return change(); }
+  void DeleteWithoutOwner() override { FCache->DeleteWithoutOwner(); }
   int Fetch(const std::vector<std::string>&, const TFetchLimits&) override {
     throw std::runtime_error("a browser's cache is never filled here");
   }
