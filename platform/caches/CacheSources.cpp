@@ -239,17 +239,13 @@ std::vector<fs::path> FirefoxOwners(const fs::path& cache, const TUserFolders& f
   return owners;
 }
 
-std::uint32_t LittleEndian32(std::string_view bytes) {
-  return LittleEndianAt<std::uint32_t>(bytes, 0);
-}
-
 // The entry count a blockfile cache's index holds in its header; nullopt when the folder holds no such index.
 std::optional<std::uint64_t> BlockfileEntryCount(const TEntryFolder& folder) {
   TEntryFile index;
   if (index.Open(folder, "index") != TEntryFile::TOpenResult::Opened) return std::nullopt;
   const std::optional<std::string_view> header = index.Read(0, 12);
-  if (!header || LittleEndian32(*header) != kBlockfileIndexMagic) return std::nullopt;
-  const auto count = static_cast<std::int32_t>(LittleEndian32(header->substr(8)));
+  if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kBlockfileIndexMagic) return std::nullopt;
+  const auto count = LittleEndianAt<std::int32_t>(*header, 8);
   return count < 0 ? 0 : static_cast<std::uint64_t>(count);
 }
 

@@ -68,9 +68,18 @@ std::int64_t ReadAt(int descriptor, std::uint64_t offset, char* buffer, std::siz
   return static_cast<std::int64_t>(done);
 }
 
-// The path without the separators at its end, which would make the system follow a link it names.
+bool IsSeparator(char c) {
+#ifdef _WIN32
+  return c == '/' || c == '\\';
+#else
+  return c == '/';
+#endif
+}
+
+// The path without the separators at its end, which would make the system follow a link it names; a root ("/",
+// "C:\") keeps its own.
 std::string WithoutTrailingSeparators(std::string path) {
-  while (path.size() > 1 && (path.back() == '/' || path.back() == '\\')) path.pop_back();
+  while (path.size() > 1 && IsSeparator(path.back()) && path[path.size() - 2] != ':') path.pop_back();
   return path;
 }
 
@@ -86,7 +95,7 @@ std::string LinkRefusal(const std::string& path) {
 }
 
 #ifdef _WIN32
-constexpr int AT_CURRENT_FOLDER = -1;
+constexpr int kCurrentFolder = -1;
 
 DWORD AttributesOf(const std::string& path) { return GetFileAttributesA(path.c_str()); }
 
@@ -100,7 +109,7 @@ std::optional<TFileStatus> StatusAt(const std::string& path) {
   return status;
 }
 #else
-constexpr int AT_CURRENT_FOLDER = AT_FDCWD;
+constexpr int kCurrentFolder = AT_FDCWD;
 #endif
 
 }  // namespace
@@ -111,7 +120,7 @@ std::optional<std::string_view> TBufferBytes::Read(std::uint64_t offset, std::si
 }
 
 TEntryFolder::TEntryFolder(std::string path) : FPath(WithoutTrailingSeparators(std::move(path))) {
-  Open(AT_CURRENT_FOLDER, FPath);
+  Open(kCurrentFolder, FPath);
 }
 
 TEntryFolder::TEntryFolder(const TEntryFolder& parent, std::string_view name) : FPath(JoinPath(parent.Path(), name)) {
