@@ -27,9 +27,9 @@ class TBrowserCacheAdmin : public ICacheAdmin {
   }
   bool SetLastSyncTime(const std::string&, FileTime) override { return false; }
   void Clear() override { throw std::runtime_error("a browser's cache is never cleared here"); }
-  // Why the folder could not be read, or why the last deletion was refused.
+  // Why nothing of the folder could be read, or why the last deletion was refused or left files behind.
   std::string LastFailure() override {
-    return FCache->LastReport().Failure.empty() ? FCache->LastDeleteFailure() : FCache->LastReport().Failure;
+    return FCache->ReadFailure().empty() ? FCache->LastDeleteFailure() : FCache->ReadFailure();
   }
   int InOneBatch(const std::function<int()>& change) override { return change(); }
   void DeleteWithoutOwner() override { FCache->DeleteWithoutOwner(); }

@@ -217,7 +217,7 @@ TEST_F(BrowserCachesTest, DeletingAUrlRemovesEveryKeyOfItUnlessTheBrowserRuns) {
 }
 
 // A cache read in part or not at all says why and how much, in the view's first panel and on standard error, and
-// tree exits with 1 when nothing of it could be read.
+// tree and cache list exit with 1 when nothing of it could be read.
 TEST_F(BrowserCachesTest, ACacheReadInPartOrNotAtAllSaysWhyAndATreeOfNothingFails) {
   const fs::path blockfile = FHome.Path() / "blockfile";
   fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
@@ -254,6 +254,9 @@ TEST_F(BrowserCachesTest, ACacheReadInPartOrNotAtAllSaysWhyAndATreeOfNothingFail
     EXPECT_NE(tree.Out.find("panel0: " + unread.Folder.string() + " (" + unread.Why + ")\n"), std::string::npos)
         << tree.Out;
     EXPECT_NE(tree.Err.find("cannot be read: " + unread.Why), std::string::npos) << tree.Err;
+    const TRun list = Hoardscope({"--cache", "chromium:" + unread.Folder.string(), "cache", "list"});
+    EXPECT_EQ(list.ExitCode, 1);
+    EXPECT_NE(list.Err.find(unread.Why), std::string::npos) << list.Err;
   }
 }
 
