@@ -61,22 +61,40 @@ void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   TTreeNode* node = treeFocused ? Selected : nullptr;
   if (!node || Busy() || IsInSearchResult(node) || node == RootNode || node == SearchNode) return;
   const std::string refusal = DeleteRefusalFor(node);
-  FLastDeleteRefused = !refusal.empty();
-  if (FLastDeleteRefused) {
+  FLastDeleteFailed = !refusal.empty();
+  if (FLastDeleteFailed) {
     FServices.Desktop.ShowMessage(refusal, MessageButtons::Ok);
     return;
   }
+  FDeleteFailures.clear();
   TTreeNode* parent = node->Parent();
   if (node->HasChildren()) {
     DeleteEntriesUnder(node->Key());
   } else if (node->Kind() == TNodeKind::File && node->EntryIndex() < EntryList.Count()) {
-    if (const std::shared_ptr<TURLInfo>& info = EntryList[node->EntryIndex()].Info) DeleteCacheEntry(info->SourceUrl);
+    const std::shared_ptr<TURLInfo>& info = EntryList[node->EntryIndex()].Info;
+    if (info && !DeleteCacheEntry(info->SourceUrl)) {
+      ShowDeleteFailures();  // the file stays, and so does its node
+      return;
+    }
     EntryList.MarkDeleted(node->EntryIndex());
   }
   Selected = nullptr;
   TreeView1.Delete(node);
   PruneEmptyParents(parent);
   NotifyViews(kCacheChangedCode);
+  ShowDeleteFailures();
+}
+
+void THoardscopeMain::ShowDeleteFailures() {
+  if (FDeleteFailures.empty()) return;
+  FLastDeleteFailed = true;
+  std::string text = FDeleteFailures.front();
+  if (FDeleteFailures.size() > 1) {
+    text = std::to_string(FDeleteFailures.size()) + " entries were not deleted:";
+    for (const std::string& failure : FDeleteFailures) text += "\r\n" + failure;
+  }
+  FDeleteFailures.clear();
+  FServices.Desktop.ShowMessage(text, MessageButtons::Ok);
 }
 
 std::string THoardscopeMain::DeleteRefusalFor(const TTreeNode* node) {
@@ -92,14 +110,20 @@ std::string THoardscopeMain::DeleteRefusalFor(const TTreeNode* node) {
   return std::string();
 }
 
-void THoardscopeMain::DeleteCacheEntry(const std::string& url) { FServices.Cache.DeleteEntry(url); }
+bool THoardscopeMain::DeleteCacheEntry(const std::string& url) {
+  if (FServices.Cache.DeleteEntry(url)) return true;
+  std::string failure = FServices.Cache.LastDeleteFailure();
+  if (failure.empty()) return true;  // nothing of it was there to remove
+  FDeleteFailures.push_back(std::move(failure));
+  return false;
+}
 
 void THoardscopeMain::DeleteEntriesUnder(const std::string& nodeKey) {
   FDeleting = true;
   try {
     for (std::size_t i = 0; i < EntryList.Count(); ++i) {
-      if (EntryList[i].Info && IsUnderNodeKey(nodeKey, EntryList[i].Key)) {
-        DeleteCacheEntry(EntryList[i].Info->SourceUrl);
+      if (EntryList[i].Info && IsUnderNodeKey(nodeKey, EntryList[i].Key) &&
+          DeleteCacheEntry(EntryList[i].Info->SourceUrl)) {
         EntryList.MarkDeleted(i);
       }
       FServices.Desktop.ProcessMessages();
@@ -189,6 +213,7 @@ std::string THoardscopeMain::GetHeaderText(const std::string& url) {
 
 void THoardscopeMain::ExportEntries() {
   LastExportFailed = false;
+  LastExportKeptFolder = false;
   if (!FServices.Dialogs) return;
   const std::optional<std::string> chosen =
       FServices.Dialogs->AskSaveFileName({"Hoardscope Export File|*.hef", "hef", true});
@@ -205,7 +230,10 @@ void THoardscopeMain::ExportEntries() {
   }
   if (IsFolder(folder)) {
     const std::string question = "All files under " + folder + " will be delete!\r\nare you sure to delete them?";
-    if (FServices.Desktop.ShowMessage(question, MessageButtons::YesNo) != MessageAnswer::Yes) return;
+    if (FServices.Desktop.ShowMessage(question, MessageButtons::YesNo) != MessageAnswer::Yes) {
+      LastExportFailed = LastExportKeptFolder = true;  // nothing was exported
+      return;
+    }
     FServices.Shell.MoveFilesToTrash(folder);
   }
   std::error_code ignored;

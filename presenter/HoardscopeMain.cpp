@@ -111,8 +111,13 @@ void THoardscopeMain::Button1Click() {
 
 void THoardscopeMain::ShowSource() {
   const std::string caption = CurrentCacheSourceCaption();
+  const std::string failure = FServices.Cache.ReadFailure();
   const std::uint64_t skipped = FServices.Cache.SkippedEntries();
-  SetStatusText(0, skipped ? caption + " (skipped " + std::to_string(skipped) + " damaged entries)" : caption);
+  if (!failure.empty()) {
+    SetStatusText(0, caption + " (" + failure + ")");
+  } else {
+    SetStatusText(0, skipped ? caption + " (skipped " + std::to_string(skipped) + " damaged entries)" : caption);
+  }
   FWidgets.SetWindowText(caption);
 }
 

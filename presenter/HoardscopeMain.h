@@ -103,8 +103,9 @@ class THoardscopeMain {
   void alHelpExecute();
   // treeFocused: whether the tree holds the keyboard focus; the action deletes nothing otherwise.
   void aLVDeleteExecute(bool treeFocused);
-  // Whether the last Delete was refused (its browser runs, or it keeps the entries in shared files).
-  bool LastDeleteRefused() const { return FLastDeleteRefused; }
+  // Whether the last Delete was refused (its browser runs, or it keeps the entries in shared files) or left entries
+  // behind; both are reported.
+  bool LastDeleteFailed() const { return FLastDeleteFailed; }
 
   // The cache source: the names to offer, the one shown, and the choices of the Files menu's "Cache" submenu,
   // each of which keeps the choice in the settings and reloads the view. OpenSavedCacheSource makes the bar show
@@ -119,8 +120,10 @@ class THoardscopeMain {
 
   std::vector<std::size_t> ExportSet;  // indices into EntryList, filled right before an export
 
-  // Whether the last export was refused or left entries out because their copy failed (both are reported).
+  // Whether the last export was refused or left entries out because their copy failed (both are reported), or
+  // exported nothing because the files of an existing export folder were kept (LastExportKeptFolder).
   bool LastExportFailed = false;
+  bool LastExportKeptFolder = false;
 
   // What the last import returned (Count: the records whose copy existed, or -1 for a missing export file).
   TImportResult LastImport;
@@ -141,7 +144,10 @@ class THoardscopeMain {
   void ClearSearchResult();
 
   // Entry operations.
-  void DeleteCacheEntry(const std::string& url);
+  // Deletes the URL's entries; false, with the cache's reason kept for ShowDeleteFailures, when it left some behind.
+  bool DeleteCacheEntry(const std::string& url);
+  // Says which entries the last Delete left behind, and why.
+  void ShowDeleteFailures();
   void DeleteEntriesUnder(const std::string& nodeKey);
   void PruneEmptyParents(TTreeNode* node);
   // Fills ExportSet with the entries below the node and returns their cached files, in the same order.
@@ -226,7 +232,8 @@ class THoardscopeMain {
   bool FDeleting = false;  // a deletion lets messages run: nothing may clear or rebuild the lists meanwhile
   bool FMenuOpen = false;  // the context menu and its shell command run their own message loops
   bool FShown = false;
-  bool FLastDeleteRefused = false;
+  bool FLastDeleteFailed = false;
+  std::vector<std::string> FDeleteFailures;  // of the Delete running: why entries stayed
 };
 
 }  // namespace hoardscope

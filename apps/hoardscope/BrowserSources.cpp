@@ -27,11 +27,12 @@ class TBrowserCacheAdmin : public ICacheAdmin {
   }
   bool SetLastSyncTime(const std::string&, FileTime) override { return false; }
   void Clear() override { throw std::runtime_error("a browser's cache is never cleared here"); }
-  // Why the folder could not be read, or why the last deletion was refused.
+  // Why nothing of the folder could be read, or why the last deletion was refused or left files behind.
   std::string LastFailure() override {
-    return FCache->LastReport().Failure.empty() ? FCache->LastDeleteRefusal() : FCache->LastReport().Failure;
+    return FCache->ReadFailure().empty() ? FCache->LastDeleteFailure() : FCache->ReadFailure();
   }
   int InOneBatch(const std::function<int()>& change) override { return change(); }
+  void DeleteWithoutOwner() override { FCache->DeleteWithoutOwner(); }
   int Fetch(const std::vector<std::string>&, const TFetchLimits&) override {
     throw std::runtime_error("a browser's cache is never filled here");
   }
@@ -49,7 +50,7 @@ class TBrowserCacheAdmin : public ICacheAdmin {
 TCacheSource FindSource(const THomePaths& home) {
   std::string error;
   const std::optional<TCacheSource> source =
-      ParseCacheSource(home.CacheSource, FindCacheSources(UserFoldersOfThisPlatform()), error);
+      ParseCacheSource(home.CacheSource, UserFoldersOfThisPlatform(), error);
   if (!source) throw std::runtime_error(error);
   return *source;
 }

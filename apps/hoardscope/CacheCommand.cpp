@@ -19,7 +19,8 @@
 //       browser's cache it lists every key the browser stored, where the view shows one entry per URL.
 //   cache info URL
 //       the entry stored under exactly URL, one field a line, then "headers:" and the raw header block.
-//   cache delete URL      removes the entry and its file.
+//   cache delete URL [--force]
+//       removes the entry and its file; on a browser's cache that no profile was found to own, only with --force.
 //   cache clear           removes every entry and its file.
 //
 // On a browser's cache (--cache SOURCE) only list, info and delete work; the local file they show is the decoded
@@ -48,7 +49,7 @@ constexpr const char* kCacheUsage =
     "       hoardscope cache fetch URL... [--max-time SECONDS] [--max-size BYTES]\n"
     "       hoardscope cache list [--all]\n"
     "       hoardscope cache info URL\n"
-    "       hoardscope cache delete URL\n"
+    "       hoardscope cache delete URL [--force]\n"
     "       hoardscope cache clear\n";
 
 constexpr std::size_t kMaxHeaderBytes = 64 * 1024;
@@ -310,7 +311,9 @@ int Info(ICacheAdmin& admin, const TArguments& args) {
 }
 
 int Delete(ICacheAdmin& admin, const TArguments& args) {
-  if (args.size() != 1) return Usage();
+  const bool force = args.size() == 2 && args[1] == "--force";
+  if (args.size() != 1 && !force) return Usage();
+  if (force) admin.DeleteWithoutOwner();
   if (!admin.Cache().DeleteEntry(args[0])) {
     if (!admin.LastFailure().empty()) return Failure(admin.LastFailure());
     return Failure("not in the cache: " + args[0]);

@@ -16,7 +16,7 @@ const char* const kWindowUsage =
 const char* const kSubcommandUsage =
     "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
     "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
-    "       hoardscope delete NODE\n"
+    "       hoardscope delete NODE [--force]\n"
     "       hoardscope export NODE FILE.hef [--yes | --no]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope regsvr [/u] [/s] [MODULE]\n"

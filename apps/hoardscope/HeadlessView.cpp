@@ -41,9 +41,23 @@ THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }
 
-void THeadlessView::ShowAndLoad() {
+bool THeadlessView::ShowAndLoad() {
   FView->FormShow();
   FDesktop.FireTimer();
+  const TBrowserCache* browser = FSources->Browser();
+  if (!browser) return true;
+  if (const std::string failure = browser->ReadFailure(); !failure.empty()) {
+    std::cerr << "hoardscope: the cache in " << browser->SourceFolder() << " cannot be read: " << failure << "\n";
+    return false;
+  }
+  const TCacheReadReport& report = browser->LastReport();
+  if (report.Skipped > 0) {
+    std::cerr << "hoardscope: skipped " << report.Skipped << " damaged entries of the cache in "
+              << browser->SourceFolder() << ", among them";
+    for (const std::string& file : report.SkippedFiles) std::cerr << ' ' << file;
+    std::cerr << "\n";
+  }
+  return true;
 }
 
 void THeadlessView::Expand(TTreeNode* node) {

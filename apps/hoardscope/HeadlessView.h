@@ -24,8 +24,12 @@ class THeadlessView {
   // What the dialogs answer; set before running an action that shows one.
   THeadlessAnswers Answers;
 
-  // Shows the view and runs its start-up tick (the first load) at once.
-  void ShowAndLoad();
+  // Shows the view and runs its start-up tick (the first load) at once, then says on standard error what the load
+  // of a browser's cache ran into: why nothing of it could be read, or which damaged entries it passed over.
+  // False when nothing of the cache could be read.
+  bool ShowAndLoad();
+  // The view's cache: the platform's own or the browser's that --cache names.
+  TCacheSwitch& Sources() { return *FSources; }
   // Expands a host or folder node as the tree control does: the node opens, then the view handles the event.
   void Expand(TTreeNode* node);
   // Expands every host and folder node at every depth, of the whole tree or below one node.

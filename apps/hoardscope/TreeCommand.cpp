@@ -1,6 +1,8 @@
 // hoardscope tree: runs the view headless over the home's stores and prints its events and its tree.
 //
 //   tree [--all] [--long] [--expand NODE]... [--select NODE]
+//       exits with 1 when nothing of a browser's cache could be read (its folder or index cannot be, or every entry
+//       is damaged), after saying why on standard error.
 #include <iostream>
 #include <optional>
 
@@ -48,7 +50,7 @@ int RunTreeCommand(const TArguments& args, const THomePaths& home) {
     return 2;
   }
   THeadlessView headless(home, std::cout);
-  headless.ShowAndLoad();
+  const bool read = headless.ShowAndLoad();
   for (const std::string& name : options->Expand) {
     TTreeNode* node = headless.FindNode(name);
     if (!node) return THeadlessView::UnknownNode(name);
@@ -59,7 +61,7 @@ int RunTreeCommand(const TArguments& args, const THomePaths& home) {
     if (!headless.SelectNode(*options->Select)) return THeadlessView::UnknownNode(*options->Select);
   }
   headless.PrintTree(std::cout, options->Long);
-  return 0;
+  return read ? 0 : 1;
 }
 
 }  // namespace hoardscope

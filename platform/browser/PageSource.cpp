@@ -68,7 +68,7 @@ std::shared_ptr<TPageSource> TPageSources::Open(const std::string& name) {
   if (const auto opened = FOpened.find(name); opened != FOpened.end()) return opened->second;
   std::string error;
   const std::optional<TCacheSource> source =
-      ParseCacheSource(name, FindCacheSources(UserFoldersOfThisPlatform()), error);
+      ParseCacheSource(name, UserFoldersOfThisPlatform(), error);
   if (!source) throw BrowserError{error};
   std::shared_ptr<TPageSource> opened =
       source->Kind == kPlatformSource ? nullptr : std::make_shared<TPageSource>(*source, FCopiesRoot);

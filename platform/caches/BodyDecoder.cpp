@@ -1,8 +1,7 @@
 // Reads an entry's body out of the browser's file and undoes its Content-Encoding on the way, piece by piece: the
-// body is never held whole, and the browser's file is only ever opened for reading.
+// body is never held whole, and the browser's file is only ever opened for reading, never through a link.
 #include <algorithm>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <memory>
 #include <string>
@@ -19,6 +18,7 @@
 
 #include "core/Tools.h"
 #include "platform/caches/BrowserCacheEntry.h"
+#include "platform/caches/EntryBytes.h"
 #include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
@@ -277,21 +277,22 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
     steps.push_back(std::move(step));
   }
 
-  std::ifstream file(entry.Body.File, std::ios::binary);
-  if (!file) return "Cannot open " + entry.Body.File + ".";
-  file.seekg(0, std::ios::end);
-  std::uint64_t fileSize = static_cast<std::uint64_t>(file.tellg());
-  if (!file || entry.Body.Offset > fileSize || entry.Body.Size > fileSize - entry.Body.Offset) {
+  TEntryFile file;
+  const TEntryFile::TOpenResult opened = file.Open(entry.Body.File);
+  if (opened == TEntryFile::TOpenResult::NotAFile) {
+    return entry.Body.File + " is not a plain file of the cache (a link, a folder or a FIFO): it is not read.";
+  }
+  if (opened != TEntryFile::TOpenResult::Opened) return "Cannot open " + entry.Body.File + ".";
+  if (entry.Body.Offset > file.Size() || entry.Body.Size > file.Size() - entry.Body.Offset) {
     return "The body runs past the end of " + entry.Body.File + ".";
   }
-  file.seekg(static_cast<std::streamoff>(entry.Body.Offset));
 
-  std::string piece(kPieceSize, '\0');
-  for (std::uint64_t left = entry.Body.Size; left > 0;) {
-    std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(left, piece.size()));
-    if (!file.read(piece.data(), static_cast<std::streamsize>(size))) return "Cannot read " + entry.Body.File + ".";
-    left -= size;
-    TFlow flow = target(std::string_view(piece.data(), size));
+  for (std::uint64_t done = 0; done < entry.Body.Size;) {
+    const std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(entry.Body.Size - done, kPieceSize));
+    const std::optional<std::string_view> piece = file.Read(entry.Body.Offset + done, size);
+    if (!piece) return "Cannot read " + entry.Body.File + ".";
+    done += size;
+    TFlow flow = target(*piece);
     if (flow == TFlow::Stop) return {};
     if (flow == TFlow::Fail) return failure;
   }

@@ -277,18 +277,39 @@ std::uint64_t TBrowserCache::SkippedEntries() const {
   return FReport.Skipped;
 }
 
+std::string TBrowserCache::ReadFailure() const {
+  const std::lock_guard guard(FLock);
+  if (!FReport.Failure.empty()) return FReport.Failure;
+  if (FReport.Skipped > 0 && FEntries.empty()) {
+    return "none of its " + std::to_string(FReport.Skipped) + " entries could be read: each is damaged";
+  }
+  return std::string();
+}
+
 std::string TBrowserCache::DeleteRefusal(const std::string& url) {
   const std::lock_guard guard(FLock);
   return RefusalOf(url);
 }
 
 std::string TBrowserCache::RefusalOf(const std::string& url) {
-  if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
-  for (const std::size_t i : EntriesOf(url)) {
+  const std::vector<std::size_t> entries = EntriesOf(url);
+  if (entries.empty()) return std::string();
+  for (const std::size_t i : entries) {
     if (FEntries[i].Files.empty()) {
       return url + " cannot be deleted: " + FSetup.Browser + " keeps it in files it shares with other entries.";
     }
+    for (const std::string& file : FEntries[i].Files) {
+      if (const std::optional<TFileStatus> status = CacheFileStatus(file); status && !status->Regular) {
+        return "Nothing of " + url + " was deleted: " + file + " is no file of the cache (a folder or a link stands there).";
+      }
+    }
   }
+  if (!FSetup.OwnerKnown && !FDeleteWithoutOwner) {
+    return "No " + FSetup.Browser + " profile was found that keeps its cache in " + FSetup.Folder +
+           ", so Hoardscope cannot tell whether " + FSetup.Browser + " uses it: nothing was deleted. Close " +
+           FSetup.Browser + " and delete with --force to delete anyway.";
+  }
+  if (FSetup.BrowserRuns && FSetup.BrowserRuns()) return "Close " + FSetup.Browser + " first.";
   return std::string();
 }
 
@@ -296,21 +317,21 @@ bool TBrowserCache::DeleteEntry(const std::string& url) {
   const std::lock_guard guard(FLock);
   FLastRefusal = RefusalOf(url);
   if (!FLastRefusal.empty()) return false;
-  bool removed = false;
-  for (const std::size_t i : EntriesOf(url)) {
+  const std::vector<std::size_t> entries = EntriesOf(url);
+  std::string left;
+  for (const std::size_t i : entries) {
     bool allGone = true;
     for (const std::string& file : FEntries[i].Files) {
-      std::error_code error;
-      fs::remove(file, error);
-      if (error) allGone = false;
+      if (RemoveCacheFile(file)) continue;
+      allGone = false;
+      left += (left.empty() ? "" : ", ") + file;
     }
     std::error_code ignored;
     fs::remove_all(fs::path(FCopyPaths[i]).parent_path(), ignored);
     FDeleted[i] = allGone;
-    removed = removed || allGone;
-    if (!allGone) FLastRefusal = "the files of " + url + " could not all be removed";
   }
-  return removed;
+  if (!left.empty()) FLastRefusal = url + " was not deleted whole: " + left + " could not be removed.";
+  return !entries.empty() && left.empty();
 }
 
 CreatedCacheFile TBrowserCache::CreateEntry(const std::string&, std::uint64_t, const std::string&) {

@@ -25,6 +25,9 @@ struct TBrowserCacheSetup {
   std::function<bool()> BrowserRuns;
   TCacheReader Reader;
   TBodyDecoder Decoder;
+  // Whether a profile of the browser was found to own the folder, so that BrowserRuns can tell whether the browser
+  // uses it; without one nothing is deleted unless told to (DeleteWithoutOwner).
+  bool OwnerKnown = true;
 };
 
 // Its methods may be called from several threads at once (the page pane's workers look entries up and write their
@@ -41,7 +44,8 @@ class TBrowserCache : public IUrlCache {
   std::unique_ptr<IUrlCacheWalk> FindFirstOfEveryKey(CacheEntryRecord& first);
   // The newest entry of exactly this URL.
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
-  // Removes the files of every entry of this URL, unless DeleteRefusal says why not.
+  // Removes the files of every entry of this URL, unless DeleteRefusal says why not; never a folder, never what a
+  // link names. False when the URL has no entry or a file of it remains.
   bool DeleteEntry(const std::string& url) override;
   // A browser's cache is only read: nothing is added to it.
   CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
@@ -58,12 +62,17 @@ class TBrowserCache : public IUrlCache {
   // body as stored. Anything else is shown as its decoded copy.
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
+  // Refused: an entry in files shared with other entries, a file of an entry that is no plain file (a folder, a
+  // link), a folder whose owner is unknown, a browser that runs.
   std::string DeleteRefusal(const std::string& url) override;
   std::uint64_t SkippedEntries() const override;
+  std::string ReadFailure() const override;
+  // Why the last DeleteEntry removed nothing or left part of an entry behind. Like LastReport, for the one thread
+  // that walks and deletes.
+  std::string LastDeleteFailure() const override { return FLastRefusal; }
 
-  // Why the last DeleteEntry removed nothing; empty when it removed something or found nothing to remove. Like
-  // LastReport, for the one thread that walks and deletes.
-  const std::string& LastDeleteRefusal() const { return FLastRefusal; }
+  // Lets entries be deleted from a folder that no profile was found to own (the command line's --force).
+  void DeleteWithoutOwner() { FDeleteWithoutOwner = true; }
   // What the last read of the folder ran into.
   const TCacheReadReport& LastReport() const { return FReport; }
   // The browser's file that holds the body of the entry with this local file; empty when none does.
@@ -88,6 +97,7 @@ class TBrowserCache : public IUrlCache {
   bool FRead = false;
   TCacheReadReport FReport;
   std::string FLastRefusal;
+  bool FDeleteWithoutOwner = false;
   std::deque<TBrowserCacheEntry> FEntries;         // grows without moving what it holds
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries

@@ -12,6 +12,14 @@
 
 namespace hoardscope {
 
+// What an entry may claim to hold besides its body, far above what a browser writes: a reader never reads more
+// for a field than this, and takes an entry that claims more for damaged.
+inline constexpr std::uint64_t kMaxKeySize = 4 << 20;  // a URL (at most 2 MiB in Chromium) and the sites before it
+inline constexpr std::uint64_t kMaxResponseHeadersSize = 64 * 1024;  // as much as the cache store takes
+// The rest of an entry's record: Chromium's response record (its headers, and the certificates of its
+// connection), Firefox's elements (the response head, the security info and a few short values).
+inline constexpr std::uint64_t kMaxResponseRecordSize = 1 << 20;
+
 // Where an entry's body lies in the browser's files, as the browser stored it (possibly compressed).
 struct TStoredBody {
   std::string File;            // the file that holds the body; empty when the entry has no body

@@ -8,7 +8,9 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <sstream>
 
+#include "platform/caches/EntryBytes.h"
 #include "platform/ports/CacheSources.h"
 
 namespace hoardscope {
@@ -17,6 +19,8 @@ namespace {
 namespace fs = std::filesystem;
 
 constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
+// Chromium's "Local State" and Firefox's profiles.ini are far smaller; a bigger file is not read.
+constexpr std::size_t kMaxSettingsFileSize = 16 << 20;
 
 #ifdef _WIN32
 constexpr const char* kChromiumLock = "lockfile";
@@ -63,14 +67,14 @@ void AddSource(std::vector<TCacheSource>& sources, TCacheSource source) {
   if (!known) sources.push_back(std::move(source));
 }
 
-// Each profile folder below profilesFolder that holds Cache/Cache_Data.
+// Each profile folder below profilesFolder that holds Cache/Cache_Data; its owner is looked for later.
 void AddChromiumProfiles(std::vector<TCacheSource>& sources, const TChromiumBrowser& browser,
-                         const fs::path& profilesFolder, const fs::path& lockFile) {
+                         const fs::path& profilesFolder) {
   for (const fs::path& profile : Subfolders(profilesFolder)) {
     fs::path cache = profile / "Cache" / "Cache_Data";
     if (!IsFolder(cache)) continue;
     AddSource(sources, {std::string(browser.Id) + "/" + profile.filename().string(), "chromium",
-                        cache.make_preferred().string(), browser.Product, {lockFile.string()}});
+                        cache.make_preferred().string(), browser.Product, {}});
   }
 }
 
@@ -79,12 +83,31 @@ struct TFirefoxPlaces {
   fs::path Caches;                     // a cache folder per profile of the roots, under the profile's name
   std::vector<fs::path> ProfileRoots;  // the folders that hold the profiles whose caches lie below Caches
   std::vector<fs::path> Lists;         // the folders of Firefox's lists of profiles (profiles.ini)
+  // Where a profile a list names by a relative path keeps its cache: at that path below this folder.
+  fs::path LocalRoot;
 };
+
+std::optional<TFirefoxPlaces> FirefoxPlacesOf(const TUserFolders& folders) {
+  if (!folders.Home.empty()) {
+    // Firefox keeps its profiles in ~/.config/mozilla/firefox, or in ~/.mozilla/firefox where an older one began.
+    const fs::path home(folders.Home);
+    const std::vector<fs::path> profiles{home / ".config" / "mozilla" / "firefox", home / ".mozilla" / "firefox"};
+    const fs::path caches = home / ".cache" / "mozilla" / "firefox";
+    return TFirefoxPlaces{caches, profiles, profiles, caches};
+  }
+  if (!folders.LocalAppData.empty()) {
+    const fs::path firefox = fs::path("Mozilla") / "Firefox";
+    const fs::path local = fs::path(folders.LocalAppData) / firefox;
+    const fs::path roaming = (folders.RoamingAppData.empty() ? fs::path(folders.LocalAppData) : fs::path(folders.RoamingAppData)) / firefox;
+    return TFirefoxPlaces{local / "Profiles", {roaming / "Profiles"}, {roaming}, local};
+  }
+  return std::nullopt;
+}
 
 // The profile folders that list's profiles.ini names, relative to its folder or as a full path.
 std::vector<fs::path> ListedProfiles(const fs::path& list) {
   std::vector<fs::path> profiles;
-  std::ifstream ini(list / "profiles.ini");
+  std::istringstream ini(ReadSmallFile((list / "profiles.ini").string(), kMaxSettingsFileSize).value_or(""));
   std::string line;
   std::string path;
   bool relative = true;
@@ -114,23 +137,20 @@ bool IsBelowAny(const fs::path& folder, const std::vector<fs::path>& roots) {
   });
 }
 
-// The caches below the caches folder, each with the lock of its profile in every profiles root; then the profiles
-// a list names elsewhere, which keep their cache inside them.
+// The caches below the caches folder, then those of the profiles a list names elsewhere, which keep their cache
+// inside them; their owners are looked for later.
 void AddFirefoxProfiles(std::vector<TCacheSource>& sources, const TFirefoxPlaces& places) {
   for (const fs::path& profile : Subfolders(places.Caches)) {
     fs::path cache = profile / "cache2";
     if (!IsFolder(cache)) continue;
-    const fs::path name = profile.filename();
-    std::vector<std::string> locks;
-    for (const fs::path& root : places.ProfileRoots) locks.push_back((root / name / kFirefoxLock).make_preferred().string());
-    AddSource(sources, {"firefox/" + name.string(), "firefox", cache.make_preferred().string(), "Firefox", locks});
+    AddSource(sources, {"firefox/" + profile.filename().string(), "firefox", cache.make_preferred().string(), "Firefox", {}});
   }
   for (const fs::path& list : places.Lists) {
     for (const fs::path& profile : ListedProfiles(list)) {
       fs::path cache = profile / "cache2";
       if (IsBelowAny(profile, places.ProfileRoots) || !IsFolder(cache)) continue;
       AddSource(sources, {"firefox/" + profile.filename().string(), "firefox", cache.make_preferred().string(),
-                          "Firefox", {(profile / kFirefoxLock).make_preferred().string()}});
+                          "Firefox", {}});
     }
   }
 }
@@ -149,17 +169,83 @@ bool SameFolder(const fs::path& a, const fs::path& b) {
   return NormalFolder(a) == NormalFolder(b) || fs::equivalent(a, b, error);
 }
 
-std::uint32_t LittleEndian32(const unsigned char* bytes) {
-  return bytes[0] | (bytes[1] << 8) | (bytes[2] << 16) | (static_cast<std::uint32_t>(bytes[3]) << 24);
+// The forms of a cache folder's path its owner is looked for under: the path as given, and its real path (every
+// link on the way resolved) where that differs.
+std::vector<fs::path> FormsOf(const fs::path& folder) {
+  std::vector<fs::path> forms{NormalFolder(folder)};
+  std::error_code error;
+  fs::path real = fs::canonical(folder, error);
+  if (!error && real.make_preferred() != forms.front()) forms.push_back(real);
+  return forms;
+}
+
+// The folder at the same place below to as folder lies below from; nullopt when folder is not below from.
+std::optional<fs::path> SamePlaceBelow(const fs::path& folder, const fs::path& from, const fs::path& to) {
+  if (!IsBelowAny(folder, {from})) return std::nullopt;
+  return (to / folder.lexically_relative(from.lexically_normal())).make_preferred();
+}
+
+// Whether a Chromium user data folder holds the profile: its "Local State" names it, and its folder is there.
+bool HoldsChromiumProfile(const fs::path& userData, const std::string& profile) {
+  if (!IsFolder(userData / profile)) return false;
+  const std::optional<std::string> state = ReadSmallFile((userData / "Local State").string(), kMaxSettingsFileSize);
+  return state && state->find("\"" + profile + "\"") != std::string::npos;
+}
+
+// The Chromium user data folders that own a cache folder: a profile keeps its cache at <profile>/Cache/Cache_Data
+// (older versions at <profile>/Cache), inside the user data folder, or on Linux at the same place below ~/.cache as
+// the user data folder lies below ~/.config. A cache that Chromium was told to keep elsewhere
+// (--disk-cache-dir) is named by none of its files: its owner stays unknown.
+std::vector<fs::path> ChromiumOwners(const fs::path& cache, const TUserFolders& folders) {
+  fs::path profile = cache.parent_path();
+  if (cache.filename() == "Cache_Data" && profile.filename() == "Cache") profile = profile.parent_path();
+  else if (cache.filename() != "Cache") return {};
+  const std::string name = profile.filename().string();
+  std::vector<fs::path> candidates{profile.parent_path()};
+  if (!folders.Home.empty()) {
+    const fs::path home(folders.Home);
+    if (auto mirrored = SamePlaceBelow(profile.parent_path(), home / ".cache", home / ".config")) {
+      candidates.push_back(*mirrored);
+    }
+  }
+  std::vector<fs::path> owners;
+  for (const fs::path& userData : candidates) {
+    if (HoldsChromiumProfile(userData, name)) owners.push_back(userData);
+  }
+  return owners;
+}
+
+// The Firefox profile folders that own a cache folder ("cache2"), by where Firefox keeps a profile's cache: inside
+// a profile a list names by its full path; at the same place below the local root as a profile a list names by a
+// relative path lies below that list's folder, or as a profile lies below a profiles root. The folder around the
+// cache owns it too when it is a profile folder itself (one made with --profile).
+std::vector<fs::path> FirefoxOwners(const fs::path& cache, const TUserFolders& folders) {
+  if (cache.filename() != "cache2") return {};
+  const fs::path local = cache.parent_path();
+  std::vector<fs::path> owners;
+  if (const std::optional<TFirefoxPlaces> places = FirefoxPlacesOf(folders)) {
+    for (const fs::path& list : places->Lists) {
+      for (const fs::path& profile : ListedProfiles(list)) {
+        const fs::path profileLocal = SamePlaceBelow(profile, list, places->LocalRoot).value_or(profile);
+        if (SameFolder(profileLocal, local)) owners.push_back(profile);
+      }
+    }
+    for (const fs::path& root : places->ProfileRoots) {
+      const std::optional<fs::path> profile = SamePlaceBelow(local, places->Caches, root);
+      if (profile && IsFolder(*profile)) owners.push_back(*profile);
+    }
+  }
+  if (CacheFileStatus((local / "prefs.js").string())) owners.push_back(local);
+  return owners;
 }
 
 // The entry count a blockfile cache's index holds in its header; nullopt when the folder holds no such index.
-std::optional<std::uint64_t> BlockfileEntryCount(const fs::path& folder) {
-  std::ifstream index(folder / "index", std::ios::binary);
-  std::array<unsigned char, 12> header{};
-  if (!index.read(reinterpret_cast<char*>(header.data()), header.size())) return std::nullopt;
-  if (LittleEndian32(header.data()) != kBlockfileIndexMagic) return std::nullopt;
-  const auto count = static_cast<std::int32_t>(LittleEndian32(header.data() + 8));
+std::optional<std::uint64_t> BlockfileEntryCount(const TEntryFolder& folder) {
+  TEntryFile index;
+  if (index.Open(folder, "index") != TEntryFile::TOpenResult::Opened) return std::nullopt;
+  const std::optional<std::string_view> header = index.Read(0, 12);
+  if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kBlockfileIndexMagic) return std::nullopt;
+  const auto count = LittleEndianAt<std::int32_t>(*header, 8);
   return count < 0 ? 0 : static_cast<std::uint64_t>(count);
 }
 
@@ -168,13 +254,9 @@ bool IsSimpleEntryFileName(const std::string& name) {
          std::all_of(name.begin(), name.begin() + 16, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
 }
 
-std::uint64_t CountFiles(const fs::path& folder, bool (*counts)(const std::string&)) {
-  std::uint64_t count = 0;
-  std::error_code error;
-  for (fs::directory_iterator it(folder, error), end; !error && it != end; it.increment(error)) {
-    if (counts(it->path().filename().string())) ++count;
-  }
-  return count;
+std::uint64_t CountFiles(const TEntryFolder& folder, bool (*counts)(const std::string&)) {
+  const std::optional<std::vector<std::string>> names = folder.Names();
+  return names ? static_cast<std::uint64_t>(std::count_if(names->begin(), names->end(), counts)) : 0;
 }
 
 }  // namespace
@@ -196,24 +278,18 @@ std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders) {
   if (!folders.Home.empty()) {
     const fs::path home(folders.Home);
     for (const TChromiumBrowser& browser : kChromiumBrowsers) {
-      const fs::path userData = home / ".config" / browser.LinuxFolder;
-      AddChromiumProfiles(sources, browser, home / ".cache" / browser.LinuxFolder, userData / kChromiumLock);
-      AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
+      AddChromiumProfiles(sources, browser, home / ".cache" / browser.LinuxFolder);
+      AddChromiumProfiles(sources, browser, home / ".config" / browser.LinuxFolder);
     }
-    // Firefox keeps its profiles in ~/.config/mozilla/firefox, or in ~/.mozilla/firefox where an older one began.
-    const std::vector<fs::path> profiles{home / ".config" / "mozilla" / "firefox", home / ".mozilla" / "firefox"};
-    AddFirefoxProfiles(sources, {home / ".cache" / "mozilla" / "firefox", profiles, profiles});
   }
   if (!folders.LocalAppData.empty()) {
     const fs::path local(folders.LocalAppData);
     for (const TChromiumBrowser& browser : kChromiumBrowsers) {
-      const fs::path userData = local / fs::path(browser.WindowsFolder).make_preferred();
-      AddChromiumProfiles(sources, browser, userData, userData / kChromiumLock);
+      AddChromiumProfiles(sources, browser, local / fs::path(browser.WindowsFolder).make_preferred());
     }
-    const fs::path firefox = fs::path("Mozilla") / "Firefox";
-    const fs::path roaming = folders.RoamingAppData.empty() ? local : fs::path(folders.RoamingAppData);
-    AddFirefoxProfiles(sources, {local / firefox / "Profiles", {roaming / firefox / "Profiles"}, {roaming / firefox}});
   }
+  if (const std::optional<TFirefoxPlaces> places = FirefoxPlacesOf(folders)) AddFirefoxProfiles(sources, *places);
+  for (TCacheSource& source : sources) source.LockFiles = OwnerLockFiles(source.Kind, source.Folder, folders);
   std::sort(sources.begin(), sources.end(),
             [](const TCacheSource& a, const TCacheSource& b) { return a.Name < b.Name; });
   sources.insert(sources.begin(), {"platform", "platform", "", "", {}});
@@ -221,14 +297,27 @@ std::vector<TCacheSource> FindCacheSources(const TUserFolders& folders) {
 }
 
 std::optional<std::uint64_t> CountEntries(const TCacheSource& source) {
+  const TEntryFolder folder(source.Folder);
   if (source.Kind == "chromium") {
-    if (const std::optional<std::uint64_t> count = BlockfileEntryCount(source.Folder)) return count;
-    return CountFiles(source.Folder, IsSimpleEntryFileName);
+    if (const std::optional<std::uint64_t> count = BlockfileEntryCount(folder)) return count;
+    return CountFiles(folder, IsSimpleEntryFileName);
   }
   if (source.Kind == "firefox") {
-    return CountFiles(fs::path(source.Folder) / "entries", [](const std::string&) { return true; });
+    return CountFiles(TEntryFolder(folder, "entries"), [](const std::string&) { return true; });
   }
   return std::nullopt;
+}
+
+std::vector<std::string> OwnerLockFiles(const std::string& kind, const std::string& folder, const TUserFolders& folders) {
+  std::vector<std::string> locks;
+  for (const fs::path& form : FormsOf(folder)) {
+    const bool chromium = kind == "chromium";
+    for (const fs::path& owner : chromium ? ChromiumOwners(form, folders) : FirefoxOwners(form, folders)) {
+      std::string lock = (owner / (chromium ? kChromiumLock : kFirefoxLock)).make_preferred().string();
+      if (std::find(locks.begin(), locks.end(), lock) == locks.end()) locks.push_back(std::move(lock));
+    }
+  }
+  return locks;
 }
 
 namespace {
@@ -271,8 +360,8 @@ std::string SourceCaption(const TCacheSource& source) {
   return source.Browser + " \u2014 " + source.Name.substr(slash + 1);
 }
 
-std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std::vector<TCacheSource>& found,
-                                             std::string& error) {
+std::optional<TCacheSource> ParseCacheSource(const std::string& text, const TUserFolders& folders, std::string& error) {
+  const std::vector<TCacheSource> found = FindCacheSources(folders);
   for (const TCacheSource& source : found) {
     if (source.Name == text) return source;
   }
@@ -296,13 +385,10 @@ std::optional<TCacheSource> ParseCacheSource(const std::string& text, const std:
       return named;
     }
   }
-  // A folder elsewhere: its browser's lock lies where that browser would keep it beside its cache.
-  const fs::path absolute = NormalFolder(folder);
-  if (kind == "chromium") {
-    const fs::path userData = absolute.parent_path().parent_path().parent_path();
-    return TCacheSource{text, kind, absolute.string(), "Chromium", {(userData / kChromiumLock).string()}};
-  }
-  return TCacheSource{text, kind, absolute.string(), "Firefox", {(absolute.parent_path() / kFirefoxLock).string()}};
+  // A folder elsewhere: its browser's lock lies in the profile that owns it, when one can be found.
+  const std::string absolute = NormalFolder(folder).string();
+  return TCacheSource{text, kind, absolute, kind == "chromium" ? "Chromium" : "Firefox",
+                      OwnerLockFiles(kind, absolute, folders)};
 }
 
 }  // namespace hoardscope

@@ -16,7 +16,7 @@ std::vector<std::string> TCacheSwitch::SourceNames() {
 
 std::string TCacheSwitch::SelectSource(const std::string& name) {
   std::string error;
-  const std::optional<TCacheSource> source = ParseCacheSource(name, FindCacheSources(FFolders), error);
+  const std::optional<TCacheSource> source = ParseCacheSource(name, FFolders, error);
   if (!source) return error;
   FBrowser = source->Kind == "platform" ? nullptr : OpenBrowserCache(*source, FCopiesRoot);
   FSource = *source;
@@ -28,7 +28,7 @@ std::unique_ptr<TBrowserCache> OpenBrowserCache(const TCacheSource& source, cons
       std::filesystem::path(copiesRoot) / (source.Kind + "-" + HashName(source.Folder));
   TBrowserCacheSetup setup{source.Folder, copies.string(), source.Browser, [source] { return BrowserRuns(source); },
                          source.Kind == "firefox" ? TCacheReader(ReadFirefoxCache) : TCacheReader(ReadChromiumCache),
-                         ReadDecodedBody};
+                         ReadDecodedBody, !source.LockFiles.empty()};
   return std::make_unique<TBrowserCache>(std::move(setup));
 }
 

@@ -51,6 +51,10 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
   std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }
   std::uint64_t SkippedEntries() const override { return FBrowser ? FBrowser->SkippedEntries() : 0; }
+  std::string ReadFailure() const override { return FBrowser ? FBrowser->ReadFailure() : FPlatform.ReadFailure(); }
+  std::string LastDeleteFailure() const override {
+    return FBrowser ? FBrowser->LastDeleteFailure() : FPlatform.LastDeleteFailure();
+  }
 
  private:
   IUrlCache& Current() { return FBrowser ? static_cast<IUrlCache&>(*FBrowser) : FPlatform; }

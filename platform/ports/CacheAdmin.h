@@ -39,6 +39,9 @@ class ICacheAdmin {
   virtual int InOneBatch(const std::function<int()>& change) = 0;
   // cache fetch URL...: stores each URL's response within the limits; the command's exit code.
   virtual int Fetch(const std::vector<std::string>& urls, const TFetchLimits& limits) = 0;
+  // Lets cache delete remove entries of a browser's cache that no profile of the browser was found to own
+  // (--force); the edition's own cache has nothing to allow.
+  virtual void DeleteWithoutOwner() {}
   // The local file cache list and cache info show for a record.
   virtual std::string ListedFile(const CacheEntryRecord& record) { return record.LocalFileName; }
 };

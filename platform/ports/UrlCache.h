@@ -103,6 +103,14 @@ class IUrlCache {
 
   // Damaged entries the last walk passed over.
   virtual std::uint64_t SkippedEntries() const { return 0; }
+
+  // Why the last walk could read nothing of the cache (its folder or its index cannot be read, every entry is
+  // damaged); empty when it could, or when the cache is only empty.
+  virtual std::string ReadFailure() const { return std::string(); }
+
+  // Why the last DeleteEntry was refused or left the entry, or a part of it, behind; empty when it removed the
+  // entry or found nothing to remove.
+  virtual std::string LastDeleteFailure() const { return std::string(); }
 };
 
 }  // namespace hoardscope

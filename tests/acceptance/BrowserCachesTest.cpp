@@ -2,6 +2,7 @@
 // under the pages' titles with the frame two sites showed once, a search inside the gzip page, an export of decoded
 // copies, the cache list of every key, deletion refused while the browser runs, and the browsers' folders byte for
 // byte as they were.
+#include <algorithm>
 #include <tuple>
 
 #include "tests/acceptance/CommandLine.h"
@@ -29,6 +30,15 @@ std::vector<std::string> FrameKeys(const std::string& list) {
   return urls;
 }
 
+// The key a Chromium entry file holds: its length at offset 12 (little-endian), the key from offset 24 on.
+std::string KeyOfEntryFile(const fs::path& file) {
+  const std::string bytes = ReadFile(file);
+  if (bytes.size() < 24) return std::string();
+  std::size_t length = 0;
+  for (int i = 3; i >= 0; --i) length = length << 8 | static_cast<unsigned char>(bytes[12 + i]);
+  return bytes.substr(24, length);
+}
+
 std::string FrameUrl(const std::string& list) {
   const std::vector<std::string> urls = FrameKeys(list);
   return urls.empty() ? std::string() : urls.front();
@@ -50,9 +60,12 @@ bool SameTree(const fs::path& a, const fs::path& b) {
 
 class BrowserCachesTest : public ::testing::Test {
  protected:
+  // Chromium's user data folder names its profile, whose cache lies at the same place below ~/.cache.
   BrowserCachesTest() : FHome("browser-caches") {
     fs::copy(kFixtures / "chromium", ChromiumFolder(), fs::copy_options::recursive);
     fs::copy(kFixtures / "firefox", FirefoxFolder(), fs::copy_options::recursive);
+    fs::create_directories(User() / ".config/chromium/Default");
+    WriteFile(User() / ".config/chromium/Local State", R"({"profile":{"info_cache":{"Default":{}}}})");
   }
 
   fs::path User() const { return FHome.Path() / "user"; }
@@ -210,6 +223,84 @@ TEST_F(BrowserCachesTest, DeletingAUrlRemovesEveryKeyOfItUnlessTheBrowserRuns) {
   const TRun shared = Hoardscope({"--cache", source, "delete", FrameUrl(Hoardscope({"--cache", source, "cache", "list"}).Out)});
   EXPECT_EQ(shared.ExitCode, 1);
   EXPECT_NE(shared.Out.find("cannot be deleted"), std::string::npos) << shared.Out;
+}
+
+// A cache read in part or not at all says why and how much, in the view's first panel and on standard error, and
+// tree and cache list exit with 1 when nothing of it could be read.
+TEST_F(BrowserCachesTest, ACacheReadInPartOrNotAtAllSaysWhyAndATreeOfNothingFails) {
+  const fs::path blockfile = FHome.Path() / "blockfile";
+  fs::copy(kFixtures / "chromium-blockfile", blockfile, fs::copy_options::recursive);
+  std::string index = ReadFile(blockfile / "index");
+  index[0] ^= 0x20;
+  WriteFile(blockfile / "index", index);
+  const fs::path damaged = FHome.Path() / "damaged";
+  fs::copy(kFixtures / "chromium", damaged, fs::copy_options::recursive);
+  std::vector<fs::path> entries;
+  for (const auto& file : fs::directory_iterator(damaged)) {
+    if (file.path().string().ends_with("_0")) entries.push_back(file.path());
+  }
+  std::sort(entries.begin(), entries.end());
+  ASSERT_EQ(entries.size(), 10u);
+  for (std::size_t i = 0; i < 2; ++i) WriteFile(entries[i], "short");
+
+  // The paths are the edition's own: only their names are looked for.
+  const TRun partly = Hoardscope({"--cache", "chromium:" + damaged.string(), "tree"});
+  EXPECT_EQ(partly.ExitCode, 0) << partly.Err;
+  EXPECT_NE(partly.Out.find("damaged (skipped 2 damaged entries)\npanel1: "), std::string::npos) << partly.Out;
+  EXPECT_NE(partly.Err.find("hoardscope: skipped 2 damaged entries of the cache in "), std::string::npos) << partly.Err;
+  EXPECT_NE(partly.Err.find(entries[0].filename().string()), std::string::npos) << partly.Err;
+
+  for (const fs::path& entry : entries) WriteFile(entry, "short");
+  struct TUnread {
+    fs::path Folder;
+    std::string Why;
+  };
+  for (const TUnread& unread : {TUnread{damaged, "none of its 10 entries could be read: each is damaged"},
+                                TUnread{blockfile, "index is not the index of a Chromium blockfile cache"}}) {
+    const TRun tree = Hoardscope({"--cache", "chromium:" + unread.Folder.string(), "tree"});
+    EXPECT_EQ(tree.ExitCode, 1) << tree.Out;
+    EXPECT_NE(tree.Out.find(unread.Why + ")\npanel1: "), std::string::npos) << tree.Out;
+    EXPECT_NE(tree.Err.find("cannot be read: "), std::string::npos) << tree.Err;
+    EXPECT_NE(tree.Err.find(unread.Why + "\n"), std::string::npos) << tree.Err;
+    const TRun list = Hoardscope({"--cache", "chromium:" + unread.Folder.string(), "cache", "list"});
+    EXPECT_EQ(list.ExitCode, 1);
+    EXPECT_NE(list.Err.find(unread.Why), std::string::npos) << list.Err;
+  }
+}
+
+// A delete that would reach a folder among an entry's files deletes nothing, and a cache that no profile was found
+// to own (a copy, one kept with --disk-cache-dir) is deleted from only with --force: both say so and exit with 1.
+TEST_F(BrowserCachesTest, ADeleteThatWouldLeaveFilesOrFindsNoOwnerIsRefusedUnlessForced) {
+  fs::path file;  // the entry file of the site's index page
+  for (const auto& entry : fs::directory_iterator(ChromiumFolder())) {
+    if (entry.path().string().ends_with("_0") && KeyOfEntryFile(entry.path()).ends_with("/index.html")) {
+      file = entry.path();
+    }
+  }
+  ASSERT_FALSE(file.empty());
+  const std::string owned = "chromium:" + ChromiumFolder().string();
+  const std::vector<std::string> urls = FrameKeys(Hoardscope({"--cache", owned, "cache", "list"}).Out);
+  ASSERT_FALSE(urls.empty());
+  const std::string url = urls.front().substr(0, urls.front().rfind('/')) + "/index.html";
+  fs::create_directory(file.string().substr(0, file.string().size() - 2) + "_s");
+  const TRun refused = Hoardscope({"--cache", owned, "delete", url});
+  EXPECT_EQ(refused.ExitCode, 1);
+  EXPECT_NE(refused.Out.find("message: Nothing of " + url + " was deleted: "), std::string::npos) << refused.Out;
+  EXPECT_TRUE(fs::exists(file));
+
+  const fs::path copy = FHome.Path() / "copy";
+  fs::copy(kFixtures / "chromium", copy, fs::copy_options::recursive);
+  const std::string source = "chromium:" + copy.string();
+  const TRun ownerless = Hoardscope({"--cache", source, "delete", url});
+  EXPECT_EQ(ownerless.ExitCode, 1);
+  EXPECT_NE(ownerless.Out.find("so Hoardscope cannot tell whether Chromium uses it: nothing was deleted"),
+            std::string::npos) << ownerless.Out;
+  const TRun listed = Hoardscope({"--cache", source, "cache", "delete", url});
+  EXPECT_EQ(listed.ExitCode, 1);
+  EXPECT_NE(listed.Err.find("--force"), std::string::npos) << listed.Err;
+  const TRun forced = Hoardscope({"--cache", source, "delete", url, "--force"});
+  EXPECT_EQ(forced.ExitCode, 0) << forced.Out << forced.Err;
+  EXPECT_EQ(Hoardscope({"--cache", source, "cache", "list"}).Out.find(url), std::string::npos);
 }
 
 // The browsers themselves, run once against the loopback site with this home as theirs.

@@ -52,6 +52,18 @@ class EntryCommandsTest : public ::testing::Test {
   TTempHome FHome;
 };
 
+// Answered no, an export into an existing folder keeps its files, exports nothing and says so.
+TEST_F(EntryCommandsTest, ExportAnsweredNoIntoAnExistingFolderExportsNothingAndFails) {
+  Add("http://h/a.html", "a.html", "1");
+  fs::create_directories(FHome.Path() / "out");
+  WriteFile(FHome.Path() / "out/old.txt", "old");
+  const TRun run = Hoardscope({"export", "h", (FHome.Path() / "out.hef").string(), "--no"});
+  EXPECT_EQ(run.ExitCode, 1);
+  EXPECT_NE(run.Err.find("nothing was exported"), std::string::npos) << run.Err;
+  EXPECT_FALSE(fs::exists(FHome.Path() / "out.hef"));
+  EXPECT_EQ(ReadFile(FHome.Path() / "out/old.txt"), "old");
+}
+
 TEST_F(EntryCommandsTest, DeleteRemovesAFolderFromCacheAndTree) {
   Add("http://h/img/a.gif", "a.gif", "1");
   Add("http://h/img.html", "img.html", "2");

@@ -1,14 +1,18 @@
-// The blockfile reader against the cache Chromium wrote with that backend for the test site, and damaged copies.
+// The blockfile reader against the cache Chromium wrote with that backend for the test site, damaged copies, and
+// copies and made-up folders turned hostile: FIFOs and links for its files, records that claim huge streams.
 #include <cstdint>
 #include <filesystem>
 #include <map>
+#include <memory>
 #include <set>
 #include <stdexcept>
 #include <string>
 
 #include <gtest/gtest.h>
 
+#include "platform/caches/CacheSources.h"
 #include "platform/caches/chromium/Blockfile.h"
+#include "tests/caches/HostileFiles.h"
 #include "tests/support/TestFiles.h"
 
 namespace hoardscope {
@@ -109,6 +113,101 @@ TEST(Blockfile, SkipsDamagedRecordsEndsLoopingChainsAndRefusesAForeignIndex) {
   WriteFile(copy.Path / "index", index);
   EXPECT_EQ(ReadChromiumBlockfileCache(copy.Path.string(), [](TBrowserCacheEntry&&) { FAIL(); }).Failure,
             (copy.Path / "index").string() + " is not the index of a Chromium blockfile cache");
+}
+
+#ifndef _WIN32
+// A FIFO for the index or a block file ends the read at once, and a link for an entry's own file is not followed:
+// the cache that cannot be read says so, the entries that cannot be read are counted.
+TEST(Blockfile, FifosAndLinksForItsFilesEndTheReadAndAreNotFollowed) {
+  TTempFolder copy("blockfile-hostile");
+  const fs::path cache = copy.Path / "cache";
+  const fs::path decoy = copy.Path / "decoy";
+  fs::copy(kFixture, cache);
+  fs::copy(kFixture, decoy);
+  const auto read = [&](std::size_t& entries) {
+    entries = 0;
+    return ReadChromiumCache(cache.string(), [&](TBrowserCacheEntry&&) { ++entries; });
+  };
+  std::size_t entries = 0;
+
+  fs::remove(cache / "f_000001");
+  fs::create_symlink(decoy / "f_000001", cache / "f_000001");  // the picture's body, outside
+  TCacheReadReport report = read(entries);
+  EXPECT_EQ(entries, 11u);
+  EXPECT_EQ(report.Skipped, 1u);
+
+  for (const char* name : {"data_1", "index"}) {
+    SCOPED_TRACE(name);
+    MakeFifo(cache / name);
+    TFifoGuard guard({cache / name});
+    report = read(entries);
+    CountEntries({"chromium:x", "chromium", cache.string(), "Chromium", {}});  // as hoardscope caches counts
+    guard.Done();
+    EXPECT_FALSE(guard.Released()) << "the read waited on the FIFO";
+    EXPECT_EQ(entries, 0u);
+    EXPECT_TRUE(report.Skipped > 0 || !report.Failure.empty());
+  }
+  EXPECT_EQ(report.Failure, "cannot read the cache index " + (cache / "index").string());
+}
+#endif
+
+// Block files in memory, the index heading one chain of a record in data_1, and an external file whose size is
+// claimed past what it holds.
+class TClaimingFiles final : public IBlockfileFiles {
+ public:
+  TClaimingFiles(const std::string& record, std::uint64_t externalSize) : FExternal(externalSize, "", "") {
+    std::string index(368 + 4, '\0');
+    PutLittle32(index, 0, 0xC103CAC3);
+    PutLittle32(index, 28, 1);
+    PutLittle32(index, 368, 0xA0010000);  // in use, data_1, one block, block 0
+    std::string blocks(8192 + 256, '\0');
+    PutLittle32(blocks, 0, 0xC104CAC3);
+    PutLittle32(blocks, 12, 256);
+    blocks.replace(8192, record.size(), record);
+    FFiles.emplace("index", std::make_unique<TBufferBytes>(FIndex = index));
+    FFiles.emplace("data_1", std::make_unique<TBufferBytes>(FBlocks = blocks));
+  }
+  IEntryBytes* Open(const std::string& name) override {
+    if (name == "f_000001") return &FExternal;
+    const auto file = FFiles.find(name);
+    return file == FFiles.end() ? nullptr : file->second.get();
+  }
+  std::optional<std::uint64_t> Size(const std::string& name) override {
+    if (name == "f_000001") return FExternal.Size();
+    return std::nullopt;
+  }
+
+  TClaimedBytes FExternal;
+
+ private:
+  std::string FIndex;
+  std::string FBlocks;
+  std::map<std::string, std::unique_ptr<TBufferBytes>> FFiles;
+};
+
+// A record whose key or response record (stream 0) lies in an external file is never read past the field's limit,
+// whatever size the record claims for it, and one that claims more is damaged.
+TEST(Blockfile, ARecordClaimingAHugeKeyOrResponseRecordIsDamagedAndNotRead) {
+  constexpr std::uint32_t kExternalFile1 = 0x80000001;
+  constexpr std::int32_t kHuge = 0x7FFFFFF0;
+  struct TClaim {
+    const char* What;
+    std::size_t Field;  // the record's field at that offset claims kHuge bytes at f_000001
+  };
+  for (const TClaim& claim : {TClaim{"a long key of 2 GiB", 32}, TClaim{"a response record of 2 GiB", 40}}) {
+    SCOPED_TRACE(claim.What);
+    std::string record(256, '\0');
+    PutLittle32(record, 32, 8);                                      // the key's length
+    record.replace(96, 8, "http://k");
+    PutLittle32(record, claim.Field, static_cast<std::uint32_t>(kHuge));
+    PutLittle32(record, claim.Field == 32 ? 36 : 56, kExternalFile1);   // where the claimed bytes lie
+    TClaimingFiles files(record, std::uint64_t{kHuge} + 4096);
+    std::size_t entries = 0;
+    const TCacheReadReport report = WalkChromiumBlockfileCache("", files, [&](TBrowserCacheEntry&&) { ++entries; });
+    EXPECT_EQ(entries, 0u);
+    EXPECT_EQ(report.Skipped, 1u);
+    EXPECT_LE(files.FExternal.Largest, kMaxKeySize);
+  }
 }
 
 }  // namespace

@@ -1,5 +1,6 @@
-// The Chromium and Firefox readers against the caches the browsers wrote for the test site, and against damaged
-// copies of them.
+// The Chromium and Firefox readers against the caches the browsers wrote for the test site, against damaged
+// copies of them, and against entries and folders made hostile: FIFOs and links under their names, sizes claimed
+// past what any browser writes.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -12,6 +13,7 @@
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/SimpleCache.h"
 #include "platform/caches/firefox/FirefoxCache.h"
+#include "tests/caches/HostileFiles.h"
 #include "tests/support/TestFiles.h"
 
 namespace hoardscope {
@@ -67,6 +69,15 @@ const TBrowserCase kFirefox{
 class BrowserCacheReader : public testing::TestWithParam<const TBrowserCase*> {
  protected:
   fs::path Fixture() const { return kData / "browser-caches" / GetParam()->Name; }
+  // The fixture's entry files, sorted.
+  std::vector<fs::path> EntryFiles(const fs::path& cache) const {
+    std::vector<fs::path> files;
+    for (const fs::directory_entry& file : fs::directory_iterator(cache / GetParam()->EntryFolder)) {
+      if (file.is_regular_file() && file.path().filename().string().size() >= 18) files.push_back(file.path());
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+  }
 };
 
 TEST_P(BrowserCacheReader, FindsTheSitePagesWithTheirHeadersTimesAndTheBytesTheServerSent) {
@@ -153,6 +164,152 @@ TEST_P(BrowserCacheReader, SkipsAndCountsDamagedFilesAndPassesOverVanishedOnes) 
   EXPECT_NE(GetParam()->Read((copy / "absent").string(), [](TBrowserCacheEntry&&) {}).Failure, "");
 }
 
+#ifndef _WIN32
+// A FIFO under an entry file's name would hold the read for ever, a link would show what it names: each is a damaged
+// entry, and so is a body file that became one after the read. A link for the folder of the entry files reads
+// nothing at all and says why.
+TEST_P(BrowserCacheReader, ReadsEndAndFollowNoLinkWhenFifosOrLinksStandForEntryFilesAndFolders) {
+  const TTempFolder folder("hostile");
+  const fs::path copy = folder.Path / "cache";
+  const fs::path decoy = folder.Path / "decoy";
+  fs::copy(Fixture(), copy, fs::copy_options::recursive);
+  fs::copy(Fixture(), decoy, fs::copy_options::recursive);
+  const fs::path entries = GetParam() == &kChromium ? copy : copy / GetParam()->EntryFolder;
+  const std::vector<fs::path> files = EntryFiles(copy);
+  const std::string newName = GetParam() == &kChromium ? "0123456789abcdef_0" : std::string(40, 'A');
+  MakeFifo(entries / newName);
+  fs::create_symlink(EntryFiles(decoy)[0], entries / ("1" + newName.substr(1)));
+
+  TFifoGuard guard({entries / newName});
+  std::vector<TBrowserCacheEntry> read;
+  const TCacheReadReport report =
+      GetParam()->Read(copy.string(), [&](TBrowserCacheEntry&& entry) { read.push_back(std::move(entry)); });
+  guard.Done();
+  EXPECT_FALSE(guard.Released()) << "the read waited on the FIFO";
+  EXPECT_EQ(read.size(), files.size());
+  EXPECT_EQ(report.Skipped, 2u);
+  EXPECT_EQ(report.Failure, "");
+  for (const TBrowserCacheEntry& entry : read) EXPECT_EQ(fs::path(entry.Body.File).parent_path(), entries);
+
+  // The body's file, read again to decode it, is not opened through what stands in its place.
+  const TBrowserCacheEntry& entry = read.front();
+  fs::remove(entry.Body.File);
+  fs::create_symlink(decoy / fs::path(entry.Body.File).lexically_relative(copy), entry.Body.File);
+  std::string decoded;
+  EXPECT_NE(ReadDecodedBody(entry, [&](std::string_view piece) { decoded += piece; return true; }), "");
+  MakeFifo(entry.Body.File);
+  EXPECT_NE(ReadDecodedBody(entry, [&](std::string_view piece) { decoded += piece; return true; }), "");
+  EXPECT_EQ(decoded, "");
+
+  std::vector<fs::path> linkedFolders{folder.Path / "linked"};
+  fs::create_symlink(decoy, linkedFolders.back());
+  if (GetParam() == &kFirefox) {
+    linkedFolders.push_back(folder.Path / "linked-entries");
+    fs::create_directories(linkedFolders.back());
+    fs::create_symlink(decoy / "entries", linkedFolders.back() / "entries");
+  }
+  for (const fs::path& hostile : linkedFolders) {
+    const TCacheReadReport linkReport = GetParam()->Read(hostile.string(), [](TBrowserCacheEntry&&) { FAIL(); });
+    EXPECT_NE(linkReport.Failure.find(" is a link"), std::string::npos) << linkReport.Failure;
+  }
+}
+#endif
+
+std::string Little(std::uint64_t value, int bytes) {
+  std::string text;
+  for (int i = 0; i < bytes; ++i) text += static_cast<char>(value >> (8 * i));
+  return text;
+}
+
+std::string Big32(std::uint32_t value) {
+  std::string text(4, '\0');
+  PutBig32(text, 0, value);
+  return text;
+}
+
+// Chromium's response record: a pickle of version 3's flags, the request and response times and the raw headers.
+std::string ChromiumResponseRecord(const std::string& rawHeaders) {
+  constexpr std::uint64_t kTime = 13300000000000000ULL;
+  std::string payload = Little(3, 4) + Little(kTime, 8) + Little(kTime, 8) + Little(rawHeaders.size(), 4) + rawHeaders;
+  payload.resize((payload.size() + 3) & ~std::size_t{3}, '\0');
+  return Little(payload.size(), 4) + payload;
+}
+
+std::string ChromiumEof(std::uint64_t streamSize) {
+  return Little(0xf4fa6f45970d41d8ULL, 8) + Little(0, 4) + Little(0, 4) + Little(streamSize, 4) + Little(0, 4);
+}
+
+std::string ChromiumHeader(std::uint64_t keyLength) {
+  return Little(0xfcfb6d1ba7725c30ULL, 8) + Little(5, 4) + Little(keyLength, 4) + Little(0, 8);
+}
+
+// A simple-backend entry file of the key, body and response record, without a hash of the key.
+std::string ChromiumEntryFile(const std::string& key, const std::string& body, const std::string& record) {
+  return ChromiumHeader(key.size()) + key + body + ChromiumEof(body.size()) + record + ChromiumEof(record.size());
+}
+
+// A cache2 entry file (metadata version 4) of the body, the key and the "name\0value\0" elements.
+std::string FirefoxEntryFile(const std::string& body, const std::string& key, const std::string& elements) {
+  std::string metadata = Big32(0) + std::string(2 * ((body.size() + 256 * 1024 - 1) / (256 * 1024)), '\0');
+  for (const std::uint32_t field : {4u, 1u, 1700000000u, 1700000000u, 0u, 0xFFFFFFFFu, 0u, 0u}) metadata += Big32(field);
+  PutBig32(metadata, metadata.size() - 8, static_cast<std::uint32_t>(key.size()));
+  return body + metadata + key + '\0' + elements + Big32(4) + Big32(static_cast<std::uint32_t>(body.size()));
+}
+
+const std::string kUrlKey = "1/0/_dk_http://a.test http://a.test http://a.test/page.html";
+const std::string kRawHeaders = std::string("HTTP/1.1 200 OK\0Content-Type: text/html\0\0", 42);
+
+// An entry is never read past the limits of its fields, whatever size it claims for one, and one that claims more
+// is damaged: the files below are entries as the browsers write them but for the claimed size.
+TEST(EntryFiles, SizesAnEntryClaimsAreNeverReadPastTheLimitsOfTheirFields) {
+  const std::string record = ChromiumResponseRecord(kRawHeaders);
+  const std::string responseHead = "response-head" + std::string(1, '\0') + "HTTP/1.1 200 OK\r\n" + std::string(1, '\0');
+  struct TClaim {
+    const char* What;
+    TClaimedBytes File;
+    std::optional<TBrowserCacheEntry> (*Parse)(IEntryBytes&);
+    bool IsEntry = false;
+  };
+  constexpr std::uint64_t kHugeKey = 3ULL << 30;
+  constexpr std::uint64_t kHugeRecord = 0xFFFFFF00u;
+  const std::string streamsAfterKey = ChromiumEof(0) + record + ChromiumEof(record.size());
+  TClaim claims[] = {
+      {"a Chromium entry of the same form within the limits", {0, ChromiumEntryFile(kUrlKey, "<p>", record), ""},
+       ParseChromiumSimpleEntry, true},
+      {"a Chromium key of 3 GiB", {24 + kHugeKey + streamsAfterKey.size(), ChromiumHeader(kHugeKey), streamsAfterKey},
+       ParseChromiumSimpleEntry},
+      {"a Chromium response record (stream 0) of 4 GiB",
+       {24 + kUrlKey.size() + 24 + kHugeRecord + 24, ChromiumHeader(kUrlKey.size()) + kUrlKey + ChromiumEof(0),
+        ChromiumEof(kHugeRecord)},
+       ParseChromiumSimpleEntry},
+      {"a Chromium response record past 1 MiB",
+       {0, ChromiumEntryFile(kUrlKey, "", record + std::string(kMaxResponseRecordSize, '\0')), ""},
+       ParseChromiumSimpleEntry},
+      {"Chromium response headers past 64 KiB",
+       {0, ChromiumEntryFile(kUrlKey, "", ChromiumResponseRecord("HTTP/1.1 200 OK" + std::string(1, '\0') + "X: " +
+                                                                  std::string(kMaxResponseHeadersSize, 'x') +
+                                                                  std::string(2, '\0'))), ""},
+       ParseChromiumSimpleEntry},
+      {"a Firefox entry of the same form within the limits",
+       {0, FirefoxEntryFile("<p>", ":http://a.test/page.html", responseHead), ""}, ParseFirefoxEntry, true},
+      {"a Firefox entry of 6 GiB whose metadata starts at 0", {6ULL << 30, "", Big32(4) + Big32(0)}, ParseFirefoxEntry},
+      {"a Firefox response head past 64 KiB",
+       {0, FirefoxEntryFile("", ":http://a.test/page.html", "response-head" + std::string(1, '\0') +
+                                                                std::string(kMaxResponseHeadersSize + 1, 'h') +
+                                                                std::string(1, '\0')), ""},
+       ParseFirefoxEntry},
+  };
+  for (TClaim& claim : claims) {
+    SCOPED_TRACE(claim.What);
+    if (claim.IsEntry) {
+      EXPECT_TRUE(claim.Parse(claim.File));
+      continue;
+    }
+    EXPECT_FALSE(claim.Parse(claim.File));
+    EXPECT_LE(claim.File.Largest, kMaxKeySize + kMaxResponseRecordSize);
+  }
+}
+
 // An encrypted entry is listed without a body; "never expires" leaves the expiry to the stored headers.
 TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhenTheEntryNeverExpires) {
   const fs::path entries = kData / "browser-caches" / "firefox" / "entries";
@@ -190,7 +347,7 @@ TEST(EntryFiles, ReadOnSeveralThreadsArriveInOrderWithTheDamagedOnesCountedInOrd
   };
   std::vector<std::string> delivered;
   TCacheReadReport report;
-  ReadEntryFiles(folder.Path.string(), names, parse, report,
+  ReadEntryFiles(TEntryFolder(folder.Path.string()), names, parse, report,
                  [&](TBrowserCacheEntry&& entry) { delivered.push_back(entry.Url); });
 
   std::vector<std::string> expected;
@@ -203,7 +360,7 @@ TEST(EntryFiles, ReadOnSeveralThreadsArriveInOrderWithTheDamagedOnesCountedInOrd
     EXPECT_EQ(fs::path(report.SkippedFiles[i]).filename().string(), names[250 * i + 7]);
 
   WriteFile(folder.Path / names[2999], "boom");
-  EXPECT_THROW(ReadEntryFiles(folder.Path.string(), names, parse, report, [](TBrowserCacheEntry&&) {}),
+  EXPECT_THROW(ReadEntryFiles(TEntryFolder(folder.Path.string()), names, parse, report, [](TBrowserCacheEntry&&) {}),
                std::runtime_error);
 }
 

@@ -55,7 +55,8 @@ class BrowserCacheTest : public ::testing::Test {
                              sink("decoded:");
                              sink(ReadAll(entry.Body.File));
                              return std::string();
-                           }};
+                           },
+                           OwnerKnown};
     return TBrowserCache(std::move(setup));
   }
 
@@ -72,6 +73,7 @@ class BrowserCacheTest : public ::testing::Test {
   TTempFolder Ours{"ours"};
   std::vector<TBrowserCacheEntry> Entries;
   bool Runs = false;
+  bool OwnerKnown = true;
   int Decodes = 0;
 };
 
@@ -165,6 +167,57 @@ TEST_F(BrowserCacheTest, DeletesTheFilesOfEveryEntryOfTheUrlOnlyWhileTheBrowserI
   EXPECT_FALSE(fs::exists(Entries[1].Body.File));
   EXPECT_FALSE(cache.GetEntryInfo("http://a.test/s.css"));
   EXPECT_FALSE(cache.CreateEntry("http://a.test/new", 1, "").Ok);  // nothing is ever added
+}
+
+#ifndef _WIN32
+// Deleting never removes a folder or what a link names, also where a link stands for the folder an entry's files
+// lie in: such a delete is refused before anything is removed, or fails and says what it left. A folder that no
+// profile was found to own is only deleted from when told to.
+TEST_F(BrowserCacheTest, DeletesNoFolderNothingThroughALinkAndFromAFolderWithoutOwnerOnlyWhenTold) {
+  const TTempFolder decoy("decoy");
+  WriteFile(decoy.Path / "kept", "the decoy's");
+  Entries = {Entry("1/0/http://a.test/folder", "http://a.test/folder", "text/css", "a"),
+             Entry("1/0/http://a.test/link", "http://a.test/link", "text/css", "b"),
+             Entry("1/0/http://a.test/through", "http://a.test/through", "text/css", "c"),
+             Entry("1/0/http://a.test/owned", "http://a.test/owned", "text/css", "d")};
+  fs::create_directory(Browser.Path / "sparse-folder");
+  Entries[0].Files.push_back((Browser.Path / "sparse-folder").string());
+  fs::create_symlink(decoy.Path / "kept", Browser.Path / "linked-sibling");
+  Entries[1].Files.push_back((Browser.Path / "linked-sibling").string());
+  fs::create_symlink(decoy.Path, Browser.Path / "linked-folder");
+  Entries[2].Files = {(Browser.Path / "linked-folder/kept").string()};
+  TBrowserCache cache = Cache();
+  Walk(cache);
+  for (const char* url : {"http://a.test/folder", "http://a.test/link"}) {
+    EXPECT_FALSE(cache.DeleteEntry(url)) << url;
+    EXPECT_NE(cache.LastDeleteFailure().find("Nothing of " + std::string(url) + " was deleted"), std::string::npos)
+        << cache.LastDeleteFailure();
+  }
+  EXPECT_TRUE(fs::exists(Entries[0].Body.File));
+  EXPECT_TRUE(fs::exists(Entries[1].Body.File));
+  EXPECT_FALSE(cache.DeleteEntry("http://a.test/through"));
+  EXPECT_NE(cache.LastDeleteFailure().find("could not be removed"), std::string::npos) << cache.LastDeleteFailure();
+  EXPECT_EQ(ReadAll(decoy.Path / "kept"), "the decoy's");
+
+  OwnerKnown = false;
+  TBrowserCache ownerless = Cache();
+  Walk(ownerless);
+  EXPECT_FALSE(ownerless.DeleteEntry("http://a.test/owned"));
+  EXPECT_NE(ownerless.LastDeleteFailure().find("--force"), std::string::npos) << ownerless.LastDeleteFailure();
+  EXPECT_TRUE(fs::exists(Entries[3].Body.File));
+  ownerless.DeleteWithoutOwner();
+  EXPECT_TRUE(ownerless.DeleteEntry("http://a.test/owned"));
+  EXPECT_FALSE(fs::exists(Entries[3].Body.File));
+}
+#endif
+
+TEST_F(BrowserCacheTest, AFolderWhoseEveryEntryIsDamagedSaysSo) {
+  TBrowserCache cache = Cache();
+  EXPECT_TRUE(Walk(cache).empty());
+  EXPECT_EQ(cache.ReadFailure(), "none of its 2 entries could be read: each is damaged");
+  Entries = {Entry("1/0/http://a.test/x", "http://a.test/x", "text/css", "x")};
+  EXPECT_EQ(Walk(cache).size(), 1u);
+  EXPECT_EQ(cache.ReadFailure(), "");
 }
 
 TEST_F(BrowserCacheTest, BodyThatCannotBeDecodedIsReportedAndLeavesNoCopy) {

@@ -32,7 +32,8 @@ class CacheSourcesTest : public ::testing::Test {
     Touch(chromium / "fedcba9876543210_1");
     Touch(chromium / "index");
     Touch(chromium / "index-dir/the-real-index");
-    fs::create_directories(home / ".config/chromium");
+    Touch(home / ".config/chromium/Local State", R"({"profile":{"info_cache":{"Default":{"name":"Person 1"}}}})");
+    fs::create_directories(home / ".config/chromium/Default");
     // A blockfile cache counts its entries in its index's header.
     Touch(home / ".config/google-chrome/Profile 1/Cache/Cache_Data/index",
           std::string("\xC3\xCA\x03\xC1\x03\x00\x02\x00\x07\x00\x00\x00", 12));
@@ -103,10 +104,49 @@ TEST_F(CacheSourcesTest, FindsTheFirefoxLockWhereverTheProfileLives) {
 }
 #endif
 
+#ifndef _WIN32
+// A cache named by its folder belongs to the profile that owns it wherever it is reached from: its real path is
+// looked up as well as the path given, and a cache no profile names (one kept where Chromium was told to keep it
+// with --disk-cache-dir, a copy) has no owner, so that nothing can tell whether its browser uses it.
+TEST_F(CacheSourcesTest, AFolderNamedByItsPathIsOwnedByTheProfileThatKeepsItOrByNone) {
+  const fs::path userData = Home.Path / "elsewhere/chromium-data";
+  Touch(userData / "Local State", R"({"profile":{"info_cache":{"Profile 2":{}}}})");
+  Touch(userData / "Profile 2/Cache/Cache_Data/0123456789abcdef_0");
+  Touch(Home.Path / "disk-cache-dir/Profile 2/Cache/Cache_Data/0123456789abcdef_0");
+  Touch(Home.Path / "copies/Cache_Data/0123456789abcdef_0");
+  fs::create_symlink(userData / "Profile 2", Home.Path / "linked-profile");
+  fs::create_symlink(Home.Path / ".cache/chromium/Default", Home.Path / "linked-cache");
+  Touch(Home.Path / "profiles/own/prefs.js");
+  Touch(Home.Path / "profiles/own/cache2/entries/0A1B");
+  Touch(Home.Path / "profiles/none/cache2/entries/0A1B");
+  const std::string chromiumLock = (Home.Path / ".config/chromium/SingletonLock").string();
+  struct TCase {
+    std::string Source;
+    std::vector<std::string> Locks;
+  };
+  const TCase cases[] = {
+      {"chromium:" + (userData / "Profile 2/Cache/Cache_Data").string(), {(userData / "SingletonLock").string()}},
+      {"chromium:" + (Home.Path / "linked-profile/Cache/Cache_Data").string(), {(userData / "SingletonLock").string()}},
+      {"chromium:" + (Home.Path / "linked-cache/Cache/Cache_Data").string(), {chromiumLock}},
+      {"chromium:" + (Home.Path / "disk-cache-dir/Profile 2/Cache/Cache_Data").string(), {}},
+      {"chromium:" + (Home.Path / "copies/Cache_Data").string(), {}},
+      {"firefox:" + (Home.Path / "profiles/own/cache2").string(), {(Home.Path / "profiles/own/lock").string()}},
+      {"firefox:" + (Home.Path / "profiles/none/cache2").string(), {}},
+  };
+  for (const TCase& sourceCase : cases) {
+    std::string error;
+    const std::optional<TCacheSource> source = ParseCacheSource(sourceCase.Source, {Home.Path.string(), "", ""}, error);
+    ASSERT_TRUE(source) << error;
+    EXPECT_EQ(source->LockFiles, sourceCase.Locks) << sourceCase.Source;
+  }
+}
+#endif
+
 TEST_F(CacheSourcesTest, WindowsLayoutBelowLocalAppData) {
   const fs::path local = Home.Path / "Local";
   Touch(local / "Microsoft/Edge/User Data/Default/Cache/Cache_Data/data_0");
   Touch(local / "Mozilla/Firefox/Profiles/xy.default-release/cache2/entries/AA");
+  fs::create_directories(Home.Path / "Roaming/Mozilla/Firefox/Profiles/xy.default-release");
   const std::vector<TCacheSource> sources = FindCacheSources({"", local.string(), (Home.Path / "Roaming").string()});
   ASSERT_EQ(sources.size(), 3u);
   EXPECT_EQ(sources[1].Name, "firefox/xy.default-release");
@@ -117,18 +157,19 @@ TEST_F(CacheSourcesTest, WindowsLayoutBelowLocalAppData) {
 }
 
 TEST_F(CacheSourcesTest, ParsesSourceArguments) {
-  const std::vector<TCacheSource> found = FindCacheSources({Home.Path.string(), "", ""});
+  const TUserFolders folders{Home.Path.string(), "", ""};
+  const std::vector<TCacheSource> found = FindCacheSources(folders);
   std::string error;
-  EXPECT_EQ(ParseCacheSource("platform", found, error)->Kind, "platform");
-  EXPECT_EQ(ParseCacheSource("firefox/ab12.default-esr", found, error)->Kind, "firefox");
+  EXPECT_EQ(ParseCacheSource("platform", folders, error)->Kind, "platform");
+  EXPECT_EQ(ParseCacheSource("firefox/ab12.default-esr", folders, error)->Kind, "firefox");
   // A folder that is also found under a name keeps that name's browser and lock.
-  const auto byFolder = ParseCacheSource("chromium:" + found[1].Folder + "/", found, error);
+  const auto byFolder = ParseCacheSource("chromium:" + found[1].Folder + "/", folders, error);
   ASSERT_TRUE(byFolder);
   EXPECT_EQ(byFolder->Name, "chromium:" + found[1].Folder + "/");
   EXPECT_EQ(byFolder->LockFiles, found[1].LockFiles);
-  EXPECT_FALSE(ParseCacheSource("opera/Default", found, error));
+  EXPECT_FALSE(ParseCacheSource("opera/Default", folders, error));
   EXPECT_NE(error.find("hoardscope caches"), std::string::npos);
-  EXPECT_FALSE(ParseCacheSource("firefox:" + (Home.Path / "none").string(), found, error));
+  EXPECT_FALSE(ParseCacheSource("firefox:" + (Home.Path / "none").string(), folders, error));
   EXPECT_NE(error.find("none"), std::string::npos);
 }
 

@@ -59,6 +59,7 @@ std::optional<CacheEntryRecord> TFakeUrlCache::GetEntryInfo(const std::string& u
 }
 
 bool TFakeUrlCache::DeleteEntry(const std::string& url) {
+  if (!DeleteFailure.empty()) return false;
   const auto removed = std::remove_if(FEntries.begin(), FEntries.end(),
                                       [&](const CacheEntryRecord& record) { return record.SourceUrl == url; });
   const bool found = removed != FEntries.end();

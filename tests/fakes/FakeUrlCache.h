@@ -26,6 +26,8 @@ class TFakeUrlCache : public IUrlCache {
   std::optional<UrlParts> SplitURL(const std::string& url) override;
   std::string SourceFolder() const override { return Folder; }
   std::string DeleteRefusal(const std::string&) override { return Refusal; }
+  std::string ReadFailure() const override { return ReadFailureText; }
+  std::string LastDeleteFailure() const override { return DeleteFailure; }
   std::string PrepareLocalFile(const std::string& localFileName) override {
     Prepared.push_back(localFileName);
     return PrepareFailure;
@@ -38,6 +40,8 @@ class TFakeUrlCache : public IUrlCache {
 
   std::string Folder;           // set: the cache plays a browser's cache in that folder
   std::string Refusal;          // set: why no entry can be deleted now
+  std::string DeleteFailure;    // set: every delete leaves its entry behind, for this reason
+  std::string ReadFailureText;  // set: why the walk could read nothing
   std::string PrepareFailure;   // set: why no local file can be had
   std::string ShownFailure;     // set: why no shown file can be had
   std::vector<std::string> Prepared;  // the local files asked for, in order

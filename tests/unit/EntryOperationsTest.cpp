@@ -85,6 +85,30 @@ TEST_F(EntryOperationsTest, DeleteNeedsTheTreesFocusAndANodeOutsideTheSearchBran
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/a.htm"));
 }
 
+// A delete that leaves an entry behind says which and why, and its file stays in the tree.
+TEST_F(EntryOperationsTest, ADeleteThatLeavesEntriesBehindSaysWhichAndKeepsTheirFiles) {
+  AddFile("http://h/a.htm", "a.htm", "x");
+  AddFile("http://h/b.htm", "b.htm", "y");
+  Load();
+  Cache.DeleteFailure = "the files of an entry could not be removed";
+  Select(Child(Expand(Host("h")), "a.htm"));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_TRUE(View().LastDeleteFailed());
+  EXPECT_EQ(Desktop.Messages.back(), "the files of an entry could not be removed");
+  EXPECT_EQ(Captions(Host("h")), "a.htm|b.htm");
+  Select(Host("h"));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_EQ(Desktop.Messages.back(), "2 entries were not deleted:\r\nthe files of an entry could not be removed"
+                                     "\r\nthe files of an entry could not be removed");
+  EXPECT_EQ(View().EntryList[0].Key, "http://h/a.htm");  // still listed, as still cached
+  Cache.DeleteFailure.clear();
+  View().Button1Click();
+  Select(Host("h"));
+  View().Execute(TActionId::aLVDelete);
+  EXPECT_FALSE(View().LastDeleteFailed());
+  EXPECT_TRUE(Cache.Entries().empty());
+}
+
 TEST_F(EntryOperationsTest, NothingReloadsWhileADeletionLetsMessagesRun) {
   for (int i = 0; i < 3; ++i) AddFile("http://h/" + std::to_string(i) + ".htm", std::to_string(i) + ".htm", "x");
   Load();
@@ -136,6 +160,7 @@ TEST_F(EntryOperationsTest, AnExistingExportFolderIsEmptiedIntoTheTrashOnlyAfter
   View().Execute(TActionId::alExport);
   EXPECT_TRUE(fs::exists(Root / "out" / "old.txt"));
   EXPECT_FALSE(fs::exists(Root / "out.HEF"));
+  EXPECT_TRUE(View().LastExportFailed && View().LastExportKeptFolder);  // nothing was exported
   EXPECT_EQ(Desktop.Messages.back(), "All files under " + (Root / "out").string() +
                                          " will be delete!\r\nare you sure to delete them?");
   Desktop.Answer = MessageAnswer::Yes;
@@ -144,6 +169,7 @@ TEST_F(EntryOperationsTest, AnExistingExportFolderIsEmptiedIntoTheTrashOnlyAfter
   EXPECT_TRUE(fs::exists(Root / "trash" / "old.txt"));
   EXPECT_TRUE(fs::exists(Root / "out" / "keep"));
   EXPECT_EQ(Records(Root / "out.HEF").size(), 1u);
+  EXPECT_FALSE(View().LastExportFailed || View().LastExportKeptFolder);
 }
 
 TEST_F(EntryOperationsTest, EntriesWhoseUrlDoesNotFitAreLeftOutWithOneMessage) {

@@ -107,6 +107,9 @@ TEST_F(LoadTest, ShowsTheCountAndSizeOfTheEntriesAndNamesTheSource) {
   EXPECT_EQ(Widgets.WindowText, "Platform cache");
   EXPECT_TRUE(Widgets.ToolBarEnabled);
   EXPECT_FALSE(View().ReloadPending);
+  Cache.ReadFailureText = "the cache index /c/index is damaged";
+  View().Button1Click();
+  EXPECT_EQ(View().StatusText(0), "Platform cache (the cache index /c/index is damaged)");
 }
 
 TEST_F(LoadTest, AReloadRebuildsFromTheCacheButKeepsTheSearchList) {

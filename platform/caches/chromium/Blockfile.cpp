@@ -16,10 +16,8 @@
 #include "platform/caches/chromium/Blockfile.h"
 
 #include <cstdio>
-#include <filesystem>
 #include <map>
 #include <memory>
-#include <system_error>
 #include <unordered_set>
 
 #include "platform/caches/StoredResponse.h"
@@ -160,10 +158,13 @@ class TBlockfileWalk {
 
   std::optional<TBrowserCacheEntry> ReadEntry(const TEntryRecord& record) {
     std::optional<std::string> key;
+    if (record.KeyLength < 0 || static_cast<std::uint64_t>(record.KeyLength) > kMaxKeySize) return std::nullopt;
     if (record.LongKey.InUse()) key = ReadStream(record.LongKey, record.KeyLength);
-    else if (record.KeyLength >= 0 && static_cast<std::size_t>(record.KeyLength) <= record.InlineKey.size())
+    else if (static_cast<std::size_t>(record.KeyLength) <= record.InlineKey.size())
       key = record.InlineKey.substr(0, static_cast<std::size_t>(record.KeyLength));
     if (!key || key->empty()) return std::nullopt;
+    if (record.StreamSize[0] < 0 || static_cast<std::uint64_t>(record.StreamSize[0]) > kMaxResponseRecordSize)
+      return std::nullopt;
     const std::optional<std::string> stream0 = ReadStream(record.StreamAddress[0], record.StreamSize[0]);
     std::optional<TChromiumResponseInfo> info;
     if (stream0) info = ParseChromiumResponseInfo(*stream0);
@@ -252,41 +253,45 @@ class TWholeFile final : public IEntryBytes {
   TBufferBytes FView;
 };
 
-// The files on disk: the index and the block files open for the whole walk, external files one at a time.
+// The files on disk, opened by name in the cache folder and never through a link: the index and the block files
+// open for the whole walk, external files one at a time.
 class TBlockfileFolder final : public IBlockfileFiles {
  public:
-  explicit TBlockfileFolder(const std::string& folder) : FFolder(folder) {}
+  explicit TBlockfileFolder(const TEntryFolder& folder) : FFolder(folder) {}
 
   IEntryBytes* Open(const std::string& name) override {
     if (name.rfind("f_", 0) == 0) {
-      return FExternal.Open(JoinPath(FFolder, name)) == TEntryFile::TOpenResult::Opened ? &FExternal : nullptr;
+      return FExternal.Open(FFolder, name) == TEntryFile::TOpenResult::Opened ? &FExternal : nullptr;
     }
     auto [file, added] = FShared.try_emplace(name);
-    if (added) file->second = OpenShared(JoinPath(FFolder, name));
+    if (added) file->second = OpenShared(name);
     return file->second.get();
   }
 
   std::optional<std::uint64_t> Size(const std::string& name) override {
-    std::error_code error;
-    const std::uint64_t size = std::filesystem::file_size(std::filesystem::path(JoinPath(FFolder, name)), error);
-    if (error) return std::nullopt;
-    return size;
+    const std::optional<TFileStatus> status = FFolder.StatusOf(name);
+    if (!status || !status->Regular) return std::nullopt;
+    return status->Size;
   }
 
  private:
   // The walk visits a block file of 256-byte blocks (the entry records, and most response records and small
-  // bodies) all over: such a file, at most 16 MiB, is read whole at once; bigger ones only where asked.
-  static std::unique_ptr<IEntryBytes> OpenShared(const std::string& path) {
+  // bodies) all over: such a file, at most 16 MiB, is read whole at once, as long as the files read whole stay
+  // within a budget (a damaged index may name 256 block files); bigger ones only where asked.
+  std::unique_ptr<IEntryBytes> OpenShared(const std::string& name) {
     constexpr std::uint64_t kWholeFileLimit = kBlockFileHeaderSize + 0x10000 * 256;
+    constexpr std::uint64_t kWholeFilesBudget = 4 * kWholeFileLimit;
     auto file = std::make_unique<TEntryFile>();
-    if (file->Open(path) != TEntryFile::TOpenResult::Opened) return nullptr;
-    if (file->Size() > kWholeFileLimit) return file;
+    if (file->Open(FFolder, name) != TEntryFile::TOpenResult::Opened) return nullptr;
+    if (file->Size() > kWholeFileLimit || FReadWhole + file->Size() > kWholeFilesBudget) return file;
     const std::optional<std::string_view> bytes = file->Read(0, static_cast<std::size_t>(file->Size()));
     if (!bytes) return nullptr;
+    FReadWhole += bytes->size();
     return std::make_unique<TWholeFile>(std::string(*bytes));
   }
 
-  const std::string& FFolder;
+  const TEntryFolder& FFolder;
+  std::uint64_t FReadWhole = 0;
   std::map<std::string, std::unique_ptr<IEntryBytes>> FShared;
   TEntryFile FExternal;
 };
@@ -299,8 +304,14 @@ TCacheReadReport WalkChromiumBlockfileCache(const std::string& folder, IBlockfil
 }
 
 TCacheReadReport ReadChromiumBlockfileCache(const std::string& folder, const TBrowserCacheSink& sink) {
-  TBlockfileFolder files(folder);
-  return WalkChromiumBlockfileCache(folder, files, sink);
+  const TEntryFolder cache(folder);
+  if (!cache.IsOpen()) {
+    TCacheReadReport report;
+    report.Failure = cache.Failure();
+    return report;
+  }
+  TBlockfileFolder files(cache);
+  return WalkChromiumBlockfileCache(cache.Path(), files, sink);
 }
 
 }  // namespace hoardscope

@@ -1,9 +1,6 @@
 // A Chromium-family cache folder, whichever of its backends wrote it.
-#include <array>
-#include <filesystem>
-#include <fstream>
-
 #include "platform/caches/BrowserCacheEntry.h"
+#include "platform/caches/EntryBytes.h"
 #include "platform/caches/chromium/Blockfile.h"
 #include "platform/caches/chromium/SimpleCache.h"
 
@@ -12,14 +9,16 @@ namespace {
 
 constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
 
-// The blockfile backend keeps an "index" that starts with its magic, and its block files beside it.
+// The blockfile backend keeps its block files beside an "index" that starts with its magic; the simple backend
+// has an index of its own but never a block file. Whatever lies there under those names, nothing is followed or
+// waited on, and a damaged blockfile folder still goes to the reader that says what is wrong with it.
 bool IsBlockfileFolder(const std::string& folder) {
-  std::ifstream index(std::filesystem::path(folder) / "index", std::ios::binary);
-  std::array<unsigned char, 4> magic{};
-  if (!index.read(reinterpret_cast<char*>(magic.data()), magic.size())) return false;
-  const std::uint32_t value = magic[0] | (magic[1] << 8) | (magic[2] << 16) | (std::uint32_t{magic[3]} << 24);
-  std::error_code error;
-  return value == kBlockfileIndexMagic && std::filesystem::exists(std::filesystem::path(folder) / "data_0", error);
+  const TEntryFolder cache(folder);
+  if (cache.StatusOf("data_0")) return true;
+  TEntryFile index;
+  if (index.Open(cache, "index") != TEntryFile::TOpenResult::Opened) return false;
+  const std::optional<std::string_view> magic = index.Read(0, 4);
+  return magic && LittleEndianAt<std::uint32_t>(*magic, 0) == kBlockfileIndexMagic;
 }
 
 }  // namespace

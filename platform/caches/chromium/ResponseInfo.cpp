@@ -6,6 +6,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "platform/caches/BrowserCacheEntry.h"
+
 namespace hoardscope {
 namespace {
 
@@ -84,7 +86,9 @@ std::optional<TChromiumResponseInfo> ParseChromiumResponseInfo(std::string_view 
   if ((flags & kHasExtraFlags) && !reader.ReadU32(extraFlags)) return std::nullopt;
   if (!reader.ReadI64(requestTime) || !reader.ReadI64(responseTime)) return std::nullopt;
   if ((extraFlags & kExtraHasOriginalResponseTime) && !reader.ReadI64(originalResponseTime)) return std::nullopt;
-  if (!reader.ReadString(rawHeaders) || rawHeaders.empty() || rawHeaders.front() == '\0') return std::nullopt;
+  if (!reader.ReadString(rawHeaders) || rawHeaders.empty() || rawHeaders.front() == '\0' ||
+      rawHeaders.size() > kMaxResponseHeadersSize)
+    return std::nullopt;
 
   TChromiumResponseInfo info;
   info.RequestTime = FileTimeFromChromiumTime(requestTime);

@@ -53,12 +53,13 @@ std::optional<TBrowserCacheEntry> ParseChromiumSimpleEntry(IEntryBytes& file) {
       LittleEndianAt<std::uint32_t>(*header, 8) != kVersion)
     return std::nullopt;
   const std::uint64_t keyLength = LittleEndianAt<std::uint32_t>(*header, 12);
-  if (keyLength == 0 || keyLength > size - kHeaderSize - 2 * kEofSize) return std::nullopt;
+  if (keyLength == 0 || keyLength > kMaxKeySize || keyLength > size - kHeaderSize - 2 * kEofSize) return std::nullopt;
 
   const std::optional<std::string_view> eof0 = file.Read(size - kEofSize, kEofSize);
   if (!eof0 || LittleEndianAt<std::uint64_t>(*eof0, 0) != kEofMagic) return std::nullopt;
   const std::uint64_t keyHashSize = (LittleEndianAt<std::uint32_t>(*eof0, 8) & kEofHasKeyHash) ? kKeyHashSize : 0;
   const std::uint64_t stream0Size = LittleEndianAt<std::uint32_t>(*eof0, 16);
+  if (stream0Size > kMaxResponseRecordSize) return std::nullopt;
   const std::uint64_t bodyOffset = kHeaderSize + keyLength;
   const std::uint64_t fixed = bodyOffset + kEofSize + stream0Size + keyHashSize + kEofSize;
   if (fixed > size) return std::nullopt;
@@ -86,9 +87,10 @@ std::optional<TBrowserCacheEntry> ParseChromiumSimpleEntry(IEntryBytes& file) {
 
 TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrowserCacheSink& sink) {
   TCacheReadReport report;
-  const std::optional<std::vector<std::string>> names = ListFileNames(folder);
+  const TEntryFolder cache(folder);
+  const std::optional<std::vector<std::string>> names = cache.Names();
   if (!names) {
-    report.Failure = "cannot list the cache folder " + folder;
+    report.Failure = cache.IsOpen() ? "cannot list the cache folder " + cache.Path() : cache.Failure();
     return report;
   }
   const auto exists = [&names](std::string_view name) {
@@ -104,11 +106,11 @@ TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrows
     std::string sibling = path.substr(path.size() - kEntryNameSize);
     for (const char suffix : {'1', 's'}) {
       sibling.back() = suffix;
-      if (exists(sibling)) entry->Files.push_back(JoinPath(folder, sibling));
+      if (exists(sibling)) entry->Files.push_back(JoinPath(cache.Path(), sibling));
     }
     return entry;
   };
-  ReadEntryFiles(folder, entryNames, parse, report, sink);
+  ReadEntryFiles(cache, entryNames, parse, report, sink);
   return report;
 }
 

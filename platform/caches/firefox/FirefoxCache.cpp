@@ -110,11 +110,12 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
   if (!trailer) return std::nullopt;
   const std::uint64_t offset = trailer->MetadataOffset;
   const std::uint64_t metadataSize = file.Size() - trailer->Size - offset;
+  const std::uint64_t chunks = (offset + kChunkSize - 1) / kChunkSize;
+  const std::uint64_t headerStart = 4 + 2 * chunks;
+  if (metadataSize > headerStart + 4 * kHeaderFields + kMaxKeySize + 1 + kMaxResponseRecordSize) return std::nullopt;
   const std::optional<std::string_view> metadata = file.Read(offset, metadataSize);
   if (!metadata) return std::nullopt;
 
-  const std::uint64_t chunks = (offset + kChunkSize - 1) / kChunkSize;
-  const std::uint64_t headerStart = 4 + 2 * chunks;
   if (headerStart + 4 > metadata->size()) return std::nullopt;
   const std::uint32_t version = BigEndianAt(*metadata, headerStart);
   if (version == 0 || version > kNewestVersion || (version == kNewestVersion) != (trailer->Size == 8))
@@ -134,6 +135,7 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
   entry.SyncTime = FileTimeFromUnixSeconds(field(2));
   if (field(5) != kNeverExpires) entry.ExpireTime = FileTimeFromUnixSeconds(field(5));
   if (const std::optional<std::string_view> head = ElementValue(elements, "response-head")) {
+    if (head->size() > kMaxResponseHeadersSize) return std::nullopt;
     entry.ResponseHeaders = std::string(*head);
     if (!entry.ResponseHeaders.ends_with("\r\n")) entry.ResponseHeaders += "\r\n";
     if (!entry.ResponseHeaders.ends_with("\r\n\r\n")) entry.ResponseHeaders += "\r\n";
@@ -145,10 +147,10 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
 
 TCacheReadReport ReadFirefoxCache(const std::string& folder, const TBrowserCacheSink& sink) {
   TCacheReadReport report;
-  const std::string entries = JoinPath(folder, kEntriesFolder);
-  const std::optional<std::vector<std::string>> names = ListFileNames(entries);
+  const TEntryFolder entries(TEntryFolder(folder), kEntriesFolder);
+  const std::optional<std::vector<std::string>> names = entries.Names();
   if (!names) {
-    report.Failure = "cannot list the cache folder " + entries;
+    report.Failure = entries.IsOpen() ? "cannot list the cache folder " + entries.Path() : entries.Failure();
     return report;
   }
   std::vector<std::string> entryNames;
