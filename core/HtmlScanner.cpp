@@ -14,7 +14,6 @@ constexpr std::array<std::string_view, 2> kEscapableTextElements{"title", "texta
 constexpr std::array<std::string_view, 6> kRawTextElements{"style", "xmp", "iframe", "noembed", "noframes",
                                                            "noscript"};
 
-bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool EndsTagName(char c) { return IsHtmlSpace(c) || c == '/' || c == '>'; }
 bool EndsAttributeName(char c) { return IsHtmlSpace(c) || c == '/' || c == '>' || c == '='; }

@@ -257,13 +257,28 @@ std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const 
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
-std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
+const TBrowserCacheEntry* TBrowserCache::EntryOfCopy(const std::string& localFileName) const {
   IndexEntries();
   const auto found = FByCopyPath.find(localFileName);
-  if (found == FByCopyPath.end() || FDeleted[found->second]) {
-    return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
-  }
-  const TBrowserCacheEntry& entry = FEntries[found->second];
+  return found == FByCopyPath.end() || FDeleted[found->second] ? nullptr : &FEntries[found->second];
+}
+
+BodyStart TBrowserCache::ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) {
+  const TBrowserCacheEntry* entry = EntryOfCopy(localFileName);
+  if (!entry) return {BodyStartState::Unreadable, std::string()};
+  BodyStart start;
+  const std::string failure = FSetup.Decoder(*entry, [&](std::string_view piece) {
+    start.Bytes.append(piece.substr(0, maxBytes - start.Bytes.size()));
+    return start.Bytes.size() < maxBytes;
+  });
+  if (!failure.empty()) return {BodyStartState::Unreadable, std::string()};
+  return start;
+}
+
+std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
+  const TBrowserCacheEntry* found = EntryOfCopy(localFileName);
+  if (!found) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  const TBrowserCacheEntry& entry = *found;
   std::error_code copyError;
   std::error_code storedError;
   const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);

@@ -1,6 +1,7 @@
 // TBrowserCache: one browser's disk cache folder as the view's URL cache, read in place. Each entry's local file
 // is a decoded copy of its body in a copies folder of ours, written when something first reads it; the browser's
-// folder is only ever changed by deleting an entry while the browser is closed.
+// folder is only ever changed by deleting an entry while the browser is closed. The start of a body (for a
+// page's title) is decoded on demand without a copy.
 #pragma once
 
 #include <deque>
@@ -49,6 +50,8 @@ class TBrowserCache : public IUrlCache {
 
   // Writes the decoded copy when it is missing or older than the entry's file.
   std::string PrepareLocalFile(const std::string& localFileName) override;
+  // Decodes the body up to maxBytes and stops there, writing nothing.
+  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
   std::string DeleteRefusal(const std::string& url) override;
   std::uint64_t SkippedEntries() const override { return FReport.Skipped; }
@@ -71,6 +74,8 @@ class TBrowserCache : public IUrlCache {
   // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
   std::vector<std::size_t> EntriesOf(const std::string& url);
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
+  // The entry listed with this local file; nullptr when none is, or it is deleted.
+  const TBrowserCacheEntry* EntryOfCopy(const std::string& localFileName) const;
 
   TBrowserCacheSetup FSetup;
   bool FRead = false;

@@ -45,6 +45,9 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   std::string PrepareLocalFile(const std::string& localFileName) override {
     return Current().PrepareLocalFile(localFileName);
   }
+  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) override {
+    return Current().ReadBodyStart(localFileName, maxBytes);
+  }
   std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
   std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }
   std::uint64_t SkippedEntries() const override { return FBrowser ? FBrowser->SkippedEntries() : 0; }
