@@ -264,7 +264,7 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
   }
   file.seekg(static_cast<std::streamoff>(entry.Body.Offset));
 
-  std::string piece(kPieceSize, '\0');
+  std::string piece(static_cast<std::size_t>(std::min<std::uint64_t>(entry.Body.Size, kPieceSize)), '\0');
   for (std::uint64_t left = entry.Body.Size; left > 0;) {
     std::size_t size = static_cast<std::size_t>(std::min<std::uint64_t>(left, piece.size()));
     if (!file.read(piece.data(), static_cast<std::streamsize>(size))) return "Cannot read " + entry.Body.File + ".";

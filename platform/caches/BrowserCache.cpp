@@ -124,7 +124,8 @@ void TBrowserCache::ReadFolder() {
   FByCopyPath.clear();
   FByUrl.clear();
   FReport = FSetup.Reader(FSetup.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
-  FIndexed = false;
+  FCopiesIndexed = false;
+  FUrlsIndexed = false;
   FCopyPaths.reserve(FEntries.size());
   for (const TBrowserCacheEntry& entry : FEntries) FCopyPaths.push_back(CopyPathOf(entry));
   FDeleted.assign(FEntries.size(), false);
@@ -143,13 +144,18 @@ void TBrowserCache::ChooseEntriesShown() {
   for (const auto& [url, index] : newest) FStandsForUrl[index] = true;
 }
 
-void TBrowserCache::IndexEntries() const {
-  if (FIndexed) return;
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    FByCopyPath.emplace(FCopyPaths[i], i);
-    FByUrl[FEntries[i].Url].push_back(i);
-  }
-  FIndexed = true;
+void TBrowserCache::IndexCopies() const {
+  if (FCopiesIndexed) return;
+  FByCopyPath.reserve(FCopyPaths.size());
+  for (std::size_t i = 0; i < FCopyPaths.size(); ++i) FByCopyPath.emplace(FCopyPaths[i], i);
+  FCopiesIndexed = true;
+}
+
+void TBrowserCache::IndexUrls() const {
+  if (FUrlsIndexed) return;
+  FByUrl.reserve(FEntries.size());
+  for (std::size_t i = 0; i < FEntries.size(); ++i) FByUrl[FEntries[i].Url].push_back(i);
+  FUrlsIndexed = true;
 }
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
@@ -191,7 +197,7 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::Walk(CacheEntryRecord& first, bool
 
 std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
   if (!FRead) ReadFolder();
-  IndexEntries();
+  IndexUrls();
   std::vector<std::size_t> entries;
   if (const auto found = FByUrl.find(url); found != FByUrl.end()) {
     std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(entries),
@@ -252,13 +258,13 @@ std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&,
 std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
 std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
-  IndexEntries();
+  IndexCopies();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
 const TBrowserCacheEntry* TBrowserCache::EntryOfCopy(const std::string& localFileName) const {
-  IndexEntries();
+  IndexCopies();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() || FDeleted[found->second] ? nullptr : &FEntries[found->second];
 }

@@ -68,8 +68,10 @@ class TBrowserCache : public IUrlCache {
   // Marks, for each URL, the newest of its entries as the one that stands for it.
   void ChooseEntriesShown();
   std::unique_ptr<IUrlCacheWalk> Walk(CacheEntryRecord& first, bool everyKey);
-  // Builds the lookups by local file and by URL when something first looks an entry up; a load never does.
-  void IndexEntries() const;
+  // Build the lookups by local file and by URL when something first looks an entry up that way; a load never
+  // does.
+  void IndexCopies() const;
+  void IndexUrls() const;
   CacheEntryRecord RecordOf(std::size_t index) const;
   // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
   std::vector<std::size_t> EntriesOf(const std::string& url);
@@ -85,9 +87,11 @@ class TBrowserCache : public IUrlCache {
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
   std::vector<bool> FStandsForUrl;                          // parallel to FEntries: the newest of its URL
-  mutable bool FIndexed = false;
-  mutable std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
-  mutable std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
+  // Views of FCopyPaths and of the entries' URLs, which stay in place until the next read of the folder.
+  mutable bool FCopiesIndexed = false;
+  mutable bool FUrlsIndexed = false;
+  mutable std::unordered_map<std::string_view, std::size_t> FByCopyPath;  // local file name to entry
+  mutable std::unordered_map<std::string_view, std::vector<std::size_t>> FByUrl;  // URL to its entries, walk order
 };
 
 // The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no
