@@ -71,19 +71,19 @@ constexpr std::array<char16_t, 32> kWindows1252High{
     0x0153, 0x009D, 0x017E, 0x0178};
 
 const std::unordered_map<std::string_view, std::string_view>& EncodingsByLabel() {
-  static const auto* byLabel = [] {
-    auto* map = new std::unordered_map<std::string_view, std::string_view>();
+  static const std::unordered_map<std::string_view, std::string_view> byLabel = [] {
+    std::unordered_map<std::string_view, std::string_view> map;
     for (const TEncodingLabels& entry : kEncodingLabels) {
       std::string_view labels = entry.Labels;
       while (!labels.empty()) {
         const std::size_t space = labels.find(' ');
-        map->emplace(labels.substr(0, space), entry.Encoding);
+        map.emplace(labels.substr(0, space), entry.Encoding);
         labels = space == std::string_view::npos ? std::string_view() : labels.substr(space + 1);
       }
     }
     return map;
   }();
-  return *byLabel;
+  return byLabel;
 }
 
 std::string DecodeWindows1252(std::string_view bytes) {
