@@ -255,6 +255,10 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
     return "The body names " + std::to_string(codings.size()) + " content codings, more than " +
            std::to_string(kMaxCodings) + " are not decoded.";
   }
+  if (codings.empty() && entry.Body.Size > kMaxDecodedSize) {
+    return "The body of " + std::to_string(entry.Body.Size) + " bytes is larger than 1 GiB, the most a copy takes; "
+           "it was not read.";
+  }
   const std::uint64_t limit =
       codings.empty() ? kMaxDecodedSize
                       : std::min(kMaxDecodedSize, std::max(kMinBombSize, entry.Body.Size * kMaxRatio));

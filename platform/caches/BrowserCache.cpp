@@ -77,8 +77,23 @@ class TBrowserCacheWalk : public IUrlCacheWalk {
   std::function<bool(CacheEntryRecord&)> FNext;
 };
 
-fs::file_time_type WriteTimeOf(const std::string& path, std::error_code& error) {
-  return fs::last_write_time(path, error);
+// What identifies the stored body a copy was decoded from: a copy is reused only while its entry still names that
+// body, whatever the files' times say.
+std::string BodyIdentityOf(const TBrowserCacheEntry& entry) {
+  return std::to_string(entry.SyncTime) + " " + std::to_string(entry.Body.Size) + " " +
+         std::to_string(entry.Body.Offset) + " " + std::string(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding")) +
+         "\n" + entry.Body.File + "\n";
+}
+
+// Beside each copy: the identity of the body it was decoded from.
+fs::path IdentityFileOf(const std::string& copy) { return copy + ".body"; }
+
+std::string ReadSmallFile(const fs::path& path) {
+  std::ifstream in(path, std::ios::binary);
+  std::string text(4096, '\0');
+  in.read(text.data(), static_cast<std::streamsize>(text.size()));
+  text.resize(static_cast<std::size_t>(in.gcount()));
+  return text;
 }
 
 // A partial file for the copy that no other writer of it uses at the same time, a thread of this process or of
@@ -382,17 +397,30 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   const std::optional<TBrowserCacheEntry> found = EntryOfCopy(localFileName);
   if (!found) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
   const TBrowserCacheEntry& entry = *found;
-  std::error_code copyError;
-  std::error_code storedError;
-  const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);
-  if (!copyError && (entry.Body.File.empty() || WriteTimeOf(entry.Body.File, storedError) <= copyTime || storedError)) {
-    return std::string();  // written before, and the browser has not stored the entry again since
+  const std::string identity = BodyIdentityOf(entry);
+  std::error_code error;
+  if (fs::is_regular_file(localFileName, error) && ReadSmallFile(IdentityFileOf(localFileName)) == identity) {
+    return std::string();  // decoded before from the body the entry still names
   }
-  return WriteWhole(localFileName, [&](std::ostream& out) {
-    return FSetup.Decoder(entry, [&out](std::string_view piece) {
+  if (FCopiedBytes >= kMostCopiedBytes) {
+    return "This run has written " + std::to_string(FCopiedBytes / (1 << 20)) + " MiB of copies of " + FSetup.Folder +
+           " already, the most it writes; " + entry.Url + " was not copied.";
+  }
+  std::uint64_t written = 0;
+  std::string failure = WriteWhole(localFileName, [&](std::ostream& out) {
+    return FSetup.Decoder(entry, [&](std::string_view piece) {
+      written += piece.size();
       return static_cast<bool>(out.write(piece.data(), static_cast<std::streamsize>(piece.size())));
     });
   });
+  FCopiedBytes += written;
+  if (failure.empty()) {
+    failure = WriteWhole(IdentityFileOf(localFileName), [&identity](std::ostream& out) {
+      out << identity;
+      return std::string();
+    });
+  }
+  return failure;
 }
 
 std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, std::string& shownFile) {

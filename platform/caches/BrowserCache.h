@@ -4,6 +4,8 @@
 // page's title) is decoded on demand without a copy.
 #pragma once
 
+#include <atomic>
+#include <cstdint>
 #include <deque>
 #include <functional>
 #include <mutex>
@@ -56,7 +58,7 @@ class TBrowserCache : public IUrlCache {
   bool DiscardReservedFile(const std::string& localFileName) override { return false; }
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
-  // Writes the decoded copy when it is missing or older than the entry's file.
+  // Writes the decoded copy unless one decoded from the body the entry names now is there already.
   std::string PrepareLocalFile(const std::string& localFileName) override;
   // For a page (HTML), a shown copy in a folder beside its decoded copy, written anew each time, whose links point
   // at the decoded copies of the entries they name (LinkPageToCopies), each made ready; the decoded copy stays the
@@ -100,6 +102,10 @@ class TBrowserCache : public IUrlCache {
   std::optional<TBrowserCacheEntry> EntryOfCopy(const std::string& localFileName) const;
 
   TBrowserCacheSetup FSetup;
+  // Bytes of copies this object has written: a run writes no more than kMostCopiedBytes of them, whatever a
+  // hostile folder holds.
+  static constexpr std::uint64_t kMostCopiedBytes = std::uint64_t(8) << 30;
+  std::atomic<std::uint64_t> FCopiedBytes{0};
   mutable std::mutex FLock;
   bool FRead = false;
   TCacheReadReport FReport;

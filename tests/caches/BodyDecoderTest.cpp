@@ -131,6 +131,9 @@ TEST_F(BodyDecoderTest, RefusesBombsAndLongCodingLists) {
   std::string codings = "gzip";
   for (int i = 0; i < 4; ++i) codings += ", gzip";
   EXPECT_EQ(Decode(Stored(codings, "x")), "failed: The body names 5 content codings, more than 4 are not decoded.");
+  TBrowserCacheEntry huge = Stored("", "plain");
+  huge.Body.Size = (std::uint64_t{1} << 30) + 1;  // as a sparse entry file claims
+  EXPECT_TRUE(Decode(huge).starts_with("failed: The body of 1073741825 bytes is larger than 1 GiB")) << Decode(huge);
 }
 
 TEST_F(BodyDecoderTest, StopsWhenTheSinkHasEnoughAndFailsOnAFileTooShort) {

@@ -99,10 +99,15 @@ TEST_F(BrowserCacheTest, ListsEntriesWithCopiesWrittenOnceWhenFirstRead) {
   EXPECT_EQ(ReadAll(records[0].LocalFileName), "decoded:<title>Guide</title>");
   EXPECT_EQ(Decodes, 1);
 
-  // The browser stored the entry again: the next read renews the copy.
-  fs::last_write_time(Entries[0].Body.File, fs::last_write_time(records[0].LocalFileName) + std::chrono::hours(1));
+  // The browser stored the entry again, a body of the same size whose file is older than the copy: the copy
+  // goes by the entry, not by the files' times, and is renewed.
+  WriteFile(Entries[0].Body.File, "<title>Guidf</title>");
+  fs::last_write_time(Entries[0].Body.File, fs::last_write_time(records[0].LocalFileName) - std::chrono::hours(1));
+  Entries[0].SyncTime += 1;
+  Walk(cache);
   EXPECT_EQ(cache.PrepareLocalFile(records[0].LocalFileName), "");
   EXPECT_EQ(Decodes, 2);
+  EXPECT_EQ(ReadAll(records[0].LocalFileName), "decoded:<title>Guidf</title>");
   EXPECT_NE(cache.PrepareLocalFile((Ours.Path / "elsewhere").string()), "");
 }
 
