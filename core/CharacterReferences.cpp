@@ -16,7 +16,8 @@ struct TNamedReference {
 
 #include "NamedCharacterReferences.inc"
 
-constexpr std::size_t kLongestName = 32;  // "CounterClockwiseContourIntegral;"
+constexpr std::size_t kLongestName = 32;        // "CounterClockwiseContourIntegral;"
+constexpr std::size_t kLongestLegacyName = 6;   // "middot", the longest of those also without ";"
 constexpr char32_t kPastLastCodePoint = 0x110000;
 
 bool IsAsciiDigit(char c) { return c >= '0' && c <= '9'; }
@@ -72,7 +73,7 @@ TReference NamedReference(std::string_view text, TReferenceContext context) {
   if (run < text.size() && text[run] == ';') {
     if (const TNamedReference* named = FindNamed(text.substr(1, run))) return {run + 1, std::string(named->Text)};
   }
-  for (std::size_t end = std::min(run, kLongestName); end > 1; --end) {
+  for (std::size_t end = std::min(run, kLongestLegacyName + 1); end > 1; --end) {
     const TNamedReference* named = FindNamed(text.substr(1, end - 1));
     if (!named) continue;
     const bool followedByNameCharacter = end < text.size() && (text[end] == '=' || IsAsciiAlphanumeric(text[end]));

@@ -35,8 +35,6 @@ bool IsUrlAttribute(const THtmlTag& tag, std::string_view name) {
   });
 }
 
-bool IsSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
-
 // A srcset with each of its URLs replaced where replacement gives a new one: candidates are a URL and its
 // descriptors ("2x", "640w"), separated by commas; a URL may hold commas, but not end with one.
 std::optional<std::string> RewriteSrcset(const std::string& srcset, const TReplacement& replacement) {
@@ -45,10 +43,10 @@ std::optional<std::string> RewriteSrcset(const std::string& srcset, const TRepla
   std::size_t done = 0;
   std::size_t at = 0;
   while (true) {
-    while (at < srcset.size() && (IsSpace(srcset[at]) || srcset[at] == ',')) ++at;
+    while (at < srcset.size() && (IsHtmlSpace(srcset[at]) || srcset[at] == ',')) ++at;
     if (at >= srcset.size()) break;
     const std::size_t urlBegin = at;
-    while (at < srcset.size() && !IsSpace(srcset[at])) ++at;
+    while (at < srcset.size() && !IsHtmlSpace(srcset[at])) ++at;
     std::size_t urlEnd = at;
     while (urlEnd > urlBegin && srcset[urlEnd - 1] == ',') --urlEnd;
     if (urlEnd == at) {  // descriptors follow, up to a comma outside parentheses

@@ -14,7 +14,9 @@ constexpr std::array<std::string_view, 2> kEscapableTextElements{"title", "texta
 constexpr std::array<std::string_view, 6> kRawTextElements{"style", "xmp", "iframe", "noembed", "noframes",
                                                            "noscript"};
 
-bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+// A tag keeps no more attributes than this (the rest are read past), so that a hostile one costs little.
+constexpr std::size_t kMostAttributes = 256;
+
 bool IsAsciiAlpha(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
 bool EndsTagName(char c) { return IsHtmlSpace(c) || c == '/' || c == '>'; }
 bool EndsAttributeName(char c) { return IsHtmlSpace(c) || c == '/' || c == '>' || c == '='; }
@@ -48,9 +50,8 @@ bool THtmlScanner::Next(THtmlTag& tag) {
       } else if (rest.substr(4, 2) == "->") {
         FAt = body + 2;  // "<!--->"
       } else {
-        const std::size_t close = std::min(FHtml.find("-->", body), FHtml.find("--!>", body));
-        if (close == std::string_view::npos) break;  // the comment runs to the end of the page
-        FAt = close + (FHtml.compare(close, 3, "-->") == 0 ? 3 : 4);
+        FAt = CommentEnd(body);
+        if (FAt == std::string_view::npos) break;  // the comment runs to the end of the page
       }
     } else if (next == '!' && InForeignContent() && rest.starts_with("<![CDATA[")) {
       FAt = SkipPast(lt + 9, "]]>");
@@ -69,6 +70,14 @@ bool THtmlScanner::Next(THtmlTag& tag) {
   if (FAt < FHtml.size() && FHtml.find('<', FAt) != std::string_view::npos) FEndedInside = true;
   FAt = FHtml.size();
   return false;
+}
+
+std::size_t THtmlScanner::CommentEnd(std::size_t at) const {
+  for (std::size_t dashes = FHtml.find("--", at); dashes != std::string_view::npos; dashes = FHtml.find("--", dashes + 1)) {
+    if (FHtml.compare(dashes + 2, 1, ">") == 0) return dashes + 3;
+    if (FHtml.compare(dashes + 2, 2, "!>") == 0) return dashes + 4;
+  }
+  return std::string_view::npos;
 }
 
 std::size_t THtmlScanner::SkipPast(std::size_t at, std::string_view end) {
@@ -150,7 +159,7 @@ bool THtmlScanner::ReadAttributes(std::size_t& at, THtmlTag& tag) {
     const bool repeated = std::any_of(tag.Attributes.begin(), tag.Attributes.end(), [&](const THtmlAttribute& first) {
       return EqualsNoCase(first.Name, attribute.Name);
     });
-    if (!repeated) tag.Attributes.push_back(attribute);
+    if (!repeated && tag.Attributes.size() < kMostAttributes) tag.Attributes.push_back(attribute);
   }
 }
 
@@ -174,12 +183,15 @@ void THtmlScanner::SkipContent(const THtmlTag& tag) {
   FAt = FTextEnd;
 }
 
+bool THtmlScanner::EndTagAt(std::size_t at, std::string_view name) const {
+  const std::size_t after = at + 2 + name.size();
+  return after < FHtml.size() && FHtml.compare(at, 2, "</") == 0 &&
+         EqualsNoCase(FHtml.substr(at + 2, name.size()), name) && EndsTagName(FHtml[after]);
+}
+
 std::size_t THtmlScanner::FindEndTag(std::size_t at, std::string_view name) const {
   for (std::size_t open = FHtml.find("</", at); open != std::string_view::npos; open = FHtml.find("</", open + 1)) {
-    const std::size_t after = open + 2 + name.size();
-    if (after < FHtml.size() && EqualsNoCase(FHtml.substr(open + 2, name.size()), name) && EndsTagName(FHtml[after])) {
-      return open;
-    }
+    if (EndTagAt(open, name)) return open;
   }
   return FHtml.size();
 }
@@ -194,6 +206,8 @@ std::size_t THtmlScanner::SkipScriptData(std::size_t at) const {
            EndsTagName(FHtml[after]);
   };
   enum class TState { Data, Escaped, DoubleEscaped } state = TState::Data;
+  std::size_t close = 0;
+  std::size_t endTag = 0;
   while (at < FHtml.size()) {
     if (state == TState::Data) {
       const std::size_t lt = FHtml.find('<', at);
@@ -201,15 +215,16 @@ std::size_t THtmlScanner::SkipScriptData(std::size_t at) const {
       if (FHtml.compare(lt, 4, "<!--") == 0) {
         state = TState::Escaped;
         at = lt + 2;  // its dashes may also close it: "<!-->"
-      } else if (FHtml.compare(lt, 2, "</") != 0 || FindEndTag(lt, kScript) != lt) {
-        at = lt + 1;
-      } else {
+      } else if (EndTagAt(lt, kScript)) {
         return lt;
+      } else {
+        at = lt + 1;
       }
       continue;
     }
-    const std::size_t close = FHtml.find("-->", at);
-    const std::size_t endTag = FindEndTag(at, kScript);
+    // The next "-->" and "</script" from here, looked for again only once the scan has passed them.
+    if (close < at) close = FHtml.find("-->", at);
+    if (endTag < at) endTag = FindEndTag(at, kScript);
     if (state == TState::Escaped) {
       std::size_t lt = FHtml.find('<', at);
       while (lt != std::string_view::npos && lt < std::min(close, endTag) && !startsScriptTag(lt)) {

@@ -66,6 +66,9 @@ class THtmlScanner {
   void SkipContent(const THtmlTag& tag);
   // Where the end tag "</name" followed by white space, "/" or ">" starts, from at; the page's size when none does.
   std::size_t FindEndTag(std::size_t at, std::string_view name) const;
+  bool EndTagAt(std::size_t at, std::string_view name) const;
+  // Past the "-->" or "--!>" that closes a comment whose text starts at at; npos when none does.
+  std::size_t CommentEnd(std::size_t at) const;
   std::size_t SkipScriptData(std::size_t at) const;
   std::size_t SkipPast(std::size_t at, std::string_view end);
   void TrackForeignContent(const THtmlTag& tag);

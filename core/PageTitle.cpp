@@ -1,88 +1,189 @@
-// Finding the title of a cached page by streaming through the file.
+// The title of a cached page as a browser's tab shows it: the page's encoding found as a browser finds it, its
+// first title element found by the HTML scanner, the text decoded, its white space collapsed.
 #include "core/PageTitle.h"
 
-#include <cstdint>
-#include <filesystem>
-#include <fstream>
-#include <optional>
-#include <string_view>
-#include <vector>
+#include <algorithm>
 
+#include "core/CharacterReferences.h"
+#include "core/HtmlScanner.h"
+#include "core/TextEncodings.h"
 #include "core/Tools.h"
 
 namespace hoardscope {
 namespace {
 
-constexpr std::string_view kOpenTag = "<title>";
-constexpr std::string_view kCloseTag = "</title>";
-constexpr std::size_t kChunkSize = 64 * 1024;
+// How far a browser looks for a meta tag naming the encoding before it has read the title.
+constexpr std::size_t kPrescanLength = 1024;
 
-struct TTitleSpan {
-  std::optional<std::uint64_t> Open;   // offset of the first "<title>"
-  std::optional<std::uint64_t> Close;  // offset of the first "</title>"
+struct TByteOrderMark {
+  std::string_view Encoding;
+  std::size_t Length = 0;
 };
 
-// Finds the first of each tag in the text before the file's first NUL, stopping at the first closing tag.
-TTitleSpan FindTitleTags(std::ifstream& file) {
-  TTitleSpan span;
-  std::vector<char> chunk(kChunkSize);
-  std::string window;             // the carried-over tail plus the chunk just read
-  std::uint64_t windowStart = 0;  // file offset of window[0]
-  while (file) {
-    file.read(chunk.data(), static_cast<std::streamsize>(chunk.size()));
-    const std::string_view read(chunk.data(), static_cast<std::size_t>(file.gcount()));
-    if (read.empty()) break;
-    const std::size_t nul = read.find('\0');
-    window.append(read.substr(0, nul));
-    if (!span.Open) {
-      if (const std::size_t at = window.find(kOpenTag); at != std::string::npos) span.Open = windowStart + at;
-    }
-    if (const std::size_t at = window.find(kCloseTag); at != std::string::npos) {
-      span.Close = windowStart + at;
-      break;
-    }
-    if (nul != std::string_view::npos) break;
-    const std::size_t keep = std::min(window.size(), kCloseTag.size() - 1);
-    windowStart += window.size() - keep;
-    window.erase(0, window.size() - keep);
-  }
-  return span;
+std::optional<TByteOrderMark> ByteOrderMarkOf(std::string_view bytes) {
+  if (bytes.starts_with("\xEF\xBB\xBF")) return TByteOrderMark{"utf-8", 3};
+  if (bytes.starts_with("\xFE\xFF")) return TByteOrderMark{"utf-16be", 2};
+  if (bytes.starts_with("\xFF\xFE")) return TByteOrderMark{"utf-16le", 2};
+  return std::nullopt;
 }
 
-// The text's line breaks (CR, LF or CR LF) each become CR LF, as when lines are read and joined again.
-std::string WithCrLfBreaks(std::string_view text) {
-  std::string result;
-  result.reserve(text.size());
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    if (text[i] == '\r' || text[i] == '\n') {
-      result += "\r\n";
-      if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') ++i;
+// The charset parameter of a content type ("text/html; charset=iso-8859-1"), without its quotes; "" when none.
+std::string_view CharsetParameter(std::string_view contentType) {
+  for (std::size_t semicolon = contentType.find(';'); semicolon != std::string_view::npos;
+       semicolon = contentType.find(';', semicolon + 1)) {
+    std::string_view parameter = contentType.substr(semicolon + 1);
+    parameter = parameter.substr(0, parameter.find(';'));
+    const std::size_t equals = parameter.find('=');
+    if (equals == std::string_view::npos || !EqualsNoCase(TrimHtmlSpace(parameter.substr(0, equals)), "charset")) {
+      continue;
+    }
+    std::string_view value = TrimHtmlSpace(parameter.substr(equals + 1));
+    if (value.size() >= 2 && value.front() == '"' && value.back() == '"') value = value.substr(1, value.size() - 2);
+    return value;
+  }
+  return {};
+}
+
+// The encoding label in a meta tag's content ("text/html; charset=koi8-r"), as browsers extract it; "" when none.
+std::string CharsetInMetaContent(std::string_view content) {
+  const std::string text = LowerAscii(content);
+  std::size_t at = 0;
+  while ((at = text.find("charset", at)) != std::string::npos) {
+    at += 7;
+    while (at < text.size() && IsHtmlSpace(text[at])) ++at;
+    if (at >= text.size() || text[at] != '=') continue;
+    ++at;
+    while (at < text.size() && IsHtmlSpace(text[at])) ++at;
+    if (at >= text.size()) return {};
+    if (text[at] == '"' || text[at] == '\'') {
+      const std::size_t close = text.find(text[at], at + 1);
+      return close == std::string::npos ? std::string() : text.substr(at + 1, close - at - 1);
+    }
+    return text.substr(at, text.find_first_of(" \t\n\f\r;", at) - at);
+  }
+  return {};
+}
+
+// The encoding a meta tag declares, by its charset, or by the content of an http-equiv="Content-Type"; nullopt
+// when it declares none a browser knows. The first of the two attributes counts.
+std::optional<std::string_view> EncodingOfMeta(const THtmlTag& tag) {
+  bool gotPragma = false;
+  std::optional<bool> needPragma;
+  std::optional<std::string_view> encoding;
+  for (const THtmlAttribute& attribute : tag.Attributes) {
+    if (EqualsNoCase(attribute.Name, "http-equiv")) {
+      gotPragma = gotPragma || EqualsNoCase(attribute.Value, "content-type");
+    } else if (EqualsNoCase(attribute.Name, "content") && !needPragma) {
+      const std::string label = CharsetInMetaContent(attribute.Value);
+      if (label.empty()) continue;
+      encoding = EncodingOfLabel(label);
+      needPragma = true;
+    } else if (EqualsNoCase(attribute.Name, "charset") && !needPragma) {
+      encoding = EncodingOfLabel(attribute.Value);
+      needPragma = false;
+    }
+  }
+  if (!needPragma || (*needPragma && !gotPragma) || !encoding) return std::nullopt;
+  if (*encoding == "utf-16le" || *encoding == "utf-16be") return "utf-8";  // the page was read as ASCII
+  if (*encoding == "x-user-defined") return "windows-1252";
+  return encoding;
+}
+
+// Where the first title element's text lies, and whether its end tag was found.
+struct TTitleText {
+  std::size_t Begin = 0;
+  std::size_t End = 0;
+  bool Closed = false;
+};
+
+// The text as a tab shows it: ASCII white space collapsed to single spaces and trimmed, a NUL as U+FFFD, other
+// control characters left out.
+std::string TabText(std::string_view text) {
+  std::string shown;
+  shown.reserve(text.size());
+  bool spaceBefore = false;
+  for (const char c : text) {
+    const auto byte = static_cast<unsigned char>(c);
+    if (IsHtmlSpace(c)) {
+      spaceBefore = !shown.empty();
+      continue;
+    }
+    if (c != '\0' && (byte < 0x20 || byte == 0x7F)) continue;
+    if (spaceBefore) shown += ' ';
+    spaceBefore = false;
+    if (c == '\0') {
+      AppendUtf8(shown, kReplacementCharacter);
     } else {
-      result += text[i];
+      shown += c;
     }
   }
-  return result;
+  return shown;
 }
 
-std::optional<std::string> ReadTitle(const std::string& localFile) {
-  std::ifstream file(localFile, std::ios::binary);
-  if (!file) return std::nullopt;
-  const TTitleSpan span = FindTitleTags(file);
-  if (!span.Open || !span.Close || *span.Open + kOpenTag.size() >= *span.Close) return std::nullopt;
-  const std::uint64_t start = *span.Open + kOpenTag.size();
-  std::string title(static_cast<std::size_t>(*span.Close - start), '\0');
-  file.clear();
-  file.seekg(static_cast<std::streamoff>(start));
-  if (!file.read(title.data(), static_cast<std::streamsize>(title.size()))) return std::nullopt;
-  return WithCrLfBreaks(title);
+bool HasNonAscii(std::string_view bytes) {
+  return std::any_of(bytes.begin(), bytes.end(), [](char c) { return static_cast<unsigned char>(c) >= 0x80; });
 }
 
 }  // namespace
 
-void GetPageTitle(const std::string& localFile, std::string& name) {
-  std::error_code error;
-  if (localFile.empty() || !std::filesystem::exists(localFile, error)) return;
-  name = ReadTitle(localFile).value_or(FileNameOf(localFile, true));
+bool ShowsPageTitle(std::string_view contentType) {
+  const std::string_view type = TrimHtmlSpace(contentType.substr(0, contentType.find(';')));
+  return EqualsNoCase(type, "text/html") || EqualsNoCase(type, "application/xhtml+xml") ||
+         EqualsNoCase(type, "Unknown") || EqualsNoCase(type, "Unknown type") || type.empty();
+}
+
+std::optional<std::string> PageTitleOf(std::string_view bytes, bool complete, std::string_view contentType,
+                                       ITextConverter* converter) {
+  std::optional<std::string_view> encoding = EncodingOfLabel(CharsetParameter(contentType));
+  if (const std::optional<TByteOrderMark> mark = ByteOrderMarkOf(bytes)) {
+    encoding = mark->Encoding;
+    bytes.remove_prefix(mark->Length);
+  }
+  std::string decodedPage;
+  if (encoding && !IsAsciiCompatible(*encoding)) {
+    // Its markup is only seen in its characters: decode the page first.
+    decodedPage = DecodeText(bytes, *encoding, converter);
+    bytes = decodedPage;
+    encoding = "utf-8";
+  }
+
+  THtmlScanner scanner(bytes);
+  THtmlTag tag;
+  int templateDepth = 0;  // a template's content is not part of the page
+  std::optional<TTitleText> title;
+  while (scanner.Next(tag)) {
+    if (tag.NameIs("template")) {
+      templateDepth = tag.IsEndTag ? std::max(templateDepth - 1, 0) : templateDepth + 1;
+    } else if (!tag.IsEndTag && !encoding && tag.NameIs("meta")) {
+      encoding = EncodingOfMeta(tag);
+    } else if (!tag.IsEndTag && !title && templateDepth == 0 && tag.NameIs("title") &&
+               scanner.Content() == THtmlContent::Escapable) {
+      title = TTitleText{scanner.TextBegin(), scanner.TextEnd(), scanner.TextEnd() < bytes.size()};
+    }
+    if (title && (encoding || tag.End >= kPrescanLength)) break;
+  }
+  if (!complete && (!title || !title->Closed)) return std::nullopt;
+  if (!title) return std::string();
+  const std::string_view text = bytes.substr(title->Begin, title->End - title->Begin);
+  if (!encoding) encoding = HasNonAscii(text) && IsValidUtf8(text) ? "utf-8" : "windows-1252";
+  return TabText(DecodeCharacterReferences(DecodeText(text, *encoding, converter), TReferenceContext::Text));
+}
+
+std::optional<std::string> FileCaptionOf(IUrlCache& cache, const TURLInfo& info, ITextConverter* converter) {
+  if (!info.LocalFile.empty() && ShowsPageTitle(info.ContentType)) {
+    for (const std::size_t limit : {kTitleFirstRead, kTitleMostRead}) {
+      const BodyStart start = cache.ReadBodyStart(info.LocalFile, limit);
+      if (start.State == BodyStartState::Missing) return std::nullopt;
+      if (start.State == BodyStartState::Unreadable) break;
+      const bool complete = start.Bytes.size() < limit || limit == kTitleMostRead;
+      const std::optional<std::string> title = PageTitleOf(start.Bytes, complete, info.ContentType, converter);
+      if (!title) continue;
+      if (!title->empty()) return title;
+      break;
+    }
+  }
+  const std::string name = FileNameOf(info.LocalFile, true);
+  return converter ? converter->PathToUtf8(name) : name;
 }
 
 }  // namespace hoardscope

@@ -71,22 +71,20 @@ constexpr std::array<char16_t, 32> kWindows1252High{
     0x0153, 0x009D, 0x017E, 0x0178};
 
 const std::unordered_map<std::string_view, std::string_view>& EncodingsByLabel() {
-  static const auto* byLabel = [] {
-    auto* map = new std::unordered_map<std::string_view, std::string_view>();
+  static const std::unordered_map<std::string_view, std::string_view> byLabel = [] {
+    std::unordered_map<std::string_view, std::string_view> map;
     for (const TEncodingLabels& entry : kEncodingLabels) {
       std::string_view labels = entry.Labels;
       while (!labels.empty()) {
         const std::size_t space = labels.find(' ');
-        map->emplace(labels.substr(0, space), entry.Encoding);
+        map.emplace(labels.substr(0, space), entry.Encoding);
         labels = space == std::string_view::npos ? std::string_view() : labels.substr(space + 1);
       }
     }
     return map;
   }();
-  return *byLabel;
+  return byLabel;
 }
-
-bool IsLabelSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
 std::string DecodeWindows1252(std::string_view bytes) {
   std::string text;
@@ -210,9 +208,7 @@ void AppendUtf8(std::string& out, char32_t codePoint) {
 char32_t Windows1252HighCharacter(unsigned char byte) { return kWindows1252High[byte - 0x80]; }
 
 std::optional<std::string_view> EncodingOfLabel(std::string_view label) {
-  while (!label.empty() && IsLabelSpace(label.front())) label.remove_prefix(1);
-  while (!label.empty() && IsLabelSpace(label.back())) label.remove_suffix(1);
-  const std::string folded = LowerAscii(label);
+  const std::string folded = LowerAscii(TrimHtmlSpace(label));
   const auto& byLabel = EncodingsByLabel();
   const auto found = byLabel.find(folded);
   if (found == byLabel.end()) return std::nullopt;
@@ -221,6 +217,15 @@ std::optional<std::string_view> EncodingOfLabel(std::string_view label) {
 
 bool IsAsciiCompatible(std::string_view encoding) {
   return encoding != "utf-16le" && encoding != "utf-16be" && encoding != "iso-2022-jp" && encoding != "replacement";
+}
+
+bool IsValidUtf8(std::string_view bytes) {
+  for (std::size_t i = 0; i < bytes.size();) {
+    const TUtf8Sequence sequence = Utf8SequenceAt(bytes.substr(i));
+    if (!sequence.Valid) return false;
+    i += sequence.Length;
+  }
+  return true;
 }
 
 std::string DecodeUtf8(std::string_view bytes) {

@@ -34,6 +34,9 @@ bool IsAsciiCompatible(std::string_view encoding);
 // encoding gives "".
 std::string DecodeText(std::string_view bytes, std::string_view encoding, ITextConverter* converter);
 
+// Whether the bytes are well-formed UTF-8 throughout.
+bool IsValidUtf8(std::string_view bytes);
+
 // The bytes as UTF-8, each malformed sequence (its longest start that could have been valid) as U+FFFD.
 std::string DecodeUtf8(std::string_view bytes);
 

@@ -117,6 +117,14 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
   return parts;
 }
 
+bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
+
+std::string_view TrimHtmlSpace(std::string_view text) {
+  while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
+  while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);
+  return text;
+}
+
 std::string ContentTypeOf(std::string_view headers) {
   constexpr std::string_view kField = "content-type: ";
   const std::string_view text = headers.substr(0, headers.find('\0'));

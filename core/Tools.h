@@ -25,6 +25,11 @@ std::string UpperAscii(std::string_view text);
 bool StartsWithNoCase(std::string_view text, std::string_view prefix);
 bool EqualsNoCase(std::string_view a, std::string_view b);
 
+// ASCII white space as HTML and the web's labels know it: tab, LF, FF, CR and space.
+bool IsHtmlSpace(char c);
+// The text without the HTML white space around it.
+std::string_view TrimHtmlSpace(std::string_view text);
+
 // The one ordering of entry keys, for sorting and looking up: ordinal after folding A-Z. <0, 0 or >0.
 // It is the unsigned byte order of the keys' LowerAscii forms, so a sort over many keys may fold each key once
 // and compare the folded forms (std::string_view::compare) instead.

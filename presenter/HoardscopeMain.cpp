@@ -292,11 +292,8 @@ void THoardscopeMain::ExpandFolder(const TEntryList& list, const std::string& ke
 void THoardscopeMain::AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node) {
   TURLInfo& info = *list[index].Info;
   if (info.DisplayName.empty()) {
-    // A body that cannot be had leaves the name its copy would have as its caption.
-    if (PrepareLocalFile(info).empty()) {
-      GetPageTitle(info.LocalFile, info.DisplayName);
-    } else {
-      info.DisplayName = FileNameOf(info.LocalFile, true);
+    if (std::optional<std::string> caption = FileCaptionOf(FServices.Cache, info, FServices.Converter)) {
+      info.DisplayName = std::move(*caption);
     }
   }
   const int image = GetIconIndex(ExtensionForContentType(info.ContentType));

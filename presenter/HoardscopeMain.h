@@ -25,6 +25,7 @@
 #include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
+#include "platform/ports/TextConverter.h"
 #include "platform/ports/UrlCache.h"
 #include "platform/ports/ViewWidgets.h"
 #include "search/Search.h"
@@ -32,9 +33,10 @@
 
 namespace hoardscope {
 
-// The platform services a view works through. The last five are optional: a view without them (the bar before
+// The platform services a view works through. The last six are optional: a view without them (the bar before
 // its window offers them) leaves the Options and Search actions, the change notice, the context menu and the
-// choice of the cache source without effect. Sources, when given, chooses what Cache reads.
+// choice of the cache source without effect. Sources, when given, chooses what Cache reads. Without Converter,
+// pages are read in UTF-8 and windows-1252 only and file names are taken as UTF-8.
 struct TViewServices {
   IUrlCache& Cache;
   IInternetOptions& Internet;
@@ -47,6 +49,7 @@ struct TViewServices {
   IBrowserWindows* Windows = nullptr;
   IShellMenu* ShellMenu = nullptr;
   ICacheSourceChoice* Sources = nullptr;
+  ITextConverter* Converter = nullptr;
 };
 
 inline constexpr std::size_t kIconSlots = 512;

@@ -1,13 +1,14 @@
 #!/usr/bin/env bash
 # Builds the fuzz targets with clang (libFuzzer, AddressSanitizer, UndefinedBehaviorSanitizer) into build/fuzz and
 # runs each for SECONDS (default 60), starting from a few real inputs: the export-file reader, the header-block
-# readers, the URL split, the registry values, the browsers' cache entry files and the walk of Chromium's
-# blockfile cache. A finding stops the run with status 1, its input saved in build/fuzz/findings.
+# readers, the URL split, the registry values, the browsers' cache entry files, the walk of Chromium's blockfile
+# cache and the HTML scanner's page titles and links. A finding stops the run with status 1, its input saved in
+# build/fuzz/findings.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 seconds=${1:-60}
 targets=(export_reader_fuzz header_block_fuzz url_split_fuzz registry_value_fuzz browser_cache_entry_fuzz
-         blockfile_fuzz)
+         blockfile_fuzz html_fuzz)
 # Every library is built with the fuzzer's coverage hooks, so that the code under test guides it.
 cmake -S . -B build/fuzz -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DCMAKE_C_COMPILER=clang \
   -DCMAKE_CXX_COMPILER=clang++ -DHOARDSCOPE_FUZZ=ON \
@@ -37,6 +38,11 @@ done
 { printf '\2\0\1\240\10\0\1\240\14\0\1\240#|#'
   dd if=tests/data/browser-caches/chromium-blockfile/data_1 bs=256 skip=32 count=16 status=none; } |
   seed blockfile_fuzz records.bin
+
+for page in tests/data/browser-site/*.html; do
+  { printf '\0'; cat "$page"; } | seed html_fuzz "$(basename "$page")"
+done
+printf '\1\377\376<\0t\0i\0t\0l\0e\0>\0H\0i\0' | seed html_fuzz utf16.html
 
 mkdir -p build/fuzz/findings
 # The targets write a file per input (an export file, a registry store): in memory where the system offers it.

@@ -36,7 +36,7 @@ THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
   }
   FView = std::make_unique<THoardscopeMain>(
       TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop, FServices->Report(), &FDialogs,
-                    &FServices->Clock(), nullptr, nullptr, FSources.get()},
+                    &FServices->Clock(), nullptr, nullptr, FSources.get(), &FServices->Converter()},
       FWidgets);
   FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
 }

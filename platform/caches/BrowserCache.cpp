@@ -182,7 +182,8 @@ void TBrowserCache::ReadFolder() {
   FByCopyPath.clear();
   FByUrl.clear();
   FReport = FSetup.Reader(FSetup.Folder, [this](TBrowserCacheEntry&& entry) { FEntries.push_back(std::move(entry)); });
-  FIndexed = false;
+  FCopiesIndexed = false;
+  FUrlsIndexed = false;
   FCopyPaths.reserve(FEntries.size());
   for (const TBrowserCacheEntry& entry : FEntries) FCopyPaths.push_back(CopyPathOf(entry));
   FDeleted.assign(FEntries.size(), false);
@@ -201,13 +202,18 @@ void TBrowserCache::ChooseEntriesShown() {
   for (const auto& [url, index] : newest) FStandsForUrl[index] = true;
 }
 
-void TBrowserCache::IndexEntries() const {
-  if (FIndexed) return;
-  for (std::size_t i = 0; i < FEntries.size(); ++i) {
-    FByCopyPath.emplace(FCopyPaths[i], i);
-    FByUrl[FEntries[i].Url].push_back(i);
-  }
-  FIndexed = true;
+void TBrowserCache::IndexCopies() const {
+  if (FCopiesIndexed) return;
+  FByCopyPath.reserve(FCopyPaths.size());
+  for (std::size_t i = 0; i < FCopyPaths.size(); ++i) FByCopyPath.emplace(FCopyPaths[i], i);
+  FCopiesIndexed = true;
+}
+
+void TBrowserCache::IndexUrls() const {
+  if (FUrlsIndexed) return;
+  FByUrl.reserve(FEntries.size());
+  for (std::size_t i = 0; i < FEntries.size(); ++i) FByUrl[FEntries[i].Url].push_back(i);
+  FUrlsIndexed = true;
 }
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
@@ -252,7 +258,7 @@ std::unique_ptr<IUrlCacheWalk> TBrowserCache::Walk(CacheEntryRecord& first, bool
 
 std::vector<std::size_t> TBrowserCache::EntriesOf(const std::string& url) {
   if (!FRead) ReadFolder();
-  IndexEntries();
+  IndexUrls();
   std::vector<std::size_t> entries;
   if (const auto found = FByUrl.find(url); found != FByUrl.end()) {
     std::copy_if(found->second.begin(), found->second.end(), std::back_inserter(entries),
@@ -347,22 +353,35 @@ std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return
 
 std::string TBrowserCache::StoredFileOf(const std::string& localFileName) const {
   const std::lock_guard guard(FLock);
-  IndexEntries();
+  IndexCopies();
   const auto found = FByCopyPath.find(localFileName);
   return found == FByCopyPath.end() ? std::string() : FEntries[found->second].Body.File;
 }
 
+std::optional<TBrowserCacheEntry> TBrowserCache::EntryOfCopy(const std::string& localFileName) const {
+  const std::lock_guard guard(FLock);
+  IndexCopies();
+  const auto found = FByCopyPath.find(localFileName);
+  if (found == FByCopyPath.end() || FDeleted[found->second]) return std::nullopt;
+  return FEntries[found->second];  // a copy, so that the decoding holds no lock
+}
+
+BodyStart TBrowserCache::ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) {
+  const std::optional<TBrowserCacheEntry> entry = EntryOfCopy(localFileName);
+  if (!entry) return {BodyStartState::Unreadable, std::string()};
+  BodyStart start;
+  const std::string failure = FSetup.Decoder(*entry, [&](std::string_view piece) {
+    start.Bytes.append(piece.substr(0, maxBytes - start.Bytes.size()));
+    return start.Bytes.size() < maxBytes;
+  });
+  if (!failure.empty()) return {BodyStartState::Unreadable, std::string()};
+  return start;
+}
+
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
-  TBrowserCacheEntry entry;
-  {
-    const std::lock_guard guard(FLock);
-    IndexEntries();
-    const auto found = FByCopyPath.find(localFileName);
-    if (found == FByCopyPath.end() || FDeleted[found->second]) {
-      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
-    }
-    entry = FEntries[found->second];  // a copy, so that the decoding holds no lock
-  }
+  const std::optional<TBrowserCacheEntry> found = EntryOfCopy(localFileName);
+  if (!found) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  const TBrowserCacheEntry& entry = *found;
   std::error_code copyError;
   std::error_code storedError;
   const fs::file_time_type copyTime = WriteTimeOf(localFileName, copyError);
@@ -377,17 +396,10 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
 }
 
 std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
-  std::string pageUrl;
-  {
-    const std::lock_guard guard(FLock);
-    IndexEntries();
-    const auto found = FByCopyPath.find(localFileName);
-    if (found == FByCopyPath.end() || FDeleted[found->second]) {
-      return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
-    }
-    const TBrowserCacheEntry& entry = FEntries[found->second];
-    if (IsPageType(StoredHeaderValue(entry.ResponseHeaders, "Content-Type"))) pageUrl = entry.Url;
-  }
+  const std::optional<TBrowserCacheEntry> entry = EntryOfCopy(localFileName);
+  if (!entry) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  const std::string pageUrl =
+      IsPageType(StoredHeaderValue(entry->ResponseHeaders, "Content-Type")) ? entry->Url : std::string();
   if (pageUrl.empty()) {
     shownFile = localFileName;
     return std::string();

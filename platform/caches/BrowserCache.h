@@ -1,6 +1,7 @@
 // TBrowserCache: one browser's disk cache folder as the view's URL cache, read in place. Each entry's local file
 // is a decoded copy of its body in a copies folder of ours, written when something first reads it; the browser's
-// folder is only ever changed by deleting an entry while the browser is closed.
+// folder is only ever changed by deleting an entry while the browser is closed. The start of a body (for a
+// page's title) is decoded on demand without a copy.
 #pragma once
 
 #include <deque>
@@ -61,6 +62,8 @@ class TBrowserCache : public IUrlCache {
   // at the decoded copies of the entries they name (LinkPageToCopies), each made ready; the decoded copy stays the
   // body as stored. Anything else is shown as its decoded copy.
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
+  // Decodes the body up to maxBytes and stops there, writing nothing.
+  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
   // Refused: an entry in files shared with other entries, a file of an entry that is no plain file (a folder, a
   // link), a folder whose owner is unknown, a browser that runs.
@@ -84,13 +87,17 @@ class TBrowserCache : public IUrlCache {
   // Marks, for each URL, the newest of its entries as the one that stands for it.
   void ChooseEntriesShown();
   std::unique_ptr<IUrlCacheWalk> Walk(CacheEntryRecord& first, bool everyKey);
-  // Builds the lookups by local file and by URL when something first looks an entry up; a load never does.
-  void IndexEntries() const;
+  // Build the lookups by local file and by URL when something first looks an entry up that way; a load never
+  // does.
+  void IndexCopies() const;
+  void IndexUrls() const;
   CacheEntryRecord RecordOf(std::size_t index) const;
   // The entries of this URL that are not deleted, reading the folder first when no walk has yet.
   std::vector<std::size_t> EntriesOf(const std::string& url);
   std::string RefusalOf(const std::string& url);
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
+  // A copy of the entry listed with this local file; nullopt when none is, or it is deleted.
+  std::optional<TBrowserCacheEntry> EntryOfCopy(const std::string& localFileName) const;
 
   TBrowserCacheSetup FSetup;
   mutable std::mutex FLock;
@@ -102,9 +109,11 @@ class TBrowserCache : public IUrlCache {
   std::vector<std::string> FCopyPaths;                      // parallel to FEntries
   std::vector<bool> FDeleted;                               // parallel to FEntries
   std::vector<bool> FStandsForUrl;                          // parallel to FEntries: the newest of its URL
-  mutable bool FIndexed = false;
-  mutable std::unordered_map<std::string, std::size_t> FByCopyPath;  // local file name to entry
-  mutable std::unordered_map<std::string, std::vector<std::size_t>> FByUrl;  // URL to its entries, in walk order
+  // Views of FCopyPaths and of the entries' URLs, which stay in place until the next read of the folder.
+  mutable bool FCopiesIndexed = false;
+  mutable bool FUrlsIndexed = false;
+  mutable std::unordered_map<std::string_view, std::size_t> FByCopyPath;  // local file name to entry
+  mutable std::unordered_map<std::string_view, std::vector<std::size_t>> FByUrl;  // URL to its entries, walk order
 };
 
 // The name of an entry's decoded copy: the last element of the URL's path made safe as a file name (no

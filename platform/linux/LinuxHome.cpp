@@ -6,6 +6,7 @@
 #include "platform/linux/LinuxHome.h"
 #include "platform/ports/CacheAdmin.h"
 #include "platform/linux/CacheStore.h"
+#include "platform/linux/IconvConverter.h"
 #include "platform/browser/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
@@ -27,6 +28,7 @@ class TLinuxHomeServices : public IHomeServices {
   IClock& Clock() override { return FClock; }
   IInternetOptions& Internet() override { return FInternet; }
   IReport& Report() override { return FReport; }
+  ITextConverter& Converter() override { return FConverter; }
 
  private:
   TCacheStore FCache;
@@ -35,6 +37,7 @@ class TLinuxHomeServices : public IHomeServices {
   TSystemClock FClock;
   TConnectedState FInternet;
   TStderrReport FReport;
+  TIconvConverter FConverter;
 };
 
 class TLinuxCacheAdmin : public ICacheAdmin {

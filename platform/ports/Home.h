@@ -11,6 +11,7 @@
 #include "platform/ports/Registry.h"
 #include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
+#include "platform/ports/TextConverter.h"
 #include "platform/ports/UrlCache.h"
 
 namespace hoardscope {
@@ -35,6 +36,7 @@ class IHomeServices {
   virtual IClock& Clock() = 0;
   virtual IInternetOptions& Internet() = 0;
   virtual IReport& Report() = 0;
+  virtual ITextConverter& Converter() = 0;
 };
 
 // Each edition defines these in its own home file.

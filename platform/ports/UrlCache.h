@@ -50,6 +50,18 @@ struct CreatedCacheFile {
   std::uint32_t Error = 0;     // the platform's error code, when not Ok
 };
 
+// What ReadBodyStart found of an entry's body.
+enum class BodyStartState {
+  Read,        // Bytes holds the start of the body (all of it when shorter than asked)
+  Missing,     // the record's local file is gone
+  Unreadable   // the body exists but cannot be had (a locked file, a body that cannot be decoded)
+};
+
+struct BodyStart {
+  BodyStartState State = BodyStartState::Read;
+  std::string Bytes;
+};
+
 class IUrlCache {
  public:
   virtual ~IUrlCache() = default;
@@ -93,6 +105,10 @@ class IUrlCache {
     shownFile = localFileName;
     return std::string();
   }
+  // The first maxBytes of the body of a listed record, by its local file, as the browser would read it; nothing
+  // is written for it. Caches whose local files are their own content read the file; a browser's cache decodes
+  // the start of the body it keeps and stops there.
+  virtual BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes);
 
   // The browser cache folder this cache reads; empty for the platform's own cache.
   virtual std::string SourceFolder() const { return std::string(); }

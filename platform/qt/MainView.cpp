@@ -122,7 +122,7 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
           TViewServices{cache, internet, registry, FShell, FDesktop, FReport, &FDialogs, &FClock, &FWindows,
-                        &FShellMenu, sources},
+                        &FShellMenu, sources, &FConverter},
           *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(

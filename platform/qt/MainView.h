@@ -10,6 +10,7 @@
 #include <memory>
 #include <span>
 
+#include "platform/linux/IconvConverter.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
@@ -120,6 +121,7 @@ class TMainView : public QWidget, public IViewWidgets {
   TSystemClock FClock;
   TDBusBrowserWindows FWindows;
   TStderrReport FReport;
+  TIconvConverter FConverter;
   std::unique_ptr<THoardscopeMain> FPresenter;
   TImageLists FImages;
   // Not a child object: it observes the presenter's tree and has to go before the presenter does.

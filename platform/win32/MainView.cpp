@@ -80,7 +80,7 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
     CreateControls();
     FPresenter = std::make_unique<THoardscopeMain>(
         TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FReport, FDialogs.get(),
-                      ports.Clock, ports.Windows, FShellMenu.get(), ports.Sources},
+                      ports.Clock, ports.Windows, FShellMenu.get(), ports.Sources, &FConverter},
         *this);
     FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
     FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));

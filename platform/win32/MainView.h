@@ -19,6 +19,7 @@
 #include "platform/win32/WinDialogs.h"
 #include "platform/win32/WinImageLists.h"
 #include "platform/win32/WinSystemServices.h"
+#include "platform/win32/WinTextConverter.h"
 #include "presenter/HoardscopeMain.h"
 
 namespace hoardscope {
@@ -155,6 +156,7 @@ class TWinMainView : public IViewWidgets {
   std::unique_ptr<IShell> FShell;
   std::unique_ptr<IShellMenu> FShellMenu;
   TWinReport FReport;
+  TWinTextConverter FConverter;
   std::unique_ptr<THoardscopeMain> FPresenter;
   std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
   bool FSelectionPending = false;

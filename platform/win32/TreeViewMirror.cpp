@@ -1,5 +1,7 @@
-// The TreeView control as a mirror of the tree model.
+// The TreeView control as a mirror of the tree model, its captions shown from UTF-8 through the wide messages.
 #include "platform/win32/TreeViewMirror.h"
+
+#include "platform/win32/ViewText.h"
 
 namespace hoardscope {
 
@@ -40,19 +42,20 @@ TTreeNode* TTreeViewMirror::NodeOf(HWND tree, HTREEITEM item) {
 
 void TTreeViewMirror::InsertItem(TTreeNode* node) {
   const TMirroringScope scope(FMirroring);
-  TVINSERTSTRUCTA insert{};
+  const std::wstring caption = WideOfViewText(node->Caption());
+  TVINSERTSTRUCTW insert{};
   insert.hParent = node->Parent() ? ItemOf(node->Parent()) : TVI_ROOT;
   const std::size_t row = node->Row();
   insert.hInsertAfter = row == 0 ? TVI_FIRST : ItemOf(node->Parent() ? node->Parent()->Child(row - 1)
                                                                       : FModel.TopLevel(row - 1));
   if (!insert.hInsertAfter) insert.hInsertAfter = TVI_LAST;
   insert.item.mask = TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE | TVIF_PARAM;
-  insert.item.pszText = const_cast<char*>(node->Caption().c_str());
+  insert.item.pszText = const_cast<wchar_t*>(caption.c_str());
   insert.item.iImage = node->ImageIndex();
   insert.item.iSelectedImage = node->SelectedIndex();
   insert.item.lParam = reinterpret_cast<LPARAM>(node);
   const HTREEITEM item = reinterpret_cast<HTREEITEM>(
-      SendMessageA(FTree, TVM_INSERTITEMA, 0, reinterpret_cast<LPARAM>(&insert)));
+      SendMessageW(FTree, TVM_INSERTITEMW, 0, reinterpret_cast<LPARAM>(&insert)));
   if (item) FItems[node] = item;
 }
 
@@ -116,13 +119,14 @@ void TTreeViewMirror::AfterReorder() {
 void TTreeViewMirror::NodeChanged(TTreeNode* node) {
   const HTREEITEM item = ItemOf(node);
   if (!item) return;
-  TVITEMA data{};
+  const std::wstring caption = WideOfViewText(node->Caption());
+  TVITEMW data{};
   data.mask = TVIF_HANDLE | TVIF_TEXT | TVIF_IMAGE | TVIF_SELECTEDIMAGE;
   data.hItem = item;
-  data.pszText = const_cast<char*>(node->Caption().c_str());
+  data.pszText = const_cast<wchar_t*>(caption.c_str());
   data.iImage = node->ImageIndex();
   data.iSelectedImage = node->SelectedIndex();
-  TreeView_SetItem(FTree, &data);
+  SendMessageW(FTree, TVM_SETITEMW, 0, reinterpret_cast<LPARAM>(&data));
 }
 
 void TTreeViewMirror::ExpandedChanged(TTreeNode* node) {

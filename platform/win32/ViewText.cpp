@@ -32,6 +32,10 @@ std::wstring WideOfViewText(std::string_view text) {
   return wide.empty() ? WideIn(CP_ACP, 0, text) : wide;
 }
 
+std::wstring WideOfCodePage(unsigned codePage, std::string_view text) {
+  return text.empty() ? std::wstring() : WideIn(codePage, 0, text);
+}
+
 std::string ViewTextOfWide(std::wstring_view wide) { return NarrowIn(CP_UTF8, wide); }
 
 std::string AnsiOfViewText(std::string_view text) { return NarrowIn(CP_ACP, WideOfViewText(text)); }

@@ -9,6 +9,9 @@
 namespace hoardscope {
 
 std::wstring WideOfViewText(std::string_view text);
+// The text in this code page (CP_ACP: the ANSI code page) as UTF-16, what the page does not define as its
+// replacement character; empty when the code page is not installed.
+std::wstring WideOfCodePage(unsigned codePage, std::string_view text);
 // The control's text as UTF-8.
 std::string ViewTextOfWide(std::wstring_view wide);
 // The text in the ANSI code page, for a control that takes the A messages ("?" for what the page lacks).

@@ -7,6 +7,7 @@
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"
 #include "platform/win32/WinSystemServices.h"
+#include "platform/win32/WinTextConverter.h"
 
 namespace hoardscope {
 namespace {
@@ -19,6 +20,7 @@ class TWinHomeServices : public IHomeServices {
   IClock& Clock() override { return FClock; }
   IInternetOptions& Internet() override { return FInternet; }
   IReport& Report() override { return FReport; }
+  ITextConverter& Converter() override { return FConverter; }
 
  private:
   TWinInetCache FCache;
@@ -27,6 +29,7 @@ class TWinHomeServices : public IHomeServices {
   TWinClock FClock;
   TWinInternetOptions FInternet;
   TWinReport FReport;
+  TWinTextConverter FConverter;
 };
 
 class TWinCacheAdmin : public ICacheAdmin {

@@ -69,7 +69,7 @@ TEST_F(TreeCommandTest, ExpandsEveryNodeWithAll) {
   const TRun run = Tree({"--all"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(TreeLines(run), (std::vector<std::string>{"Hoardscope", "  g", "    Three", "  h", "    a", "      One",
-                                                      "      b", "        Two\\r\\nlines",
+                                                      "      b", "        Two lines",
                                                       "panel0: Platform cache"}));
 }
 

@@ -228,5 +228,20 @@ TEST_F(BrowserCacheTest, BodyThatCannotBeDecodedIsReportedAndLeavesNoCopy) {
   EXPECT_TRUE(fs::is_empty(fs::path(records[0].LocalFileName).parent_path()));
 }
 
+// A page's title is read from the start of its decoded body: nothing is written, and a body that cannot be
+// decoded is said to be unreadable.
+TEST_F(BrowserCacheTest, TheStartOfABodyIsDecodedWithoutACopy) {
+  Entries = {Entry("1/0/http://a.test/big.html", "http://a.test/big.html", "text/html", std::string(1 << 20, 'x')),
+             Entry("1/0/http://a.test/brotli.html", "http://a.test/brotli.html", "text/html", "...")};
+  TBrowserCache cache = Cache();
+  const std::vector<CacheEntryRecord> records = Walk(cache);
+  const BodyStart start = cache.ReadBodyStart(records[0].LocalFileName, 12);
+  EXPECT_EQ(start.State, BodyStartState::Read);
+  EXPECT_EQ(start.Bytes, "decoded:xxxx");
+  EXPECT_EQ(cache.ReadBodyStart(records[1].LocalFileName, 12).State, BodyStartState::Unreadable);
+  EXPECT_EQ(cache.ReadBodyStart((Ours.Path / "elsewhere").string(), 12).State, BodyStartState::Unreadable);
+  EXPECT_FALSE(fs::exists(Ours.Path / "copies"));
+}
+
 }  // namespace
 }  // namespace hoardscope

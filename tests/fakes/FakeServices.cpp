@@ -1,6 +1,7 @@
 // The small in-memory fakes.
 #include "tests/fakes/FakeServices.h"
 
+#include <cstdio>
 #include <filesystem>
 #include <stdexcept>
 
@@ -107,6 +108,21 @@ TShellMenuChoice TFakeShellMenu::TrackContextMenu(const std::string& path, const
   if (!Failure.empty()) throw std::runtime_error(Failure);
   if (Choice.Kind == TShellMenuChoice::TKind::ShellCommand && OnShellCommand) OnShellCommand(path);
   return Choice;
+}
+
+std::optional<std::string> TFakeTextConverter::ToUtf8(std::string_view bytes, std::string_view encoding) {
+  if (encoding != "koi8-r") return std::nullopt;
+  std::string text;
+  for (const char c : bytes) {
+    if (static_cast<unsigned char>(c) < 0x80) {
+      text += c;
+    } else {
+      char hex[8];
+      std::snprintf(hex, sizeof hex, "{%02X}", static_cast<unsigned>(static_cast<unsigned char>(c)));
+      text += hex;
+    }
+  }
+  return text;
 }
 
 }  // namespace hoardscope

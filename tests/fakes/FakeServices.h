@@ -16,6 +16,7 @@
 #include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
+#include "platform/ports/TextConverter.h"
 #include "platform/ports/ViewWidgets.h"
 
 namespace hoardscope {
@@ -143,6 +144,14 @@ class TFakeClock : public IClock {
   FileTime LocalToUtc(FileTime local) override { return local - UtcOffsetHours * 36000000000LL; }
   FileTime Now = 0;
   long long UtcOffsetHours = 0;  // the machine's local time is this far ahead of UTC
+};
+
+// A text converter that knows "koi8-r" alone, writing each of its bytes past ASCII as "{XX}" (its hex digits),
+// and takes paths as they are.
+class TFakeTextConverter : public ITextConverter {
+ public:
+  std::optional<std::string> ToUtf8(std::string_view bytes, std::string_view encoding) override;
+  std::string PathToUtf8(std::string_view path) override { return std::string(path); }
 };
 
 // Browser windows whose views are the ones registered here; the notice reaches them as the window message would.

@@ -22,7 +22,8 @@ class ViewFixture : public ::testing::Test {
   ViewFixture() : FView(std::make_unique<THoardscopeMain>(Services(), Widgets)) {}
 
   TViewServices Services() {
-    return {Cache, Internet, Registry, Shell, Desktop, Report, &Dialogs, &Clock, &Windows, &ShellMenu};
+    return {Cache, Internet, Registry, Shell, Desktop, Report, &Dialogs, &Clock, &Windows, &ShellMenu, nullptr,
+            &Converter};
   }
 
   THoardscopeMain& View() { return *FView; }
@@ -97,6 +98,7 @@ class ViewFixture : public ::testing::Test {
   TFakeClock Clock;
   TFakeBrowserWindows Windows;
   TFakeShellMenu ShellMenu;
+  TFakeTextConverter Converter;
 
  private:
   std::unique_ptr<THoardscopeMain> FView;

@@ -42,13 +42,14 @@ class MainViewTest : public ::testing::Test {
     FView->Presenter().FBrowser = Browser;
   }
 
-  // An entry whose cached copy is a file of that name holding a page titled after it.
-  void AddEntry(const std::string& url, const std::string& contentType, std::uint64_t size) {
+  // An entry whose cached copy is a file of that name holding a page titled after it, or with this title.
+  void AddEntry(const std::string& url, const std::string& contentType, std::uint64_t size,
+                const std::string& title = "") {
     CacheEntryRecord record;
     record.SourceUrl = url;
     const std::string name = url.substr(url.rfind('/') + 1);
     record.LocalFileName = (std::filesystem::temp_directory_path() / name).string();
-    std::ofstream(record.LocalFileName, std::ios::binary) << "<title>" << name << "</title>";
+    std::ofstream(record.LocalFileName, std::ios::binary) << "<title>" << (title.empty() ? name : title) << "</title>";
     record.SizeLow = static_cast<std::uint32_t>(size);
     record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: " + contentType + "\r\n\r\n";
     Cache.Put(record);
@@ -150,24 +151,26 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   AddEntry("http://b.example/z.htm", "text/html", 100);
   AddEntry("http://b.example/a/x.gif", "image/gif", 200);
   AddEntry("http://a.example/1.css", "text/css", 300);
+  AddEntry("http://b.example/menu.htm", "text/html; charset=utf-8", 400, "Caf&eacute; \xe2\x80\x94 \xe6\x97\xa5");
   ASSERT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope");
   ShowAndLoad();
   THoardscopeMain& presenter = View().Presenter();
   const HWND tree = View().Tree();
   EXPECT_EQ(ChildTexts(tree, Item(presenter.RootNode)), "a.example|b.example");
   EXPECT_EQ(ChildTexts(tree, Item(Child(presenter.RootNode, 1))), "tempmarl");
-  EXPECT_EQ(View().StatusPanelText(1), "Total  3  Files  600  Byte Used");
+  EXPECT_EQ(View().StatusPanelText(1), "Total  4  Files  1000  Byte Used");
   EXPECT_EQ(View().StatusPanelText(0), "Platform cache");
   EXPECT_TRUE(IsWindowEnabled(View().ToolBar()));
 
   TTreeNode* host = Child(presenter.RootNode, 1);
   View().ExpandNode(host);
-  EXPECT_EQ(ChildTexts(tree, Item(host)), "z.htm|a");  // files before folders
+  // Files before folders, each caption shown whole whatever the ANSI code page lacks.
+  EXPECT_EQ(ChildTexts(tree, Item(host)), "Caf\u00e9 \u2014 \u65e5|z.htm|a");
   EXPECT_EQ(ItemImage(tree, Item(host)), 1);
   EXPECT_TRUE(TreeView_GetItemState(tree, Item(host), TVIS_EXPANDED) & TVIS_EXPANDED);
   TreeView_Expand(tree, Item(host), TVE_COLLAPSE);
   SendMessageA(tree, WM_KEYDOWN, VK_LEFT, 0);  // nothing selected: no effect, no crash
-  EXPECT_EQ(ChildTexts(tree, Item(host)), "z.htm|a");
+  EXPECT_EQ(ChildTexts(tree, Item(host)), "Caf\u00e9 \u2014 \u65e5|z.htm|a");
 }
 
 // Notes whether the view's tool bar was enabled when the message posted to it ran.

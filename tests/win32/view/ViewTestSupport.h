@@ -7,10 +7,12 @@
 
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
 #include <string>
 
 #include "platform/ports/Shell.h"
+#include "platform/win32/ViewText.h"
 #include "tests/fakes/FakeServices.h"
 
 namespace hoardscope {
@@ -29,15 +31,16 @@ inline bool PumpUntil(const std::function<bool()>& condition) {
   return false;
 }
 
+// An item's caption as UTF-8, read through the wide message as the control keeps it.
 inline std::string ItemText(HWND tree, HTREEITEM item) {
-  char text[256] = {};
-  TVITEMA data{};
+  wchar_t text[256] = {};
+  TVITEMW data{};
   data.mask = TVIF_TEXT | TVIF_HANDLE;
   data.hItem = item;
   data.pszText = text;
-  data.cchTextMax = sizeof text;
-  TreeView_GetItem(tree, &data);
-  return text;
+  data.cchTextMax = static_cast<int>(std::size(text));
+  SendMessageW(tree, TVM_GETITEMW, 0, reinterpret_cast<LPARAM>(&data));
+  return ViewTextOfWide(text);
 }
 
 inline int ItemImage(HWND tree, HTREEITEM item) {
