@@ -15,21 +15,10 @@ namespace {
 constexpr char kCtrlZ = 26;
 constexpr unsigned char kFoldBit = 0x20;  // what tells a-z from A-Z
 
-// Sixteen bytes at once, as the compiler's vector extension gives them (SSE2 on x86, plain words elsewhere).
+// Sixteen bytes at once, as the compiler's vector extension gives them (SSE2 on x86, plain words elsewhere). No
+// function takes or gives one: where the processor has no vector registers, that would change the calls' ABI.
 using TBytes16 = unsigned char __attribute__((vector_size(16)));
 using TWords2 = std::uint64_t __attribute__((vector_size(16)));
-
-TBytes16 Load16(const char* at) {
-  TBytes16 bytes;
-  std::memcpy(&bytes, at, sizeof bytes);
-  return bytes;
-}
-
-TBytes16 Splat16(unsigned char byte) {
-  TBytes16 bytes;
-  for (int i = 0; i < 16; ++i) bytes[i] = byte;
-  return bytes;
-}
 
 bool IsLowerLetter(char c) { return c >= 'a' && c <= 'z'; }
 
@@ -92,16 +81,21 @@ bool TTextMatcher::Contains(std::string_view window, char before) const {
   const std::size_t starts = window.size() - FNeedle.size() + 1;  // the places a match may start
   const char* const first = text + FFirstAnchor;
   const char* const second = text + FSecondAnchor;
-  const TBytes16 firstFold = Splat16(static_cast<unsigned char>(FFold[FFirstAnchor]));
-  const TBytes16 secondFold = Splat16(static_cast<unsigned char>(FFold[FSecondAnchor]));
-  const TBytes16 firstByte = Splat16(static_cast<unsigned char>(FNeedle[FFirstAnchor]));
-  const TBytes16 secondByte = Splat16(static_cast<unsigned char>(FNeedle[FSecondAnchor]));
+  const TBytes16 none{};  // a vector combined with a byte takes the byte in each of its places
+  const TBytes16 firstFold = none | static_cast<unsigned char>(FFold[FFirstAnchor]);
+  const TBytes16 secondFold = none | static_cast<unsigned char>(FFold[FSecondAnchor]);
+  const TBytes16 firstByte = none | static_cast<unsigned char>(FNeedle[FFirstAnchor]);
+  const TBytes16 secondByte = none | static_cast<unsigned char>(FNeedle[FSecondAnchor]);
   auto matches = [&](std::size_t at) { return MatchesAt(text + at, at > 0 ? text[at - 1] : before); };
 
   std::size_t at = 0;
   for (; at + 16 <= starts; at += 16) {
-    const TBytes16 both = (TBytes16)((Load16(first + at) | firstFold) == firstByte) &
-                          (TBytes16)((Load16(second + at) | secondFold) == secondByte);
+    TBytes16 firstLanes;
+    TBytes16 secondLanes;
+    std::memcpy(&firstLanes, first + at, sizeof firstLanes);
+    std::memcpy(&secondLanes, second + at, sizeof secondLanes);
+    const TBytes16 both = (TBytes16)((firstLanes | firstFold) == firstByte) &
+                          (TBytes16)((secondLanes | secondFold) == secondByte);
     const TWords2 words = (TWords2)both;
     if ((words[0] | words[1]) == 0) continue;
     // Each candidate's byte is all ones; its top bit alone marks it. The order among the 16 does not matter.
