@@ -25,7 +25,10 @@ build/linux/bin/hoardscope_bench --benchmark_filter='Search|Grep|Ripgrep' --benc
   --benchmark_out_format=json "$@"
 python3 - "$results" <<'EOF'
 import json, sys
-times = {b["name"].split("/")[0]: b["real_time"] for b in json.load(open(sys.argv[1]))["benchmarks"]}
+# With --benchmark_repetitions, the medians stand for each benchmark; else its one run.
+runs = json.load(open(sys.argv[1]))["benchmarks"]
+chosen = [b for b in runs if b.get("aggregate_name") == "median"] or [b for b in runs if b.get("run_type") != "aggregate"]
+times = {b["name"].split("/")[0]: b["real_time"] for b in chosen}
 def ratio(ours, theirs, goal, what):
     if ours in times and theirs in times:
         print(f"{what}: {times[ours]:.0f} ms / {times[theirs]:.0f} ms = {times[ours] / times[theirs]:.2f}x (goal <= {goal}x)")
