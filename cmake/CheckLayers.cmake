@@ -1,7 +1,7 @@
 # The layers, checked by every build (cmake -DSOURCE_DIR=... -P CheckLayers.cmake). The portable folders point one
 # way, each including the standard library, itself and the folders below it only:
 #
-#   presenter                          the main view's presenter (with operations/EntryOperations.cpp, its members)
+#   presenter                          the main view's presenter and its use cases
 #   settings  search  operations  com  the settings, the search, export and import, the COM server
 #   core                               the entry model: keys, entries, the tree
 #   platform/ports                     the interfaces of the platform services
@@ -19,21 +19,15 @@ set(below_search core platform/ports)
 set(below_operations core platform/ports)
 set(below_com core platform/ports)
 set(below_presenter settings search operations core platform/ports)
-# The presenter's members that live in operations/ by their subject, and build with it.
-set(presenter_members operations/EntryOperations.cpp)
 
 # The portable folder whose layer name's includes follow, in variable layer; "" for a platform file.
 function(hs_layer_of name)
   set(layer "")
-  if(name IN_LIST presenter_members)
-    set(layer presenter)
-  else()
-    foreach(folder platform/ports core settings search operations com presenter)
-      if(name MATCHES "^${folder}/")
-        set(layer ${folder})
-      endif()
-    endforeach()
-  endif()
+  foreach(folder platform/ports core settings search operations com presenter)
+    if(name MATCHES "^${folder}/")
+      set(layer ${folder})
+    endif()
+  endforeach()
   set(layer ${layer} PARENT_SCOPE)
 endfunction()
 

@@ -38,7 +38,7 @@ THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
       TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop, FServices->Report(), &FDialogs,
                     &FServices->Clock(), nullptr, nullptr, FSources.get(), &FServices->Converter()},
       FWidgets);
-  FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
+  FView->SetBrowser(std::make_shared<THeadlessBrowser>(events));
 }
 
 bool THeadlessView::ShowAndLoad() {
@@ -60,13 +60,11 @@ bool THeadlessView::ShowAndLoad() {
   return true;
 }
 
-void THeadlessView::Expand(TTreeNode* node) {
-  FView->TreeView1.SetExpanded(node, true);
-  FView->TreeView1Expanded(node);
-}
+void THeadlessView::Expand(TTreeNode* node) { FView->TreeView1Expanded(node); }
 
 void THeadlessView::ExpandAll() {
-  for (std::size_t i = 0; i < FView->TreeView1.TopLevelCount(); ++i) ExpandBelow(FView->TreeView1.TopLevel(i));
+  const TTreeModel& tree = FView->State().TreeView1;
+  for (std::size_t i = 0; i < tree.TopLevelCount(); ++i) ExpandBelow(tree.TopLevel(i));
 }
 
 void THeadlessView::ExpandBelow(TTreeNode* top) {
@@ -95,7 +93,7 @@ int THeadlessView::UnknownNode(const std::string& name) {
 }
 
 void THeadlessView::PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch) {
-  FView->TreeView1.Walk([&](TTreeNode& node) {
+  FView->State().TreeView1.Walk([&](TTreeNode& node) {
     if (branch && node.Depth() == 0 && &node != branch) return false;
     out << std::string(2 * node.Depth(), ' ') << EscapeLineBreaks(node.Caption());
     if (longForm) {
