@@ -119,22 +119,26 @@ struct TBlockfileEntryRecord {
   }
 };
 
+// A header of size bytes: the magic, the version and one field at its offset, the rest 0.
+inline std::string BlockfileHeaderOf(std::size_t size, std::uint32_t magic, std::uint32_t version,
+                                     std::size_t fieldOffset, std::uint32_t field) {
+  std::string header(size, '\0');
+  PutLittleEndian(header, 0, magic);
+  PutLittleEndian(header, 4, version);
+  PutLittleEndian(header, fieldOffset, field);
+  return header;
+}
+
 // The index's header, for a hash table of tableLength slots.
 inline std::string BlockfileIndexHeader(std::uint32_t tableLength) {
-  std::string header(kBlockfileIndexHeaderSize, '\0');
-  PutLittleEndian(header, 0, kBlockfileIndexMagic);
-  PutLittleEndian(header, 4, kBlockfileIndexVersion);
-  PutLittleEndian(header, kBlockfileTableLengthOffset, tableLength);
-  return header;
+  return BlockfileHeaderOf(kBlockfileIndexHeaderSize, kBlockfileIndexMagic, kBlockfileIndexVersion,
+                           kBlockfileTableLengthOffset, tableLength);
 }
 
 // A block file's header, for blocks of blockSize bytes.
 inline std::string BlockFileHeader(std::uint32_t blockSize) {
-  std::string header(kBlockFileHeaderSize, '\0');
-  PutLittleEndian(header, 0, kBlockFileMagic);
-  PutLittleEndian(header, 4, kBlockFileVersion);
-  PutLittleEndian(header, kBlockFileBlockSizeOffset, blockSize);
-  return header;
+  return BlockfileHeaderOf(kBlockFileHeaderSize, kBlockFileMagic, kBlockFileVersion, kBlockFileBlockSizeOffset,
+                           blockSize);
 }
 
 }  // namespace hoardscope
