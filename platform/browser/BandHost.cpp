@@ -9,7 +9,7 @@
 #include "com/ComSupport.h"
 #include "com/SourceNavigation.h"
 #include "core/Boundary.h"
-#include "platform/qt/WindowHandle.h"
+#include "platform/qt/BarView.h"
 
 namespace hoardscope {
 namespace {

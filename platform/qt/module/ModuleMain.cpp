@@ -15,8 +15,8 @@
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/RegistryStore.h"
-#include "platform/linux/com/LinuxFileCopier.h"
-#include "platform/linux/com/LinuxTypeLibrary.h"
+#include "platform/linux/LinuxFileCopier.h"
+#include "platform/linux/LinuxTypeLibrary.h"
 #include "platform/qt/module/ModuleDialogs.h"
 #include "platform/qt/module/QtBandViews.h"
 
