@@ -1,6 +1,7 @@
 // The browser window under a real display: the bar's life in its pane, pages shown offline from the cache, and
 // online browsing of a loopback server filling the cache. Selecting a file forces the whole process offline for
-// good, so the online suite runs in a process of its own (see CMakeLists.txt) and is skipped after a selection.
+// good, so each case runs in a process of its own (see CMakeLists.txt), and an online case fails in a process
+// that an earlier case forced offline.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -109,7 +110,8 @@ class WindowTestBase : public ::testing::Test {
 class WindowOnlineTest : public WindowTestBase {
  protected:
   void SetUp() override {
-    if (TConnectedState::ForcedOffline()) GTEST_SKIP() << "the process has been forced offline by an earlier test";
+    ASSERT_FALSE(TConnectedState::ForcedOffline()) << "an earlier case forced this process offline: run each case "
+                                                       "in a process of its own (ctest does)";
   }
 
   static std::string Page(const std::string& title, const std::string& head = "", const std::string& body = "") {
@@ -401,7 +403,7 @@ TEST_F(WindowTest, ACachedPageGetsNoPeerConnectionTrafficOut) {
   EXPECT_EQ(0, datagrams);
 }
 
-// Runs last: the selection forces the process offline.
+// The selection forces the process offline.
 TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStylesheets) {
   TBrowserWindow& window = OpenWindow();
   ASSERT_TRUE(WaitForBarLoad(window));
