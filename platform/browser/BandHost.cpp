@@ -8,7 +8,7 @@
 #include "com/ComBrowser.h"
 #include "com/ComSupport.h"
 #include "com/SourceNavigation.h"
-#include "platform/qt/WindowHandle.h"
+#include "platform/qt/BarView.h"
 
 namespace hoardscope {
 namespace {

@@ -8,7 +8,7 @@
 #include "platform/ports/HomeServicesOf.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/IconvConverter.h"
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/StderrReport.h"
