@@ -1,8 +1,10 @@
 // Deleting entries, exporting them with their export file, copying a URL and opening the help.
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 
 #include "core/Tools.h"
+#include "operations/EntryDeletion.h"
 #include "operations/ExportFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/unit/ViewFixture.h"
@@ -267,5 +269,35 @@ TEST_F(EntryOperationsTest, CopyUrlAndHelp) {
   EXPECT_EQ(Dialogs.HelpShown[0].substr(Dialogs.HelpShown[0].size() - 14), "Hoardscope.chm");
 }
 
+
+// The deletion on its own: a failure while messages run (the window going) ends the walk with what was deleted so
+// far, and leaves the deletion no longer running, which would otherwise keep the view busy for good.
+TEST(EntryDeletion, AFailureWhileMessagesRunEndsTheWalkAndKeepsWhatWasDeleted) {
+  TFakeUrlCache cache;
+  TFakeDesktop desktop;
+  TEntryList list;
+  for (const char* url : {"http://h/1.htm", "http://h/2.htm"}) {
+    CacheEntryRecord record;
+    record.SourceUrl = url;
+    cache.Put(record);
+    auto info = std::make_shared<TURLInfo>();
+    info->SourceUrl = url;
+    list.Add(url, info);
+  }
+  TEntryDeletion deletion(cache, desktop);
+  bool runningMeanwhile = false;
+  desktop.OnProcessMessages = [&] {
+    runningMeanwhile = deletion.Running();
+    throw std::runtime_error("the window is gone");
+  };
+  deletion.DeleteUnder(list, "h");
+  EXPECT_TRUE(runningMeanwhile);
+  EXPECT_FALSE(deletion.Running());
+  EXPECT_EQ(list[0].Key, kDeletionMarker);
+  EXPECT_FALSE(cache.GetEntryInfo("http://h/1.htm"));
+  EXPECT_TRUE(list[1].Info);
+  EXPECT_TRUE(cache.GetEntryInfo("http://h/2.htm"));
+  EXPECT_FALSE(deletion.ShowFailures());
+}
 }  // namespace
 }  // namespace hoardscope
