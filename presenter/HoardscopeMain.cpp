@@ -10,9 +10,8 @@
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "operations/ImportCache.h"
-#include "search/AgeLimit.h"
 #include "search/Search.h"
-#include "search/TextSearch.h"
+#include "search/SearchPipeline.h"
 #include "settings/Filter.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
@@ -581,23 +580,13 @@ void THoardscopeMain::ClearSearchResult() {
 void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {
   SearchList.Clear();
   LastSearchUnreadable.clear();
-  const std::string needle = SearchNeedle(text, caseSensitive);
-  const TDateChoice dateChoice = SearchRequest.DateChoice;
-  const FileTime now = FServices.Clock ? FServices.Clock->NowUtc() : 0;
-  for (const TEntryItem& item : EntryList.Items()) {
-    if (!item.Info) continue;
-    const TURLInfo& info = *item.Info;
-    if (!folderPath.empty() && !IsUnderNodeKey(folderPath, item.Key)) continue;
-    if (!WithinAgeLimit(info, dateChoice, now)) continue;
-    if (!StartsWithNoCase(info.ContentType, "text/")) continue;
-    // A body that cannot be had is named; a file that is gone or cannot be read is passed over. The search goes on
-    // with the next entry.
-    if (const std::string failure = PrepareLocalFile(info); !failure.empty()) {
-      LastSearchUnreadable.push_back(info.SourceUrl + ": " + failure);
-      continue;
-    }
-    if (SearchFile(info.CacheFile, needle, caseSensitive) == TFileSearchResult::Found) SearchList.Add(item.Key, item.Info);
-  }
+  const TSearchSink sink{
+      [this](const TEntryItem& item) { SearchList.Add(item.Key, item.Info); },
+      [this](const TEntryItem& item, const std::string& why) {
+        LastSearchUnreadable.push_back(item.Info->SourceUrl + ": " + why);
+      }};
+  TSearchPipeline(FServices.Cache, FServices.Clock)
+      .Run(EntryList.Items(), {text, caseSensitive, folderPath, SearchRequest.DateChoice}, sink);
   SearchList.Sort();
   if (!SearchList.Empty() && !SearchNode) {
     SearchNode = TreeView1.AddChild(nullptr, TNodeKind::Search, "Search Result", kImageSearch);

@@ -381,21 +381,21 @@ std::optional<TBrowserCacheEntry> TBrowserCache::EntryOfCopy(const std::string& 
   return FEntries[found->second];  // a copy, so that the decoding holds no lock
 }
 
-BodyStart TBrowserCache::ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) {
+std::string TBrowserCache::NoEntryFailure(const std::string& localFileName) const {
+  return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+}
+
+BodyRead TBrowserCache::ReadBody(const std::string& localFileName, const BodyPieceSink& sink) {
   const std::optional<TBrowserCacheEntry> entry = EntryOfCopy(localFileName);
-  if (!entry) return {BodyStartState::Unreadable, std::string()};
-  BodyStart start;
-  const std::string failure = FSetup.Decoder(*entry, [&](std::string_view piece) {
-    start.Bytes.append(piece.substr(0, maxBytes - start.Bytes.size()));
-    return start.Bytes.size() < maxBytes;
-  });
-  if (!failure.empty()) return {BodyStartState::Unreadable, std::string()};
-  return start;
+  if (!entry) return {BodyStartState::Unreadable, NoEntryFailure(localFileName)};
+  std::string failure = FSetup.Decoder(*entry, sink);
+  if (!failure.empty()) return {BodyStartState::Unreadable, std::move(failure)};
+  return {};
 }
 
 std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
   const std::optional<TBrowserCacheEntry> found = EntryOfCopy(localFileName);
-  if (!found) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  if (!found) return NoEntryFailure(localFileName);
   const TBrowserCacheEntry& entry = *found;
   const std::string identity = BodyIdentityOf(entry);
   std::error_code error;
@@ -425,7 +425,7 @@ std::string TBrowserCache::PrepareLocalFile(const std::string& localFileName) {
 
 std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
   const std::optional<TBrowserCacheEntry> entry = EntryOfCopy(localFileName);
-  if (!entry) return "no entry of the cache in " + FSetup.Folder + " has the copy " + localFileName;
+  if (!entry) return NoEntryFailure(localFileName);
   const std::string pageUrl =
       IsPageType(StoredHeaderValue(entry->ResponseHeaders, "Content-Type")) ? entry->Url : std::string();
   if (pageUrl.empty()) {

@@ -1,7 +1,7 @@
 // TBrowserCache: one browser's disk cache folder as the view's URL cache, read in place. Each entry's local file
 // is a decoded copy of its body in a copies folder of ours, written when something first reads it; the browser's
-// folder is only ever changed by deleting an entry while the browser is closed. The start of a body (for a
-// page's title) is decoded on demand without a copy.
+// folder is only ever changed by deleting an entry while the browser is closed. A body read through ReadBody (a
+// page's title, the search) is decoded as it is read, without a copy.
 #pragma once
 
 #include <atomic>
@@ -64,8 +64,8 @@ class TBrowserCache : public IUrlCache {
   // at the decoded copies of the entries they name (LinkPageToCopies), each made ready; the decoded copy stays the
   // body as stored. Anything else is shown as its decoded copy.
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
-  // Decodes the body up to maxBytes and stops there, writing nothing.
-  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) override;
+  // Decodes the body as it reads it, writing nothing; the lock is held only to look the entry up.
+  BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override;
   std::string SourceFolder() const override { return FSetup.Folder; }
   // Refused: an entry in files shared with other entries, a file of an entry that is no plain file (a folder, a
   // link), a folder whose owner is unknown, a browser that runs.
@@ -100,6 +100,8 @@ class TBrowserCache : public IUrlCache {
   std::string CopyPathOf(const TBrowserCacheEntry& entry) const;
   // A copy of the entry listed with this local file; nullopt when none is, or it is deleted.
   std::optional<TBrowserCacheEntry> EntryOfCopy(const std::string& localFileName) const;
+  // Why a local file that no entry lists cannot be had.
+  std::string NoEntryFailure(const std::string& localFileName) const;
 
   TBrowserCacheSetup FSetup;
   // Bytes of copies this object has written: a run writes no more than kMostCopiedBytes of them, whatever a

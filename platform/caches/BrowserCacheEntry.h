@@ -60,7 +60,7 @@ TCacheReadReport ReadChromiumCache(const std::string& folder, const TBrowserCach
 TCacheReadReport ReadFirefoxCache(const std::string& folder, const TBrowserCacheSink& sink);
 
 // Receives a decoded body piece by piece; returns false to stop reading early (which is no failure).
-using TBodySink = std::function<bool(std::string_view)>;
+using TBodySink = BodyPieceSink;
 
 // Streams the entry's body, decoded by the Content-Encoding of its stored headers (gzip, deflate, br, zstd), to
 // sink in pieces. Empty on success, else why the body cannot be read or decoded (where a decoder is missing:

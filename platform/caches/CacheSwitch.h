@@ -48,8 +48,8 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override {
     return Current().PrepareShownFile(localFileName, shownFile);
   }
-  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) override {
-    return Current().ReadBodyStart(localFileName, maxBytes);
+  BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override {
+    return Current().ReadBody(localFileName, sink);
   }
   std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
   std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }

@@ -1,22 +1,24 @@
-// What the URL cache port does itself: the start of a body read from the record's local file.
+// What the URL cache port does itself: a body read from the record's local file, and the start of a body.
 #include "platform/ports/UrlCache.h"
 
 #include <filesystem>
-#include <fstream>
 
 namespace hoardscope {
 
+BodyRead IUrlCache::ReadBody(const std::string& localFileName, const BodyPieceSink& sink) {
+  if (ReadLocalFile(localFileName, sink)) return {};
+  std::error_code error;
+  const bool exists = std::filesystem::exists(localFileName, error);
+  return {exists ? BodyStartState::Unreadable : BodyStartState::Missing, std::string()};
+}
+
 BodyStart IUrlCache::ReadBodyStart(const std::string& localFileName, std::size_t maxBytes) {
-  std::ifstream file(localFileName, std::ios::binary);
-  if (!file) {
-    std::error_code error;
-    const bool exists = std::filesystem::exists(localFileName, error);
-    return {exists ? BodyStartState::Unreadable : BodyStartState::Missing, std::string()};
-  }
   BodyStart start;
-  start.Bytes.resize(maxBytes);
-  file.read(start.Bytes.data(), static_cast<std::streamsize>(maxBytes));
-  start.Bytes.resize(static_cast<std::size_t>(file.gcount()));
+  const BodyRead read = ReadBody(localFileName, [&](std::string_view piece) {
+    start.Bytes.append(piece.substr(0, maxBytes - start.Bytes.size()));
+    return start.Bytes.size() < maxBytes;
+  });
+  if (read.State != BodyStartState::Read) return {read.State, std::string()};
   return start;
 }
 

@@ -7,6 +7,8 @@
 #include <optional>
 #include <string>
 
+#include "platform/ports/LocalFile.h"
+
 namespace hoardscope {
 
 // A FILETIME value: 100-nanosecond intervals since 1601-01-01 UTC. 0 means "no time".
@@ -50,11 +52,16 @@ struct CreatedCacheFile {
   std::uint32_t Error = 0;     // the platform's error code, when not Ok
 };
 
-// What ReadBodyStart found of an entry's body.
+// What ReadBody or ReadBodyStart found of an entry's body.
 enum class BodyStartState {
-  Read,        // Bytes holds the start of the body (all of it when shorter than asked)
+  Read,        // the body was read (to its end, or as far as asked)
   Missing,     // the record's local file is gone
   Unreadable   // the body exists but cannot be had (a locked file, a body that cannot be decoded)
+};
+
+struct BodyRead {
+  BodyStartState State = BodyStartState::Read;
+  std::string Failure;  // why an Unreadable body cannot be had, where the cache can say more than that
 };
 
 struct BodyStart {
@@ -105,10 +112,12 @@ class IUrlCache {
     shownFile = localFileName;
     return std::string();
   }
-  // The first maxBytes of the body of a listed record, by its local file, as the browser would read it; nothing
-  // is written for it. Caches whose local files are their own content read the file; a browser's cache decodes
-  // the start of the body it keeps and stops there.
-  virtual BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes);
+  // Streams the whole body of a listed record, by its local file, to sink piece by piece as the browser would read
+  // it; nothing is written for it. Caches whose local files are their own content read the file; a browser's cache
+  // decodes the body it keeps as it goes. May be called from several threads at once.
+  virtual BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink);
+  // The first maxBytes of the body, read by ReadBody, which stops there.
+  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes);
 
   // The browser cache folder this cache reads; empty for the platform's own cache.
   virtual std::string SourceFolder() const { return std::string(); }

@@ -3,6 +3,7 @@
 
 #include <filesystem>
 #include <fstream>
+#include <random>
 
 #include "core/Tools.h"
 #include "search/AgeLimit.h"
@@ -227,6 +228,60 @@ TEST(TextSearch, FoldsEveryByteValueOfTheHaystackLikeTheNeedle) {
   std::string changed = all;
   changed[0xC9] = 'x';
   EXPECT_FALSE(Finds(changed, all));
+}
+
+}  // namespace
+}  // namespace hoardscope
+
+namespace hoardscope {
+namespace {
+
+// The line rules spelled out plainly: the text ends at its first Ctrl-Z; a match holds no CR and does not start
+// on the LF right after a CR.
+bool ReferenceContains(std::string_view text, std::string_view needle, bool caseSensitive) {
+  text = text.substr(0, text.find('\x1A'));
+  const std::string folded = caseSensitive ? std::string(text) : LowerAscii(text);
+  if (needle.empty() || needle.find_first_of("\r\x1A") != std::string_view::npos) return false;
+  for (std::size_t at = folded.find(needle); at != std::string::npos; at = folded.find(needle, at + 1)) {
+    if (!(needle[0] == '\n' && at > 0 && text[at - 1] == '\r')) return true;
+  }
+  return false;
+}
+
+// Texts of a small alphabet (both cases, the line ends, Ctrl-Z), fed whole and in random pieces, long enough for
+// the 16-byte scan and its rest, with needles taken from them (or drawn) that straddle the seams.
+TEST(TextSearch, AnyCutIntoPiecesFindsWhatTheWholeTextHolds) {
+  std::mt19937 random(24);
+  auto number = [&](std::size_t low, std::size_t high) {
+    return std::uniform_int_distribution<std::size_t>(low, high)(random);
+  };
+  const std::string alphabet = "aAbB-\r\n\x1A";
+  auto draw = [&](std::size_t size) {
+    std::string text;
+    for (std::size_t i = 0; i < size; ++i) text += alphabet[number(0, number(0, 3) == 0 ? 7 : 4)];
+    return text;
+  };
+  int found = 0;
+  for (int round = 0; round < 50000; ++round) {
+    const std::string text = draw(number(0, 70));
+    const bool caseSensitive = round % 2 == 0;
+    const std::size_t size = number(1, 5);
+    const std::string needle = SearchNeedle(
+        text.size() > size && round % 3 != 0 ? text.substr(number(0, text.size() - size), size) : draw(size),
+        caseSensitive);
+    const bool expected = ReferenceContains(text, needle, caseSensitive);
+    found += expected;
+    const TTextMatcher matcher(needle, caseSensitive);
+    TTextMatch match(matcher);
+    for (std::size_t at = 0; at < text.size();) {
+      const std::size_t piece = number(1, 8);
+      if (!match.Feed(std::string_view(text).substr(at, piece))) break;
+      at += piece;
+    }
+    ASSERT_EQ(match.Found(), expected) << '"' << text << "\" \"" << needle << '"';
+    ASSERT_EQ(TextContains(text, needle, caseSensitive), expected) << '"' << text << "\" \"" << needle << '"';
+  }
+  EXPECT_GT(found, 10000);  // both outcomes are well represented
 }
 
 }  // namespace

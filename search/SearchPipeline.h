@@ -1,0 +1,52 @@
+// TSearchPipeline: the search of the cached text of the view's entries, in the stages of a search tool: the walk
+// over the list, the filter (under a node, within an age, text types only), the read that makes each body readable
+// (through the URL cache, decoded as it is read where the cache keeps it encoded), the match, and the sink that
+// takes the findings in the list's order. Bodies are read and matched on every core while the walk still runs.
+#pragma once
+
+#include <atomic>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "core/EntryList.h"
+#include "platform/ports/Clock.h"
+#include "platform/ports/UrlCache.h"
+#include "search/Search.h"
+
+namespace hoardscope {
+
+struct TSearchQuery {
+  std::string Text;
+  bool CaseSensitive = false;
+  std::string FolderPath;  // the node key the entries must lie under; empty for every entry
+  TDateChoice DateChoice = TDateChoice::dcAll;
+};
+
+// Where the findings go: each in the order of the list, on the thread that runs the search.
+struct TSearchSink {
+  std::function<void(const TEntryItem& item)> Found;
+  // A body that the cache could not give, and why. A local file that is gone or cannot be read is passed over
+  // without a word, as it holds no text.
+  std::function<void(const TEntryItem& item, const std::string& why)> Unreadable;
+};
+
+class TSearchPipeline {
+ public:
+  // clock may be null: every entry is then as old as the clock's start. threads is how many bodies are read and
+  // matched at once; 0 for one per core.
+  TSearchPipeline(IUrlCache& cache, IClock* clock, unsigned threads = 0);
+
+  // Searches the text bodies of the entries that the query's filter lets through for its text, on lines as
+  // TTextMatch finds it. Once cancel is set, no further body is read and Run returns false, having delivered
+  // what it found in the bodies it had read.
+  bool Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,
+           const std::atomic<bool>* cancel = nullptr);
+
+ private:
+  IUrlCache& FCache;
+  IClock* FClock;
+  unsigned FThreads;
+};
+
+}  // namespace hoardscope
