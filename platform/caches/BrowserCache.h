@@ -36,9 +36,14 @@ struct TBrowserCacheSetup {
 // Its methods may be called from several threads at once (the page pane's workers look entries up and write their
 // copies); a copy is decoded outside the lock, and several writers of one copy, in this process or another, each
 // write a partial file of their own that takes the copy's name whole.
-class TBrowserCache : public IUrlCache {
+class TBrowserCache : public IUrlCache, public IUrlCacheDeleter {
  public:
   explicit TBrowserCache(TBrowserCacheSetup setup);
+
+  // A browser's folder, which the view deletes from and adds nothing to; a browser is sent to its pages' copies.
+  UrlCacheDescription Description() const override { return {UrlCacheKind::Browser, false}; }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return nullptr; }
 
   // One record per URL: where the browser keeps a URL under several keys (one per top-level site that used it),
   // the newest of them stands for it.

@@ -27,6 +27,13 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   // The browser cache on show; nullptr while the platform cache is.
   TBrowserCache* Browser() { return FBrowser.get(); }
 
+  // The halves of the source on show, which are valid until the next SelectSource.
+  UrlCacheDescription Description() const override {
+    return FBrowser ? FBrowser->Description() : FPlatform.Description();
+  }
+  IUrlCacheDeleter* Deleter() override { return Current().Deleter(); }
+  IUrlCacheWriter* Writer() override { return Current().Writer(); }
+
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override { return Current().FindFirst(first); }
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override { return Current().GetEntryInfo(url); }
   bool DeleteEntry(const std::string& url) override { return Current().DeleteEntry(url); }

@@ -7,13 +7,20 @@
 
 namespace hoardscope {
 
-class TFakeUrlCache : public IUrlCache {
+class TFakeUrlCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheWriter {
  public:
   // Adds (or replaces) an entry directly, as a test's starting state.
   void Put(CacheEntryRecord record);
   const std::vector<CacheEntryRecord>& Entries() const { return FEntries; }
   // Makes the walk fail after this many records (the fetch of the next one fails).
   void FailWalkAfter(std::size_t records) { FFailAfter = records; }
+
+  // With Folder set it plays a browser's cache, which takes no entries.
+  UrlCacheDescription Description() const override {
+    return Folder.empty() ? UrlCacheDescription{} : UrlCacheDescription{UrlCacheKind::Browser, false};
+  }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return Folder.empty() ? this : nullptr; }
 
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
