@@ -55,12 +55,6 @@ class TBrowserCache : public IUrlCache, public IUrlCacheDeleter {
   // Removes the files of every entry of this URL, unless DeleteRefusal says why not; never a folder, never what a
   // link names. False when the URL has no entry or a file of it remains.
   bool DeleteEntry(const std::string& url) override;
-  // A browser's cache is only read: nothing is added to it.
-  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
-                               const std::string& extension) override;
-  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
-                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
-  bool DiscardReservedFile(const std::string& localFileName) override { return false; }
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // Writes the decoded copy unless one decoded from the body the entry names now is there already.
@@ -71,7 +65,6 @@ class TBrowserCache : public IUrlCache, public IUrlCacheDeleter {
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
   // Decodes the body as it reads it, writing nothing; the lock is held only to look the entry up.
   BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override;
-  std::string SourceFolder() const override { return FSetup.Folder; }
   // Refused: an entry in files shared with other entries, a file of an entry that is no plain file (a folder, a
   // link), a folder whose owner is unknown, a browser that runs.
   std::string DeleteRefusal(const std::string& url) override;
@@ -81,6 +74,8 @@ class TBrowserCache : public IUrlCache, public IUrlCacheDeleter {
   // that walks and deletes.
   std::string LastDeleteFailure() const override { return FLastRefusal; }
 
+  // The browser's cache folder this cache reads.
+  const std::string& Folder() const { return FSetup.Folder; }
   // Lets entries be deleted from a folder that no profile was found to own (the command line's --force).
   void DeleteWithoutOwner() { FDeleteWithoutOwner = true; }
   // What the last read of the folder ran into.

@@ -62,7 +62,7 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 //
 // The constructor throws std::runtime_error (TSqliteError or std::filesystem::filesystem_error) naming the index
 // file or folder when the store cannot be opened; an index that is not readable or not a cache index is left as
-// it is, never emptied or made anew. The IUrlCache methods do not throw: a failure gives the method's failure
+// it is, never emptied or made anew. The port's methods do not throw: a failure gives the method's failure
 // value, and LastFailure() tells what went wrong. Walks must not outlive their store.
 class TCacheStore : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheWriter {
  public:
@@ -109,7 +109,7 @@ class TCacheStore : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheW
   const std::filesystem::path& IndexFile() const { return Database->File(); }
   // The full paths of the content folders.
   std::vector<std::filesystem::path> ContentFolders() const;
-  // What the last IUrlCache method that failed ran into; empty when none has failed.
+  // What the last port method that failed ran into; empty when none has failed.
   const std::string& LastFailure() const { return Failure; }
 
   // Puts many changes of one store into one transaction, which makes bulk filling fast (one disk sync instead of

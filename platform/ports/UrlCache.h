@@ -32,17 +32,6 @@ class IUrlCache : public IUrlCacheReader {
   // The writing half; nullptr for a cache that takes no entries (a browser's, which is only read).
   virtual IUrlCacheWriter* Writer() = 0;
 
-  // Being replaced by the halves above.
-  virtual bool DeleteEntry(const std::string& url) = 0;
-  virtual CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
-                                       const std::string& extension) = 0;
-  virtual std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName,
-                                    FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
-                                    const std::string& headers) = 0;
-  virtual bool DiscardReservedFile(const std::string& localFileName) = 0;
-  virtual std::string SourceFolder() const { return std::string(); }
-  virtual std::string DeleteRefusal(const std::string& url) { return std::string(); }
-  virtual std::string LastDeleteFailure() const { return std::string(); }
 };
 
 }  // namespace hoardscope

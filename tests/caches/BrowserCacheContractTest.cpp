@@ -1,5 +1,5 @@
-// The URL cache contract run against a Chromium cache folder as the view reads it: entry files written in the
-// simple backend's format, read in place by the Chromium reader through TBrowserCache.
+// The URL cache contracts of a cache that is only read, run against a Chromium cache folder as the view reads it:
+// entry files written in the simple backend's format, read in place by the Chromium reader through TBrowserCache.
 #include <cstdint>
 #include <cstdio>
 
@@ -50,14 +50,7 @@ std::string EndRecord(std::size_t streamSize) {
 }
 
 struct TChromiumCacheBackend {
-  static constexpr bool kMeasuresFiles = true;
-  static constexpr bool kWalksInOrder = false;  // the entry files' names order the walk
-  static constexpr bool kNamesPlainly = true;
-  static constexpr bool kKeepsExactTypesAndTimes = true;
-  static constexpr bool kTakesEntries = false;
-
   IUrlCache& Cache() { return FCache; }
-  void WriteReserved(const std::string&, const std::string&) { ADD_FAILURE() << "a browser's cache reserves nothing"; }
 
   // Writes the entry file Chromium would have written for url, its key without network-isolation sites.
   void Store(const std::string& url, const std::string& headers, const std::string& content) {
@@ -84,6 +77,9 @@ struct TChromiumCacheBackend {
 
 }  // namespace
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Chromium, UrlCacheContract, ::testing::Types<TChromiumCacheBackend>);
+using TChromium = ::testing::Types<TChromiumCacheBackend>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Chromium, UrlCacheReaderContract, TChromium);
+INSTANTIATE_TYPED_TEST_SUITE_P(Chromium, UrlCacheDeleterContract, TChromium);
+INSTANTIATE_TYPED_TEST_SUITE_P(Chromium, ReadOnlyUrlCacheContract, TChromium);
 
 }  // namespace hoardscope

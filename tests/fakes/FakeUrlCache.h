@@ -31,7 +31,6 @@ class TFakeUrlCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCach
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
-  std::string SourceFolder() const override { return Folder; }
   std::string DeleteRefusal(const std::string&) override { return Refusal; }
   std::string ReadFailure() const override { return ReadFailureText; }
   std::string LastDeleteFailure() const override { return DeleteFailure; }
