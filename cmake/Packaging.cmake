@@ -43,4 +43,4 @@ include(CPack)
 # The Windows installers' registry rows come from the module's own registration, run by this tool of the
 # Linux build (scripts/package.sh hands its output to wixl).
 add_executable(hoardscope-msi-registry ${CMAKE_SOURCE_DIR}/packaging/windows/RegistryTable.cpp)
-target_link_libraries(hoardscope-msi-registry PRIVATE hs_linux hs_comabi)
+target_link_libraries(hoardscope-msi-registry PRIVATE hs_linux)

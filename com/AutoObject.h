@@ -54,15 +54,7 @@ class TAutoObject : public TComObject<Dual> {
   // Runs the body of an automation method: S_OK, or E_UNEXPECTED with error information when it raises.
   template <class Body>
   HRESULT Guarded(Body body) {
-    return CatchAll(
-        [&] {
-          body();
-          return S_OK;
-        },
-        [this](const char* failure) {
-          SetErrorInfoText(FIid, FProgId, failure);
-          return E_UNEXPECTED;
-        });
+    return GuardedComCall(FIid, FProgId, E_UNEXPECTED, body);
   }
 
  private:

@@ -38,6 +38,7 @@
 
 #include "platform/ports/CacheAdmin.h"
 #include "Commands.h"
+#include "Options.h"
 #include "TimeText.h"
 #include "core/Tools.h"
 
@@ -167,24 +168,22 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
   std::optional<std::string> headers, headersFile;
   std::optional<FileTime> synced;
   std::uint32_t entryType = kNormalCacheEntry;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--headers" && hasValue && !headers) {
-      headers = UnescapeHeaders(args[++i]);
-    } else if (arg == "--headers-file" && hasValue && !headersFile) {
-      headersFile = args[++i];
-    } else if (arg == "--synced" && hasValue && !synced) {
-      synced = FileTimeFromText(args[++i]);
+  for (TOptionReader reader(args); reader.Next();) {
+    if (reader.HasValue("--headers") && !headers) {
+      headers = UnescapeHeaders(reader.TakeValue());
+    } else if (reader.HasValue("--headers-file") && !headersFile) {
+      headersFile = reader.TakeValue();
+    } else if (reader.HasValue("--synced") && !synced) {
+      synced = FileTimeFromText(reader.TakeValue());
       if (!synced) return Usage();
-    } else if (arg == "--type" && hasValue) {
-      const auto type = ParseEntryType(args[++i]);
+    } else if (reader.HasValue("--type")) {
+      const auto type = ParseEntryType(reader.TakeValue());
       if (!type) return Usage();
       entryType = *type;
-    } else if (arg.starts_with("--")) {
+    } else if (reader.IsOption()) {
       return Usage();
     } else {
-      positional.push_back(arg);
+      positional.push_back(reader.Current());
     }
   }
   if (positional.size() != 2 || (headers && headersFile)) return Usage();
@@ -244,18 +243,16 @@ std::optional<std::uint64_t> ParsePositive(const std::string& text) {
 int Fetch(ICacheAdmin& admin, const TArguments& args) {
   std::vector<std::string> urls;
   TFetchLimits limits;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if ((arg == "--max-time" || arg == "--max-size") && hasValue) {
-      std::optional<std::uint64_t>& limit = arg == "--max-time" ? limits.MaxSeconds : limits.MaxBytes;
+  for (TOptionReader reader(args); reader.Next();) {
+    if (reader.HasValue("--max-time") || reader.HasValue("--max-size")) {
+      std::optional<std::uint64_t>& limit = reader.Is("--max-time") ? limits.MaxSeconds : limits.MaxBytes;
       if (limit) return Usage();
-      limit = ParsePositive(args[++i]);
+      limit = ParsePositive(reader.TakeValue());
       if (!limit) return Usage();
-    } else if (arg.starts_with("--")) {
+    } else if (reader.IsOption()) {
       return Usage();
     } else {
-      urls.push_back(arg);
+      urls.push_back(reader.Current());
     }
   }
   if (urls.empty()) return Usage();

@@ -16,6 +16,7 @@
 
 #include "com/ComModule.h"
 #include "Commands.h"
+#include "Options.h"
 #include "com/ClassRegistry.h"
 #include "com/ComPtr.h"
 #include "com/ComSupport.h"
@@ -181,16 +182,16 @@ TComPtr<IDispatch> CreateObject(IRegistry& registry, const std::string& progId,
 int RunCallCommand(const TArguments& args, const THomePaths& home) {
   std::vector<std::string> callTexts;
   std::optional<std::string> folderAnswer;
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    if (args[i] == "--folder" && i + 1 < args.size() && !folderAnswer) {
-      folderAnswer = std::filesystem::absolute(args[++i]).string();
-    } else if (args[i] == "--cancel" && !folderAnswer) {
+  for (TOptionReader reader(args, 1); reader.Next();) {
+    if (reader.HasValue("--folder") && !folderAnswer) {
+      folderAnswer = std::filesystem::absolute(reader.TakeValue()).string();
+    } else if (reader.Is("--cancel") && !folderAnswer) {
       folderAnswer = "";
-    } else if (args[i].starts_with("--")) {
+    } else if (reader.IsOption()) {
       callTexts.clear();
       break;
     } else {
-      callTexts.push_back(args[i]);
+      callTexts.push_back(reader.Current());
     }
   }
   if (args.empty() || callTexts.empty()) {

@@ -7,6 +7,7 @@
 
 #include "Commands.h"
 #include "HeadlessView.h"
+#include "Options.h"
 
 namespace hoardscope {
 namespace {
@@ -31,19 +32,17 @@ std::optional<TSearchOptions> ParseSearchOptions(const TArguments& args) {
   if (args.empty()) return std::nullopt;
   TSearchOptions options;
   options.Answers.SearchText = args[0];
-  for (std::size_t i = 1; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--case") {
+  for (TOptionReader reader(args, 1); reader.Next();) {
+    if (reader.Is("--case")) {
       options.Answers.CaseSensitive = true;
-    } else if (arg == "--whole" && !options.Node) {
+    } else if (reader.Is("--whole") && !options.Node) {
       options.Answers.WholeCache = true;
-    } else if (arg == "--long") {
+    } else if (reader.Is("--long")) {
       options.Long = true;
-    } else if (arg == "--in" && hasValue && !options.Answers.WholeCache) {
-      options.Node = args[++i];
-    } else if (arg == "--age" && hasValue) {
-      const std::optional<TDateChoice> age = ParseAge(args[++i]);
+    } else if (reader.HasValue("--in") && !options.Answers.WholeCache) {
+      options.Node = reader.TakeValue();
+    } else if (reader.HasValue("--age")) {
+      const std::optional<TDateChoice> age = ParseAge(reader.TakeValue());
       if (!age) return std::nullopt;
       options.Answers.Age = *age;
     } else {

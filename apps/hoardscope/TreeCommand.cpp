@@ -8,6 +8,7 @@
 
 #include "Commands.h"
 #include "HeadlessView.h"
+#include "Options.h"
 
 namespace hoardscope {
 namespace {
@@ -23,17 +24,15 @@ constexpr const char* kTreeUsage = "usage: hoardscope tree [--all] [--long] [--e
 
 std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
   TTreeOptions options;
-  for (std::size_t i = 0; i < args.size(); ++i) {
-    const std::string& arg = args[i];
-    const bool hasValue = i + 1 < args.size();
-    if (arg == "--all") {
+  for (TOptionReader reader(args); reader.Next();) {
+    if (reader.Is("--all")) {
       options.All = true;
-    } else if (arg == "--long") {
+    } else if (reader.Is("--long")) {
       options.Long = true;
-    } else if (arg == "--expand" && hasValue) {
-      options.Expand.push_back(args[++i]);
-    } else if (arg == "--select" && hasValue) {
-      options.Select = args[++i];
+    } else if (reader.HasValue("--expand")) {
+      options.Expand.push_back(reader.TakeValue());
+    } else if (reader.HasValue("--select")) {
+      options.Select = reader.TakeValue();
     } else {
       return std::nullopt;
     }

@@ -18,7 +18,7 @@
 #include "Hoardscope_dispatch.h"
 #include "com/HoardscopeServer.h"
 #include "platform/linux/RegistryStore.h"
-#include "platform/linux/com/LinuxTypeLibrary.h"
+#include "platform/linux/LinuxTypeLibrary.h"
 
 namespace hoardscope {
 namespace {

@@ -8,8 +8,7 @@
 #include "com/ComBrowser.h"
 #include "com/ComSupport.h"
 #include "com/SourceNavigation.h"
-#include "core/Boundary.h"
-#include "platform/qt/WindowHandle.h"
+#include "platform/qt/BarView.h"
 
 namespace hoardscope {
 namespace {
@@ -87,17 +86,10 @@ class TWebBrowserObject final : public THostObject<IWebBrowser2, IHSCSourceNavig
   }
 
  private:
+  // A failure leaves its text as the error information of the browser object.
   template <class Body>
   HRESULT Guarded(Body body) {
-    return CatchAll(
-        [&] {
-          body();
-          return S_OK;
-        },
-        [](const char* failure) {
-          SetErrorInfoText(IID_IWebBrowser2, "Hoardscope", failure);
-          return E_FAIL;
-        });
+    return GuardedComCall(IID_IWebBrowser2, "Hoardscope", E_FAIL, body);
   }
 
   std::shared_ptr<IBrowser> FBrowser;

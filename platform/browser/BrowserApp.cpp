@@ -10,9 +10,9 @@
 #include <iostream>
 #include <stdexcept>
 
-#include "platform/browser/BarViewCalls.h"
 #include "platform/browser/PagePane.h"
 #include "platform/browser/PagePaneUrls.h"
+#include "platform/qt/BarView.h"
 
 namespace hoardscope {
 namespace {
@@ -36,8 +36,10 @@ class TScreenshotRun : public QObject {
 
   void Start() {
     QTimer::singleShot(kScreenshotTimeoutMs, this, [this] { Finish(1, "timed out before the window was ready"); });
-    if (!FWindow.View()) return Finish(1, "the Hoardscope bar could not be opened");
-    FLoaded = new TLoadFinishedRelay(FWindow.View(), [this] { ApplyTreeRequest(); }, this);
+    IBarView* view = BarViewOf(FWindow.View());
+    if (!view) return Finish(1, "the Hoardscope bar could not be opened");
+    FLoaded = new QObject(this);
+    view->WhenLoadFinished(FLoaded, [this] { ApplyTreeRequest(); });
     connect(FWindow.PagePane(), &QWebEngineView::loadFinished, this, [this] {
       FPageLoaded = true;
       if (FAwaitingPage) Settle();
@@ -49,13 +51,14 @@ class TScreenshotRun : public QObject {
     if (!FLoaded) return;  // the first load is the one to wait for
     FLoaded->deleteLater();
     FLoaded = nullptr;
-    QWidget* view = FWindow.View();
+    IBarView* view = BarViewOf(FWindow.View());
+    if (!view) return Finish(1, "the Hoardscope bar has gone");
     for (const std::string& name : FRequest.Expand) {
-      if (!BarView::OpenNode(view, QString::fromStdString(name))) return Finish(1, "no node '" + name + "' in the tree");
+      if (!view->OpenNodeNamed(QString::fromStdString(name))) return Finish(1, "no node '" + name + "' in the tree");
     }
     if (!FRequest.Select) return Settle();
-    FUrlBefore = BarView::LastUrl(view);
-    if (!BarView::SelectNode(view, QString::fromStdString(*FRequest.Select))) {
+    FUrlBefore = view->LastUrl();
+    if (!view->SelectNodeNamed(QString::fromStdString(*FRequest.Select))) {
       return Finish(1, "no node '" + *FRequest.Select + "' in the tree");
     }
     WaitForSelection();
@@ -63,12 +66,12 @@ class TScreenshotRun : public QObject {
 
   // The tree reports a selection once it has settled; a file's selection then sends the page pane to it.
   void WaitForSelection() {
-    QWidget* view = FWindow.View();
-    if (BarView::SelectionPending(view)) {
+    IBarView* view = BarViewOf(FWindow.View());
+    if (view && view->SelectionChangePending()) {
       QTimer::singleShot(kSelectionPollMs, this, &TScreenshotRun::WaitForSelection);
       return;
     }
-    const bool navigated = view && BarView::LastUrl(view) != FUrlBefore;
+    const bool navigated = view && view->LastUrl() != FUrlBefore;
     if (!navigated || FPageLoaded) return Settle();
     FAwaitingPage = true;
   }
@@ -92,7 +95,7 @@ class TScreenshotRun : public QObject {
 
   TBrowserWindow& FWindow;
   TScreenshotRequest FRequest;
-  TLoadFinishedRelay* FLoaded = nullptr;
+  QObject* FLoaded = nullptr;  // the first load's listener, while it waits
   QString FUrlBefore;
   bool FPageLoaded = false;
   bool FAwaitingPage = false;

@@ -11,7 +11,7 @@
 
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/browser/BrowserWindow.h"
 #include "platform/browser/CacheSchemeHandler.h"

@@ -11,7 +11,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 #include "platform/browser/PageSource.h"
 
 class QWebEngineUrlRequestJob;

@@ -13,7 +13,7 @@
 #include <unordered_map>
 #include <vector>
 
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 #include "platform/caches/BrowserCache.h"
 #include "platform/caches/CacheSources.h"
 

@@ -1,16 +1,19 @@
 // Finding the user's browser caches in the browsers' usual places, counting their entries from the folder alone,
 // and telling whether their browser runs.
+#include "core/ByteOrder.h"
 #include "platform/caches/CacheSources.h"
 
 #include <algorithm>
 #include <array>
-#include <cctype>
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
 #include <sstream>
 
 #include "platform/caches/EntryBytes.h"
+#include "platform/caches/chromium/BlockfileFormat.h"
+#include "platform/caches/chromium/SimpleCacheFormat.h"
+#include "platform/caches/firefox/Cache2Format.h"
 #include "platform/ports/CacheSources.h"
 
 namespace hoardscope {
@@ -18,7 +21,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
 // Chromium's "Local State" and Firefox's profiles.ini are far smaller; a bigger file is not read.
 constexpr std::size_t kMaxSettingsFileSize = 16 << 20;
 
@@ -243,18 +245,13 @@ std::vector<fs::path> FirefoxOwners(const fs::path& cache, const TUserFolders& f
 std::optional<std::uint64_t> BlockfileEntryCount(const TEntryFolder& folder) {
   TEntryFile index;
   if (index.Open(folder, "index") != TEntryFile::TOpenResult::Opened) return std::nullopt;
-  const std::optional<std::string_view> header = index.Read(0, 12);
+  const std::optional<std::string_view> header = index.Read(0, kBlockfileEntryCountOffset + 4);
   if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kBlockfileIndexMagic) return std::nullopt;
-  const auto count = LittleEndianAt<std::int32_t>(*header, 8);
+  const auto count = LittleEndianAt<std::int32_t>(*header, kBlockfileEntryCountOffset);
   return count < 0 ? 0 : static_cast<std::uint64_t>(count);
 }
 
-bool IsSimpleEntryFileName(const std::string& name) {
-  return name.size() == 18 && name.compare(16, 2, "_0") == 0 &&
-         std::all_of(name.begin(), name.begin() + 16, [](char c) { return std::isxdigit(static_cast<unsigned char>(c)); });
-}
-
-std::uint64_t CountFiles(const TEntryFolder& folder, bool (*counts)(const std::string&)) {
+std::uint64_t CountFiles(const TEntryFolder& folder, bool (*counts)(std::string_view)) {
   const std::optional<std::vector<std::string>> names = folder.Names();
   return names ? static_cast<std::uint64_t>(std::count_if(names->begin(), names->end(), counts)) : 0;
 }
@@ -303,7 +300,7 @@ std::optional<std::uint64_t> CountEntries(const TCacheSource& source) {
     return CountFiles(folder, IsSimpleEntryFileName);
   }
   if (source.Kind == "firefox") {
-    return CountFiles(TEntryFolder(folder, "entries"), [](const std::string&) { return true; });
+    return CountFiles(TEntryFolder(folder, kCache2EntriesFolder), [](std::string_view) { return true; });
   }
   return std::nullopt;
 }

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <cstdint>
-#include <cstring>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -107,14 +106,6 @@ class TEntryFile final : public IEntryBytes {
   std::uint64_t FTailOffset = 0;
   std::string FOther;              // anything else asked for
 };
-
-// The value of type T stored little-endian at offset, which the caller has checked lies within bytes.
-template <typename T>
-T LittleEndianAt(std::string_view bytes, std::size_t offset) {
-  T value;
-  std::memcpy(&value, bytes.data() + offset, sizeof value);  // every target is little-endian, like the caches
-  return value;
-}
 
 // The whole of a browser's own small file outside its cache (a list of profiles, its local state), read without
 // waiting on a FIFO; nullopt when it is no regular file, cannot be read or is larger than limit. A link to it is

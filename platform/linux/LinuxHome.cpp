@@ -5,9 +5,10 @@
 
 #include "platform/linux/LinuxHome.h"
 #include "platform/ports/CacheAdmin.h"
+#include "platform/ports/HomeServicesOf.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/IconvConverter.h"
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/linux/StderrReport.h"
@@ -17,28 +18,8 @@
 namespace hoardscope {
 namespace {
 
-class TLinuxHomeServices : public IHomeServices {
- public:
-  explicit TLinuxHomeServices(const THomePaths& home)
-      : FCache(home.CacheRoot), FRegistry(home.RegistryFile), FShell(home.CacheRoot) {}
-
-  IUrlCache& Cache() override { return FCache; }
-  IRegistry& Registry() override { return FRegistry; }
-  IShell& Shell() override { return FShell; }
-  IClock& Clock() override { return FClock; }
-  IInternetOptions& Internet() override { return FInternet; }
-  IReport& Report() override { return FReport; }
-  ITextConverter& Converter() override { return FConverter; }
-
- private:
-  TCacheStore FCache;
-  TRegistryStore FRegistry;
-  TLinuxShell FShell;
-  TSystemClock FClock;
-  TConnectedState FInternet;
-  TStderrReport FReport;
-  TIconvConverter FConverter;
-};
+using TLinuxHomeServices = THomeServicesOf<TCacheStore, TRegistryStore, TLinuxShell, TSystemClock, TConnectedState,
+                                           TStderrReport, TIconvConverter>;
 
 class TLinuxCacheAdmin : public ICacheAdmin {
  public:
@@ -89,7 +70,7 @@ class TLinuxCacheAdmin : public ICacheAdmin {
 }  // namespace
 
 std::unique_ptr<IHomeServices> OpenHomeServices(const THomePaths& home) {
-  return std::make_unique<TLinuxHomeServices>(home);
+  return std::make_unique<TLinuxHomeServices>(home.CacheRoot, home.RegistryFile, home.CacheRoot);
 }
 
 std::unique_ptr<IRegistry> OpenHomeRegistry(const THomePaths& home) {

@@ -1,4 +1,5 @@
-// The file manager's verbs on a cached file or the save folder.
+// The file manager's verbs on a cached file or the save folder: those that leave a cached file where its entry
+// finds it, or remove it (the view then drops the entry); no rename, which would leave an entry without its file.
 #include "platform/qt/FileManagerMenu.h"
 
 #include "platform/linux/LinuxShell.h"
@@ -13,7 +14,6 @@
 #include <QDirIterator>
 #include <QFileInfo>
 #include <QFormLayout>
-#include <QInputDialog>
 #include <QLabel>
 #include <QLocale>
 #include <QMenu>
@@ -42,7 +42,6 @@ constexpr TVerbEntry kVerbs[] = {
     {TFileVerb::Copy, "Copy", true},
     {TFileVerb::MoveToTrash, "Move to Trash", true},
     {TFileVerb::Delete, "Delete", false},
-    {TFileVerb::Rename, "Rename\u2026", false},
     {TFileVerb::Properties, "Properties", true},
 };
 
@@ -97,7 +96,6 @@ TItemProperties PropertiesOf(const QString& path) {
 
 TFileManagerMenu::TFileManagerMenu(QWidget* owner, IDesktop& desktop)
     : Track([this](QMenu& menu) { return ExecAtPointer(menu); }),
-      AskNewName([this](const QString& name) { return AskNewNameInDialog(name); }),
       ShowProperties([this](const TItemProperties& properties) { ShowPropertiesDialog(properties); }),
       FOwner(owner),
       FDesktop(desktop) {}
@@ -140,37 +138,11 @@ void TFileManagerMenu::Run(TFileVerb verb, const QString& path) {
         DeleteForGood(path);
       }
       break;
-    case TFileVerb::Rename: Rename(path); break;
     case TFileVerb::Properties: ShowProperties(PropertiesOf(path)); break;
   }
 }
 
-void TFileManagerMenu::Rename(const QString& path) {
-  const QFileInfo item(path);
-  const std::optional<QString> name = AskNewName(item.fileName());
-  if (!name || *name == item.fileName()) return;
-  if (name->isEmpty() || name->contains(QLatin1Char('/')) || *name == "." || *name == "..") {
-    FDesktop.ShowMessage("\"" + name->toStdString() + "\" is not a valid name.", MessageButtons::Ok);
-    return;
-  }
-  const QString target = item.absoluteDir().filePath(*name);
-  if (QFileInfo::exists(target)) {
-    FDesktop.ShowMessage("An item named \"" + name->toStdString() + "\" already exists in this folder.",
-                         MessageButtons::Ok);
-    return;
-  }
-  if (!QDir().rename(path, target)) throw std::runtime_error(Quoted(path) + " could not be renamed.");
-}
-
 QAction* TFileManagerMenu::ExecAtPointer(QMenu& menu) { return menu.exec(QCursor::pos()); }
-
-std::optional<QString> TFileManagerMenu::AskNewNameInDialog(const QString& currentName) {
-  bool ok = false;
-  const QString name = QInputDialog::getText(FOwner, QStringLiteral("Rename"), QStringLiteral("New name:"),
-                                             QLineEdit::Normal, currentName, &ok);
-  if (!ok) return std::nullopt;
-  return name;
-}
 
 void TFileManagerMenu::ShowPropertiesDialog(const TItemProperties& properties) {
   QDialog dialog(FOwner);

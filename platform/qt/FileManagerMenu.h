@@ -5,7 +5,6 @@
 #include <QString>
 #include <cstdint>
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/ports/Desktop.h"
@@ -24,7 +23,6 @@ enum class TFileVerb : std::uint32_t {
   Copy,
   MoveToTrash,
   Delete,
-  Rename,
   Properties,
 };
 
@@ -48,8 +46,6 @@ class TFileManagerMenu : public IShellMenu {
   // Shows the menu and returns the chosen action (nullptr: none). By default the menu opens at the mouse pointer
   // and waits for the user; the tests choose for themselves.
   std::function<QAction*(QMenu&)> Track;
-  // Asks for an item's new name (nullopt: cancelled). By default a text dialog asks the user.
-  std::function<std::optional<QString>(const QString& currentName)> AskNewName;
   // Shows an item's properties. By default a dialog shows them.
   std::function<void(const TItemProperties&)> ShowProperties;
 
@@ -58,9 +54,7 @@ class TFileManagerMenu : public IShellMenu {
   void Run(TFileVerb verb, const QString& path);
 
  private:
-  void Rename(const QString& path);
   QAction* ExecAtPointer(QMenu& menu);
-  std::optional<QString> AskNewNameInDialog(const QString& currentName);
   void ShowPropertiesDialog(const TItemProperties& properties);
 
   QWidget* FOwner;

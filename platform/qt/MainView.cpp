@@ -403,6 +403,10 @@ bool TMainView::SelectNodeNamed(const QString& name) {
 
 QString TMainView::LastUrl() const { return QString::fromStdString(FPresenter->LastURL); }
 
+void TMainView::WhenLoadFinished(QObject* context, std::function<void()> finished) {
+  connect(this, &TMainView::LoadFinished, context, std::move(finished));
+}
+
 // ---- IViewWidgets ---------------------------------------------------------------------------------------------
 
 void TMainView::SetToolBarEnabled(bool enabled) {

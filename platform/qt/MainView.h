@@ -14,6 +14,7 @@
 #include "platform/linux/LinuxShell.h"
 #include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
+#include "platform/qt/BarView.h"
 #include "platform/qt/FileManagerMenu.h"
 #include "platform/qt/ImageLists.h"
 #include "platform/qt/QtDesktop.h"
@@ -34,8 +35,9 @@ namespace hoardscope {
 // The tree reports a selection once it has stayed this long.
 inline constexpr int kSelectionChangeDelayMs = 50;
 
-class TMainView : public QWidget, public IViewWidgets {
+class TMainView : public QWidget, public IViewWidgets, public IBarView {
   Q_OBJECT
+  Q_INTERFACES(hoardscope::IBarView)
 
  public:
   // The view of one browser window over the process's shared stores. cacheFolder is the cache store's root.
@@ -57,7 +59,7 @@ class TMainView : public QWidget, public IViewWidgets {
   QWidget* ToolBar() const { return ToolBar1; }
   QToolButton* FilesButton() const { return tbFile; }
   QToolButton* HelpButton() const { return tbHelp; }
-  QTreeView* Tree() const { return TreeView1; }
+  QTreeView* Tree() const override { return TreeView1; }
   QStatusBar* StatusBar() const { return sbMain; }
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
   QMenu* FilesMenu() const { return pmenuLV; }
@@ -71,16 +73,13 @@ class TMainView : public QWidget, public IViewWidgets {
   // hears of it once the selection has settled).
   void ExpandNode(const TTreeNode* node);
   void SelectNode(const TTreeNode* node);
-  // Whether a reported selection is still waiting for the tree's change delay.
-  Q_INVOKABLE bool SelectionChangePending() const { return FChangeTimer.isActive(); }
 
-  // The view as a host's scripts reach it, by name through the meta-object: the view may sit in a module with a
-  // copy of these classes of its own. A node is named as the command line names it (a node key, or a file's
-  // URL); the folders on its way are opened. False when there is no such node.
-  Q_INVOKABLE bool OpenNodeNamed(const QString& name);
-  Q_INVOKABLE bool SelectNodeNamed(const QString& name);
-  // The URL the view last sent its browser to.
-  Q_INVOKABLE QString LastUrl() const;
+  // IBarView, the view as a host's scripts reach it (platform/qt/BarView.h)
+  bool OpenNodeNamed(const QString& name) override;
+  bool SelectNodeNamed(const QString& name) override;
+  bool SelectionChangePending() const override { return FChangeTimer.isActive(); }
+  QString LastUrl() const override;
+  void WhenLoadFinished(QObject* context, std::function<void()> finished) override;
 
   // IViewWidgets
   void SetToolBarEnabled(bool enabled) override;

@@ -1,5 +1,6 @@
 // The Options dialog window: the controls at their places, mirroring TfrmOptions.
 #include "platform/qt/OptionsDialog.h"
+#include "platform/qt/FitToText.h"
 
 #include <QCheckBox>
 #include <QGroupBox>
@@ -55,6 +56,7 @@ TOptionsDialog::TOptionsDialog(TfrmOptions& logic, QWidget* parent) : QDialog(pa
   });
   connect(btnOK, &QPushButton::clicked, this, &TOptionsDialog::PressOk);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  FitToText(*this);
 }
 
 void TOptionsDialog::showEvent(QShowEvent* event) {

@@ -1,5 +1,6 @@
 // The Search dialog window: the controls at their places, mirroring TfrmSearch.
 #include "platform/qt/SearchDialog.h"
+#include "platform/qt/FitToText.h"
 
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -76,6 +77,7 @@ TSearchDialog::TSearchDialog(TfrmSearch& logic, QWidget* parent) : QDialog(paren
   });
   connect(btnSearch, &QPushButton::clicked, this, &TSearchDialog::PressSearch);
   connect(btnCancel, &QPushButton::clicked, this, &QDialog::reject);
+  FitToText(*this);
 }
 
 void TSearchDialog::showEvent(QShowEvent* event) {

@@ -1,13 +1,12 @@
 // hoardscope.dll: the module glue of the Windows edition. The host of the COM server over the real registry,
-// the type library in the module's resources, WinInet and the shell; the four exported entry points, and the one
-// through which a client answers the download object's folder picker.
+// the type library in the module's resources, WinInet and the shell, and the exports of the shared glue
+// (com/ModuleGlue.h).
 #include <cstdlib>
 #include <memory>
 #include <string>
 
-#include "com/HoardscopeServer.h"
+#include "com/ModuleGlue.h"
 #include "com/ScriptedFolderPicker.h"
-#include "core/Boundary.h"
 #include "platform/caches/CacheSwitch.h"
 #include "platform/win32/WinBrowserWindows.h"
 #include "platform/win32/WinInetCache.h"
@@ -29,7 +28,7 @@ std::string CopiesRoot() {
   return std::string(local ? local : "") + "\\Hoardscope\\copies";
 }
 
-class TWinModuleHost : public IModuleHost {
+class TWinModuleHost : public IGlueHost {
  public:
   std::string ModulePath() override {
     char path[MAX_PATH] = {};
@@ -66,9 +65,7 @@ class TWinModuleHost : public IModuleHost {
     MessageBoxA(nullptr, text.c_str(), "Hoardscope", MB_OK | MB_ICONSTOP | MB_SETFOREGROUND);
   }
 
-  void AnswerFolderPicker(const char* folder) {
-    FPicker.SetAnswer(folder ? std::optional<std::string>(folder) : std::nullopt);
-  }
+  TScriptedFolderPicker& Picker() override { return FPicker; }
 
  private:
   TWinRegistry FRegistry;
@@ -85,20 +82,9 @@ class TWinModuleHost : public IModuleHost {
   std::unique_ptr<TWinViewFactory> FViews;
 };
 
-TWinModuleHost& Host() {
-  static TWinModuleHost host;
-  return host;
-}
-
-TModuleEntry& Entry() {
-  static TModuleEntry entry(Host());
-  return entry;
-}
-
-// An entry point's answer: E_UNEXPECTED when its call raises.
-template <class Call>
-HRESULT Exported(Call call) {
-  return CatchAll(call, [](const char*) { return E_UNEXPECTED; });
+TModuleGlue& Glue() {
+  static TModuleGlue glue([] { return std::make_unique<TWinModuleHost>(); });
+  return glue;
 }
 
 }  // namespace
@@ -112,27 +98,14 @@ extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
   return TRUE;
 }
 
-using hoardscope::Exported;
+using hoardscope::Glue;
 
 STDAPI DllGetClassObject(REFCLSID clsid, REFIID iid, LPVOID* object) {
-  return Exported([&] { return hoardscope::Entry().GetClassObject(clsid, iid, object); });
+  return Glue().GetClassObject(clsid, iid, object);
 }
-
-STDAPI DllCanUnloadNow() {
-  return Exported([] { return hoardscope::Entry().CanUnloadNow(); });
-}
-
-STDAPI DllRegisterServer() {
-  return Exported([] { return hoardscope::Entry().RegisterServer(); });
-}
-
-STDAPI DllUnregisterServer() {
-  return Exported([] { return hoardscope::Entry().UnregisterServer(); });
-}
-
+STDAPI DllCanUnloadNow() { return Glue().CanUnloadNow(); }
+STDAPI DllRegisterServer() { return Glue().RegisterServer(); }
+STDAPI DllUnregisterServer() { return Glue().UnregisterServer(); }
 extern "C" HRESULT STDMETHODCALLTYPE HoardscopeAnswerFolderPicker(const char* folder) {
-  return Exported([&] {
-    hoardscope::Host().AnswerFolderPicker(folder);
-    return S_OK;
-  });
+  return Glue().AnswerFolderPicker(folder);
 }

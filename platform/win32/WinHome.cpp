@@ -3,6 +3,7 @@
 #include <stdexcept>
 
 #include "platform/ports/CacheAdmin.h"
+#include "platform/ports/HomeServicesOf.h"
 #include "platform/win32/WinInetCache.h"
 #include "platform/win32/WinRegistry.h"
 #include "platform/win32/WinShell.h"
@@ -12,25 +13,8 @@
 namespace hoardscope {
 namespace {
 
-class TWinHomeServices : public IHomeServices {
- public:
-  IUrlCache& Cache() override { return FCache; }
-  IRegistry& Registry() override { return FRegistry; }
-  IShell& Shell() override { return FShell; }
-  IClock& Clock() override { return FClock; }
-  IInternetOptions& Internet() override { return FInternet; }
-  IReport& Report() override { return FReport; }
-  ITextConverter& Converter() override { return FConverter; }
-
- private:
-  TWinInetCache FCache;
-  TWinRegistry FRegistry;
-  TWinShell FShell;
-  TWinClock FClock;
-  TWinInternetOptions FInternet;
-  TWinReport FReport;
-  TWinTextConverter FConverter;
-};
+using TWinHomeServices = THomeServicesOf<TWinInetCache, TWinRegistry, TWinShell, TWinClock, TWinInternetOptions,
+                                         TWinReport, TWinTextConverter>;
 
 class TWinCacheAdmin : public ICacheAdmin {
  public:

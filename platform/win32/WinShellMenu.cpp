@@ -53,6 +53,24 @@ TItemIdList FindChild(IShellFolder& folder, const std::string& name, SHCONTF fla
   return TItemIdList();
 }
 
+// The shell's canonical name of the verb of a menu entry it added; empty when it has none.
+std::string VerbOf(IContextMenu& handler, UINT command) {
+  char verb[64] = {};
+  if (FAILED(handler.GetCommandString(command - kFirstShellCommand, GCS_VERBA, nullptr, verb, sizeof(verb)))) return {};
+  verb[sizeof(verb) - 1] = '\0';
+  return verb;
+}
+
+// A cached file that is moved or renamed leaves its entry without its file: those verbs are left out of the menu.
+void RemoveVerbsThatBreakEntries(IContextMenu& handler, HMENU menu) {
+  for (int position = GetMenuItemCount(menu) - 1; position >= 0; --position) {
+    const UINT command = GetMenuItemID(menu, position);
+    if (command < kFirstShellCommand || command > kLastShellCommand) continue;
+    const std::string verb = VerbOf(handler, command);
+    if (EqualsNoCase(verb, "cut") || EqualsNoCase(verb, "rename")) DeleteMenu(menu, position, MF_BYPOSITION);
+  }
+}
+
 }  // namespace
 
 std::optional<TShellItem> FindShellItem(const std::string& path) {
@@ -92,6 +110,7 @@ TPopupMenu BuildShellMenu(IContextMenu& handler, const std::vector<TOwnMenuItem>
   if (!menu) return menu;
   const HRESULT filled = handler.QueryContextMenu(menu.Get(), 0, kFirstShellCommand, kLastShellCommand, CMF_NORMAL);
   if (FAILED(filled)) throw std::runtime_error("The shell could not fill the menu (" + HresultText(filled) + ").");
+  RemoveVerbsThatBreakEntries(handler, menu.Get());
   AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
   for (const TOwnMenuItem& item : ownItems) AppendMenuA(menu.Get(), MF_STRING, item.Command, item.Caption.c_str());
   return menu;

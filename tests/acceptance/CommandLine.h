@@ -8,6 +8,7 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
@@ -122,14 +123,18 @@ inline TRun RunShellOnce(const std::string& commandLine, const fs::path& capture
 
 // Runs a shell command line with no input, capturing its output through files in captureFolder. The program says
 // why whenever it fails; under Wine a run now and then ends with status 1 and no output at all, before the program
-// ran (seen once in a clean run of the whole suite): such a run is made once more.
+// ran (seen once in a clean run of the whole suite, cause not found): such a run is made once more, and each retry
+// is written to standard error and recorded as the test's property "wine_retry", so that none goes unseen.
 inline TRun RunShell(const std::string& commandLine, const fs::path& captureFolder) {
   if (const std::optional<fs::path> home = std::exchange(TTempHome::PendingSystemStoreReset(), std::nullopt)) {
     TTempHome::EmptySystemStores(*home);
   }
   const TRun run = RunShellOnce(commandLine, captureFolder);
   const bool silentFailure = run.ExitCode == 1 && run.Out.empty() && run.Err.empty();
-  return TestsOtherEdition() && silentFailure ? RunShellOnce(commandLine, captureFolder) : run;
+  if (!TestsOtherEdition() || !silentFailure) return run;
+  std::cerr << "wine retry: status 1 and no output from: " << commandLine << std::endl;
+  ::testing::Test::RecordProperty("wine_retry", commandLine);
+  return RunShellOnce(commandLine, captureFolder);
 }
 
 inline TRun RunShellOnce(const std::string& commandLine, const fs::path& captureFolder) {

@@ -12,6 +12,7 @@
 
 #include "platform/caches/CacheSources.h"
 #include "platform/caches/chromium/Blockfile.h"
+#include "platform/caches/chromium/BlockfileFormat.h"
 #include "tests/caches/HostileFiles.h"
 #include "tests/support/TestFiles.h"
 
@@ -23,15 +24,12 @@ namespace fs = std::filesystem;
 const fs::path kData = HOARDSCOPE_TEST_DATA;
 const fs::path kFixture = kData / "browser-caches" / "chromium-blockfile";
 
-std::uint32_t Little32(const std::string& bytes, std::size_t at) {
-  std::uint32_t value = 0;
-  for (int i = 3; i >= 0; --i) value = value << 8 | static_cast<unsigned char>(bytes[at + i]);
-  return value;
-}
+std::uint32_t Little32(const std::string& bytes, std::size_t at) { return LittleEndianAt<std::uint32_t>(bytes, at); }
 
-void PutLittle32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
+void PutLittle32(std::string& bytes, std::size_t at, std::uint32_t value) { PutLittleEndian(bytes, at, value); }
+
+// Where the index holds the head of a slot's chain.
+std::size_t SlotOffset(std::size_t slot) { return kBlockfileIndexHeaderSize + 4 * slot; }
 
 // The last piece of a URL's path, its query left out.
 std::string NameOf(const std::string& url) {
@@ -71,25 +69,30 @@ TEST(Blockfile, SkipsDamagedRecordsEndsLoopingChainsAndRefusesAForeignIndex) {
   std::string records = ReadFile(copy.Path / "data_1");
   // Each chain's head: slot and record offset, found by the URL its record's inline key ends with.
   std::map<std::string, std::size_t> slotOf, recordOf;
-  for (std::size_t slot = 0; slot < Little32(index, 28); ++slot) {
-    const std::uint32_t address = Little32(index, 368 + 4 * slot);
-    if (address == 0) continue;
-    ASSERT_EQ(address >> 16, 0xa001u) << "a one-block record in data_1";
-    const std::size_t record = 8192 + 256 * (address & 0xffff);
-    const std::string key = records.substr(record + 96, std::min<std::uint32_t>(Little32(records, record + 32), 160));
+  for (std::size_t slot = 0; slot < Little32(index, kBlockfileTableLengthOffset); ++slot) {
+    const TBlockfileAddress address{Little32(index, SlotOffset(slot))};
+    if (address.Value == 0) continue;
+    ASSERT_TRUE(address.InUse() && address.FileType() == kBlockfileEntryBlockFile && address.FileNumber() == 1 &&
+                address.BlockCount() == 1)
+        << "a one-block record in data_1";
+    const std::size_t record = kBlockFileHeaderSize + 256 * address.StartBlock();
+    const std::uint32_t keyLength = Little32(records, record + kEntryRecordKeyLengthOffset);
+    const std::string key = records.substr(record + kEntryRecordKeyOffset, std::min<std::uint32_t>(keyLength, 160));
     slotOf[NameOf(key)] = slot;
     recordOf[NameOf(key)] = record;
   }
   ASSERT_EQ(recordOf.size(), 11u);  // the frame's two keys share a name: one of them stands for it here
-  const auto addressOf = [&](const std::string& name) { return Little32(index, 368 + 4 * slotOf[name]); };
+  const auto addressOf = [&](const std::string& name) { return Little32(index, SlotOffset(slotOf[name])); };
+  const std::uint32_t pastTheEnd = TBlockfileAddress::OfBlocks(kBlockfileEntryBlockFile, 1, 0xfff0, 1).Value;
+  const std::size_t bodyAddress = kEntryRecordStreamAddressesOffset + 4;
 
-  PutLittle32(records, recordOf["style.css"] + 60, 0xa001fff0);              // its body's block: past the end
-  PutLittle32(records, recordOf["about.html"] + 32, 5000);                   // a key longer than its record
-  PutLittle32(records, recordOf["index.html"] + 4, addressOf("second.html"));  // two chains that loop
-  PutLittle32(records, recordOf["second.html"] + 4, addressOf("index.html"));
+  PutLittle32(records, recordOf["style.css"] + bodyAddress, pastTheEnd);            // its body's block
+  PutLittle32(records, recordOf["about.html"] + kEntryRecordKeyLengthOffset, 5000);  // a key longer than its record
+  PutLittle32(records, recordOf["index.html"] + kEntryRecordNextOffset, addressOf("second.html"));  // chains that loop
+  PutLittle32(records, recordOf["second.html"] + kEntryRecordNextOffset, addressOf("index.html"));
   for (std::size_t slot = 0;; ++slot) {
-    if (Little32(index, 368 + 4 * slot) == 0) {
-      PutLittle32(index, 368 + 4 * slot, 0xa001fff0);                         // a record past the end
+    if (Little32(index, SlotOffset(slot)) == 0) {
+      PutLittle32(index, SlotOffset(slot), pastTheEnd);                                // a record past the end
       break;
     }
   }
@@ -156,14 +159,9 @@ TEST(Blockfile, FifosAndLinksForItsFilesEndTheReadAndAreNotFollowed) {
 class TClaimingFiles final : public IBlockfileFiles {
  public:
   TClaimingFiles(const std::string& record, std::uint64_t externalSize) : FExternal(externalSize, "", "") {
-    std::string index(368 + 4, '\0');
-    PutLittle32(index, 0, 0xC103CAC3);
-    PutLittle32(index, 28, 1);
-    PutLittle32(index, 368, 0xA0010000);  // in use, data_1, one block, block 0
-    std::string blocks(8192 + 256, '\0');
-    PutLittle32(blocks, 0, 0xC104CAC3);
-    PutLittle32(blocks, 12, 256);
-    blocks.replace(8192, record.size(), record);
+    std::string index = BlockfileIndexHeader(1);
+    AppendLittleEndian(index, TBlockfileAddress::OfBlocks(kBlockfileEntryBlockFile, 1, 0, 1).Value);
+    std::string blocks = BlockFileHeader(256) + record;
     FFiles.emplace("index", std::make_unique<TBufferBytes>(FIndex = index));
     FFiles.emplace("data_1", std::make_unique<TBufferBytes>(FBlocks = blocks));
   }
@@ -188,19 +186,22 @@ class TClaimingFiles final : public IBlockfileFiles {
 // A record whose key or response record (stream 0) lies in an external file is never read past the field's limit,
 // whatever size the record claims for it, and one that claims more is damaged.
 TEST(Blockfile, ARecordClaimingAHugeKeyOrResponseRecordIsDamagedAndNotRead) {
-  constexpr std::uint32_t kExternalFile1 = 0x80000001;
+  const std::uint32_t externalFile1 = TBlockfileAddress::OfExternalFile(1).Value;
   constexpr std::int32_t kHuge = 0x7FFFFFF0;
   struct TClaim {
     const char* What;
-    std::size_t Field;  // the record's field at that offset claims kHuge bytes at f_000001
+    std::size_t Field;    // the record's field at that offset claims kHuge bytes at f_000001
+    std::size_t Address;  // the field of the address where they lie
   };
-  for (const TClaim& claim : {TClaim{"a long key of 2 GiB", 32}, TClaim{"a response record of 2 GiB", 40}}) {
+  for (const TClaim& claim :
+       {TClaim{"a long key of 2 GiB", kEntryRecordKeyLengthOffset, kEntryRecordLongKeyOffset},
+        TClaim{"a response record of 2 GiB", kEntryRecordStreamSizesOffset, kEntryRecordStreamAddressesOffset}}) {
     SCOPED_TRACE(claim.What);
     std::string record(256, '\0');
-    PutLittle32(record, 32, 8);                                      // the key's length
-    record.replace(96, 8, "http://k");
+    PutLittle32(record, kEntryRecordKeyLengthOffset, 8);
+    record.replace(kEntryRecordKeyOffset, 8, "http://k");
     PutLittle32(record, claim.Field, static_cast<std::uint32_t>(kHuge));
-    PutLittle32(record, claim.Field == 32 ? 36 : 56, kExternalFile1);   // where the claimed bytes lie
+    PutLittle32(record, claim.Address, externalFile1);
     TClaimingFiles files(record, std::uint64_t{kHuge} + 4096);
     std::size_t entries = 0;
     const TCacheReadReport report = WalkChromiumBlockfileCache("", files, [&](TBrowserCacheEntry&&) { ++entries; });

@@ -11,7 +11,10 @@
 #include <stdexcept>
 
 #include "platform/caches/StoredResponse.h"
+#include "platform/caches/chromium/ResponseRecordFormat.h"
 #include "platform/caches/chromium/SimpleCache.h"
+#include "platform/caches/chromium/SimpleCacheFormat.h"
+#include "platform/caches/firefox/Cache2Format.h"
 #include "platform/caches/firefox/FirefoxCache.h"
 #include "tests/caches/HostileFiles.h"
 #include "tests/support/TestFiles.h"
@@ -39,17 +42,14 @@ struct TBrowserCase {
   void (*Damage[4])(std::string&);  // truncated, wrong magic, a size past the end, a key longer than the file
 };
 
-void PutLittle32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
+void PutLittle32(std::string& bytes, std::size_t at, std::uint32_t value) { PutLittleEndian(bytes, at, value); }
 
-void PutBig32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (24 - 8 * i));
-}
+std::uint32_t FirefoxMetadataOffset(const std::string& bytes) { return BigEndianAt(bytes, bytes.size() - 4); }
 
-std::uint32_t FirefoxMetadataOffset(const std::string& bytes) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(bytes[bytes.size() - 4 + i]); };
-  return static_cast<std::uint32_t>(byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3));
+// Where a field of the metadata's header lies in a cache2 entry file that is not encrypted.
+std::size_t FirefoxFieldOffset(const std::string& bytes, TCache2Field field) {
+  const std::uint32_t metadata = FirefoxMetadataOffset(bytes);
+  return metadata + Cache2HeaderStart(metadata) + 4 * field;
 }
 
 const TBrowserCase kChromium{
@@ -62,9 +62,11 @@ const TBrowserCase kChromium{
 const TBrowserCase kFirefox{
     "firefox", "entries", ReadFirefoxCache, ParseFirefoxEntry,
     {[](std::string& b) { b.resize(b.size() / 2); },
-     [](std::string& b) { PutBig32(b, FirefoxMetadataOffset(b) + 6, 77); },  // the metadata version
-     [](std::string& b) { PutBig32(b, b.size() - 4, static_cast<std::uint32_t>(b.size())); },
-     [](std::string& b) { PutBig32(b, FirefoxMetadataOffset(b) + 6 + 24, static_cast<std::uint32_t>(b.size())); }}};
+     [](std::string& b) { PutBigEndian(b, FirefoxFieldOffset(b, kCache2Version), 77); },
+     [](std::string& b) { PutBigEndian(b, b.size() - 4, static_cast<std::uint32_t>(b.size())); },
+     [](std::string& b) {
+       PutBigEndian(b, FirefoxFieldOffset(b, kCache2KeySize), static_cast<std::uint32_t>(b.size()));
+     }}};
 
 class BrowserCacheReader : public testing::TestWithParam<const TBrowserCase*> {
  protected:
@@ -215,45 +217,28 @@ TEST_P(BrowserCacheReader, ReadsEndAndFollowNoLinkWhenFifosOrLinksStandForEntryF
 }
 #endif
 
-std::string Little(std::uint64_t value, int bytes) {
-  std::string text;
-  for (int i = 0; i < bytes; ++i) text += static_cast<char>(value >> (8 * i));
-  return text;
-}
-
 std::string Big32(std::uint32_t value) {
-  std::string text(4, '\0');
-  PutBig32(text, 0, value);
+  std::string text;
+  AppendBigEndian(text, value);
   return text;
 }
 
-// Chromium's response record: a pickle of version 3's flags, the request and response times and the raw headers.
-std::string ChromiumResponseRecord(const std::string& rawHeaders) {
-  constexpr std::uint64_t kTime = 13300000000000000ULL;
-  std::string payload = Little(3, 4) + Little(kTime, 8) + Little(kTime, 8) + Little(rawHeaders.size(), 4) + rawHeaders;
-  payload.resize((payload.size() + 3) & ~std::size_t{3}, '\0');
-  return Little(payload.size(), 4) + payload;
+// Chromium's response record of the raw headers.
+std::string ChromiumRecordOf(const std::string& rawHeaders) {
+  constexpr std::int64_t kTime = 13300000000000000;
+  return ChromiumResponseRecord(kTime, kTime, rawHeaders);
 }
 
-std::string ChromiumEof(std::uint64_t streamSize) {
-  return Little(0xf4fa6f45970d41d8ULL, 8) + Little(0, 4) + Little(0, 4) + Little(streamSize, 4) + Little(0, 4);
-}
+std::string ChromiumEof(std::uint32_t streamSize) { return SimpleEofBytes({.StreamSize = streamSize}); }
 
-std::string ChromiumHeader(std::uint64_t keyLength) {
-  return Little(0xfcfb6d1ba7725c30ULL, 8) + Little(5, 4) + Little(keyLength, 4) + Little(0, 8);
-}
+std::string ChromiumHeader(std::uint32_t keyLength) { return SimpleHeaderBytes({.KeyLength = keyLength}); }
 
-// A simple-backend entry file of the key, body and response record, without a hash of the key.
 std::string ChromiumEntryFile(const std::string& key, const std::string& body, const std::string& record) {
-  return ChromiumHeader(key.size()) + key + body + ChromiumEof(body.size()) + record + ChromiumEof(record.size());
+  return SimpleEntryFile({.Key = key, .Body = body, .ResponseRecord = record});
 }
 
-// A cache2 entry file (metadata version 4) of the body, the key and the "name\0value\0" elements.
 std::string FirefoxEntryFile(const std::string& body, const std::string& key, const std::string& elements) {
-  std::string metadata = Big32(0) + std::string(2 * ((body.size() + 256 * 1024 - 1) / (256 * 1024)), '\0');
-  for (const std::uint32_t field : {4u, 1u, 1700000000u, 1700000000u, 0u, 0xFFFFFFFFu, 0u, 0u}) metadata += Big32(field);
-  PutBig32(metadata, metadata.size() - 8, static_cast<std::uint32_t>(key.size()));
-  return body + metadata + key + '\0' + elements + Big32(4) + Big32(static_cast<std::uint32_t>(body.size()));
+  return Cache2EntryFile(body, {.LastFetched = 1700000000, .LastModified = 1700000000}, key, elements);
 }
 
 const std::string kUrlKey = "1/0/_dk_http://a.test http://a.test http://a.test/page.html";
@@ -262,8 +247,8 @@ const std::string kRawHeaders = std::string("HTTP/1.1 200 OK\0Content-Type: text
 // An entry is never read past the limits of its fields, whatever size it claims for one, and one that claims more
 // is damaged: the files below are entries as the browsers write them but for the claimed size.
 TEST(EntryFiles, SizesAnEntryClaimsAreNeverReadPastTheLimitsOfTheirFields) {
-  const std::string record = ChromiumResponseRecord(kRawHeaders);
-  const std::string responseHead = "response-head" + std::string(1, '\0') + "HTTP/1.1 200 OK\r\n" + std::string(1, '\0');
+  const std::string record = ChromiumRecordOf(kRawHeaders);
+  const std::string responseHead = Cache2Element(kCache2ResponseHead, "HTTP/1.1 200 OK\r\n");
   struct TClaim {
     const char* What;
     TClaimedBytes File;
@@ -276,27 +261,29 @@ TEST(EntryFiles, SizesAnEntryClaimsAreNeverReadPastTheLimitsOfTheirFields) {
   TClaim claims[] = {
       {"a Chromium entry of the same form within the limits", {0, ChromiumEntryFile(kUrlKey, "<p>", record), ""},
        ParseChromiumSimpleEntry, true},
-      {"a Chromium key of 3 GiB", {24 + kHugeKey + streamsAfterKey.size(), ChromiumHeader(kHugeKey), streamsAfterKey},
+      {"a Chromium key of 3 GiB",
+       {kSimpleHeaderSize + kHugeKey + streamsAfterKey.size(), ChromiumHeader(kHugeKey), streamsAfterKey},
        ParseChromiumSimpleEntry},
       {"a Chromium response record (stream 0) of 4 GiB",
-       {24 + kUrlKey.size() + 24 + kHugeRecord + 24, ChromiumHeader(kUrlKey.size()) + kUrlKey + ChromiumEof(0),
+       {kSimpleHeaderSize + kUrlKey.size() + kSimpleEofSize + kHugeRecord + kSimpleEofSize,
+        ChromiumHeader(kUrlKey.size()) + kUrlKey + ChromiumEof(0),
         ChromiumEof(kHugeRecord)},
        ParseChromiumSimpleEntry},
       {"a Chromium response record past 1 MiB",
        {0, ChromiumEntryFile(kUrlKey, "", record + std::string(kMaxResponseRecordSize, '\0')), ""},
        ParseChromiumSimpleEntry},
       {"Chromium response headers past 64 KiB",
-       {0, ChromiumEntryFile(kUrlKey, "", ChromiumResponseRecord("HTTP/1.1 200 OK" + std::string(1, '\0') + "X: " +
-                                                                  std::string(kMaxResponseHeadersSize, 'x') +
-                                                                  std::string(2, '\0'))), ""},
+       {0, ChromiumEntryFile(kUrlKey, "", ChromiumRecordOf("HTTP/1.1 200 OK" + std::string(1, '\0') + "X: " +
+                                                            std::string(kMaxResponseHeadersSize, 'x') +
+                                                            std::string(2, '\0'))), ""},
        ParseChromiumSimpleEntry},
       {"a Firefox entry of the same form within the limits",
        {0, FirefoxEntryFile("<p>", ":http://a.test/page.html", responseHead), ""}, ParseFirefoxEntry, true},
-      {"a Firefox entry of 6 GiB whose metadata starts at 0", {6ULL << 30, "", Big32(4) + Big32(0)}, ParseFirefoxEntry},
+      {"a Firefox entry of 6 GiB whose metadata starts at 0",
+       {6ULL << 30, "", Big32(kCache2TrailerVersion) + Big32(0)}, ParseFirefoxEntry},
       {"a Firefox response head past 64 KiB",
-       {0, FirefoxEntryFile("", ":http://a.test/page.html", "response-head" + std::string(1, '\0') +
-                                                                std::string(kMaxResponseHeadersSize + 1, 'h') +
-                                                                std::string(1, '\0')), ""},
+       {0, FirefoxEntryFile("", ":http://a.test/page.html",
+                            Cache2Element(kCache2ResponseHead, std::string(kMaxResponseHeadersSize + 1, 'h'))), ""},
        ParseFirefoxEntry},
   };
   for (TClaim& claim : claims) {
@@ -315,8 +302,8 @@ TEST(FirefoxCacheReader, ListsAnEncryptedEntryUnreadAndReadsExpiryFromHeadersWhe
   const fs::path entries = kData / "browser-caches" / "firefox" / "entries";
   std::string bytes = ReadFile(fs::directory_iterator(entries)->path());
   const std::uint32_t metadata = FirefoxMetadataOffset(bytes);
-  PutBig32(bytes, metadata + 6 + 20, 0xFFFFFFFFu);
-  PutBig32(bytes, bytes.size() - 4, metadata | 0x80000000u);
+  PutBigEndian(bytes, FirefoxFieldOffset(bytes, kCache2Expiration), kCache2NeverExpires);
+  PutBigEndian(bytes, bytes.size() - 4, metadata | kCache2EncryptedBit);
   TBufferBytes file(bytes);
   const std::optional<TBrowserCacheEntry> entry = ParseFirefoxEntry(file);
   ASSERT_TRUE(entry);

@@ -8,22 +8,11 @@
 #include <string>
 
 #include "platform/caches/chromium/Blockfile.h"
+#include "platform/caches/chromium/BlockfileFormat.h"
 
 namespace {
 
 using namespace hoardscope;
-
-void PutLittle32(std::string& bytes, std::size_t at, std::uint32_t value) {
-  for (int i = 0; i < 4; ++i) bytes[at + i] = static_cast<char>(value >> (8 * i));
-}
-
-std::string BlockFile(std::uint32_t blockSize, const std::string& blocks) {
-  std::string file(8192, '\0');
-  PutLittle32(file, 0, 0xC104CAC3);
-  PutLittle32(file, 4, 0x20000);
-  PutLittle32(file, 12, blockSize);
-  return file + blocks;
-}
 
 class TMemoryFiles final : public IBlockfileFiles {
  public:
@@ -55,13 +44,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   TMemoryFiles files;
-  std::string index(368, '\0');
-  PutLittle32(index, 0, 0xC103CAC3);
-  PutLittle32(index, 4, 0x30000);
-  PutLittle32(index, 28, static_cast<std::uint32_t>(parts[0].size() / 4 + 1));
+  const std::string index = BlockfileIndexHeader(static_cast<std::uint32_t>(parts[0].size() / 4 + 1));
   files.Files["index"] = index + parts[0] + std::string(4, '\0');
-  files.Files["data_1"] = BlockFile(256, parts[1]);
-  files.Files["data_2"] = BlockFile(1024, parts[2]);
+  files.Files["data_1"] = BlockFileHeader(256) + parts[1];
+  files.Files["data_2"] = BlockFileHeader(1024) + parts[2];
   files.Files["f_000001"] = parts[3];
 
   WalkChromiumBlockfileCache("", files, [&files](TBrowserCacheEntry&& entry) {

@@ -6,7 +6,7 @@
 #include <string>
 
 #include "core/Tools.h"
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 
 namespace {
 

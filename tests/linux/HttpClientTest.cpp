@@ -1,6 +1,6 @@
 // The HTTP layer against a loopback server started by each test: what it stores online, what it answers offline,
 // and that offline and failed requests leave the network and the cache alone.
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 
 #include <gtest/gtest.h>
 

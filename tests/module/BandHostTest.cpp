@@ -13,6 +13,7 @@
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/RegistryStore.h"
 #include "platform/browser/BandHost.h"
+#include "platform/qt/BarView.h"
 #include "tests/support/TestFiles.h"
 
 namespace hoardscope {
@@ -94,7 +95,10 @@ TEST_F(BandHostTest, TheOpenBarFillsThePaneLoadsTheCacheAndNavigatesTheWindowsBr
   EXPECT_TRUE(view->isVisible());
   EXPECT_EQ(Pane.rect(), view->geometry());
 
-  auto* tree = view->findChild<QTreeView*>();
+  // The module's own copy of the view answers the host's typed interface.
+  IBarView* bar = BarViewOf(view);
+  ASSERT_NE(nullptr, bar);
+  QTreeView* tree = bar->Tree();
   ASSERT_NE(nullptr, tree);
   const QModelIndex root = tree->model()->index(0, 0);
   ASSERT_TRUE(WaitFor([&] { return tree->model()->rowCount(root) == 1; })) << "the first load did not come";

@@ -1,7 +1,9 @@
 // The Options and Search dialog windows: they show their logic's state and hand the user's choices back to it.
 #include <gtest/gtest.h>
 
+#include <QAbstractButton>
 #include <QCheckBox>
+#include <QLabel>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QRadioButton>
@@ -97,6 +99,37 @@ TEST_F(DialogsTest, SearchKeepsTheTypedTextAndCaseThroughTheAgeClicks) {
   EXPECT_EQ(Request.Text, "Typed");
   EXPECT_TRUE(Request.CaseSensitive);
   EXPECT_EQ(Request.DateChoice, TDateChoice::dcAll);
+}
+
+// Each text of a shown dialog is whole: its control is as wide as the text needs and lies within what holds it.
+void ExpectEveryTextWhole(const QWidget& dialog) {
+  for (const QWidget* control : dialog.findChildren<QWidget*>()) {
+    const auto* label = qobject_cast<const QLabel*>(control);
+    const auto* button = qobject_cast<const QAbstractButton*>(control);
+    if ((!label && !button) || !control->isVisibleTo(&dialog)) continue;
+    const QString text = label ? label->text() : button->text();
+    EXPECT_GE(control->width(), control->sizeHint().width()) << text.toStdString();
+    for (const QWidget* inner = control; inner != &dialog; inner = inner->parentWidget()) {
+      EXPECT_TRUE(inner->parentWidget()->rect().contains(inner->geometry()))
+          << text.toStdString() << " sticks out of " << inner->parentWidget()->metaObject()->className() << " "
+          << inner->geometry().width() << "x" << inner->geometry().height() << "+" << inner->geometry().x() << "+"
+          << inner->geometry().y() << " in " << inner->parentWidget()->width() << "x" << inner->parentWidget()->height();
+    }
+  }
+}
+
+TEST_F(DialogsTest, TheDialogsTextsFitTheirControls) {
+  TfrmSearch search(Registry, Request);
+  TSearchDialog searchDialog(search);
+  searchDialog.show();
+  ExpectEveryTextWhole(searchDialog);
+  TfrmOptions options(Settings, Registry);
+  TOptionsDialog optionsDialog(options);
+  optionsDialog.show();
+  for (int page = 0; page < optionsDialog.Pages()->count(); ++page) {
+    optionsDialog.Pages()->setCurrentIndex(page);
+    ExpectEveryTextWhole(optionsDialog);
+  }
 }
 
 TEST(QtFileFilter, TurnsTheBarFormIntoQtsForm) {

@@ -1,6 +1,7 @@
 // The browser window under a real display: the bar's life in its pane, pages shown offline from the cache, and
 // online browsing of a loopback server filling the cache. Selecting a file forces the whole process offline for
-// good, so the online suite runs in a process of its own (see CMakeLists.txt) and is skipped after a selection.
+// good, so each case runs in a process of its own (see CMakeLists.txt), and an online case fails in a process
+// that an earlier case forced offline.
 #include <gtest/gtest.h>
 
 #include <QAction>
@@ -25,9 +26,9 @@
 #include "settings/SettingsStore.h"
 #include "com/ComModule.h"
 #include "platform/linux/com/ConnectedState.h"
-#include "platform/browser/BarViewCalls.h"
 #include "platform/browser/BrowserApp.h"
 #include "platform/browser/PagePane.h"
+#include "platform/qt/BarView.h"
 #include "tests/linux/LoopbackHttpServer.h"
 #include "tests/qt/WindowTestSupport.h"
 
@@ -43,9 +44,18 @@ class WindowTestBase : public ::testing::Test {
 
   // Waits for the first load of the window's bar (it starts a second after the bar opens).
   static bool WaitForBarLoad(TBrowserWindow& window) {
+    IBarView* view = BarViewOf(window.View());
+    if (!view) return false;
     int loads = 0;
-    const TLoadFinishedRelay relay(window.View(), [&] { ++loads; });
-    return relay.Connected() && WaitFor([&] { return loads > 0; });
+    QObject listener;
+    view->WhenLoadFinished(&listener, [&] { ++loads; });
+    return WaitFor([&] { return loads > 0; });
+  }
+
+  // Selects the bar's node by its name; false when the window has no bar or the bar no such node.
+  static bool SelectNode(TBrowserWindow& window, const QString& name) {
+    IBarView* view = BarViewOf(window.View());
+    return view && view->SelectNodeNamed(name);
   }
 
   // The entry of View > Explorer Bar with this text.
@@ -84,7 +94,7 @@ class WindowTestBase : public ::testing::Test {
 
   // The captions of the top-level nodes of the bar's tree widget, below its root.
   static QStringList HostCaptions(QWidget* view) {
-    QAbstractItemModel* model = BarView::Tree(view)->model();
+    QAbstractItemModel* model = BarViewOf(view)->Tree()->model();
     const QModelIndex root = model->index(0, 0);
     QStringList captions;
     for (int row = 0; row < model->rowCount(root); ++row) captions << model->index(row, 0, root).data().toString();
@@ -100,7 +110,8 @@ class WindowTestBase : public ::testing::Test {
 class WindowOnlineTest : public WindowTestBase {
  protected:
   void SetUp() override {
-    if (TConnectedState::ForcedOffline()) GTEST_SKIP() << "the process has been forced offline by an earlier test";
+    ASSERT_FALSE(TConnectedState::ForcedOffline()) << "an earlier case forced this process offline: run each case "
+                                                       "in a process of its own (ctest does)";
   }
 
   static std::string Page(const std::string& title, const std::string& head = "", const std::string& body = "") {
@@ -158,7 +169,7 @@ TEST_F(WindowOnlineTest, BrowsingFillsTheCacheAndTheReopenedBarListsWhatCameIn) 
   ASSERT_NE(nullptr, window.View());
   ASSERT_TRUE(WaitForBarLoad(window));
   EXPECT_TRUE(HostCaptions(window.View()).contains("127.0.0.1"));
-  EXPECT_TRUE(BarView::OpenNode(window.View(), "http://127.0.0.1/shop/img/pic.png"));
+  EXPECT_TRUE(BarViewOf(window.View())->OpenNodeNamed("http://127.0.0.1/shop/img/pic.png"));
 }
 
 TEST_F(WindowOnlineTest, WorkingOfflineAnswersFromTheCacheAndNeverAsksTheServer) {
@@ -324,9 +335,9 @@ TEST_F(WindowTest, TrashingTheShownFileThroughTheBarsMenuDropsItsEntryAndEmpties
   TBrowserWindow& window = OpenWindow();
   ASSERT_TRUE(WaitForBarLoad(window));
   QSignalSpy shown(window.PagePane(), &QWebEngineView::loadFinished);
-  ASSERT_TRUE(BarView::SelectNode(window.View(), QString::fromStdString(url)));
+  ASSERT_TRUE(SelectNode(window, QString::fromStdString(url)));
   ASSERT_TRUE(WaitFor([&] { return shown.count() > 0; }));
-  QTreeView* tree = BarView::Tree(window.View());
+  QTreeView* tree = BarViewOf(window.View())->Tree();
   const QModelIndex file = tree->currentIndex();
   const QString caption = file.data().toString();
   const QModelIndex host = file.parent();
@@ -392,13 +403,13 @@ TEST_F(WindowTest, ACachedPageGetsNoPeerConnectionTrafficOut) {
   EXPECT_EQ(0, datagrams);
 }
 
-// Runs last: the selection forces the process offline.
+// The selection forces the process offline.
 TEST_F(WindowTest, SelectingCachedPagesShowsThemOfflineWithTheirPicturesAndStylesheets) {
   TBrowserWindow& window = OpenWindow();
   ASSERT_TRUE(WaitForBarLoad(window));
   const auto select = [&](const std::string& url) {
     QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
-    return BarView::SelectNode(window.View(), QString::fromStdString(url)) &&
+    return SelectNode(window, QString::fromStdString(url)) &&
            WaitFor([&] { return finished.count() > 0; });
   };
 
@@ -442,7 +453,7 @@ class WindowBrowserCacheTest : public WindowTestBase {
   // Selects the bar's node and waits until the page pane has loaded what it was sent to.
   static bool ShowNode(TBrowserWindow& window, const QString& node) {
     QSignalSpy finished(window.PagePane(), &QWebEngineView::loadFinished);
-    return BarView::SelectNode(window.View(), node) && WaitFor([&] { return finished.count() > 0; });
+    return SelectNode(window, node) && WaitFor([&] { return finished.count() > 0; });
   }
 
   static QVariant Script(TBrowserWindow& window, const QString& script) { return RunScript(*window.PagePane(), script); }

@@ -71,6 +71,10 @@ TEST_F(WinShellMenuTest, TheViewsItemsFollowTheShellsEntriesAfterASeparatorAndOu
     if (id != 0 && id != static_cast<UINT>(-1)) {
       EXPECT_GE(id, kFirstShellCommand);
       EXPECT_LE(id, kLastShellCommand);
+      char verb[64] = {};
+      handler->GetCommandString(id - kFirstShellCommand, GCS_VERBA, nullptr, verb, sizeof(verb));
+      EXPECT_STRNE("cut", verb) << "moving a cached file leaves its entry without it";
+      EXPECT_STRNE("rename", verb) << "renaming a cached file leaves its entry without it";
     }
   }
 }

@@ -1,101 +1,20 @@
-// The blockfile backend's files; every field is little-endian.
-//  index     a 368-byte header (u32 magic, u32 version, i32 entry count, ..., i32 table length at offset 28;
-//            0 means 0x10000), then the hash table: one cache address per slot, heading a chain of entry records
-//            linked by their "next" addresses.
-//  data_N    an 8 KiB header (u32 magic, u32 version, i16 file number, i16 next file, i32 block size, counters and
-//            the allocation bitmap), then blocks of 36 bytes (data_0: rankings), 256 (data_1: entry records),
-//            1 KiB (data_2) or 4 KiB (data_3); a full block file continues in a further data_N.
-//  f_XXXXXX  one stream too big for blocks, from offset 0.
-// A cache address: bit 31 set when in use, bits 28-30 the file type (0 external, 1 rankings, 2-4 the block files
-// of 256 B, 1 KiB and 4 KiB). External: the file's number in bits 0-27. Blocks: the number of blocks less one in
-// bits 24-25, the block file's number in bits 16-23 and the first block in bits 0-15.
-// An entry record fills one to four 256-byte blocks: u32 hash, u32 next, u32 rankings node, i32 reuse and refetch
-// counts, i32 state, u64 creation time, i32 key length, u32 long-key address, i32 stream sizes[4], u32 stream
-// addresses[4], u32 flags, 16 bytes of padding, u32 self hash, then the key up to the record's end, unless the key
-// lives at the long-key address. Stream 0 holds the response record, stream 1 the body.
+// Walks a blockfile cache's index and block files; their layout is in BlockfileFormat.h.
+#include "core/ByteOrder.h"
 #include "platform/caches/chromium/Blockfile.h"
 
-#include <cstdio>
 #include <map>
 #include <memory>
 #include <unordered_set>
 
 #include "platform/caches/StoredResponse.h"
+#include "platform/caches/chromium/BlockfileFormat.h"
 #include "platform/caches/chromium/ResponseInfo.h"
 #include "platform/caches/chromium/SimpleCache.h"
 
 namespace hoardscope {
 namespace {
 
-constexpr std::uint32_t kIndexMagic = 0xC103CAC3;
-constexpr std::uint32_t kBlockFileMagic = 0xC104CAC3;
-constexpr std::size_t kIndexHeaderSize = 368;
-constexpr std::size_t kTableLengthOffset = 28;
-constexpr std::uint32_t kDefaultTableLength = 0x10000;
 constexpr std::uint32_t kMaxTableLength = 1u << 22;   // far more than Chromium makes; bounds what is read
-constexpr std::uint64_t kBlockFileHeaderSize = 8192;
-constexpr std::size_t kBlockSizeOffset = 12;
-constexpr std::uint32_t kExternalFile = 0;
-constexpr std::uint32_t kEntryBlockFile = 2;
-constexpr std::size_t kKeyOffset = 96;
-constexpr std::int32_t kNormalState = 0;
-constexpr std::uint32_t kChildEntryFlag = 2;   // a piece of another entry's sparse data
-
-struct TAddress {
-  std::uint32_t Value = 0;
-
-  bool InUse() const { return (Value & 0x80000000u) != 0; }
-  std::uint32_t FileType() const { return (Value >> 28) & 7; }
-  std::uint64_t BlockCount() const { return ((Value >> 24) & 3) + 1; }
-  std::uint32_t FileNumber() const { return (Value >> 16) & 0xff; }
-  std::uint64_t StartBlock() const { return Value & 0xffff; }
-  std::uint32_t ExternalNumber() const { return Value & 0x0fffffff; }
-};
-
-std::uint64_t BlockSizeOf(std::uint32_t fileType) {
-  switch (fileType) {
-    case 1: return 36;
-    case 2: return 256;
-    case 3: return 1024;
-    case 4: return 4096;
-    default: return 0;
-  }
-}
-
-std::string BlockFileName(std::uint32_t number) { return "data_" + std::to_string(number); }
-
-std::string ExternalFileName(std::uint32_t number) {
-  char name[16];
-  std::snprintf(name, sizeof name, "f_%06x", static_cast<unsigned>(number));
-  return name;
-}
-
-// The fields of an entry record that the walk uses.
-struct TEntryRecord {
-  TAddress Next;
-  std::int32_t State = 0;
-  std::uint32_t Flags = 0;
-  std::int32_t KeyLength = 0;
-  TAddress LongKey;
-  std::int32_t StreamSize[2] = {};
-  TAddress StreamAddress[2];
-  std::string InlineKey;   // the record's bytes from the key's offset on
-};
-
-TEntryRecord ParseEntryRecord(std::string_view bytes) {
-  TEntryRecord record;
-  record.Next.Value = LittleEndianAt<std::uint32_t>(bytes, 4);
-  record.State = LittleEndianAt<std::int32_t>(bytes, 20);
-  record.KeyLength = LittleEndianAt<std::int32_t>(bytes, 32);
-  record.LongKey.Value = LittleEndianAt<std::uint32_t>(bytes, 36);
-  for (int stream = 0; stream < 2; ++stream) {
-    record.StreamSize[stream] = LittleEndianAt<std::int32_t>(bytes, 40 + 4 * stream);
-    record.StreamAddress[stream].Value = LittleEndianAt<std::uint32_t>(bytes, 56 + 4 * stream);
-  }
-  record.Flags = LittleEndianAt<std::uint32_t>(bytes, 72);
-  record.InlineKey = std::string(bytes.substr(kKeyOffset));
-  return record;
-}
 
 // Where an address points: the file, where the data starts there and how much room it has.
 struct TSpan {
@@ -114,17 +33,17 @@ class TBlockfileWalk {
     const std::string indexPath = JoinPath(FFolder, "index");
     IEntryBytes* index = FFiles.Open("index");
     if (!index) return Failed("cannot read the cache index " + indexPath);
-    const std::optional<std::string_view> header = index->Read(0, kIndexHeaderSize);
-    if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kIndexMagic)
+    const std::optional<std::string_view> header = index->Read(0, kBlockfileIndexHeaderSize);
+    if (!header || LittleEndianAt<std::uint32_t>(*header, 0) != kBlockfileIndexMagic)
       return Failed(indexPath + " is not the index of a Chromium blockfile cache");
-    std::uint32_t tableLength = LittleEndianAt<std::uint32_t>(*header, kTableLengthOffset);
-    if (tableLength == 0) tableLength = kDefaultTableLength;
+    std::uint32_t tableLength = LittleEndianAt<std::uint32_t>(*header, kBlockfileTableLengthOffset);
+    if (tableLength == 0) tableLength = kBlockfileDefaultTableLength;
     std::optional<std::string_view> table;
-    if (tableLength <= kMaxTableLength) table = index->Read(kIndexHeaderSize, std::size_t{4} * tableLength);
+    if (tableLength <= kMaxTableLength) table = index->Read(kBlockfileIndexHeaderSize, std::size_t{4} * tableLength);
     if (!table) return Failed("the cache index " + indexPath + " is damaged");
     const std::string heads(*table);   // later reads may reuse the index's buffer
     for (std::size_t slot = 0; slot < tableLength; ++slot)
-      WalkChain(TAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
+      WalkChain(TBlockfileAddress{LittleEndianAt<std::uint32_t>(heads, 4 * slot)});
     return std::move(FReport);
   }
 
@@ -136,18 +55,19 @@ class TBlockfileWalk {
 
   // A record that cannot be read ends its chain, since its "next" is lost with it. A chain that comes back to a
   // record seen before (a loop, or two chains joined by damage) ends there too.
-  void WalkChain(TAddress address) {
+  void WalkChain(TBlockfileAddress address) {
     while (address.InUse() && FSeen.insert(address.Value).second) {
       std::optional<TSpan> span;
-      if (address.FileType() == kEntryBlockFile) span = Locate(address);
+      if (address.FileType() == kBlockfileEntryBlockFile) span = Locate(address);
       std::optional<std::string_view> bytes;
       if (span) bytes = span->Bytes->Read(span->Offset, span->Room);
       if (!bytes) {
         CountSkipped(FReport, JoinPath(FFolder, BlockFileName(address.FileNumber())));
         return;
       }
-      const TEntryRecord record = ParseEntryRecord(*bytes);
-      if (record.State == kNormalState && (record.Flags & kChildEntryFlag) == 0) {   // not doomed, not a piece
+      const TBlockfileEntryRecord record = TBlockfileEntryRecord::Parse(*bytes);
+      // Neither doomed nor a piece of another entry.
+      if (record.State == kEntryRecordNormalState && (record.Flags & kEntryRecordChildFlag) == 0) {
         std::optional<TBrowserCacheEntry> entry = ReadEntry(record);
         if (entry) FSink(std::move(*entry));
         else CountSkipped(FReport, JoinPath(FFolder, BlockFileName(address.FileNumber())));
@@ -156,7 +76,7 @@ class TBlockfileWalk {
     }
   }
 
-  std::optional<TBrowserCacheEntry> ReadEntry(const TEntryRecord& record) {
+  std::optional<TBrowserCacheEntry> ReadEntry(const TBlockfileEntryRecord& record) {
     std::optional<std::string> key;
     if (record.KeyLength < 0 || static_cast<std::uint64_t>(record.KeyLength) > kMaxKeySize) return std::nullopt;
     if (record.LongKey.InUse()) key = ReadStream(record.LongKey, record.KeyLength);
@@ -187,7 +107,7 @@ class TBlockfileWalk {
   }
 
   // The size bytes at the address; an empty stream needs no address.
-  std::optional<std::string> ReadStream(TAddress address, std::int32_t size) {
+  std::optional<std::string> ReadStream(TBlockfileAddress address, std::int32_t size) {
     if (size == 0) return std::string();
     const std::optional<TSpan> span = Locate(address);
     if (size < 0 || !span || static_cast<std::uint64_t>(size) > span->Room) return std::nullopt;
@@ -200,9 +120,9 @@ class TBlockfileWalk {
 
   // Checks the address against its file: a block file of the right block size that holds all its blocks, or an
   // external file that exists.
-  std::optional<TSpan> Locate(TAddress address) {
+  std::optional<TSpan> Locate(TBlockfileAddress address) {
     if (!address.InUse()) return std::nullopt;
-    if (address.FileType() == kExternalFile) {
+    if (address.FileType() == kBlockfileExternalFile) {
       std::string name = ExternalFileName(address.ExternalNumber());
       const std::optional<std::uint64_t> size = FFiles.Size(name);
       if (!size) return std::nullopt;
@@ -223,9 +143,9 @@ class TBlockfileWalk {
     auto known = FBlockSizes.find(name);
     if (known == FBlockSizes.end()) {
       std::uint64_t size = 0;   // 0: not a block file
-      const std::optional<std::string_view> header = bytes.Read(0, kBlockSizeOffset + 4);
+      const std::optional<std::string_view> header = bytes.Read(0, kBlockFileBlockSizeOffset + 4);
       if (header && LittleEndianAt<std::uint32_t>(*header, 0) == kBlockFileMagic)
-        size = LittleEndianAt<std::uint32_t>(*header, kBlockSizeOffset);
+        size = LittleEndianAt<std::uint32_t>(*header, kBlockFileBlockSizeOffset);
       known = FBlockSizes.emplace(name, size).first;
     }
     return known->second == blockSize;

@@ -1,13 +1,13 @@
 // A Chromium-family cache folder, whichever of its backends wrote it.
+#include "core/ByteOrder.h"
 #include "platform/caches/BrowserCacheEntry.h"
 #include "platform/caches/EntryBytes.h"
 #include "platform/caches/chromium/Blockfile.h"
+#include "platform/caches/chromium/BlockfileFormat.h"
 #include "platform/caches/chromium/SimpleCache.h"
 
 namespace hoardscope {
 namespace {
-
-constexpr std::uint32_t kBlockfileIndexMagic = 0xC103CAC3;
 
 // The blockfile backend keeps its block files beside an "index" that starts with its magic; the simple backend
 // has an index of its own but never a block file. Whatever lies there under those names, nothing is followed or

@@ -1,5 +1,4 @@
-// Chromium's response record: a pickle (u32 payload size, then 4-byte aligned little-endian fields) holding the
-// flags, the request and response times and the raw headers; the fields after the headers are not needed here.
+// Reads Chromium's response record; its layout is in ResponseRecordFormat.h.
 #include "platform/caches/chromium/ResponseInfo.h"
 
 #include <algorithm>
@@ -7,15 +6,10 @@
 #include <cstring>
 
 #include "platform/caches/BrowserCacheEntry.h"
+#include "platform/caches/chromium/ResponseRecordFormat.h"
 
 namespace hoardscope {
 namespace {
-
-constexpr std::uint32_t kVersionMask = 0xFF;
-constexpr std::uint32_t kOldestVersion = 1;
-constexpr std::uint32_t kNewestVersion = 3;
-constexpr std::uint32_t kHasExtraFlags = 1u << 31;
-constexpr std::uint32_t kExtraHasOriginalResponseTime = 1u << 2;
 
 // Reads the pickle's fields in order; every read checks the payload's end, and a failed read fails the rest.
 class TPickleReader {
@@ -47,11 +41,6 @@ class TPickleReader {
   std::size_t FOffset = 0;
 };
 
-// Chromium's times count microseconds since 1601-01-01 UTC; a FileTime counts 100-nanosecond steps from there.
-FileTime FileTimeFromChromiumTime(std::int64_t micros) {
-  return micros <= 0 || micros > INT64_MAX / 10 ? 0 : static_cast<FileTime>(micros) * 10;
-}
-
 // The raw headers hold the status line and each header line ending in NUL, and one more NUL at the end.
 std::string HeaderBlockFromRaw(std::string_view raw) {
   std::string block;
@@ -81,18 +70,19 @@ std::optional<TChromiumResponseInfo> ParseChromiumResponseInfo(std::string_view 
   std::int64_t originalResponseTime = 0;
   std::string_view rawHeaders;
   if (!reader.ReadU32(flags)) return std::nullopt;
-  const std::uint32_t version = flags & kVersionMask;
-  if (version < kOldestVersion || version > kNewestVersion) return std::nullopt;
-  if ((flags & kHasExtraFlags) && !reader.ReadU32(extraFlags)) return std::nullopt;
+  const std::uint32_t version = flags & kResponseRecordVersionMask;
+  if (version < kResponseRecordOldestVersion || version > kResponseRecordNewestVersion) return std::nullopt;
+  if ((flags & kResponseRecordHasExtraFlags) && !reader.ReadU32(extraFlags)) return std::nullopt;
   if (!reader.ReadI64(requestTime) || !reader.ReadI64(responseTime)) return std::nullopt;
-  if ((extraFlags & kExtraHasOriginalResponseTime) && !reader.ReadI64(originalResponseTime)) return std::nullopt;
+  if ((extraFlags & kResponseRecordExtraHasOriginalResponseTime) && !reader.ReadI64(originalResponseTime))
+    return std::nullopt;
   if (!reader.ReadString(rawHeaders) || rawHeaders.empty() || rawHeaders.front() == '\0' ||
       rawHeaders.size() > kMaxResponseHeadersSize)
     return std::nullopt;
 
   TChromiumResponseInfo info;
-  info.RequestTime = FileTimeFromChromiumTime(requestTime);
-  info.ResponseTime = FileTimeFromChromiumTime(responseTime);
+  info.RequestTime = FileTimeOfChromiumTime(requestTime);
+  info.ResponseTime = FileTimeOfChromiumTime(responseTime);
   info.Headers = HeaderBlockFromRaw(rawHeaders);
   return info;
 }

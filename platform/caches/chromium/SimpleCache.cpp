@@ -1,7 +1,4 @@
-// The simple backend's entry file: a header (u64 magic, u32 version, u32 key length, u32 key hash, u32 padding),
-// the key, stream 1 (the body) and its EOF record, stream 0 (the response record), an optional SHA-256 of the key
-// and stream 0's EOF record in the last 24 bytes (u64 magic, u32 flags, u32 CRC, u32 stream size, u32 padding).
-// Every field is little-endian. Stream 1's size is what the rest leaves of the file.
+// Reads the simple backend's entry files in place; their layout is in SimpleCacheFormat.h.
 #include "platform/caches/chromium/SimpleCache.h"
 
 #include <algorithm>
@@ -12,26 +9,9 @@
 
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/ResponseInfo.h"
+#include "platform/caches/chromium/SimpleCacheFormat.h"
 
 namespace hoardscope {
-namespace {
-
-constexpr std::uint64_t kHeaderMagic = 0xfcfb6d1ba7725c30ULL;
-constexpr std::uint64_t kEofMagic = 0xf4fa6f45970d41d8ULL;
-constexpr std::uint32_t kVersion = 5;
-constexpr std::uint64_t kHeaderSize = 24;
-constexpr std::uint64_t kEofSize = 24;
-constexpr std::uint64_t kKeyHashSize = 32;
-constexpr std::uint32_t kEofHasKeyHash = 2;
-constexpr std::string_view kEntrySuffix = "_0";
-constexpr std::size_t kEntryNameSize = 16 + 2;
-
-bool IsEntryFileName(std::string_view name) {
-  return name.size() == kEntryNameSize && name.substr(16) == kEntrySuffix &&
-         name.find_first_not_of("0123456789abcdef") == 16;
-}
-
-}  // namespace
 
 std::string_view ChromiumKeyUrl(std::string_view key) {
   const std::size_t space = key.rfind(' ');
@@ -47,31 +27,33 @@ std::string_view ChromiumKeyUrl(std::string_view key) {
 
 std::optional<TBrowserCacheEntry> ParseChromiumSimpleEntry(IEntryBytes& file) {
   const std::uint64_t size = file.Size();
-  if (size < kHeaderSize + 2 * kEofSize) return std::nullopt;
-  const std::optional<std::string_view> header = file.Read(0, kHeaderSize);
-  if (!header || LittleEndianAt<std::uint64_t>(*header, 0) != kHeaderMagic ||
-      LittleEndianAt<std::uint32_t>(*header, 8) != kVersion)
+  if (size < kSimpleHeaderSize + 2 * kSimpleEofSize) return std::nullopt;
+  std::optional<TSimpleHeader> header;
+  if (const std::optional<std::string_view> bytes = file.Read(0, kSimpleHeaderSize)) header = ParseSimpleHeader(*bytes);
+  if (!header) return std::nullopt;
+  const std::uint64_t keyLength = header->KeyLength;
+  if (keyLength == 0 || keyLength > kMaxKeySize || keyLength > size - kSimpleHeaderSize - 2 * kSimpleEofSize)
     return std::nullopt;
-  const std::uint64_t keyLength = LittleEndianAt<std::uint32_t>(*header, 12);
-  if (keyLength == 0 || keyLength > kMaxKeySize || keyLength > size - kHeaderSize - 2 * kEofSize) return std::nullopt;
 
-  const std::optional<std::string_view> eof0 = file.Read(size - kEofSize, kEofSize);
-  if (!eof0 || LittleEndianAt<std::uint64_t>(*eof0, 0) != kEofMagic) return std::nullopt;
-  const std::uint64_t keyHashSize = (LittleEndianAt<std::uint32_t>(*eof0, 8) & kEofHasKeyHash) ? kKeyHashSize : 0;
-  const std::uint64_t stream0Size = LittleEndianAt<std::uint32_t>(*eof0, 16);
+  std::optional<TSimpleEof> eof0;
+  if (const std::optional<std::string_view> bytes = file.Read(size - kSimpleEofSize, kSimpleEofSize))
+    eof0 = ParseSimpleEof(*bytes);
+  if (!eof0) return std::nullopt;
+  const std::uint64_t keyHashSize = (eof0->Flags & kSimpleEofHasKeyHash) ? kSimpleKeyHashSize : 0;
+  const std::uint64_t stream0Size = eof0->StreamSize;
   if (stream0Size > kMaxResponseRecordSize) return std::nullopt;
-  const std::uint64_t bodyOffset = kHeaderSize + keyLength;
-  const std::uint64_t fixed = bodyOffset + kEofSize + stream0Size + keyHashSize + kEofSize;
+  const std::uint64_t bodyOffset = kSimpleHeaderSize + keyLength;
+  const std::uint64_t fixed = bodyOffset + kSimpleEofSize + stream0Size + keyHashSize + kSimpleEofSize;
   if (fixed > size) return std::nullopt;
   const std::uint64_t bodySize = size - fixed;
-  const std::optional<std::string_view> eof1 = file.Read(bodyOffset + bodySize, kEofSize);
-  if (!eof1 || LittleEndianAt<std::uint64_t>(*eof1, 0) != kEofMagic) return std::nullopt;
+  const std::optional<std::string_view> eof1 = file.Read(bodyOffset + bodySize, kSimpleEofSize);
+  if (!eof1 || !ParseSimpleEof(*eof1)) return std::nullopt;
 
   std::optional<TChromiumResponseInfo> info;
-  if (const std::optional<std::string_view> stream0 = file.Read(bodyOffset + bodySize + kEofSize, stream0Size))
+  if (const std::optional<std::string_view> stream0 = file.Read(bodyOffset + bodySize + kSimpleEofSize, stream0Size))
     info = ParseChromiumResponseInfo(*stream0);
   if (!info) return std::nullopt;
-  const std::optional<std::string_view> key = file.Read(kHeaderSize, keyLength);
+  const std::optional<std::string_view> key = file.Read(kSimpleHeaderSize, keyLength);
   if (!key) return std::nullopt;
 
   TBrowserCacheEntry entry;
@@ -97,13 +79,13 @@ TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrows
     return std::binary_search(names->begin(), names->end(), name, std::less<>());
   };
   std::vector<std::string> entryNames;
-  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsEntryFileName);
+  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsSimpleEntryFileName);
   const auto parse = [&](IEntryBytes& file, const std::string& path) {
     std::optional<TBrowserCacheEntry> entry = ParseChromiumSimpleEntry(file);
     if (!entry) return entry;
     if (entry->Body.Size != 0) entry->Body.File = path;
     entry->Files.push_back(path);
-    std::string sibling = path.substr(path.size() - kEntryNameSize);
+    std::string sibling = path.substr(path.size() - kSimpleEntryNameSize);
     for (const char suffix : {'1', 's'}) {
       sibling.back() = suffix;
       if (exists(sibling)) entry->Files.push_back(JoinPath(cache.Path(), sibling));

@@ -1,8 +1,4 @@
-// A cache2 entry file: the body from offset 0, then at offset M the metadata: a u32 hash of the metadata, a u16
-// hash per 256 KiB chunk of the body, the header (u32 version, fetch count, last fetch, last change, frecency,
-// expiry in seconds since 1970, key size and, from version 2 on, flags), the key and a NUL, then "name\0value\0"
-// elements. The file ends in u32 M (version 3 and older) or in u32 4 and u32 M whose high bit marks an encrypted
-// entry. Every number is big-endian.
+// Reads Firefox's cache2 entry files in place; their layout is in Cache2Format.h.
 #include "platform/caches/firefox/FirefoxCache.h"
 
 #include <algorithm>
@@ -11,32 +7,13 @@
 
 #include "core/Tools.h"
 #include "platform/caches/StoredResponse.h"
+#include "platform/caches/firefox/Cache2Format.h"
 
 namespace hoardscope {
 namespace {
 
-constexpr std::uint64_t kChunkSize = 256 * 1024;
-constexpr std::uint32_t kTrailerVersion = 4;
-constexpr std::uint32_t kEncryptedBit = 0x80000000u;
-constexpr std::uint32_t kNewestVersion = 4;
-constexpr std::uint32_t kNeverExpires = 0xFFFFFFFFu;
-constexpr std::size_t kHeaderFields = 8;
-constexpr std::string_view kEntriesFolder = "entries";
-
-std::uint32_t BigEndianAt(std::string_view bytes, std::size_t offset) {
-  const auto byte = [&](std::size_t i) {
-    return static_cast<std::uint32_t>(static_cast<unsigned char>(bytes[offset + i]));
-  };
-  return byte(0) << 24 | byte(1) << 16 | byte(2) << 8 | byte(3);
-}
-
 FileTime FileTimeFromUnixSeconds(std::uint32_t seconds) {
   return seconds == 0 ? 0 : FileTimeFromUnixMillis(static_cast<std::int64_t>(seconds) * 1000);
-}
-
-// Entry files are named by the SHA-1 of their key.
-bool IsEntryFileName(std::string_view name) {
-  return name.size() == 40 && name.find_first_not_of("0123456789ABCDEF") == std::string_view::npos;
 }
 
 struct TTrailer {
@@ -52,10 +29,10 @@ std::optional<TTrailer> ReadTrailer(IEntryBytes& file) {
   if (!last) return std::nullopt;
   TTrailer trailer;
   const std::uint32_t offset = BigEndianAt(*last, 4);
-  if (BigEndianAt(*last, 0) == kTrailerVersion) {
+  if (BigEndianAt(*last, 0) == kCache2TrailerVersion) {
     trailer.Size = 8;
-    trailer.Encrypted = (offset & kEncryptedBit) != 0;
-    trailer.MetadataOffset = offset & ~kEncryptedBit;
+    trailer.Encrypted = (offset & kCache2EncryptedBit) != 0;
+    trailer.MetadataOffset = offset & ~kCache2EncryptedBit;
   } else {
     trailer.Size = 4;
     trailer.MetadataOffset = offset;
@@ -79,7 +56,7 @@ std::optional<std::string_view> ElementValue(std::string_view elements, std::str
 
 // "alt-data" is "<version>;<offset of the alternative data>,<its type>": the body ends at that offset.
 std::uint64_t BodyEnd(std::string_view elements, std::uint64_t metadataOffset) {
-  const std::optional<std::string_view> altData = ElementValue(elements, "alt-data");
+  const std::optional<std::string_view> altData = ElementValue(elements, kCache2AltData);
   if (!altData) return metadataOffset;
   const std::size_t start = altData->find(';');
   if (start == std::string_view::npos) return metadataOffset;
@@ -110,21 +87,20 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
   if (!trailer) return std::nullopt;
   const std::uint64_t offset = trailer->MetadataOffset;
   const std::uint64_t metadataSize = file.Size() - trailer->Size - offset;
-  const std::uint64_t chunks = (offset + kChunkSize - 1) / kChunkSize;
-  const std::uint64_t headerStart = 4 + 2 * chunks;
-  if (metadataSize > headerStart + 4 * kHeaderFields + kMaxKeySize + 1 + kMaxResponseRecordSize) return std::nullopt;
+  const std::uint64_t headerStart = Cache2HeaderStart(offset);
+  if (metadataSize > headerStart + 4 * kCache2HeaderFields + kMaxKeySize + 1 + kMaxResponseRecordSize) return std::nullopt;
   const std::optional<std::string_view> metadata = file.Read(offset, metadataSize);
   if (!metadata) return std::nullopt;
 
   if (headerStart + 4 > metadata->size()) return std::nullopt;
   const std::uint32_t version = BigEndianAt(*metadata, headerStart);
-  if (version == 0 || version > kNewestVersion || (version == kNewestVersion) != (trailer->Size == 8))
+  if (version == 0 || version > kCache2NewestVersion || (version == kCache2NewestVersion) != (trailer->Size == 8))
     return std::nullopt;
-  const std::uint64_t headerSize = 4 * (version == 1 ? kHeaderFields - 1 : kHeaderFields);
+  const std::uint64_t headerSize = Cache2HeaderSize(version);
   if (headerStart + headerSize > metadata->size()) return std::nullopt;
   const auto field = [&](std::size_t index) { return BigEndianAt(*metadata, headerStart + 4 * index); };
   const std::uint64_t keyStart = headerStart + headerSize;
-  const std::uint64_t keySize = field(6);
+  const std::uint64_t keySize = field(kCache2KeySize);
   if (keySize >= metadata->size() - keyStart || (*metadata)[keyStart + keySize] != '\0') return std::nullopt;
   const std::string_view elements = metadata->substr(keyStart + keySize + 1);
 
@@ -132,9 +108,10 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
   entry.Key = std::string(metadata->substr(keyStart, keySize));
   entry.Url = std::string(FirefoxKeyUrl(entry.Key));
   entry.Encrypted = trailer->Encrypted;
-  entry.SyncTime = FileTimeFromUnixSeconds(field(2));
-  if (field(5) != kNeverExpires) entry.ExpireTime = FileTimeFromUnixSeconds(field(5));
-  if (const std::optional<std::string_view> head = ElementValue(elements, "response-head")) {
+  entry.SyncTime = FileTimeFromUnixSeconds(field(kCache2LastFetched));
+  if (field(kCache2Expiration) != kCache2NeverExpires)
+    entry.ExpireTime = FileTimeFromUnixSeconds(field(kCache2Expiration));
+  if (const std::optional<std::string_view> head = ElementValue(elements, kCache2ResponseHead)) {
     if (head->size() > kMaxResponseHeadersSize) return std::nullopt;
     entry.ResponseHeaders = std::string(*head);
     if (!entry.ResponseHeaders.ends_with("\r\n")) entry.ResponseHeaders += "\r\n";
@@ -147,14 +124,14 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
 
 TCacheReadReport ReadFirefoxCache(const std::string& folder, const TBrowserCacheSink& sink) {
   TCacheReadReport report;
-  const TEntryFolder entries(TEntryFolder(folder), kEntriesFolder);
+  const TEntryFolder entries(TEntryFolder(folder), kCache2EntriesFolder);
   const std::optional<std::vector<std::string>> names = entries.Names();
   if (!names) {
     report.Failure = entries.IsOpen() ? "cannot list the cache folder " + entries.Path() : entries.Failure();
     return report;
   }
   std::vector<std::string> entryNames;
-  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsEntryFileName);
+  std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsCache2EntryFileName);
   const auto parse = [](IEntryBytes& file, const std::string& path) {
     std::optional<TBrowserCacheEntry> entry = ParseFirefoxEntry(file);
     if (!entry) return entry;

@@ -1,6 +1,6 @@
 // libhoardscope.so: the module glue of the Linux edition. The host of the COM server over the stores of the run
-// (HOARDSCOPE_HOME or the XDG folders), the type library from the generated tables and the module's dialogs;
-// the four exported entry points, and the one through which a client answers the download object's folder picker.
+// (HOARDSCOPE_HOME or the XDG folders), the type library from the generated tables and the module's dialogs, and
+// the exports of the shared glue (com/ModuleGlue.h).
 #include <dlfcn.h>
 
 #include <filesystem>
@@ -8,15 +8,14 @@
 
 #include "Hoardscope_dispatch.h"
 #include "platform/ports/Home.h"
-#include "com/HoardscopeServer.h"
+#include "com/ModuleGlue.h"
 #include "com/ScriptedFolderPicker.h"
-#include "core/Boundary.h"
 #include "platform/caches/CacheSwitch.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/com/ConnectedState.h"
 #include "platform/linux/RegistryStore.h"
-#include "platform/linux/com/LinuxFileCopier.h"
-#include "platform/linux/com/LinuxTypeLibrary.h"
+#include "platform/linux/LinuxFileCopier.h"
+#include "platform/linux/LinuxTypeLibrary.h"
 #include "platform/qt/module/ModuleDialogs.h"
 #include "platform/qt/module/QtBandViews.h"
 
@@ -25,11 +24,13 @@
 namespace hoardscope {
 namespace {
 
-class TLinuxModuleHost : public IModuleHost {
+TModuleGlue& Glue();
+
+class TLinuxModuleHost : public IGlueHost {
  public:
   std::string ModulePath() override {
     Dl_info info{};
-    dladdr(reinterpret_cast<void*>(&Entry), &info);
+    dladdr(reinterpret_cast<void*>(&Glue), &info);
     std::error_code error;
     const std::filesystem::path path = std::filesystem::canonical(info.dli_fname ? info.dli_fname : "", error);
     return error ? std::string(info.dli_fname ? info.dli_fname : "") : path.string();
@@ -54,12 +55,7 @@ class TLinuxModuleHost : public IModuleHost {
 
   void ShowError(const std::string& text) override { ShowModuleError(text); }
 
-  void AnswerFolderPicker(const char* folder) {
-    FPicker.SetAnswer(folder ? std::optional<std::string>(folder) : std::nullopt);
-  }
-
-  static TLinuxModuleHost& Host();
-  static TModuleEntry& Entry();
+  TScriptedFolderPicker& Picker() override { return FPicker; }
 
  private:
   std::filesystem::path CacheRoot() { return ResolveHome().CacheRoot; }
@@ -83,51 +79,24 @@ class TLinuxModuleHost : public IModuleHost {
   std::unique_ptr<TQtBandViews> FViews;
 };
 
-TLinuxModuleHost& TLinuxModuleHost::Host() {
-  static TLinuxModuleHost host;
-  return host;
-}
-
-TModuleEntry& TLinuxModuleHost::Entry() {
-  static TModuleEntry entry(Host());
-  return entry;
-}
-
-// An entry point's answer: E_UNEXPECTED when its call raises.
-template <class Call>
-HRESULT Exported(Call call) {
-  return CatchAll(call, [](const char*) { return E_UNEXPECTED; });
+// Views of the band outlive it while their work runs: the module stays until they are gone too.
+TModuleGlue& Glue() {
+  static TModuleGlue glue([] { return std::make_unique<TLinuxModuleHost>(); },
+                          [] { return TQtBandViews::LiveViews() > 0; });
+  return glue;
 }
 
 }  // namespace
 }  // namespace hoardscope
 
-using hoardscope::Exported;
-using hoardscope::TLinuxModuleHost;
+using hoardscope::Glue;
 
 HOARDSCOPE_EXPORT HRESULT DllGetClassObject(REFCLSID clsid, REFIID iid, void** object) {
-  return Exported([&] { return TLinuxModuleHost::Entry().GetClassObject(clsid, iid, object); });
+  return Glue().GetClassObject(clsid, iid, object);
 }
-
-// Views of the band outlive it while their work runs: the module stays until they are gone too.
-HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() {
-  return Exported([] {
-    if (hoardscope::TQtBandViews::LiveViews() > 0) return S_FALSE;
-    return TLinuxModuleHost::Entry().CanUnloadNow();
-  });
-}
-
-HOARDSCOPE_EXPORT HRESULT DllRegisterServer() {
-  return Exported([] { return TLinuxModuleHost::Entry().RegisterServer(); });
-}
-
-HOARDSCOPE_EXPORT HRESULT DllUnregisterServer() {
-  return Exported([] { return TLinuxModuleHost::Entry().UnregisterServer(); });
-}
-
+HOARDSCOPE_EXPORT HRESULT DllCanUnloadNow() { return Glue().CanUnloadNow(); }
+HOARDSCOPE_EXPORT HRESULT DllRegisterServer() { return Glue().RegisterServer(); }
+HOARDSCOPE_EXPORT HRESULT DllUnregisterServer() { return Glue().UnregisterServer(); }
 HOARDSCOPE_EXPORT HRESULT HoardscopeAnswerFolderPicker(const char* folder) {
-  return Exported([&] {
-    TLinuxModuleHost::Host().AnswerFolderPicker(folder);
-    return S_OK;
-  });
+  return Glue().AnswerFolderPicker(folder);
 }

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "platform/qt/MainView.h"
-#include "platform/qt/WindowHandle.h"
+#include "platform/qt/BarView.h"
 
 namespace hoardscope {
 namespace {

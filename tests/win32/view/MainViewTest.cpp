@@ -12,6 +12,7 @@
 #include "platform/win32/MainView.h"
 #include "platform/win32/WinBrowserWindows.h"
 #include "tests/win32/view/ViewTestSupport.h"
+#include "core/Tools.h"
 #include "platform/win32/ViewResources.h"
 #include "search/Search.h"
 #include "settings/UnitReg.h"
@@ -338,6 +339,35 @@ std::string WindowText(HWND window) {
   return text;
 }
 
+// The texts of the dialog's labels, check boxes and radio buttons that their controls are too narrow to show whole
+// in the dialog's font, or that stick out of the dialog.
+std::string ClippedTexts(HWND dialog) {
+  std::string clipped;
+  RECT within{};
+  GetClientRect(dialog, &within);
+  for (HWND control = GetWindow(dialog, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+    char kind[32] = {};
+    GetClassNameA(control, kind, sizeof kind);
+    const LONG type = GetWindowLongA(control, GWL_STYLE) & BS_TYPEMASK;
+    const bool isBox = EqualsNoCase(kind, "Button") && (type == BS_AUTOCHECKBOX || type == BS_AUTORADIOBUTTON);
+    std::string text = WindowText(control);
+    std::erase(text, '&');
+    if (text.empty() || (!isBox && !EqualsNoCase(kind, "Static"))) continue;
+    const HDC dc = GetDC(control);
+    const HGDIOBJ font = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(control, WM_GETFONT, 0, 0)));
+    SIZE extent{};
+    GetTextExtentPoint32A(dc, text.c_str(), static_cast<int>(text.size()), &extent);
+    SelectObject(dc, font);
+    ReleaseDC(control, dc);
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&place), 2);
+    const int box = isBox ? GetSystemMetrics(SM_CXMENUCHECK) + 4 : 0;
+    if (place.right - place.left < extent.cx + box || place.right > within.right) clipped += "\"" + text + "\" ";
+  }
+  return clipped;
+}
+
 void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
 }
@@ -392,10 +422,11 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   std::string caption;
   bool pagesEnabledAtFirst = true;
   bool pagesEnabledAfterClick = false;
-  std::string firstTab;
+  std::string firstTab, clipped;
   const TDialogScript script({[&](HWND dialog) {
     char text[64] = {};
     caption = WindowText(dialog);
+    clipped = ClippedTexts(dialog);
     SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-options.bmp");
     const HWND pages = GetDlgItem(dialog, IDC_PAGECONTROL1);
     TCITEMA tab{};
@@ -418,6 +449,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   }
   ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
   EXPECT_EQ(caption, "Options");
+  EXPECT_EQ(clipped, "");
   EXPECT_EQ(firstTab, "By File Types");
   EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
   EXPECT_TRUE(pagesEnabledAfterClick);
@@ -455,7 +487,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   View().SelectNode(View().Presenter().RootNode);
   ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
 
-  std::string caption, shownText;
+  std::string caption, shownText, clipped;
   LRESULT historyCount = 0;
   bool allFilesTicked = false, todayEnabled = true, underFolderTicked = false;
   const auto tickAndClick = [](HWND dialog, int id, UINT state) {
@@ -464,6 +496,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   };
   const TDialogScript script({[&](HWND dialog) {
     caption = WindowText(dialog);
+    clipped = ClippedTexts(dialog);
     SaveWindowPicture(dialog, BinFolderOfTest() + "\\dialog-search.bmp");
     historyCount = SendDlgItemMessageA(dialog, IDC_CBSEARCH, CB_GETCOUNT, 0, 0);
     shownText = WindowText(GetDlgItem(dialog, IDC_CBSEARCH));
@@ -480,6 +513,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   }});
   View().RunAction(TActionId::alSearch);
   EXPECT_EQ(caption, "Search");
+  EXPECT_EQ(clipped, "");
   EXPECT_EQ(historyCount, 2);
   EXPECT_EQ(shownText, "htm");
   EXPECT_TRUE(allFilesTicked);

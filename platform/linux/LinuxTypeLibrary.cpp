@@ -1,5 +1,5 @@
 // The Linux edition's type library over the generated dispatch tables.
-#include "platform/linux/com/LinuxTypeLibrary.h"
+#include "platform/linux/LinuxTypeLibrary.h"
 
 #include <cstdio>
 #include <vector>

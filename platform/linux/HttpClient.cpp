@@ -1,5 +1,5 @@
 // The HTTP layer: libcurl transfers that stream the body into a reserved cache file and commit the entry.
-#include "platform/browser/HttpClient.h"
+#include "platform/linux/HttpClient.h"
 
 #include <curl/curl.h>
 #include <fcntl.h>

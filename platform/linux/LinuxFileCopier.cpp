@@ -1,5 +1,5 @@
 // Copying cached files into the user's folder.
-#include "platform/linux/com/LinuxFileCopier.h"
+#include "platform/linux/LinuxFileCopier.h"
 
 #include <algorithm>
 #include <filesystem>
