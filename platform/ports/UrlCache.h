@@ -3,8 +3,6 @@
 // own cache store; a browser's disk cache folder is read in place and only deleted from.
 #pragma once
 
-#include <string>
-
 #include "platform/ports/UrlCacheReader.h"
 #include "platform/ports/UrlCacheWriter.h"
 
@@ -31,7 +29,6 @@ class IUrlCache : public IUrlCacheReader {
   virtual IUrlCacheDeleter* Deleter() = 0;
   // The writing half; nullptr for a cache that takes no entries (a browser's, which is only read).
   virtual IUrlCacheWriter* Writer() = 0;
-
 };
 
 }  // namespace hoardscope

@@ -1,4 +1,4 @@
-// The WinInet cache layer against Wine's WinInet: the URL cache contract every backend owes the view, then what
+// The WinInet cache layer against Wine's WinInet: the URL cache contracts a platform cache owes the view, then what
 // the command line's cache administration adds (the walk over every entry type, last-sync times, emptying). Wine
 // has no extended walk, so the plain walk over the content container serves.
 #include <algorithm>
