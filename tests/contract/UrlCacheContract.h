@@ -134,7 +134,9 @@ TYPED_TEST_P(UrlCacheReaderContract, WalkRecordsCarryTheStoredFields) {
   auto walk = this->Cache().FindFirst(walked);
   ASSERT_NE(nullptr, walk);
   EXPECT_EQ("http://h/a.htm", walked.SourceUrl);
-  if (!local.empty()) EXPECT_EQ(local, walked.LocalFileName);
+  if (!local.empty()) {
+    EXPECT_EQ(local, walked.LocalFileName);
+  }
   EXPECT_FALSE(walked.LocalFileName.empty());
   EXPECT_EQ(kNormalCacheEntry, walked.CacheEntryType);
   EXPECT_EQ(std::optional<std::string>("HTTP/1.1 200 OK\r\n\r\n"), walked.HeaderInfo);
