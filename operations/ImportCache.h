@@ -19,6 +19,7 @@ struct TImportResult {
   int OutsideFolder = 0;   // records left out: their file name names no copy inside an export folder
   int NotWeb = 0;          // records left out: their URL is empty or neither http nor https
   bool Truncated = false;  // the file ended inside a record, which was left out
+  std::string Unreadable;  // why the export file could not be read, when Count is -1
 };
 
 // Raised when a copy that exists cannot be measured: the import stops there.
