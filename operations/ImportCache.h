@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/ports/Clock.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheWriter.h"
 
 namespace hoardscope {
 
@@ -47,7 +47,7 @@ std::string FailedRecordsMessage(const TImportResult& result);
 
 class TCacheImporter {
  public:
-  TCacheImporter(IUrlCache& cache, IClock& clock) : FCache(cache), FClock(clock) {}
+  TCacheImporter(IUrlCacheWriter& cache, IClock& clock) : FCache(cache), FClock(clock) {}
 
   TImportResult ImportExportFile(const std::string& fileName);
   // 0 on success, 2 when the copy does not exist, else the error code of the step that failed. A failed record
@@ -59,7 +59,7 @@ class TCacheImporter {
   const std::string& LastFailure() const { return FLastFailure; }
 
  private:
-  IUrlCache& FCache;
+  IUrlCacheWriter& FCache;
   IClock& FClock;
   std::string FLastFailure;
 };

@@ -55,13 +55,13 @@ bool THeadlessView::ShowAndLoad() {
   const TBrowserCache* browser = FSources->Browser();
   if (!browser) return true;
   if (const std::string failure = browser->ReadFailure(); !failure.empty()) {
-    std::cerr << "hoardscope: the cache in " << browser->SourceFolder() << " cannot be read: " << failure << "\n";
+    std::cerr << "hoardscope: the cache in " << browser->Folder() << " cannot be read: " << failure << "\n";
     return false;
   }
   const TCacheReadReport& report = browser->LastReport();
   if (report.Skipped > 0) {
     std::cerr << "hoardscope: skipped " << report.Skipped << " damaged entries of the cache in "
-              << browser->SourceFolder() << ", among them";
+              << browser->Folder() << ", among them";
     for (const std::string& file : report.SkippedFiles) std::cerr << ' ' << file;
     std::cerr << "\n";
   }
