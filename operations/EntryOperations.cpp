@@ -53,6 +53,9 @@ std::string FailedCopiesMessage(const std::string& folder, const std::vector<std
   return text;
 }
 
+// The refusal of a cache that has no deleting half.
+std::string NothingDeletedFrom(const std::string& caption) { return "Nothing is deleted from " + caption + "."; }
+
 }  // namespace
 
 // ---- Delete ---------------------------------------------------------------------------------------------------
@@ -98,21 +101,24 @@ void THoardscopeMain::ShowDeleteFailures() {
 }
 
 std::string THoardscopeMain::DeleteRefusalFor(const TTreeNode* node) {
+  IUrlCacheDeleter* deleter = FServices.Cache.Deleter();
+  if (!deleter) return NothingDeletedFrom(CurrentCacheSourceCaption());
   if (!node->HasChildren()) {
     const bool listed = node->Kind() == TNodeKind::File && node->EntryIndex() < EntryList.Count() &&
                         EntryList[node->EntryIndex()].Info;
-    return listed ? FServices.Cache.DeleteRefusal(EntryList[node->EntryIndex()].Info->SourceUrl) : std::string();
+    return listed ? deleter->DeleteRefusal(EntryList[node->EntryIndex()].Info->SourceUrl) : std::string();
   }
   for (const TEntryItem& item : EntryList.Items()) {
     if (!item.Info || !IsUnderNodeKey(node->Key(), item.Key)) continue;
-    if (std::string refusal = FServices.Cache.DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
+    if (std::string refusal = deleter->DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
   }
   return std::string();
 }
 
 bool THoardscopeMain::DeleteCacheEntry(const std::string& url) {
-  if (FServices.Cache.DeleteEntry(url)) return true;
-  std::string failure = FServices.Cache.LastDeleteFailure();
+  IUrlCacheDeleter* deleter = FServices.Cache.Deleter();
+  if (deleter && deleter->DeleteEntry(url)) return true;
+  std::string failure = deleter ? deleter->LastDeleteFailure() : NothingDeletedFrom(CurrentCacheSourceCaption());
   if (failure.empty()) return true;  // nothing of it was there to remove
   FDeleteFailures.push_back(std::move(failure));
   return false;

@@ -129,7 +129,7 @@ bool THoardscopeMain::ReadNextEntry(IUrlCacheWalk& walk) {
 
 void THoardscopeMain::ListRecord(CacheEntryRecord record) {
   // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
-  const bool secureShown = Settings.ShowSecure || !FServices.Cache.SourceFolder().empty();
+  const bool secureShown = Settings.ShowSecure || FServices.Cache.Description().Kind == UrlCacheKind::Browser;
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
   if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);
@@ -370,15 +370,16 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
   if (!FBrowser || node->EntryIndex() >= list.Count() || !list[node->EntryIndex()].Info) return;
   const TURLInfo& info = *list[node->EntryIndex()].Info;
-  // A file of a browser's cache is known by its decoded copy, which names its entry whatever its URL.
-  const bool ofBrowserCache = !FServices.Cache.SourceFolder().empty();
-  const std::string& shown = ofBrowserCache ? info.LocalFile : info.SourceUrl;
+  // A file of a cache that serves no page requests (a browser's) is known by its decoded copy, which names its
+  // entry whatever its URL.
+  const bool servedByUrl = FServices.Cache.Description().ServesPageRequests;
+  const std::string& shown = servedByUrl ? info.SourceUrl : info.LocalFile;
   if (shown == LastURL) return;
   // A browser that can read the browser's cache itself shows the page whole from there, under its own URL; any
   // other is sent to a copy whose links lead to the copies of what the cache holds.
-  const bool fromSource = ofBrowserCache && FBrowser->NavigatesFromSources();
+  const bool fromSource = !servedByUrl && FBrowser->NavigatesFromSources();
   std::string target = info.SourceUrl;
-  if (ofBrowserCache) {
+  if (!servedByUrl) {
     std::string failure = PrepareLocalFile(info);
     if (failure.empty() && !fromSource) failure = FServices.Cache.PrepareShownFile(info.LocalFile, target);
     if (!failure.empty()) {
@@ -526,19 +527,19 @@ void THoardscopeMain::alSearchExecute() {
 
 void THoardscopeMain::alImportExecute() {
   if (!FServices.Dialogs || !FServices.Clock) return;
-  if (!FServices.Cache.SourceFolder().empty()) {
+  if (!FServices.Cache.Writer()) {
     if (!FServices.Sources ||
         FServices.Desktop.ShowMessage("Import always goes into the platform cache.\r\nShow the platform cache?",
                                       MessageButtons::YesNo) != MessageAnswer::Yes) {
       return;
     }
     SelectCacheSource(kPlatformSource);
-    if (!FServices.Cache.SourceFolder().empty()) return;
+    if (!FServices.Cache.Writer()) return;
   }
   const std::optional<std::string> fileName =
       FServices.Dialogs->AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});
   if (!fileName) return;
-  TCacheImporter importer(FServices.Cache, *FServices.Clock);
+  TCacheImporter importer(*FServices.Cache.Writer(), *FServices.Clock);
   LastImport = TImportResult();
   try {
     LastImport = importer.ImportExportFile(*fileName);
