@@ -22,11 +22,12 @@ TModuleGlue::TModuleGlue(std::function<std::unique_ptr<IGlueHost>()> makeHost, s
     : FMakeHost(std::move(makeHost)), FViewsAlive(std::move(viewsAlive)) {}
 
 TModuleEntry& TModuleGlue::Entry() {
-  std::call_once(FMade, [this] {
+  const std::lock_guard lock(FMaking);
+  if (!FEntry) {
     std::unique_ptr<IGlueHost> host = FMakeHost();
     FEntry.emplace(*host);
     FHost = std::move(host);
-  });
+  }
   return *FEntry;
 }
 

@@ -43,7 +43,7 @@ class TModuleGlue {
 
   std::function<std::unique_ptr<IGlueHost>()> FMakeHost;
   std::function<bool()> FViewsAlive;
-  std::once_flag FMade;
+  std::mutex FMaking;  // not std::call_once: MinGW's never returns again once its call has raised
   std::unique_ptr<IGlueHost> FHost;
   std::optional<TModuleEntry> FEntry;
 };

@@ -8,14 +8,14 @@
 #include "platform/ports/FileCopier.h"
 #include "platform/ports/FolderPicker.h"
 #include "platform/ports/Registry.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheReader.h"
 #include "platform/ports/ViewFactory.h"
 
 namespace hoardscope {
 
 // The platform services of the download automation object.
 struct TDownloadServices {
-  IUrlCache& Cache;
+  IUrlCacheReader& Cache;
   IFolderPicker& Picker;
   IFileCopier& Files;
 };

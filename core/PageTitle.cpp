@@ -169,7 +169,7 @@ std::optional<std::string> PageTitleOf(std::string_view bytes, bool complete, st
   return TabText(DecodeCharacterReferences(DecodeText(text, *encoding, converter), TReferenceContext::Text));
 }
 
-std::optional<std::string> FileCaptionOf(IUrlCache& cache, const TURLInfo& info, ITextConverter* converter) {
+std::optional<std::string> FileCaptionOf(IUrlCacheReader& cache, const TURLInfo& info, ITextConverter* converter) {
   if (!info.LocalFile.empty() && ShowsPageTitle(info.ContentType)) {
     for (const std::size_t limit : {kTitleFirstRead, kTitleMostRead}) {
       const BodyStart start = cache.ReadBodyStart(info.LocalFile, limit);

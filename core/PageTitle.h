@@ -8,7 +8,7 @@
 
 #include "core/URLInfo.h"
 #include "platform/ports/TextConverter.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheReader.h"
 
 namespace hoardscope {
 
@@ -32,6 +32,6 @@ std::optional<std::string> PageTitleOf(std::string_view bytes, bool complete, st
 // The caption of a listed cache record, as UTF-8: the title of its page for the types that show one, read from
 // the start of its body; else, or when that has none or cannot be had, its local file's undecorated name.
 // nullopt when a page's local file is gone, which leaves the caption as it is.
-std::optional<std::string> FileCaptionOf(IUrlCache& cache, const TURLInfo& info, ITextConverter* converter);
+std::optional<std::string> FileCaptionOf(IUrlCacheReader& cache, const TURLInfo& info, ITextConverter* converter);
 
 }  // namespace hoardscope

@@ -47,6 +47,6 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info);
 
 // Has the cache make the record's local file ready to be read; empty on success (or when it has none), else why
 // not.
-std::string PrepareLocalFile(IUrlCache& cache, const TURLInfo& info);
+std::string PrepareLocalFile(IUrlCacheReader& cache, const TURLInfo& info);
 
 }  // namespace hoardscope

@@ -6,23 +6,32 @@
 #include "core/TreeRules.h"
 
 namespace hoardscope {
+namespace {
+
+// The refusal of a cache that has no deleting half.
+std::string NothingDeletedFrom(const std::string& caption) { return "Nothing is deleted from " + caption + "."; }
+
+}  // namespace
 
 std::string TEntryDeletion::RefusalFor(const TEntryList& list, const TTreeNode& node) const {
+  IUrlCacheDeleter* deleter = FCache.Deleter();
+  if (!deleter) return NothingDeletedFrom(FSourceCaption());
   if (!node.HasChildren()) {
     const bool listed =
         node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count() && list[node.EntryIndex()].Info;
-    return listed ? FCache.DeleteRefusal(list[node.EntryIndex()].Info->SourceUrl) : std::string();
+    return listed ? deleter->DeleteRefusal(list[node.EntryIndex()].Info->SourceUrl) : std::string();
   }
   for (const TEntryItem& item : list.Items()) {
     if (!item.Info || !IsUnderNodeKey(node.Key(), item.Key)) continue;
-    if (std::string refusal = FCache.DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
+    if (std::string refusal = deleter->DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
   }
   return std::string();
 }
 
 bool TEntryDeletion::DeleteUrl(const std::string& url) {
-  if (FCache.DeleteEntry(url)) return true;
-  std::string failure = FCache.LastDeleteFailure();
+  IUrlCacheDeleter* deleter = FCache.Deleter();
+  if (deleter && deleter->DeleteEntry(url)) return true;
+  std::string failure = deleter ? deleter->LastDeleteFailure() : NothingDeletedFrom(FSourceCaption());
   if (failure.empty()) return true;  // nothing of it was there to remove
   FFailures.push_back(std::move(failure));
   return false;

@@ -3,7 +3,9 @@
 #pragma once
 
 #include <cstddef>
+#include <functional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "core/EntryList.h"
@@ -15,7 +17,9 @@ namespace hoardscope {
 
 class TEntryDeletion {
  public:
-  TEntryDeletion(IUrlCache& cache, IDesktop& desktop) : FCache(cache), FDesktop(desktop) {}
+  // sourceCaption names the cache on show, for the refusal of one that has no deleting half.
+  TEntryDeletion(IUrlCache& cache, IDesktop& desktop, std::function<std::string()> sourceCaption)
+      : FCache(cache), FDesktop(desktop), FSourceCaption(std::move(sourceCaption)) {}
 
   // Why the entries of list below node (or node's own entry) cannot be deleted; empty when they all can.
   std::string RefusalFor(const TEntryList& list, const TTreeNode& node) const;
@@ -36,6 +40,7 @@ class TEntryDeletion {
  private:
   IUrlCache& FCache;
   IDesktop& FDesktop;
+  std::function<std::string()> FSourceCaption;
   bool FRunning = false;
   std::vector<std::string> FFailures;  // why entries stayed
 };

@@ -12,7 +12,7 @@
 #include "platform/ports/Desktop.h"
 #include "platform/ports/Dialogs.h"
 #include "platform/ports/Shell.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheReader.h"
 
 namespace hoardscope {
 
@@ -25,7 +25,7 @@ struct TExportOutcome {
 
 class TEntryExport {
  public:
-  TEntryExport(IUrlCache& cache, IShell& shell, IDesktop& desktop) : FCache(cache), FShell(shell), FDesktop(desktop) {}
+  TEntryExport(IUrlCacheReader& cache, IShell& shell, IDesktop& desktop) : FCache(cache), FShell(shell), FDesktop(desktop) {}
 
   // Renews saveFolder with copies of the files of list's entries below node, under the hourglass, and returns
   // those entries' indexes; nullopt when the node has no key or the folder cannot be made.
@@ -39,7 +39,7 @@ class TEntryExport {
   bool StageFiles(const std::string& saveFolder, const std::vector<std::string>& files);
   std::string GetHeaderText(const std::string& url);
 
-  IUrlCache& FCache;
+  IUrlCacheReader& FCache;
   IShell& FShell;
   IDesktop& FDesktop;
 };

@@ -6,7 +6,7 @@
 
 namespace hoardscope {
 
-std::optional<TImportResult> ImportChosenFile(IUrlCache& cache, IClock& clock, IDialogs& dialogs,
+std::optional<TImportResult> ImportChosenFile(IUrlCacheWriter& cache, IClock& clock, IDialogs& dialogs,
                                               IDesktop& desktop) {
   const std::optional<std::string> fileName =
       dialogs.AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});

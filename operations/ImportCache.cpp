@@ -22,6 +22,12 @@ bool FileExists(const std::string& path) {
   return !path.empty() && fs::is_regular_file(path, error);
 }
 
+std::string WhyNoFileToRead(const std::string& path) {
+  std::error_code error;
+  if (FileExists(path)) return "it cannot be opened";
+  return !path.empty() && fs::exists(path, error) ? "it is not a file" : "there is no such file";
+}
+
 fs::file_type TypeOf(const fs::path& path) {
   std::error_code error;
   return fs::symlink_status(path, error).type();
@@ -99,6 +105,7 @@ TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
   std::ifstream file(fileName, std::ios::binary);
   if (!FileExists(fileName) || !file) {
     result.Count = -1;
+    result.Unreadable = WhyNoFileToRead(fileName);
     return result;
   }
   const std::string exportFolder = ExportFolderOf(fileName);

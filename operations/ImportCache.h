@@ -8,7 +8,7 @@
 #include <string>
 
 #include "platform/ports/Clock.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheWriter.h"
 
 namespace hoardscope {
 
@@ -19,6 +19,7 @@ struct TImportResult {
   int OutsideFolder = 0;   // records left out: their file name names no copy inside an export folder
   int NotWeb = 0;          // records left out: their URL is empty or neither http nor https
   bool Truncated = false;  // the file ended inside a record, which was left out
+  std::string Unreadable;  // why the export file could not be read, when Count is -1
 };
 
 // Raised when a copy that exists cannot be measured: the import stops there.
@@ -46,7 +47,7 @@ std::string FailedRecordsMessage(const TImportResult& result);
 
 class TCacheImporter {
  public:
-  TCacheImporter(IUrlCache& cache, IClock& clock) : FCache(cache), FClock(clock) {}
+  TCacheImporter(IUrlCacheWriter& cache, IClock& clock) : FCache(cache), FClock(clock) {}
 
   TImportResult ImportExportFile(const std::string& fileName);
   // 0 on success, 2 when the copy does not exist, else the error code of the step that failed. A failed record
@@ -58,7 +59,7 @@ class TCacheImporter {
   const std::string& LastFailure() const { return FLastFailure; }
 
  private:
-  IUrlCache& FCache;
+  IUrlCacheWriter& FCache;
   IClock& FClock;
   std::string FLastFailure;
 };

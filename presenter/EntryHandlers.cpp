@@ -92,17 +92,17 @@ void THoardscopeMain::ExportEntries() {
 
 void THoardscopeMain::alImportExecute() {
   if (!FServices.Dialogs || !FServices.Clock) return;
-  if (!FServices.Cache.SourceFolder().empty()) {
+  if (!FServices.Cache.Writer()) {
     if (!FSource.CanChoose() ||
         FServices.Desktop.ShowMessage("Import always goes into the platform cache.\r\nShow the platform cache?",
                                       MessageButtons::YesNo) != MessageAnswer::Yes) {
       return;
     }
     SelectCacheSource(kPlatformSource);
-    if (!FServices.Cache.SourceFolder().empty()) return;
+    if (!FServices.Cache.Writer()) return;
   }
   const std::optional<TImportResult> result =
-      ImportChosenFile(FServices.Cache, *FServices.Clock, *FServices.Dialogs, FServices.Desktop);
+      ImportChosenFile(*FServices.Cache.Writer(), *FServices.Clock, *FServices.Dialogs, FServices.Desktop);
   if (!result) return;
   FState.LastImport = *result;
   if (result->Count > 0) Reload();

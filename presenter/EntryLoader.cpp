@@ -32,7 +32,7 @@ bool TEntryLoader::Load(const TSettings& settings, TEntryList& list) {
 
 void TEntryLoader::ListRecord(const TSettings& settings, CacheEntryRecord record, TEntryList& list) const {
   // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
-  const bool secureShown = settings.ShowSecure || !FCache.SourceFolder().empty();
+  const bool secureShown = settings.ShowSecure || FCache.Description().Kind == UrlCacheKind::Browser;
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
   if (scheme == 0 || (scheme > kHttpPrefix.size() && !secureShown)) return;
   std::string key = EntryKeyOf(record.SourceUrl);

@@ -42,15 +42,16 @@ std::string TotalsText(const TTotals& totals) {
 
 bool TEntryNavigation::Navigate(IBrowser& browser, const TURLInfo& info, const std::string& source,
                                 std::string& lastURL) {
-  // A file of a browser's cache is known by its decoded copy, which names its entry whatever its URL.
-  const bool ofBrowserCache = !FCache.SourceFolder().empty();
-  const std::string& shown = ofBrowserCache ? info.LocalFile : info.SourceUrl;
+  // A file of a cache that serves no page requests (a browser's) is known by its decoded copy, which names its
+  // entry whatever its URL.
+  const bool servedByUrl = FCache.Description().ServesPageRequests;
+  const std::string& shown = servedByUrl ? info.SourceUrl : info.LocalFile;
   if (shown == lastURL) return false;
   // A browser that can read the browser's cache itself shows the page whole from there, under its own URL; any
   // other is sent to a copy whose links lead to the copies of what the cache holds.
-  const bool fromSource = ofBrowserCache && browser.NavigatesFromSources();
+  const bool fromSource = !servedByUrl && browser.NavigatesFromSources();
   std::string target = info.SourceUrl;
-  if (ofBrowserCache) {
+  if (!servedByUrl) {
     std::string failure = PrepareLocalFile(FCache, info);
     if (failure.empty() && !fromSource) failure = FCache.PrepareShownFile(info.LocalFile, target);
     if (!failure.empty()) {

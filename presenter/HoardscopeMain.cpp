@@ -49,7 +49,7 @@ THoardscopeMain::THoardscopeMain(const TViewServices& services, IViewWidgets& wi
       FExpansion(services.Cache, services.Converter, FIcons, FState.TreeView1),
       FNavigation(services.Cache, services.Internet, services.Desktop),
       FSource(services.Sources, services.Registry, services.Desktop),
-      FDeletion(services.Cache, services.Desktop),
+      FDeletion(services.Cache, services.Desktop, [this] { return FSource.Caption(); }),
       FExport(services.Cache, services.Shell, services.Desktop) {
   FormCreate();
 }

@@ -32,7 +32,7 @@ struct TJob {
 
 class TSearchRun {
  public:
-  TSearchRun(IUrlCache& cache, const std::vector<TEntryItem>& entries, const TSearchQuery& query, FileTime now,
+  TSearchRun(IUrlCacheReader& cache, const std::vector<TEntryItem>& entries, const TSearchQuery& query, FileTime now,
              const TSearchSink& sink, const std::atomic<bool>* cancel)
       : FCache(cache), FEntries(entries), FQuery(query), FNow(now), FSink(sink), FCancel(cancel),
         FMatcher(SearchNeedle(query.Text, query.CaseSensitive), query.CaseSensitive), FJobs(entries.size()) {}
@@ -157,7 +157,7 @@ class TSearchRun {
     }
   }
 
-  IUrlCache& FCache;
+  IUrlCacheReader& FCache;
   const std::vector<TEntryItem>& FEntries;
   const TSearchQuery& FQuery;
   const FileTime FNow;
@@ -177,7 +177,7 @@ unsigned ThreadsOfEveryCore() { return std::clamp(std::thread::hardware_concurre
 
 }  // namespace
 
-TSearchPipeline::TSearchPipeline(IUrlCache& cache, IClock* clock, unsigned threads)
+TSearchPipeline::TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned threads)
     : FCache(cache), FClock(clock), FThreads(threads == 0 ? ThreadsOfEveryCore() : std::min(threads, kMaxThreads)) {}
 
 bool TSearchPipeline::Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,

@@ -11,7 +11,7 @@
 
 #include "core/EntryList.h"
 #include "platform/ports/Clock.h"
-#include "platform/ports/UrlCache.h"
+#include "platform/ports/UrlCacheReader.h"
 #include "search/Search.h"
 
 namespace hoardscope {
@@ -35,7 +35,7 @@ class TSearchPipeline {
  public:
   // clock may be null: every entry is then as old as the clock's start. threads is how many bodies are read and
   // matched at once; 0 for one per core.
-  TSearchPipeline(IUrlCache& cache, IClock* clock, unsigned threads = 0);
+  TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned threads = 0);
 
   // Searches the text bodies of the entries that the query's filter lets through for its text, on lines as
   // TTextMatch finds it. Once cancel is set, no further body is read and Run returns false, having delivered
@@ -44,7 +44,7 @@ class TSearchPipeline {
            const std::atomic<bool>* cancel = nullptr);
 
  private:
-  IUrlCache& FCache;
+  IUrlCacheReader& FCache;
   IClock* FClock;
   unsigned FThreads;
 };

@@ -205,23 +205,24 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
   std::string extension = PathFindExtension(file.filename().string());
   extension = extension.empty() ? UrlExtension(url) : extension.substr(1);
 
+  IUrlCacheWriter* writer = admin.Cache().Writer();
+  if (!writer) return Failure("cannot add " + url + ": the cache takes no entries");
   // One batch, so that the entry and its last-sync time appear together or not at all.
-  IUrlCache& cache = admin.Cache();
   return admin.InOneBatch([&] {
-    const CreatedCacheFile created = cache.CreateEntry(url, size, extension);
+    const CreatedCacheFile created = writer->CreateEntry(url, size, extension);
     if (!created.Ok) {
       return Failure("cannot reserve a cache file for " + url + " " + ErrorText(created.Error, admin.LastFailure()));
     }
     // A file that is not committed goes back to the cache, as the import gives back its reservations.
     const std::string copyFailure = CopyFile(file, created.LocalFileName);
     if (!copyFailure.empty()) {
-      cache.DiscardReservedFile(created.LocalFileName);
+      writer->DiscardReservedFile(created.LocalFileName);
       return Failure("cannot copy " + file.string() + " into the cache: " + copyFailure);
     }
     const std::uint32_t committed =
-        cache.CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
+        writer->CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
     if (committed != 0) {
-      cache.DiscardReservedFile(created.LocalFileName);
+      writer->DiscardReservedFile(created.LocalFileName);
       return Failure("cannot commit " + url + " " + ErrorText(committed, admin.LastFailure()));
     }
     if (synced && !admin.SetLastSyncTime(url, *synced)) return Failure("cannot set the last-sync time of " + url);
@@ -311,7 +312,9 @@ int Delete(ICacheAdmin& admin, const TArguments& args) {
   const bool force = args.size() == 2 && args[1] == "--force";
   if (args.size() != 1 && !force) return Usage();
   if (force) admin.DeleteWithoutOwner();
-  if (!admin.Cache().DeleteEntry(args[0])) {
+  IUrlCacheDeleter* deleter = admin.Cache().Deleter();
+  if (!deleter) return Failure("cannot delete " + args[0] + ": nothing is deleted from this cache");
+  if (!deleter->DeleteEntry(args[0])) {
     if (!admin.LastFailure().empty()) return Failure(admin.LastFailure());
     return Failure("not in the cache: " + args[0]);
   }

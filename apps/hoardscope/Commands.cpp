@@ -15,7 +15,7 @@ const char* const kWindowUsage =
 
 const char* const kSubcommandUsage =
     "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
-    "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n"
+    "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] [--fail-if-none]\n"
     "       hoardscope delete NODE [--force]\n"
     "       hoardscope export NODE FILE.hef [--yes | --no]\n"
     "       hoardscope import FILE.hef\n"
@@ -36,6 +36,18 @@ std::optional<TCommandLine> ReadCommandLine(int argc, char** argv) {
   }
   if (all.empty()) return TCommandLine{std::move(home), std::string(), {}};
   return TCommandLine{std::move(home), all[0], TArguments(all.begin() + 1, all.end())};
+}
+
+std::optional<int> AnswerAboutTheProgram(const std::string& command, const char* editionUsage) {
+  if (command == "--help" || command == "-h" || command == "help") {
+    std::cout << editionUsage << kSubcommandUsage;
+    return 0;
+  }
+  if (command == "--version") {
+    std::cout << "hoardscope " << HOARDSCOPE_VERSION << "\n";
+    return 0;
+  }
+  return std::nullopt;
 }
 
 int UnknownCommand(const std::string& command) {

@@ -45,6 +45,9 @@ struct TCommandLine {
 };
 // Reads the program's arguments; nullopt, after printing the usage, when --cache lacks its SOURCE.
 std::optional<TCommandLine> ReadCommandLine(int argc, char** argv);
+// The program's own answers: to --help, -h and help the usage (editionUsage, then the subcommands' lines), to
+// --version its name and version, on standard output with status 0; nullopt for any other command.
+std::optional<int> AnswerAboutTheProgram(const std::string& command, const char* editionUsage);
 // Says that the command is unknown, with the usage; the exit status that goes with it.
 int UnknownCommand(const std::string& command);
 // Runs the subcommand of that name; nullopt when there is none.

@@ -25,7 +25,7 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
   if (force && headless.Sources().Browser()) headless.Sources().Browser()->DeleteWithoutOwner();
   if (!headless.SelectNode(args[0])) return THeadlessView::UnknownNode(args[0]);
   headless.View().Execute(TActionId::aLVDelete);
-  headless.PrintTree(std::cout, false);
+  headless.PrintTree(std::cout, {});
   return headless.View().State().LastDeleteFailed ? 1 : 0;
 }
 

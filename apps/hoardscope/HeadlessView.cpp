@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
+#include "TimeText.h"
 #include "presenter/NodeLookup.h"
 
 namespace hoardscope {
@@ -21,6 +22,13 @@ const char* KindName(TNodeKind kind) {
     case TNodeKind::Placeholder: return "placeholder";
   }
   return "";
+}
+
+// The long form's last columns of a file: its source URL, size and time cached, each after a tab.
+std::string FileColumns(const TURLInfo& info) {
+  const FileTime cached =
+      (static_cast<FileTime>(DaysSince1601(info.SyncTime)) * 86400000 + MillisOfDay(info.SyncTime)) * 10000;
+  return '\t' + info.SourceUrl + '\t' + std::to_string(info.Size) + '\t' + FileTimeToText(cached);
 }
 
 }  // namespace
@@ -47,13 +55,13 @@ bool THeadlessView::ShowAndLoad() {
   const TBrowserCache* browser = FSources->Browser();
   if (!browser) return true;
   if (const std::string failure = browser->ReadFailure(); !failure.empty()) {
-    std::cerr << "hoardscope: the cache in " << browser->SourceFolder() << " cannot be read: " << failure << "\n";
+    std::cerr << "hoardscope: the cache in " << browser->Folder() << " cannot be read: " << failure << "\n";
     return false;
   }
   const TCacheReadReport& report = browser->LastReport();
   if (report.Skipped > 0) {
     std::cerr << "hoardscope: skipped " << report.Skipped << " damaged entries of the cache in "
-              << browser->SourceFolder() << ", among them";
+              << browser->Folder() << ", among them";
     for (const std::string& file : report.SkippedFiles) std::cerr << ' ' << file;
     std::cerr << "\n";
   }
@@ -92,14 +100,20 @@ int THeadlessView::UnknownNode(const std::string& name) {
   return 1;
 }
 
-void THeadlessView::PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch) {
+void THeadlessView::PrintTree(std::ostream& out, const TTreeForm& form, const TTreeNode* branch) {
+  const TTreeNode* top = nullptr;
   FView->State().TreeView1.Walk([&](TTreeNode& node) {
+    if (node.Depth() == 0) top = &node;
     if (branch && node.Depth() == 0 && &node != branch) return false;
+    if (!form.Placeholders && node.Kind() == TNodeKind::Placeholder) return true;
     out << std::string(2 * node.Depth(), ' ') << EscapeLineBreaks(node.Caption());
-    if (longForm) {
+    if (form.Long) {
       out << '\t' << KindName(node.Kind()) << " img=" << node.ImageIndex();
       if (node.HasNodeKey()) out << " key=" << node.Key();
-      if (node.Kind() == TNodeKind::File) out << " index=" << node.EntryIndex();
+      if (node.Kind() == TNodeKind::File) {
+        const TEntryList& list = top == FView->State().SearchNode ? FView->State().SearchList : FView->State().EntryList;
+        out << " index=" << node.EntryIndex() << FileColumns(*list[node.EntryIndex()].Info);
+      }
     }
     out << '\n';
     return true;

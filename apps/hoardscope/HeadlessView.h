@@ -44,9 +44,16 @@ class THeadlessView {
   // Says on standard error that no node has that name; returns the exit code for it.
   static int UnknownNode(const std::string& name);
 
+  // How PrintTree writes the tree. The long form follows each caption with a tab and the node's kind, image and
+  // key or entry index; a file's line then ends in three more tab-separated columns: its source URL, its size in
+  // bytes and its time cached (TimeText's form).
+  struct TTreeForm {
+    bool Long = false;
+    bool Placeholders = true;  // the "tempmarl" rows below nodes not expanded yet
+  };
   // The tree (or one top-level branch of it), one line per node with two spaces of indent per depth, then the
   // two status panels.
-  void PrintTree(std::ostream& out, bool longForm, const TTreeNode* branch = nullptr);
+  void PrintTree(std::ostream& out, const TTreeForm& form, const TTreeNode* branch = nullptr);
   void PrintPanels(std::ostream& out);
 
  private:

@@ -1,7 +1,8 @@
 // hoardscope search: runs the view headless, selects a node and runs the Search action with the dialog answered
 // by the options; prints the events, the "Search Result" branch fully expanded and the status panels.
 //
-//   search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]
+//   search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] [--fail-if-none]
+//       exits with 0 whether or not anything was found, unless --fail-if-none asks for 1 when nothing was.
 #include <iostream>
 #include <optional>
 
@@ -13,12 +14,14 @@ namespace hoardscope {
 namespace {
 
 constexpr const char* kSearchUsage =
-    "usage: hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long]\n";
+    "usage: hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] "
+    "[--fail-if-none]\n";
 
 struct TSearchOptions {
   THeadlessAnswers Answers;
   std::optional<std::string> Node;
   bool Long = false;
+  bool FailIfNone = false;
 };
 
 std::optional<TDateChoice> ParseAge(const std::string& text) {
@@ -39,6 +42,8 @@ std::optional<TSearchOptions> ParseSearchOptions(const TArguments& args) {
       options.Answers.WholeCache = true;
     } else if (reader.Is("--long")) {
       options.Long = true;
+    } else if (reader.Is("--fail-if-none")) {
+      options.FailIfNone = true;
     } else if (reader.HasValue("--in") && !options.Answers.WholeCache) {
       options.Node = reader.TakeValue();
     } else if (reader.HasValue("--age")) {
@@ -72,11 +77,11 @@ int RunSearchCommand(const TArguments& args, const THomePaths& home) {
   view.alSearchExecute();
   if (view.State().SearchNode) {
     headless.ExpandBelow(view.State().SearchNode);
-    headless.PrintTree(std::cout, options->Long, view.State().SearchNode);
+    headless.PrintTree(std::cout, {options->Long}, view.State().SearchNode);
   } else {
     headless.PrintPanels(std::cout);
   }
-  return 0;
+  return options->FailIfNone && view.State().SearchList.Empty() ? 1 : 0;
 }
 
 }  // namespace hoardscope

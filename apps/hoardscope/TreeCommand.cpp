@@ -1,6 +1,8 @@
 // hoardscope tree: runs the view headless over the home's stores and prints its events and its tree.
 //
 //   tree [--all] [--long] [--expand NODE]... [--select NODE]
+//       --long follows each caption with the node's kind, image and key, and a file's with its URL, size and time;
+//       --select leaves out the placeholder rows of nodes not expanded.
 //       exits with 1 when nothing of a browser's cache could be read (its folder or index cannot be, or every entry
 //       is damaged), after saying why on standard error.
 #include <iostream>
@@ -59,7 +61,8 @@ int RunTreeCommand(const TArguments& args, const THomePaths& home) {
   if (options->Select) {
     if (!headless.SelectNode(*options->Select)) return THeadlessView::UnknownNode(*options->Select);
   }
-  headless.PrintTree(std::cout, options->Long);
+  // A selection prints the tree as far as it is open, without the rows that stand for what is not.
+  headless.PrintTree(std::cout, {options->Long, !options->Select});
   return read ? 0 : 1;
 }
 

@@ -28,6 +28,7 @@ int main(int argc, char** argv) {
     const std::optional<TCommandLine> line = ReadCommandLine(argc, argv);
     if (!line) return 2;
     const std::string& command = line->Command;
+    if (const std::optional<int> exitCode = AnswerAboutTheProgram(command, kWindowUsage)) return *exitCode;
     if (command.empty() || command == "--screenshot" || command == "notify") return RunWindowProgram(argv);
     if (const std::optional<int> exitCode = RunSubcommand(command, line->Args, line->Home)) return *exitCode;
     return UnknownCommand(command);

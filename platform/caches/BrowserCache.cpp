@@ -22,7 +22,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr std::uint32_t kAccessDenied = 5;  // the platform's code for a refused write
 constexpr std::size_t kMaxStemLength = 80;
 
 struct TTypeExtension {
@@ -353,15 +352,6 @@ bool TBrowserCache::DeleteEntry(const std::string& url) {
   }
   if (!left.empty()) FLastRefusal = url + " was not deleted whole: " + left + " could not be removed.";
   return !entries.empty() && left.empty();
-}
-
-CreatedCacheFile TBrowserCache::CreateEntry(const std::string&, std::uint64_t, const std::string&) {
-  return {false, std::string(), kAccessDenied};
-}
-
-std::uint32_t TBrowserCache::CommitEntry(const std::string&, const std::string&, FileTime, FileTime, std::uint32_t,
-                                         const std::string&) {
-  return kAccessDenied;
 }
 
 std::optional<UrlParts> TBrowserCache::SplitURL(const std::string& url) { return CrackUrl(url); }

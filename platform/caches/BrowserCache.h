@@ -36,9 +36,14 @@ struct TBrowserCacheSetup {
 // Its methods may be called from several threads at once (the page pane's workers look entries up and write their
 // copies); a copy is decoded outside the lock, and several writers of one copy, in this process or another, each
 // write a partial file of their own that takes the copy's name whole.
-class TBrowserCache : public IUrlCache {
+class TBrowserCache : public IUrlCache, public IUrlCacheDeleter {
  public:
   explicit TBrowserCache(TBrowserCacheSetup setup);
+
+  // A browser's folder, which the view deletes from and adds nothing to; a browser is sent to its pages' copies.
+  UrlCacheDescription Description() const override { return {UrlCacheKind::Browser, false}; }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return nullptr; }
 
   // One record per URL: where the browser keeps a URL under several keys (one per top-level site that used it),
   // the newest of them stands for it.
@@ -50,12 +55,6 @@ class TBrowserCache : public IUrlCache {
   // Removes the files of every entry of this URL, unless DeleteRefusal says why not; never a folder, never what a
   // link names. False when the URL has no entry or a file of it remains.
   bool DeleteEntry(const std::string& url) override;
-  // A browser's cache is only read: nothing is added to it.
-  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
-                               const std::string& extension) override;
-  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
-                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
-  bool DiscardReservedFile(const std::string& localFileName) override { return false; }
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // Writes the decoded copy unless one decoded from the body the entry names now is there already.
@@ -66,7 +65,6 @@ class TBrowserCache : public IUrlCache {
   std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) override;
   // Decodes the body as it reads it, writing nothing; the lock is held only to look the entry up.
   BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override;
-  std::string SourceFolder() const override { return FSetup.Folder; }
   // Refused: an entry in files shared with other entries, a file of an entry that is no plain file (a folder, a
   // link), a folder whose owner is unknown, a browser that runs.
   std::string DeleteRefusal(const std::string& url) override;
@@ -76,6 +74,8 @@ class TBrowserCache : public IUrlCache {
   // that walks and deletes.
   std::string LastDeleteFailure() const override { return FLastRefusal; }
 
+  // The browser's cache folder this cache reads.
+  const std::string& Folder() const { return FSetup.Folder; }
   // Lets entries be deleted from a folder that no profile was found to own (the command line's --force).
   void DeleteWithoutOwner() { FDeleteWithoutOwner = true; }
   // What the last read of the folder ran into.

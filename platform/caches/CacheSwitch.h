@@ -27,20 +27,15 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   // The browser cache on show; nullptr while the platform cache is.
   TBrowserCache* Browser() { return FBrowser.get(); }
 
+  // The halves of the source on show, which are valid until the next SelectSource.
+  UrlCacheDescription Description() const override {
+    return FBrowser ? FBrowser->Description() : FPlatform.Description();
+  }
+  IUrlCacheDeleter* Deleter() override { return Current().Deleter(); }
+  IUrlCacheWriter* Writer() override { return Current().Writer(); }
+
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override { return Current().FindFirst(first); }
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override { return Current().GetEntryInfo(url); }
-  bool DeleteEntry(const std::string& url) override { return Current().DeleteEntry(url); }
-  CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
-                               const std::string& extension) override {
-    return Current().CreateEntry(url, expectedSize, extension);
-  }
-  std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
-                            FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override {
-    return Current().CommitEntry(url, localFileName, expireTime, lastModifiedTime, entryType, headers);
-  }
-  bool DiscardReservedFile(const std::string& localFileName) override {
-    return Current().DiscardReservedFile(localFileName);
-  }
   std::optional<UrlParts> SplitURL(const std::string& url) override { return Current().SplitURL(url); }
   std::string PrepareLocalFile(const std::string& localFileName) override {
     return Current().PrepareLocalFile(localFileName);
@@ -51,13 +46,8 @@ class TCacheSwitch : public IUrlCache, public ICacheSourceChoice {
   BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override {
     return Current().ReadBody(localFileName, sink);
   }
-  std::string SourceFolder() const override { return FBrowser ? FBrowser->SourceFolder() : std::string(); }
-  std::string DeleteRefusal(const std::string& url) override { return Current().DeleteRefusal(url); }
   std::uint64_t SkippedEntries() const override { return FBrowser ? FBrowser->SkippedEntries() : 0; }
   std::string ReadFailure() const override { return FBrowser ? FBrowser->ReadFailure() : FPlatform.ReadFailure(); }
-  std::string LastDeleteFailure() const override {
-    return FBrowser ? FBrowser->LastDeleteFailure() : FPlatform.LastDeleteFailure();
-  }
 
  private:
   IUrlCache& Current() { return FBrowser ? static_cast<IUrlCache&>(*FBrowser) : FPlatform; }

@@ -62,9 +62,9 @@ inline constexpr std::uint32_t kErrorInternal = 1359;
 //
 // The constructor throws std::runtime_error (TSqliteError or std::filesystem::filesystem_error) naming the index
 // file or folder when the store cannot be opened; an index that is not readable or not a cache index is left as
-// it is, never emptied or made anew. The IUrlCache methods do not throw: a failure gives the method's failure
+// it is, never emptied or made anew. The port's methods do not throw: a failure gives the method's failure
 // value, and LastFailure() tells what went wrong. Walks must not outlive their store.
-class TCacheStore : public IUrlCache {
+class TCacheStore : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheWriter {
  public:
   // How long a content file that no entry names must have stayed unchanged before opening the store removes it.
   static constexpr std::chrono::seconds kOrphanAge{10 * 60};
@@ -72,7 +72,12 @@ class TCacheStore : public IUrlCache {
   explicit TCacheStore(const std::filesystem::path& root, std::chrono::seconds orphanAge = kOrphanAge);
   ~TCacheStore() override;
 
-  // IUrlCache. The walk yields normal entries only: the kNormalCacheEntry bit set, neither the cookie nor the
+  // The platform's cache: it deletes and takes entries.
+  UrlCacheDescription Description() const override { return {}; }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return this; }
+
+  // The walk yields normal entries only: the kNormalCacheEntry bit set, neither the cookie nor the
   // history bit; a walk that skipped damaged entries sets LastFailure() to a text naming them when it ends.
   // GetEntryInfo finds an entry of any type, and fails for a damaged one. CreateEntry returns the full path of an
   // empty file it made in one of the content folders. CommitEntry takes the entry's size from the local file,
@@ -104,7 +109,7 @@ class TCacheStore : public IUrlCache {
   const std::filesystem::path& IndexFile() const { return Database->File(); }
   // The full paths of the content folders.
   std::vector<std::filesystem::path> ContentFolders() const;
-  // What the last IUrlCache method that failed ran into; empty when none has failed.
+  // What the last port method that failed ran into; empty when none has failed.
   const std::string& LastFailure() const { return Failure; }
 
   // Puts many changes of one store into one transaction, which makes bulk filling fast (one disk sync instead of

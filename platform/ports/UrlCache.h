@@ -1,141 +1,34 @@
-// The URL cache port: every operation the view performs on the platform's cache of downloaded files.
-// Windows serves it from WinInet; the Linux edition from its own cache store.
+// The URL cache port: a cache the view shows, as its reader (UrlCacheReader.h), the changing halves it has
+// (UrlCacheWriter.h) and what it is. Windows serves the platform's cache from WinInet, the Linux edition from its
+// own cache store; a browser's disk cache folder is read in place and only deleted from.
 #pragma once
 
-#include <cstdint>
-#include <memory>
-#include <optional>
-#include <string>
-
-#include "platform/ports/LocalFile.h"
+#include "platform/ports/UrlCacheReader.h"
+#include "platform/ports/UrlCacheWriter.h"
 
 namespace hoardscope {
 
-// A FILETIME value: 100-nanosecond intervals since 1601-01-01 UTC. 0 means "no time".
-using FileTime = std::uint64_t;
-
-// Entry types the cache knows; the walk of the view asks for normal entries only.
-inline constexpr std::uint32_t kNormalCacheEntry = 0x00000001;
-
-// One cache record, copied out of the platform's record buffer.
-struct CacheEntryRecord {
-  std::string SourceUrl;
-  std::string LocalFileName;               // empty when the record has no local file
-  std::uint32_t SizeLow = 0;
-  std::uint32_t SizeHigh = 0;
-  FileTime LastSyncTime = 0;
-  FileTime ExpireTime = 0;
-  FileTime LastModifiedTime = 0;
-  std::uint32_t CacheEntryType = kNormalCacheEntry;
-  std::optional<std::string> HeaderInfo;   // the stored response headers; nullopt when absent
+enum class UrlCacheKind {
+  Platform,  // the platform's own cache, the one the browser itself uses
+  Browser    // one browser's disk cache folder, read in place
 };
 
-// Host, path (without query and fragment) and port of a URL, as the platform's URL split gives them.
-struct UrlParts {
-  std::string Host;
-  std::string Path;
-  std::uint16_t Port = 0;
+// What a cache is, for the view and the commands to ask instead of guessing it from other answers.
+struct UrlCacheDescription {
+  UrlCacheKind Kind = UrlCacheKind::Platform;
+  // Whether a browser sent to a listed URL has the page and every request it makes answered from this cache by
+  // itself, as the browser's own cache is. Of a cache that does not, a listed file is known by its local file, and
+  // a page is shown from the cache by a browser that NavigatesFromSources, else as its shown file.
+  bool ServesPageRequests = true;
 };
 
-// A walk over the cache's normal entries in the store's order. Destroying it closes the walk.
-class IUrlCacheWalk {
+class IUrlCache : public IUrlCacheReader {
  public:
-  virtual ~IUrlCacheWalk() = default;
-  // Fills the next record; false when the walk is over or a fetch failed (either ends the walk).
-  virtual bool FindNext(CacheEntryRecord& record) = 0;
-};
-
-// Result of reserving a local file for a new entry.
-struct CreatedCacheFile {
-  bool Ok = false;
-  std::string LocalFileName;   // the reserved file, when Ok
-  std::uint32_t Error = 0;     // the platform's error code, when not Ok
-};
-
-// What ReadBody or ReadBodyStart found of an entry's body.
-enum class BodyStartState {
-  Read,        // the body was read (to its end, or as far as asked)
-  Missing,     // the record's local file is gone
-  Unreadable   // the body exists but cannot be had (a locked file, a body that cannot be decoded)
-};
-
-struct BodyRead {
-  BodyStartState State = BodyStartState::Read;
-  std::string Failure;  // why an Unreadable body cannot be had, where the cache can say more than that
-};
-
-struct BodyStart {
-  BodyStartState State = BodyStartState::Read;
-  std::string Bytes;
-};
-
-class IUrlCache {
- public:
-  virtual ~IUrlCache() = default;
-
-  // Starts a walk over the normal entries and fills the first record. nullptr for an empty cache or a failure.
-  virtual std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) = 0;
-
-  // The record stored under exactly this URL; nullopt when there is none.
-  virtual std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) = 0;
-
-  // Removes the entry and its local file. False when there was nothing to remove or it failed.
-  virtual bool DeleteEntry(const std::string& url) = 0;
-
-  // Reserves a local file name for an entry of this URL. extension is without its dot, may be empty.
-  virtual CreatedCacheFile CreateEntry(const std::string& url, std::uint64_t expectedSize,
-                                       const std::string& extension) = 0;
-
-  // Records an entry whose content is localFileName (a file reserved by CreateEntry). 0 on success, else the
-  // platform's error code. An entry with the same URL is replaced.
-  virtual std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName,
-                                    FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
-                                    const std::string& headers) = 0;
-
-  // Gives back a local file that CreateEntry reserved and that was not committed (filling or committing it failed):
-  // removes it. Callers pass no other file. True when the file is gone.
-  virtual bool DiscardReservedFile(const std::string& localFileName) = 0;
-
-  // Splits a URL into host, path and port without decoding. nullopt when the URL cannot be split.
-  virtual std::optional<UrlParts> SplitURL(const std::string& url) = 0;
-
-  // Makes the local file of a listed record ready to be read: a cache that keeps its bodies elsewhere (a browser's
-  // own cache) writes the decoded copy there now. Empty on success, else why the file cannot be had. Caches whose
-  // local files are their own content have nothing to do.
-  virtual std::string PrepareLocalFile(const std::string& localFileName) { return std::string(); }
-
-  // The file to show for a listed record, whose local file PrepareLocalFile made ready, in a browser that can only
-  // be sent to files: for a page of a browser's cache, a copy of it (beside the local file, which stays the body
-  // as stored) whose links to what the cache holds lead to those entries' local files, made ready too. Sets
-  // shownFile; empty on success, else why the page cannot be shown. Anything else is shown as its local file.
-  virtual std::string PrepareShownFile(const std::string& localFileName, std::string& shownFile) {
-    shownFile = localFileName;
-    return std::string();
-  }
-  // Streams the whole body of a listed record, by its local file, to sink piece by piece as the browser would read
-  // it; nothing is written for it. Caches whose local files are their own content read the file; a browser's cache
-  // decodes the body it keeps as it goes. May be called from several threads at once.
-  virtual BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink);
-  // The first maxBytes of the body, read by ReadBody, which stops there.
-  BodyStart ReadBodyStart(const std::string& localFileName, std::size_t maxBytes);
-
-  // The browser cache folder this cache reads; empty for the platform's own cache.
-  virtual std::string SourceFolder() const { return std::string(); }
-
-  // Why the entries of this URL cannot be deleted now (their browser runs, or their files are shared); empty when
-  // they can.
-  virtual std::string DeleteRefusal(const std::string& url) { return std::string(); }
-
-  // Damaged entries the last walk passed over.
-  virtual std::uint64_t SkippedEntries() const { return 0; }
-
-  // Why the last walk could read nothing of the cache (its folder or its index cannot be read, every entry is
-  // damaged); empty when it could, or when the cache is only empty.
-  virtual std::string ReadFailure() const { return std::string(); }
-
-  // Why the last DeleteEntry was refused or left the entry, or a part of it, behind; empty when it removed the
-  // entry or found nothing to remove.
-  virtual std::string LastDeleteFailure() const { return std::string(); }
+  virtual UrlCacheDescription Description() const = 0;
+  // The deleting half; nullptr for a cache that nothing is deleted from.
+  virtual IUrlCacheDeleter* Deleter() = 0;
+  // The writing half; nullptr for a cache that takes no entries (a browser's, which is only read).
+  virtual IUrlCacheWriter* Writer() = 0;
 };
 
 }  // namespace hoardscope

@@ -12,8 +12,13 @@ namespace hoardscope {
 // at all, as Wine's stub does), the plain walk over the content container serves instead. Both keep only normal
 // entries of web pages: the kNormalCacheEntry bit set, neither the cookie nor the history bit, and an http or
 // https URL.
-class TWinInetCache : public IUrlCache {
+class TWinInetCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheWriter {
  public:
+  // The platform's cache: it deletes and takes entries.
+  UrlCacheDescription Description() const override { return {}; }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return this; }
+
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
   bool DeleteEntry(const std::string& url) override;

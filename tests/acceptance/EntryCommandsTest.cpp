@@ -191,6 +191,7 @@ TEST_F(EntryCommandsTest, ACopyCutShortByAFullDiskIsRemovedAndGetsNoRecord) {
 TEST_F(EntryCommandsTest, ImportOfAMissingOrTruncatedFile) {
   TRun run = Hoardscope({"import", (FHome.Path() / "none.hef").string()});
   EXPECT_EQ(Lines(run.Out).back(), "imported: -1");
+  EXPECT_EQ(run.Err, "hoardscope: cannot import " + (FHome.Path() / "none.hef").string() + ": there is no such file\n");
   EXPECT_EQ(run.ExitCode, 1);
   WriteFile(FHome.Path() / "short.hef", std::string(100, 'x'));
   run = Hoardscope({"import", (FHome.Path() / "short.hef").string()});

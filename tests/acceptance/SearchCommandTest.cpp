@@ -44,7 +44,7 @@ TEST_F(SearchCommandTest, PrintsTheResultBranchExpandedAndTheCount) {
   Add("http://ab/deep/other.html", "<title>Other</title>needle");
   Add("http://abc/page.html", "<title>Elsewhere</title>needle");
   Add("http://ab/pic.gif", "needle", "image/gif");
-  const TRun run = Search({"needle", "--in", "ab"});
+  const TRun run = Search({"needle", "--in", "ab", "--fail-if-none"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(WithoutTotals(run), (std::vector<std::string>{"Search Result", "  ab", "    Page", "    deep",
                                                          "      Other", "panel0: Found 2 items"}));
@@ -58,6 +58,7 @@ TEST_F(SearchCommandTest, NotFoundIsAMessageAndTheTextGoesToTheHistory) {
   EXPECT_EQ(WithoutTotals(run), (std::vector<std::string>{"message: needle not found", "panel0: Platform cache"}));
   run = Hoardscope({"reg", "query", "HKLM\\Software\\Pellix\\Hoardscope\\Search History", "/v", "key1"});
   EXPECT_NE(run.Out.find("needle"), std::string::npos) << run.Out;
+  EXPECT_EQ(Search({"needle", "--whole", "--fail-if-none"}).ExitCode, 1);  // scripts that ask for grep's status
 }
 
 TEST_F(SearchCommandTest, AFileNodeAsksForAFolder) {

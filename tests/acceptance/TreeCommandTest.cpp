@@ -13,9 +13,12 @@ class TreeCommandTest : public ::testing::Test {
     const fs::path file = FHome.Path() / fileName;
     WriteFile(file, content);
     const TRun run = Hoardscope({"cache", "add", url, file.string(), "--headers",
-                                 "HTTP/1.1 200 OK\\r\\nContent-Type: " + contentType + "\\r\\n\\r\\n"});
+                                 "HTTP/1.1 200 OK\\r\\nContent-Type: " + contentType + "\\r\\n\\r\\n", "--synced",
+                                 kSynced});
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
   }
+
+  static constexpr const char* kSynced = "2026-12-01T10:00:00.000Z";
 
   TRun Hoardscope(const std::vector<std::string>& args) { return RunInHome(FHome.Path(), HoardscopeProgram(), args); }
 
@@ -54,10 +57,10 @@ TEST_F(TreeCommandTest, ExpandsAFolderWithItsAncestorsAndPrintsTheLongForm) {
   EXPECT_EQ(TreeLines(run), (std::vector<std::string>{
                                 "Hoardscope\troot img=2",
                                 "  h\thost img=1 key=h",
-                                "    top.html\tfile img=4 index=1",
+                                "    top.html\tfile img=4 index=1\thttp://h/top.html\t13\t2026-12-01T10:00:00.000Z",
                                 "    a\tfolder img=1 key=h/a",
                                 "      b\tfolder img=1 key=h/a/b",
-                                "        Deep page\tfile img=4 index=0",
+                                "        Deep page\tfile img=4 index=0\thttp://h/a/b/page.html\t24\t2026-12-01T10:00:00.000Z",
                                 "panel0: Platform cache",
                             }));
 }
@@ -89,6 +92,7 @@ TEST_F(TreeCommandTest, SelectingAFolderShowsItsTotals) {
   const TRun run = Tree({"--select", "h/a"});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(Lines(run.Out).back(), "panel1: Total  1  Files  1  KB Used");
+  EXPECT_EQ(run.Out.find("tempmarl"), std::string::npos) << "no placeholder rows: " << run.Out;
 }
 
 TEST_F(TreeCommandTest, AnUnknownNodeOrOptionIsAnError) {
@@ -101,6 +105,18 @@ TEST_F(TreeCommandTest, AnUnknownNodeOrOptionIsAnError) {
   run = Tree({"--bogus"});
   EXPECT_EQ(run.ExitCode, 2);
   EXPECT_NE(run.Err.find("usage"), std::string::npos);
+}
+
+TEST_F(TreeCommandTest, HelpAndVersionAnswerWithStatusZero) {
+  for (const char* asked : {"--help", "-h", "help"}) {
+    const TRun run = Hoardscope({asked});
+    EXPECT_EQ(run.ExitCode, 0) << asked;
+    EXPECT_EQ(run.Out.rfind("usage: hoardscope", 0), 0u) << asked << ": " << run.Out;
+    EXPECT_NE(run.Out.find("hoardscope tree"), std::string::npos) << asked;
+  }
+  const TRun run = Hoardscope({"--version"});
+  EXPECT_EQ(run.ExitCode, 0);
+  EXPECT_EQ(run.Out.rfind("hoardscope 1.", 0), 0u) << run.Out;
 }
 
 TEST_F(TreeCommandTest, AnEmptyHomeShowsTheRootAlone) {

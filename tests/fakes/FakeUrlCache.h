@@ -7,13 +7,20 @@
 
 namespace hoardscope {
 
-class TFakeUrlCache : public IUrlCache {
+class TFakeUrlCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheWriter {
  public:
   // Adds (or replaces) an entry directly, as a test's starting state.
   void Put(CacheEntryRecord record);
   const std::vector<CacheEntryRecord>& Entries() const { return FEntries; }
   // Makes the walk fail after this many records (the fetch of the next one fails).
   void FailWalkAfter(std::size_t records) { FFailAfter = records; }
+
+  // With Folder set it plays a browser's cache, which takes no entries.
+  UrlCacheDescription Description() const override {
+    return Folder.empty() ? UrlCacheDescription{} : UrlCacheDescription{UrlCacheKind::Browser, false};
+  }
+  IUrlCacheDeleter* Deleter() override { return this; }
+  IUrlCacheWriter* Writer() override { return Folder.empty() ? this : nullptr; }
 
   std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
   std::optional<CacheEntryRecord> GetEntryInfo(const std::string& url) override;
@@ -24,7 +31,6 @@ class TFakeUrlCache : public IUrlCache {
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   bool DiscardReservedFile(const std::string& localFileName) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
-  std::string SourceFolder() const override { return Folder; }
   std::string DeleteRefusal(const std::string&) override { return Refusal; }
   std::string ReadFailure() const override { return ReadFailureText; }
   std::string LastDeleteFailure() const override { return DeleteFailure; }

@@ -1,4 +1,4 @@
-// The cache store against real folders: the URL cache contract, plus what only a store on disk can get wrong
+// The cache store against real folders: the URL cache contracts, plus what only a store on disk can get wrong
 // (persistence, content folders, hostile names, a damaged index, several users of one root).
 #include "platform/linux/CacheStore.h"
 
@@ -21,11 +21,7 @@ namespace {
 namespace fs = std::filesystem;
 
 struct TStoreBackend {
-  static constexpr bool kMeasuresFiles = true;
-  static constexpr bool kWalksInOrder = true;
-  static constexpr bool kNamesPlainly = true;
   static constexpr bool kKeepsExactTypesAndTimes = true;
-  static constexpr bool kTakesEntries = true;
   IUrlCache& Cache() { return Store; }
   void WriteReserved(const std::string& localFile, const std::string& content) { WriteFile(localFile, content); }
   TTempFolder Folder{"cache"};
@@ -34,7 +30,12 @@ struct TStoreBackend {
 
 }  // namespace
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Store, UrlCacheContract, ::testing::Types<TStoreBackend>);
+using TStore = ::testing::Types<TStoreBackend>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Store, UrlCacheReaderContract, TStore);
+INSTANTIATE_TYPED_TEST_SUITE_P(Store, UrlCacheDeleterContract, TStore);
+INSTANTIATE_TYPED_TEST_SUITE_P(Store, UrlCacheWriterContract, TStore);
+INSTANTIATE_TYPED_TEST_SUITE_P(Store, UrlCacheFileWriterContract, TStore);
+INSTANTIATE_TYPED_TEST_SUITE_P(Store, ExactUrlCacheWriterContract, TStore);
 
 namespace {
 

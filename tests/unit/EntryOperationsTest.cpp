@@ -284,7 +284,7 @@ TEST(EntryDeletion, AFailureWhileMessagesRunEndsTheWalkAndKeepsWhatWasDeleted) {
     info->SourceUrl = url;
     list.Add(url, info);
   }
-  TEntryDeletion deletion(cache, desktop);
+  TEntryDeletion deletion(cache, desktop, [] { return std::string(kPlatformCaption); });
   bool runningMeanwhile = false;
   desktop.OnProcessMessages = [&] {
     runningMeanwhile = deletion.Running();

@@ -1,4 +1,4 @@
-// The URL cache contract run against the in-memory cache that the unit tests use, so that the fake behaves like
+// The URL cache contracts run against the in-memory cache that the unit tests use, so that the fake behaves like
 // the real backends.
 #include "tests/contract/UrlCacheContract.h"
 #include "tests/fakes/FakeUrlCache.h"
@@ -6,12 +6,9 @@
 namespace hoardscope {
 namespace {
 
+// The fake only names its local files, so it has no part in the contract of files on disk.
 struct TFakeCacheBackend {
-  static constexpr bool kMeasuresFiles = false;   // the fake only names its local files
-  static constexpr bool kWalksInOrder = true;
-  static constexpr bool kNamesPlainly = true;
   static constexpr bool kKeepsExactTypesAndTimes = true;
-  static constexpr bool kTakesEntries = true;
   IUrlCache& Cache() { return Fake; }
   void WriteReserved(const std::string&, const std::string&) {}
   TFakeUrlCache Fake;
@@ -19,6 +16,10 @@ struct TFakeCacheBackend {
 
 }  // namespace
 
-INSTANTIATE_TYPED_TEST_SUITE_P(Fake, UrlCacheContract, ::testing::Types<TFakeCacheBackend>);
+using TFake = ::testing::Types<TFakeCacheBackend>;
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, UrlCacheReaderContract, TFake);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, UrlCacheDeleterContract, TFake);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, UrlCacheWriterContract, TFake);
+INSTANTIATE_TYPED_TEST_SUITE_P(Fake, ExactUrlCacheWriterContract, TFake);
 
 }  // namespace hoardscope

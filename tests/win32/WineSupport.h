@@ -50,6 +50,27 @@ inline TCommandRun RunCommand(const std::string& commandLine) {
 
 inline std::string Quoted(const std::string& text) { return "\"" + text + "\""; }
 
+// While this object lives, the test and the Windows programs it starts have no display, whatever the run has: a
+// window that would wait for a person (the shell's folder picker) cannot open and counts as cancelled.
+class TWithoutDisplay {
+ public:
+  TWithoutDisplay() {
+    char value[1024] = {};
+    const DWORD length = GetEnvironmentVariableA("DISPLAY", value, sizeof value);
+    if (length == 0 || length >= sizeof value) return;
+    FDisplay = std::string(value, length);
+    SetEnvironmentVariableA("DISPLAY", nullptr);
+  }
+  ~TWithoutDisplay() {
+    if (!FDisplay.empty()) SetEnvironmentVariableA("DISPLAY", FDisplay.c_str());
+  }
+  TWithoutDisplay(const TWithoutDisplay&) = delete;
+  TWithoutDisplay& operator=(const TWithoutDisplay&) = delete;
+
+ private:
+  std::string FDisplay;
+};
+
 // Without a display Wine's desktop process cannot start, and a tool that asks for it (regsvr32, the shell's
 // file copy) waits for it in vain for ten seconds. While this object lives, the prefix does without it when the
 // test runs without a display.

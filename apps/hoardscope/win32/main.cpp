@@ -20,13 +20,15 @@ int main(int argc, char** argv) {
   const bool sourceGiven = TakeCacheOption(all, home);
   const std::string command = sourceGiven && !all.empty() ? all[0] : "";
   const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());
+  constexpr const char* kUsage = "usage: hoardscope COMMAND ...\n";
   try {
+    if (const std::optional<int> exitCode = AnswerAboutTheProgram(command, kUsage)) return *exitCode;
     if (const std::optional<int> exitCode = RunSubcommand(command, args, home)) return *exitCode;
   } catch (const std::exception& error) {
     std::cerr << "hoardscope: " << error.what() << "\n";
     return 1;
   }
   std::cerr << (command.empty() ? "" : "hoardscope: unknown command '" + command + "'\n")
-            << "usage: hoardscope COMMAND ...\n" << kSubcommandUsage;
+            << kUsage << kSubcommandUsage;
   return 2;
 }
