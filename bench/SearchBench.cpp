@@ -67,7 +67,7 @@ const TFileList& TextFiles() {
   static const TFileList files = [] {
     TFileList list{fs::absolute(SearchBenchHome(false).CacheRoot), fs::absolute("build/search-bench-files.txt")};
     std::ofstream out(list.List);
-    for (const TEntryItem& item : LoadedView(false).View().EntryList.Items()) {
+    for (const TEntryItem& item : LoadedView(false).View().State().EntryList.Items()) {
       if (!item.Info || !StartsWithNoCase(item.Info->ContentType, "text/")) continue;
       out << fs::path(item.Info->CacheFile).lexically_relative(list.Folder).string() << '\n';
       list.Bytes += static_cast<std::uintmax_t>(item.Info->Size);
@@ -107,7 +107,7 @@ const TGzipBodies& GzipBodies() {
       gzip.Files.Bytes += body->size();
       urls.insert(entry.Url);
     });
-    for (const TEntryItem& item : LoadedView(true).View().EntryList.Items()) {
+    for (const TEntryItem& item : LoadedView(true).View().State().EntryList.Items()) {
       if (item.Info && urls.count(item.Info->SourceUrl)) gzip.Entries.push_back(item);
     }
     return gzip;
@@ -121,7 +121,7 @@ void Search(benchmark::State& state, bool caseSensitive, const char* needle = kN
   for (auto _ : state) {
     view.ClearSearchResult();
     view.RunSearch("", needle, caseSensitive);
-    state.counters["found"] = static_cast<double>(view.SearchList.Count());
+    state.counters["found"] = static_cast<double>(view.State().SearchList.Count());
   }
   state.SetBytesProcessed(static_cast<std::int64_t>(state.iterations() * bytes));
 }

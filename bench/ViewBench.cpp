@@ -32,7 +32,7 @@ double PeakMegabytes() {
 
 // The host with the most entries: the one a person would find slowest to open.
 TTreeNode* BiggestHost(THeadlessView& headless) {
-  THoardscopeMain& view = headless.View();
+  const TViewState& view = headless.View().State();
   TTreeNode* biggest = nullptr;
   std::size_t biggestCount = 0;
   for (std::size_t i = 0; i < view.RootNode->ChildCount(); ++i) {
@@ -55,8 +55,8 @@ void Load(benchmark::State& state, const std::string& browser) {
   for (auto _ : state) {
     THeadlessView headless(BenchHome(browser), events);
     headless.ShowAndLoad();
-    state.counters["entries"] = static_cast<double>(headless.View().EntryList.Count());
-    state.counters["hosts"] = static_cast<double>(headless.View().RootNode->ChildCount());
+    state.counters["entries"] = static_cast<double>(headless.View().State().EntryList.Count());
+    state.counters["hosts"] = static_cast<double>(headless.View().State().RootNode->ChildCount());
   }
   state.counters["peak_MB"] = PeakMegabytes();
 }
@@ -82,7 +82,7 @@ void ExpandBiggestHost(benchmark::State& state, bool everyDepth, const std::stri
     }
     state.PauseTiming();
     std::size_t files = 0;
-    headless->View().TreeView1.Walk([&](TTreeNode& node) {
+    headless->View().State().TreeView1.Walk([&](TTreeNode& node) {
       files += node.Kind() == TNodeKind::File ? 1 : 0;
       return true;
     });

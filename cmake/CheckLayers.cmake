@@ -7,7 +7,7 @@
 #              (linux/com)     the Linux edition's COM layer, which com/ComTypes.h alone includes, beneath com
 #              core            the entry model: keys, entries, the tree
 #              settings search operations com   the settings, the search, export and import, the COM server
-#              presenter       the main view's presenter
+#              presenter       the main view's presenter and its use cases
 #   platform   caches          readers of the browsers' own disk caches: over the ports and the entry model only
 #              linux           the Linux edition's stores, shell and HTTP layer: no Qt, nothing of the bar or host
 #              qt, qt/module   the bar's Qt view and the module that carries it
@@ -57,20 +57,10 @@ set(uses_packaging/windows platform/linux com core platform/ports)
 # What a single file may include besides what its unit may.
 set(uses_com/ComTypes.h platform/linux/com/ComAbi.h)
 
-# The one exception, to be deleted with the code that needs it: operations/EntryOperations.cpp holds members of
-# the presenter (the delete, export and import of THoardscopeMain), builds into the presenter's library and counts
-# as the presenter's, a back-edge from operations/ to presenter/, until that code moves into the presenter's own
-# use cases.
-set(counted_as_presenter operations/EntryOperations.cpp)
-
 # The unit that holds path (a file, or a folder), in variable unit: the longest unit its path starts with; "" when
 # none does.
 function(hs_unit_of path)
   set(found "")
-  if(path IN_LIST counted_as_presenter)
-    set(unit presenter PARENT_SCOPE)
-    return()
-  endif()
   foreach(candidate ${units})
     string(LENGTH "${candidate}" length)
     string(LENGTH "${found}" found_length)

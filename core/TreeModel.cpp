@@ -19,9 +19,9 @@ std::size_t TTreeNode::Depth() const {
 TTreeModel::TTreeModel() = default;
 TTreeModel::~TTreeModel() = default;
 
-void TTreeModel::AddObserver(ITreeObserver* observer) { FObservers.push_back(observer); }
+void TTreeModel::AddObserver(ITreeObserver* observer) const { FObservers.push_back(observer); }
 
-void TTreeModel::RemoveObserver(ITreeObserver* observer) {
+void TTreeModel::RemoveObserver(ITreeObserver* observer) const {
   FObservers.erase(std::remove(FObservers.begin(), FObservers.end(), observer), FObservers.end());
 }
 

@@ -78,8 +78,9 @@ class TTreeModel {
   TTreeModel(const TTreeModel&) = delete;
   TTreeModel& operator=(const TTreeModel&) = delete;
 
-  void AddObserver(ITreeObserver* observer);
-  void RemoveObserver(ITreeObserver* observer);
+  // Watching the tree changes nothing in it: a view that only reads the tree may watch it.
+  void AddObserver(ITreeObserver* observer) const;
+  void RemoveObserver(ITreeObserver* observer) const;
 
   // parent nullptr adds a top-level node.
   TTreeNode* AddChild(TTreeNode* parent, TNodeKind kind, std::string caption, int imageIndex);
@@ -112,7 +113,7 @@ class TTreeModel {
   void Notify(F&& call);
 
   std::vector<std::unique_ptr<TTreeNode>> FTopLevel;
-  std::vector<ITreeObserver*> FObservers;
+  mutable std::vector<ITreeObserver*> FObservers;
 };
 
 }  // namespace hoardscope

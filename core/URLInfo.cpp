@@ -82,4 +82,8 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info) {
                   : static_cast<std::int64_t>((static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow);
 }
 
+std::string PrepareLocalFile(IUrlCacheReader& cache, const TURLInfo& info) {
+  return info.LocalFile.empty() ? std::string() : cache.PrepareLocalFile(info.LocalFile);
+}
+
 }  // namespace hoardscope

@@ -45,4 +45,8 @@ class TURLInfo {
 // Fills a record's fields from a cache record, taking over its texts.
 void FillURLInfo(CacheEntryRecord record, TURLInfo& info);
 
+// Has the cache make the record's local file ready to be read; empty on success (or when it has none), else why
+// not.
+std::string PrepareLocalFile(IUrlCacheReader& cache, const TURLInfo& info);
+
 }  // namespace hoardscope

@@ -15,16 +15,16 @@ bool IsEntryKey(const std::string& name) { return WebSchemeLength(name) > 0; }
 
 // One pass over the tree: the node, or else in ancestorToExpand the first unopened node that leads to it. A file
 // named by its source URL is found before the first file listed under that text as its entry key.
-TTreeNode* SearchOnce(THoardscopeMain& view, const std::string& name, TTreeNode*& ancestorToExpand) {
+TTreeNode* SearchOnce(const THoardscopeMain& view, const std::string& name, TTreeNode*& ancestorToExpand) {
   const bool entryKey = IsEntryKey(name);
   const std::string key = entryKey ? view.EntryKeyOf(name) : name;
   TTreeNode* found = nullptr;
   TTreeNode* foundByKey = nullptr;
   ancestorToExpand = nullptr;
-  view.TreeView1.Walk([&](TTreeNode& node) {
+  view.State().TreeView1.Walk([&](TTreeNode& node) {
     if (found) return false;
     if (entryKey) {
-      const TEntryList& list = view.IsInSearchResult(&node) ? view.SearchList : view.EntryList;
+      const TEntryList& list = view.State().ListOf(&node);
       if (node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count()) {
         const TEntryItem& item = list[node.EntryIndex()];
         if (item.Info && item.Info->SourceUrl == name) found = &node;
@@ -44,7 +44,7 @@ TTreeNode* SearchOnce(THoardscopeMain& view, const std::string& name, TTreeNode*
 
 }  // namespace
 
-TTreeNode* FindNodeByName(THoardscopeMain& view, const std::string& name,
+TTreeNode* FindNodeByName(const THoardscopeMain& view, const std::string& name,
                           const std::function<void(TTreeNode*)>& expand) {
   for (;;) {
     TTreeNode* ancestor = nullptr;

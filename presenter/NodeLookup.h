@@ -13,7 +13,7 @@ namespace hoardscope {
 // file node). While the node is not in the tree, the first unopened host or folder node on its way is handed to
 // expand, which must open it (the view's expansion handling builds its children), and the search starts again.
 // nullptr when no node has that name.
-TTreeNode* FindNodeByName(THoardscopeMain& view, const std::string& name,
+TTreeNode* FindNodeByName(const THoardscopeMain& view, const std::string& name,
                           const std::function<void(TTreeNode*)>& expand);
 
 }  // namespace hoardscope

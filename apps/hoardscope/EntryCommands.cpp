@@ -26,7 +26,7 @@ int RunDeleteCommand(const TArguments& args, const THomePaths& home) {
   if (!headless.SelectNode(args[0])) return THeadlessView::UnknownNode(args[0]);
   headless.View().Execute(TActionId::aLVDelete);
   headless.PrintTree(std::cout, {});
-  return headless.View().LastDeleteFailed() ? 1 : 0;
+  return headless.View().State().LastDeleteFailed ? 1 : 0;
 }
 
 int RunExportCommand(const TArguments& args, const THomePaths& home) {
@@ -41,11 +41,11 @@ int RunExportCommand(const TArguments& args, const THomePaths& home) {
   headless.Answers.FileName = args[1];
   headless.Desktop().AnswerYes = answered && args[2] == "--yes";
   headless.View().Execute(TActionId::alExport);
-  if (headless.View().LastExportKeptFolder) {
+  if (headless.View().State().LastExportKeptFolder) {
     std::cerr << "hoardscope: nothing was exported: the export folder of " << args[1]
               << " holds files, which were kept (--yes replaces them)\n";
   }
-  return headless.View().LastExportFailed ? 1 : 0;
+  return headless.View().State().LastExportFailed ? 1 : 0;
 }
 
 }  // namespace hoardscope

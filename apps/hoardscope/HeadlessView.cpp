@@ -46,7 +46,7 @@ THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
       TViewServices{*FSources, FInternet, FServices->Registry(), FShell, FDesktop, FServices->Report(), &FDialogs,
                     &FServices->Clock(), nullptr, nullptr, FSources.get(), &FServices->Converter()},
       FWidgets);
-  FView->FBrowser = std::make_shared<THeadlessBrowser>(events);
+  FView->SetBrowser(std::make_shared<THeadlessBrowser>(events));
 }
 
 bool THeadlessView::ShowAndLoad() {
@@ -68,13 +68,11 @@ bool THeadlessView::ShowAndLoad() {
   return true;
 }
 
-void THeadlessView::Expand(TTreeNode* node) {
-  FView->TreeView1.SetExpanded(node, true);
-  FView->TreeView1Expanded(node);
-}
+void THeadlessView::Expand(TTreeNode* node) { FView->TreeView1Expanded(node); }
 
 void THeadlessView::ExpandAll() {
-  for (std::size_t i = 0; i < FView->TreeView1.TopLevelCount(); ++i) ExpandBelow(FView->TreeView1.TopLevel(i));
+  const TTreeModel& tree = FView->State().TreeView1;
+  for (std::size_t i = 0; i < tree.TopLevelCount(); ++i) ExpandBelow(tree.TopLevel(i));
 }
 
 void THeadlessView::ExpandBelow(TTreeNode* top) {
@@ -104,7 +102,7 @@ int THeadlessView::UnknownNode(const std::string& name) {
 
 void THeadlessView::PrintTree(std::ostream& out, const TTreeForm& form, const TTreeNode* branch) {
   const TTreeNode* top = nullptr;
-  FView->TreeView1.Walk([&](TTreeNode& node) {
+  FView->State().TreeView1.Walk([&](TTreeNode& node) {
     if (node.Depth() == 0) top = &node;
     if (branch && node.Depth() == 0 && &node != branch) return false;
     if (!form.Placeholders && node.Kind() == TNodeKind::Placeholder) return true;
@@ -113,7 +111,7 @@ void THeadlessView::PrintTree(std::ostream& out, const TTreeForm& form, const TT
       out << '\t' << KindName(node.Kind()) << " img=" << node.ImageIndex();
       if (node.HasNodeKey()) out << " key=" << node.Key();
       if (node.Kind() == TNodeKind::File) {
-        const TEntryList& list = top == FView->SearchNode ? FView->SearchList : FView->EntryList;
+        const TEntryList& list = top == FView->State().SearchNode ? FView->State().SearchList : FView->State().EntryList;
         out << " index=" << node.EntryIndex() << FileColumns(*list[node.EntryIndex()].Info);
       }
     }

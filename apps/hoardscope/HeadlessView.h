@@ -30,7 +30,7 @@ class THeadlessView {
   bool ShowAndLoad();
   // The view's cache: the platform's own or the browser's that --cache names.
   TCacheSwitch& Sources() { return *FSources; }
-  // Expands a host or folder node as the tree control does: the node opens, then the view handles the event.
+  // Expands a host or folder node as the tree control does: the node opens and the view handles the event.
   void Expand(TTreeNode* node);
   // Expands every host and folder node at every depth, of the whole tree or below one node.
   void ExpandAll();

@@ -26,7 +26,7 @@ int RunImportCommand(const TArguments& args, const THomePaths& home) {
   headless.ShowAndLoad();
   headless.Answers.FileName = args[0];
   headless.View().alImportExecute();
-  const TImportResult& result = headless.View().LastImport;
+  const TImportResult& result = headless.View().State().LastImport;
   if (result.Count < 0) std::cerr << "hoardscope: cannot import " << args[0] << ": " << result.Unreadable << "\n";
   std::cout << "imported: " << result.Count << "\n";
   return result.Count < 0 || result.Failed > 0 || result.Truncated ? 1 : 0;

@@ -69,19 +69,19 @@ int RunSearchCommand(const TArguments& args, const THomePaths& home) {
   headless.ShowAndLoad();
   THoardscopeMain& view = headless.View();
   if (!options->Node) {
-    view.TreeView1Change(view.RootNode);
+    view.TreeView1Change(view.State().RootNode);
   } else if (!headless.SelectNode(*options->Node)) {
     return THeadlessView::UnknownNode(*options->Node);
   }
   headless.Answers = options->Answers;
   view.alSearchExecute();
-  if (view.SearchNode) {
-    headless.ExpandBelow(view.SearchNode);
-    headless.PrintTree(std::cout, {options->Long}, view.SearchNode);
+  if (view.State().SearchNode) {
+    headless.ExpandBelow(view.State().SearchNode);
+    headless.PrintTree(std::cout, {options->Long}, view.State().SearchNode);
   } else {
     headless.PrintPanels(std::cout);
   }
-  return options->FailIfNone && view.SearchList.Empty() ? 1 : 0;
+  return options->FailIfNone && view.State().SearchList.Empty() ? 1 : 0;
 }
 
 }  // namespace hoardscope

@@ -118,7 +118,7 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
     : QWidget(parent),
       FShell(cacheFolder),
       FDesktop(this),
-      FDialogs(this, [this] { return FPresenter->FBrowser; }),
+      FDialogs(this, [this] { return FPresenter->State().FBrowser; }),
       FShellMenu(this, FDesktop),
       FPresenter(std::make_unique<THoardscopeMain>(
           TViewServices{cache, internet, registry, FShell, FDesktop, FReport, &FDialogs, &FClock, &FWindows,
@@ -126,7 +126,7 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
           *this)),
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(
-          FPresenter->TreeView1, [this](int imageIndex) { return FImages.TreeImage(imageIndex); },
+          FPresenter->State().TreeView1, [this](int imageIndex) { return FImages.TreeImage(imageIndex); },
           [this](const TTreeNode& node) { return FPresenter->ToolTipOf(&node); })) {
   setObjectName(QStringLiteral("HoardscopeMain"));
   setWindowTitle(QStringLiteral("HoardscopeMain"));
@@ -168,7 +168,7 @@ TMainView::~TMainView() {
 // ---- Building the widgets -------------------------------------------------------------------------------------
 
 void TMainView::CreateActions() {
-  for (const TAction& entry : FPresenter->Actions.All()) {
+  for (const TAction& entry : FPresenter->State().Actions.All()) {
     auto* action = new QAction(QString::fromLatin1(entry.Caption), this);
     action->setObjectName(QLatin1String(entry.Name));
     action->setIconText(action->text());  // buttons show the caption with its mnemonic, as menus do
@@ -212,7 +212,7 @@ void TMainView::FillCacheMenu() {
   QAction* secure = mnuCache->addAction(QStringLiteral("Include https entries"));
   secure->setObjectName(QStringLiteral("mnuShowSecure"));
   secure->setCheckable(true);
-  secure->setChecked(FPresenter->Settings.ShowSecure);
+  secure->setChecked(FPresenter->State().Settings.ShowSecure);
   connect(secure, &QAction::triggered, this,
           [this](bool checked) { FDesktop.RunHandler([this, checked] { FPresenter->SetShowSecure(checked); }); });
 }
@@ -311,17 +311,11 @@ void TMainView::CreateTree() {
   connect(FModel.get(), &TTreeItemModel::ExpansionRequested, this, &TMainView::OnExpansionChanged);
   connect(TreeView1, &QTreeView::expanded, this, [this](const QModelIndex& index) {
     TTreeNode* node = FModel->NodeOf(index);
-    FDesktop.RunHandler([this, node] {
-      FPresenter->TreeView1.SetExpanded(node, true);
-      FPresenter->TreeView1Expanded(node);
-    });
+    FDesktop.RunHandler([this, node] { FPresenter->TreeView1Expanded(node); });
   });
   connect(TreeView1, &QTreeView::collapsed, this, [this](const QModelIndex& index) {
     TTreeNode* node = FModel->NodeOf(index);
-    FDesktop.RunHandler([this, node] {
-      FPresenter->TreeView1.SetExpanded(node, false);
-      FPresenter->TreeView1Collapsed(node);
-    });
+    FDesktop.RunHandler([this, node] { FPresenter->TreeView1Collapsed(node); });
   });
   FChangeTimer.setSingleShot(true);
   FChangeTimer.setInterval(kSelectionChangeDelayMs);
@@ -401,7 +395,7 @@ bool TMainView::SelectNodeNamed(const QString& name) {
   return node != nullptr;
 }
 
-QString TMainView::LastUrl() const { return QString::fromStdString(FPresenter->LastURL); }
+QString TMainView::LastUrl() const { return QString::fromStdString(FPresenter->State().LastURL); }
 
 void TMainView::WhenLoadFinished(QObject* context, std::function<void()> finished) {
   connect(this, &TMainView::LoadFinished, context, std::move(finished));
@@ -450,7 +444,7 @@ void TMainView::FocusTree() { TreeView1->setFocus(Qt::OtherFocusReason); }
 bool TMainView::TreeHasFocus() { return TreeView1->hasFocus(); }
 
 void TMainView::ActionsChanged() {
-  for (const TAction& entry : FPresenter->Actions.All()) Action(entry.Id)->setEnabled(entry.Enabled);
+  for (const TAction& entry : FPresenter->State().Actions.All()) Action(entry.Id)->setEnabled(entry.Enabled);
 }
 
 }  // namespace hoardscope

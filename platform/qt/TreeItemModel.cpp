@@ -15,7 +15,7 @@ QString DisplayedCaption(const std::string& caption) {
 
 }  // namespace
 
-TTreeItemModel::TTreeItemModel(TTreeModel& tree, TImageSource images, TToolTipSource toolTips, QObject* parent)
+TTreeItemModel::TTreeItemModel(const TTreeModel& tree, TImageSource images, TToolTipSource toolTips, QObject* parent)
     : QAbstractItemModel(parent), FTree(tree), FImages(std::move(images)), FToolTips(std::move(toolTips)) {
   FTree.AddObserver(this);
 }

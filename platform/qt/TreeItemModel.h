@@ -20,7 +20,7 @@ class TTreeItemModel : public QAbstractItemModel, public ITreeObserver {
   // The tip of a node (empty for none).
   using TToolTipSource = std::function<std::string(const TTreeNode& node)>;
 
-  TTreeItemModel(TTreeModel& tree, TImageSource images, TToolTipSource toolTips = {}, QObject* parent = nullptr);
+  TTreeItemModel(const TTreeModel& tree, TImageSource images, TToolTipSource toolTips = {}, QObject* parent = nullptr);
   ~TTreeItemModel() override;
   TTreeItemModel(const TTreeItemModel&) = delete;
   TTreeItemModel& operator=(const TTreeItemModel&) = delete;
@@ -63,7 +63,7 @@ class TTreeItemModel : public QAbstractItemModel, public ITreeObserver {
   // Announces the nodes gathered during the running update.
   void AnnouncePending();
 
-  TTreeModel& FTree;
+  const TTreeModel& FTree;
   TImageSource FImages;
   TToolTipSource FToolTips;
   int FUpdateDepth = 0;

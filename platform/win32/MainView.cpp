@@ -82,7 +82,7 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
         TViewServices{ports.Cache, ports.Internet, ports.Registry, *FShell, *FDesktop, FReport, FDialogs.get(),
                       ports.Clock, ports.Windows, FShellMenu.get(), ports.Sources, &FConverter},
         *this);
-    FMirror = std::make_unique<TTreeViewMirror>(FPresenter->TreeView1, TreeView1);
+    FMirror = std::make_unique<TTreeViewMirror>(FPresenter->State().TreeView1, TreeView1);
     FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
     Layout();
   } catch (...) {
@@ -387,7 +387,7 @@ LRESULT TWinMainView::HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lPar
 bool TWinMainView::ContainsWindow(HWND window) const { return window && (window == FWindow || IsChild(FWindow, window)); }
 
 std::optional<TActionId> TWinMainView::ShortCutAction(int keyCode) const {
-  return FPresenter->Actions.ActionForShortCut(
+  return FPresenter->State().Actions.ActionForShortCut(
       ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU)));
 }
 
@@ -401,7 +401,6 @@ void TWinMainView::OnItemExpanded(HTREEITEM item, bool expanded) {
   TTreeNode* node = TTreeViewMirror::NodeOf(TreeView1, item);
   if (!node) return;
   FDesktop->RunHandler([this, node, expanded] {
-    FPresenter->TreeView1.SetExpanded(node, expanded);
     if (expanded) {
       FPresenter->TreeView1Expanded(node);
     } else {
@@ -453,7 +452,7 @@ void TWinMainView::UpdateMenu(HMENU menu) {
     const std::optional<TActionId> action = ActionOfCommand(GetMenuItemID(menu, i));
     if (!action) continue;
     EnableMenuItem(menu, static_cast<UINT>(i),
-                   MF_BYPOSITION | (FPresenter->Actions[*action].Enabled ? MF_ENABLED : MF_GRAYED));
+                   MF_BYPOSITION | (FPresenter->State().Actions[*action].Enabled ? MF_ENABLED : MF_GRAYED));
   }
 }
 
@@ -480,13 +479,13 @@ void TWinMainView::FillCacheMenu() {
                 kCacheSourceCommandBase + i, FCacheSources[i].c_str());
   }
   AppendMenuA(mnuCache, MF_SEPARATOR, 0, nullptr);
-  const UINT secureState = FPresenter->Settings.ShowSecure ? MF_CHECKED : MF_UNCHECKED;
+  const UINT secureState = FPresenter->State().Settings.ShowSecure ? MF_CHECKED : MF_UNCHECKED;
   AppendMenuA(mnuCache, MF_STRING | secureState, kShowSecureCommand, "Include https entries");
 }
 
 void TWinMainView::RunCacheMenuCommand(UINT command) {
   if (command == kShowSecureCommand) {
-    FDesktop->RunHandler([this] { FPresenter->SetShowSecure(!FPresenter->Settings.ShowSecure); });
+    FDesktop->RunHandler([this] { FPresenter->SetShowSecure(!FPresenter->State().Settings.ShowSecure); });
   } else if (command >= kCacheSourceCommandBase && command - kCacheSourceCommandBase < FCacheSources.size()) {
     const std::string source = FCacheSources[command - kCacheSourceCommandBase];
     FDesktop->RunHandler([this, source] { FPresenter->SelectCacheSource(source); });
@@ -501,7 +500,7 @@ void TWinMainView::MeasureMenuItem(MEASUREITEMSTRUCT& item) {
 void TWinMainView::DrawMenuItem(const DRAWITEMSTRUCT& item) {
   const std::optional<TActionId> action = ActionOfCommand(item.itemID);
   if (!action) return;
-  const int image = FPresenter->Actions[*action].ImageIndex;
+  const int image = FPresenter->State().Actions[*action].ImageIndex;
   const int top = item.rcItem.top + (item.rcItem.bottom - item.rcItem.top - kActionImageSize) / 2;
   const UINT style = (item.itemState & (ODS_GRAYED | ODS_DISABLED)) ? ILD_BLEND50 : ILD_TRANSPARENT;
   ImageList_Draw(FImages.ImageList3(), image, item.hDC, item.rcItem.left, top, style);
@@ -542,7 +541,7 @@ bool TWinMainView::TreeHasFocus() { return GetFocus() == TreeView1; }
 void TWinMainView::ActionsChanged() {
   // Menu entries follow their actions whenever a menu opens; the face of "&Help" is its action's button.
   SendMessageA(ToolBar1, TB_ENABLEBUTTON, kHelpButtonId,
-               MAKELPARAM(FPresenter->Actions[TActionId::alHelp].Enabled ? TRUE : FALSE, 0));
+               MAKELPARAM(FPresenter->State().Actions[TActionId::alHelp].Enabled ? TRUE : FALSE, 0));
 }
 
 }  // namespace hoardscope

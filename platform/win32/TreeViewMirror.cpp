@@ -16,7 +16,7 @@ class TTreeViewMirror::TMirroringScope {
   int& FDepth;
 };
 
-TTreeViewMirror::TTreeViewMirror(TTreeModel& model, HWND tree) : FModel(model), FTree(tree) {
+TTreeViewMirror::TTreeViewMirror(const TTreeModel& model, HWND tree) : FModel(model), FTree(tree) {
   model.Walk([this](TTreeNode& node) {
     InsertItem(&node);
     return true;

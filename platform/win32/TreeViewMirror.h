@@ -14,7 +14,7 @@ namespace hoardscope {
 class TTreeViewMirror : public ITreeObserver {
  public:
   // Mirrors the model's present nodes at once and follows its changes until destroyed.
-  TTreeViewMirror(TTreeModel& model, HWND tree);
+  TTreeViewMirror(const TTreeModel& model, HWND tree);
   ~TTreeViewMirror() override;
   TTreeViewMirror(const TTreeViewMirror&) = delete;
   TTreeViewMirror& operator=(const TTreeViewMirror&) = delete;
@@ -41,7 +41,7 @@ class TTreeViewMirror : public ITreeObserver {
   void Forget(const TTreeNode* node);
   void SortChildrenByRow(TTreeNode* node);
 
-  TTreeModel& FModel;
+  const TTreeModel& FModel;
   HWND FTree;
   std::unordered_map<const TTreeNode*, HTREEITEM> FItems;
   TTreeNode* FInsertParent = nullptr;

@@ -20,7 +20,7 @@ class TWinBandView : public IBandView {
   void MakeChildOf(TWindowHandle parent) override { FView->MakeChildOf(static_cast<HWND>(parent)); }
   void SetBounds(const TWindowRect& bounds) override;
   void Show() override { ShowWindow(FView->Window(), SW_SHOW); }
-  void SetBrowser(std::shared_ptr<IBrowser> browser) override { FView->Presenter().FBrowser = std::move(browser); }
+  void SetBrowser(std::shared_ptr<IBrowser> browser) override { FView->Presenter().SetBrowser(std::move(browser)); }
 
   TWinMainView& View() { return *FView; }
 

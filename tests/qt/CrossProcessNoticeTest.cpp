@@ -30,7 +30,7 @@ QString NotifyFromAnotherProcess() {
 
 void WaitForLoad(TMainView& view) {
   const QDeadlineTimer deadline(10000);
-  while ((view.Presenter().RootNode->ChildCount() == 0 || view.Presenter().Busy()) && !deadline.hasExpired()) {
+  while ((view.Presenter().State().RootNode->ChildCount() == 0 || view.Presenter().Busy()) && !deadline.hasExpired()) {
     QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   }
 }
@@ -50,13 +50,13 @@ TEST(CrossProcessNotice, ReachesTheBarOfAnotherProcessWhichReloadsWhenActivated)
   TMainView view(cache, registry, internet, std::filesystem::temp_directory_path());
   view.show();
   WaitForLoad(view);
-  ASSERT_EQ(view.Presenter().RootNode->Child(0)->Caption(), "before.example");
+  ASSERT_EQ(view.Presenter().State().RootNode->Child(0)->Caption(), "before.example");
 
   cache.DeleteEntry("http://before.example/a.htm");
   cache.Put(Entry("http://after.example/b.htm"));
   EXPECT_EQ(NotifyFromAnotherProcess(), "notified: 1\n");
-  EXPECT_TRUE(view.Presenter().ReloadPending);
-  EXPECT_EQ(view.Presenter().RootNode->Child(0)->Caption(), "before.example");  // nothing until activation
+  EXPECT_TRUE(view.Presenter().State().ReloadPending);
+  EXPECT_EQ(view.Presenter().State().RootNode->Child(0)->Caption(), "before.example");  // nothing until activation
 
   QString shown;
   const TModalAnswer answer([&](QWidget* modal) {
@@ -71,10 +71,10 @@ TEST(CrossProcessNotice, ReachesTheBarOfAnotherProcessWhichReloadsWhenActivated)
   view.activateWindow();
   view.Tree()->setFocus();
   const QDeadlineTimer deadline(10000);
-  while (view.Presenter().ReloadPending && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
+  while (view.Presenter().State().ReloadPending && !deadline.hasExpired()) QCoreApplication::processEvents(QEventLoop::AllEvents, 20);
   WaitForLoad(view);
   EXPECT_EQ(shown, "IE Cache have been midified. \r\nApplicatio will reload Cache file list");
-  EXPECT_EQ(view.Presenter().RootNode->Child(0)->Caption(), "after.example");
+  EXPECT_EQ(view.Presenter().State().RootNode->Child(0)->Caption(), "after.example");
 }
 
 }  // namespace

@@ -190,7 +190,7 @@ class ViewContextMenuTest : public ::testing::Test {
     Registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope")
         ->WriteValue(MakeStringValue("AppFolder", Folder.Path.string() + "/"));
     View->resize(237, 400);
-    View->Presenter().FBrowser = Browser;
+    View->Presenter().SetBrowser(Browser);
   }
 
   void AddEntry(const std::string& url) {
@@ -238,7 +238,7 @@ TEST_F(ViewContextMenuTest, TrashingAFileFromItsMenuDropsTheEntryAndTrashingAFol
   AddEntry("http://h/b/three.htm");
   View->show();
   View->Presenter().Timer1Timer();
-  TTreeNode* host = View->Presenter().RootNode->Child(0);
+  TTreeNode* host = View->Presenter().State().RootNode->Child(0);
   View->ExpandNode(host);
   TTreeNode* a = Child(host, "a");
   View->ExpandNode(a);
@@ -251,7 +251,7 @@ TEST_F(ViewContextMenuTest, TrashingAFileFromItsMenuDropsTheEntryAndTrashingAFol
   EXPECT_TRUE(Shown.endsWith("Export Files"));
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/b/two.htm"));
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/b/three.htm"));
-  EXPECT_EQ(View->Presenter().RootNode->ChildCount(), 0u);
+  EXPECT_EQ(View->Presenter().State().RootNode->ChildCount(), 0u);
   EXPECT_TRUE(fs::exists(Folder.Path / "data" / "Trash" / "files" / "Save Files" / "two.htm"));
   unsetenv("XDG_DATA_HOME");
 }

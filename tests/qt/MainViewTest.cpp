@@ -70,7 +70,7 @@ class MainViewTest : public ::testing::Test {
       : View(std::make_unique<TMainView>(Cache, Registry, Internet, CacheFiles.Path, nullptr, &Sources)),
         Tester(&View->Model(), QAbstractItemModelTester::FailureReportingMode::Warning) {
     View->resize(237, 400);
-    View->Presenter().FBrowser = Browser;
+    View->Presenter().SetBrowser(Browser);
     Registry.CreateKey(RegistryRoot::ClassesRoot, "MIME\\Database\\Content Type\\text/html")
         ->WriteValue(MakeStringValue("Extension", ".htm"));
     Registry.CreateKey(RegistryRoot::LocalMachine, "Software\\Pellix\\Hoardscope")
@@ -103,7 +103,7 @@ class MainViewTest : public ::testing::Test {
     View->Presenter().Timer1Timer();
   }
 
-  TTreeNode* Root() { return View->Presenter().RootNode; }
+  TTreeNode* Root() { return View->Presenter().State().RootNode; }
   TTreeNode* Child(const TTreeNode* parent, const std::string& caption) {
     for (std::size_t i = 0; i < parent->ChildCount(); ++i) {
       if (parent->Child(i)->Caption() == caption) return parent->Child(i);
@@ -193,9 +193,10 @@ TEST_F(MainViewTest, TopRowFollowsItsNodeAndAGoneRowIsLeftAlone) {
   View->Tree()->scrollTo(IndexOf(h130), QAbstractItemView::PositionAtTop);
   ASSERT_EQ(View->TopVisibleNode(), h130);
   View->Tree()->scrollToTop();
-  View->Presenter().TreeView1.SortChildren(Root(), [](const TTreeNode& a, const TTreeNode& b) {
-    return a.Caption() > b.Caption();
-  });
+  // A host above it goes: its row moves up by one.
+  View->Presenter().TreeView1Change(Child(Root(), "h100"));
+  View->Presenter().aLVDeleteExecute(true);
+  ASSERT_EQ(h130->Row(), 29u);
   View->SetTopVisibleNode(h130);
   EXPECT_EQ(TopRowNode(), h130);
 
@@ -215,7 +216,7 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   Load();
   QSignalSpy help(View->Action(TActionId::alHelp), &QAction::triggered);
   std::vector<std::unique_ptr<QSignalSpy>> anyAction;
-  for (const TAction& entry : View->Presenter().Actions.All()) {
+  for (const TAction& entry : View->Presenter().State().Actions.All()) {
     anyAction.push_back(std::make_unique<QSignalSpy>(View->Action(entry.Id), &QAction::triggered));
   }
   QTest::mouseClick(View->FilesButton(), Qt::LeftButton, {}, FaceOf(View->FilesButton()));
@@ -235,7 +236,7 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   EXPECT_EQ(DroppedMenu(View->HelpButton()),
             std::make_pair(static_cast<QWidget*>(View->HelpMenu()), QStringList{"&Help", "-", "About Hoardscope"}));
   EXPECT_EQ(help.count(), 1);
-  View->Presenter().FBrowser.reset();
+  View->Presenter().SetBrowser(nullptr);
   View->Action(TActionId::alHelp)->trigger();
   EXPECT_EQ(Help.Opened, QList<QUrl>{QUrl::fromLocalFile("/opt/hoardscope/help/index.html")});
 }
@@ -354,7 +355,7 @@ TEST_F(MainViewTest, ToolBarIsDisabledWhileALoadRunsAndLetsEventsRun) {
 TEST_F(MainViewTest, ActionStatesFollowTheSelection) {
   AddEntry("http://h/a.htm");
   AddEntry("http://h/img/x.gif", 100, "image/gif");
-  for (const TAction& entry : View->Presenter().Actions.All()) {
+  for (const TAction& entry : View->Presenter().State().Actions.All()) {
     EXPECT_EQ(Enabled(entry.Id), entry.Id != TActionId::aLVCopyURL && entry.Id != TActionId::alClearSearch);
   }
   Load();

@@ -17,7 +17,7 @@ class ContextMenuTest : public ViewFixture {
  protected:
   void SetUp() override {
     fs::create_directories(Root / "cache");
-    View().SaveFolder = (Root / "Save Files").string() + kPathSeparator;
+    CreateViewWithAppFolder(Root.string());
     Windows.Views.push_back([this](int wParam, int lParam) {
       View().SysCommand(wParam, lParam);
       notices += lParam == kCacheChangedCode;
@@ -30,7 +30,7 @@ class ContextMenuTest : public ViewFixture {
     AddEntry(url, "text/html", url.size(), file.string());
     return file.string();
   }
-  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+  TTreeNode* Host(const std::string& caption) { return Child(View().State().RootNode, caption); }
   std::string OwnCaptions() const {
     std::string captions;
     for (const TOwnMenuItem& item : ShellMenu.Opened.back().OwnItems) captions += "[" + item.Caption + "]";
@@ -54,17 +54,17 @@ TEST_F(ContextMenuTest, NoMenuOnNoNodeTheRootOrTheSearchNodeAndAMessageBelowIt) 
     dialog.cbSearchText = "page";
     dialog.btnSearchClick();
   };
-  View().TreeView1Change(View().RootNode);
+  View().TreeView1Change(View().State().RootNode);
   View().Execute(TActionId::alSearch);
-  ASSERT_TRUE(View().SearchNode);
+  ASSERT_TRUE(View().State().SearchNode);
 
   View().TreeView1ContextPopup(nullptr);
-  View().TreeView1ContextPopup(View().RootNode);
-  View().TreeView1ContextPopup(View().SearchNode);
+  View().TreeView1ContextPopup(View().State().RootNode);
+  View().TreeView1ContextPopup(View().State().SearchNode);
   EXPECT_TRUE(ShellMenu.Opened.empty());
   EXPECT_TRUE(Desktop.Messages.empty());
 
-  View().TreeView1ContextPopup(View().SearchNode->Child(0));
+  View().TreeView1ContextPopup(View().State().SearchNode->Child(0));
   EXPECT_TRUE(ShellMenu.Opened.empty());
   EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"A context menu can not popup under a search node"}));
 }
@@ -89,12 +89,12 @@ TEST_F(ContextMenuTest, AFolderMenuIsTheSaveFolderFilledWithCopiesAndOffersExpor
   Load();
   View().TreeView1ContextPopup(Host("h"));  // nothing chosen
   ASSERT_EQ(ShellMenu.Opened.size(), 1u);
-  EXPECT_EQ(ShellMenu.Opened[0].Path, View().SaveFolder);
+  EXPECT_EQ(ShellMenu.Opened[0].Path, View().State().SaveFolder);
   EXPECT_EQ(OwnCaptions(), "[Export Files]");
-  EXPECT_TRUE(fs::exists(View().SaveFolder + "a.gif"));
-  EXPECT_TRUE(fs::exists(View().SaveFolder + "b.gif"));
-  EXPECT_FALSE(fs::exists(View().SaveFolder + "c.gif"));
-  EXPECT_EQ(View().ExportSet.size(), 2u);
+  EXPECT_TRUE(fs::exists(View().State().SaveFolder + "a.gif"));
+  EXPECT_TRUE(fs::exists(View().State().SaveFolder + "b.gif"));
+  EXPECT_FALSE(fs::exists(View().State().SaveFolder + "c.gif"));
+  EXPECT_EQ(std::distance(fs::directory_iterator(View().State().SaveFolder), fs::directory_iterator()), 2);
   EXPECT_EQ(Desktop.Cursor, CursorShape::Default);
 }
 
@@ -128,13 +128,13 @@ TEST_F(ContextMenuTest, AShellCommandThatRemovesTheCachedFileDropsItsEntryAndNod
   AddFile("http://k/page.htm", "page.htm");
   Load();
   auto browser = std::make_shared<TFakeBrowser>();
-  View().FBrowser = browser;
+  View().SetBrowser(browser);
   ChooseShellCommand([](const std::string& path) { fs::remove(path); });
   View().TreeView1ContextPopup(Expand(Child(Expand(Host("h")), "a"))->Child(0));
   EXPECT_EQ(browser->Navigations, (std::vector<std::string>{"about:blank"}));
   EXPECT_FALSE(Cache.GetEntryInfo("http://h:8080/a/only.htm"));
-  EXPECT_EQ(Captions(View().RootNode), "k");  // the emptied folder and host went with it
-  EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
+  EXPECT_EQ(Captions(View().State().RootNode), "k");  // the emptied folder and host went with it
+  EXPECT_EQ(View().State().EntryList[0].Key, kDeletionMarker);
   EXPECT_EQ(notices, 0);
 }
 
@@ -170,10 +170,10 @@ TEST_F(ContextMenuTest, AReloadNoticedWhileTheMenuIsOpenWaitsUntilTheMenusWorkIs
   ChooseShellCommand([](const std::string& folder) { fs::remove_all(folder); });
   View().TreeView1ContextPopup(folder);  // the folder node is used after the menu: it must still be there
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/img/a.gif"));
-  EXPECT_TRUE(View().ReloadPending);
+  EXPECT_TRUE(View().State().ReloadPending);
   View().FormActivate();
-  EXPECT_FALSE(View().ReloadPending);
-  EXPECT_EQ(Captions(View().RootNode), "");
+  EXPECT_FALSE(View().State().ReloadPending);
+  EXPECT_EQ(Captions(View().State().RootNode), "");
 }
 
 }  // namespace

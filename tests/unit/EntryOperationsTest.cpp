@@ -1,8 +1,10 @@
 // Deleting entries, exporting them with their export file, copying a URL and opening the help.
 #include <algorithm>
 #include <fstream>
+#include <stdexcept>
 
 #include "core/Tools.h"
+#include "operations/EntryDeletion.h"
 #include "operations/ExportFile.h"
 #include "settings/SettingsStore.h"
 #include "tests/unit/ViewFixture.h"
@@ -16,7 +18,7 @@ class EntryOperationsTest : public ViewFixture {
  protected:
   void SetUp() override {
     fs::create_directories(Root / "cache");
-    View().SaveFolder = (Root / "Save Files").string() + kPathSeparator;
+    CreateViewWithAppFolder(Root.string());
     Shell.TrashFolder = (Root / "trash").string();
   }
 
@@ -26,7 +28,7 @@ class EntryOperationsTest : public ViewFixture {
     std::ofstream(folder / name, std::ios::binary) << content;
     AddEntry(url, headers ? "text/html" : "", content.size(), (folder / name).string());
   }
-  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+  TTreeNode* Host(const std::string& caption) { return Child(View().State().RootNode, caption); }
   void Select(TTreeNode* node) { View().TreeView1Change(node); }
 
   std::vector<TExportRecord> Records(const fs::path& file) {
@@ -57,7 +59,7 @@ TEST_F(EntryOperationsTest, DeletingAFolderRemovesItsEntriesAndNotifiesEveryView
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/img/sub/b.gif"));
   EXPECT_TRUE(Cache.GetEntryInfo("http://h/img.html"));
   EXPECT_TRUE(Cache.GetEntryInfo("http://h/images/c.gif"));
-  EXPECT_EQ(View().EntryList.Count(), 4u);
+  EXPECT_EQ(View().State().EntryList.Count(), 4u);
   EXPECT_EQ(Captions(Host("h")), "img.html|images");
   EXPECT_EQ(notices, 1);
 }
@@ -68,9 +70,9 @@ TEST_F(EntryOperationsTest, DeletingTheLastFilePrunesEmptyParentsButNeverTheRoot
   TTreeNode* b = Child(Expand(Child(Expand(Host("h")), "a")), "b");
   Select(Expand(b)->Child(0));
   View().Execute(TActionId::aLVDelete);
-  EXPECT_FALSE(View().RootNode->HasChildren());
-  EXPECT_EQ(View().TreeView1.TopLevelCount(), 1u);
-  EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
+  EXPECT_FALSE(View().State().RootNode->HasChildren());
+  EXPECT_EQ(View().State().TreeView1.TopLevelCount(), 1u);
+  EXPECT_EQ(View().State().EntryList[0].Key, kDeletionMarker);
 }
 
 TEST_F(EntryOperationsTest, DeleteNeedsTheTreesFocusAndANodeOutsideTheSearchBranch) {
@@ -93,19 +95,19 @@ TEST_F(EntryOperationsTest, ADeleteThatLeavesEntriesBehindSaysWhichAndKeepsTheir
   Cache.DeleteFailure = "the files of an entry could not be removed";
   Select(Child(Expand(Host("h")), "a.htm"));
   View().Execute(TActionId::aLVDelete);
-  EXPECT_TRUE(View().LastDeleteFailed());
+  EXPECT_TRUE(View().State().LastDeleteFailed);
   EXPECT_EQ(Desktop.Messages.back(), "the files of an entry could not be removed");
   EXPECT_EQ(Captions(Host("h")), "a.htm|b.htm");
   Select(Host("h"));
   View().Execute(TActionId::aLVDelete);
   EXPECT_EQ(Desktop.Messages.back(), "2 entries were not deleted:\r\nthe files of an entry could not be removed"
                                      "\r\nthe files of an entry could not be removed");
-  EXPECT_EQ(View().EntryList[0].Key, "http://h/a.htm");  // still listed, as still cached
+  EXPECT_EQ(View().State().EntryList[0].Key, "http://h/a.htm");  // still listed, as still cached
   Cache.DeleteFailure.clear();
   View().Button1Click();
   Select(Host("h"));
   View().Execute(TActionId::aLVDelete);
-  EXPECT_FALSE(View().LastDeleteFailed());
+  EXPECT_FALSE(View().State().LastDeleteFailed);
   EXPECT_TRUE(Cache.Entries().empty());
 }
 
@@ -121,10 +123,10 @@ TEST_F(EntryOperationsTest, NothingReloadsWhileADeletionLetsMessagesRun) {
   };
   View().Execute(TActionId::aLVDelete);
   EXPECT_EQ(Dialogs.Shown, 0);
-  EXPECT_TRUE(View().ReloadPending);
+  EXPECT_TRUE(View().State().ReloadPending);
   Desktop.OnProcessMessages = nullptr;
   View().FormActivate();
-  EXPECT_FALSE(View().ReloadPending);
+  EXPECT_FALSE(View().State().ReloadPending);
 }
 
 TEST_F(EntryOperationsTest, ExportWritesCopiesAndOneRecordEach) {
@@ -160,7 +162,7 @@ TEST_F(EntryOperationsTest, AnExistingExportFolderIsEmptiedIntoTheTrashOnlyAfter
   View().Execute(TActionId::alExport);
   EXPECT_TRUE(fs::exists(Root / "out" / "old.txt"));
   EXPECT_FALSE(fs::exists(Root / "out.HEF"));
-  EXPECT_TRUE(View().LastExportFailed && View().LastExportKeptFolder);  // nothing was exported
+  EXPECT_TRUE(View().State().LastExportFailed && View().State().LastExportKeptFolder);  // nothing was exported
   EXPECT_EQ(Desktop.Messages.back(), "All files under " + (Root / "out").string() +
                                          " will be delete!\r\nare you sure to delete them?");
   Desktop.Answer = MessageAnswer::Yes;
@@ -169,7 +171,7 @@ TEST_F(EntryOperationsTest, AnExistingExportFolderIsEmptiedIntoTheTrashOnlyAfter
   EXPECT_TRUE(fs::exists(Root / "trash" / "old.txt"));
   EXPECT_TRUE(fs::exists(Root / "out" / "keep"));
   EXPECT_EQ(Records(Root / "out.HEF").size(), 1u);
-  EXPECT_FALSE(View().LastExportFailed || View().LastExportKeptFolder);
+  EXPECT_FALSE(View().State().LastExportFailed || View().State().LastExportKeptFolder);
 }
 
 TEST_F(EntryOperationsTest, EntriesWhoseUrlDoesNotFitAreLeftOutWithOneMessage) {
@@ -209,7 +211,7 @@ TEST_F(EntryOperationsTest, EntriesListedUnderOneKeyExportAndDeleteUnderTheirOwn
 
   TTreeNode* withPort = nullptr;
   for (std::size_t i = 0; i < host->ChildCount(); ++i) {
-    if (View().EntryList[host->Child(i)->EntryIndex()].Info->SourceUrl == urls[0]) withPort = host->Child(i);
+    if (View().State().EntryList[host->Child(i)->EntryIndex()].Info->SourceUrl == urls[0]) withPort = host->Child(i);
   }
   ASSERT_TRUE(withPort);
   Select(withPort);
@@ -235,7 +237,7 @@ TEST_F(EntryOperationsTest, ACopyThatFailsGetsNoRecordAndIsNamed) {
   ASSERT_EQ(Desktop.Messages.size(), 1u);
   EXPECT_EQ(Desktop.Messages[0].rfind("1 files could not be copied into " + (Root / "out").string(), 0), 0u);
   EXPECT_NE(Desktop.Messages[0].find("\r\nhttp://h:8080/gone.htm ("), std::string::npos) << Desktop.Messages[0];
-  EXPECT_TRUE(View().LastExportFailed);
+  EXPECT_TRUE(View().State().LastExportFailed);
 }
 
 TEST_F(EntryOperationsTest, AnExportFileWithoutANameOfItsOwnIsRefusedBeforeAnythingIsTouched) {
@@ -249,7 +251,7 @@ TEST_F(EntryOperationsTest, AnExportFileWithoutANameOfItsOwnIsRefusedBeforeAnyth
     View().Execute(TActionId::alExport);
     ASSERT_EQ(Desktop.Messages.size(), 1u) << name;
     EXPECT_EQ(Desktop.Messages[0].rfind("Cannot export to " + (Root / name).string() + ": ", 0), 0u);
-    EXPECT_TRUE(View().LastExportFailed);
+    EXPECT_TRUE(View().State().LastExportFailed);
     EXPECT_FALSE(fs::exists(Root / name));
   }
   EXPECT_TRUE(fs::exists(Root / "mine.txt"));
@@ -267,5 +269,35 @@ TEST_F(EntryOperationsTest, CopyUrlAndHelp) {
   EXPECT_EQ(Dialogs.HelpShown[0].substr(Dialogs.HelpShown[0].size() - 14), "Hoardscope.chm");
 }
 
+
+// The deletion on its own: a failure while messages run (the window going) ends the walk with what was deleted so
+// far, and leaves the deletion no longer running, which would otherwise keep the view busy for good.
+TEST(EntryDeletion, AFailureWhileMessagesRunEndsTheWalkAndKeepsWhatWasDeleted) {
+  TFakeUrlCache cache;
+  TFakeDesktop desktop;
+  TEntryList list;
+  for (const char* url : {"http://h/1.htm", "http://h/2.htm"}) {
+    CacheEntryRecord record;
+    record.SourceUrl = url;
+    cache.Put(record);
+    auto info = std::make_shared<TURLInfo>();
+    info->SourceUrl = url;
+    list.Add(url, info);
+  }
+  TEntryDeletion deletion(cache, desktop, [] { return std::string(kPlatformCaption); });
+  bool runningMeanwhile = false;
+  desktop.OnProcessMessages = [&] {
+    runningMeanwhile = deletion.Running();
+    throw std::runtime_error("the window is gone");
+  };
+  deletion.DeleteUnder(list, "h");
+  EXPECT_TRUE(runningMeanwhile);
+  EXPECT_FALSE(deletion.Running());
+  EXPECT_EQ(list[0].Key, kDeletionMarker);
+  EXPECT_FALSE(cache.GetEntryInfo("http://h/1.htm"));
+  EXPECT_TRUE(list[1].Info);
+  EXPECT_TRUE(cache.GetEntryInfo("http://h/2.htm"));
+  EXPECT_FALSE(deletion.ShowFailures());
+}
 }  // namespace
 }  // namespace hoardscope

@@ -8,7 +8,7 @@ namespace {
 
 class ExpansionTest : public ViewFixture {
  protected:
-  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+  TTreeNode* Host(const std::string& caption) { return Child(View().State().RootNode, caption); }
 };
 
 TEST_F(ExpansionTest, ShowsFilesBeforeFoldersOneLevelAtATime) {
@@ -74,7 +74,7 @@ TEST_F(ExpansionTest, AKeyEndingInASlashIsBelowTheSameNodeForExpansionTotalsSear
     dialog.btnSearchClick();
   };
   View().Execute(TActionId::alSearch);
-  EXPECT_EQ(View().SearchList.Count(), 2u);
+  EXPECT_EQ(View().State().SearchList.Count(), 2u);
 }
 
 TEST_F(ExpansionTest, AHostWithoutANameHasNothingToExpand) {
@@ -92,8 +92,8 @@ TEST_F(ExpansionTest, ASecondExpansionAddsNothingAndCollapseKeepsChildren) {
   EXPECT_EQ(host->ImageIndex(), kImageFolderClosed);
   Expand(host);
   EXPECT_EQ(host->ChildCount(), 2u);
-  View().TreeView1Collapsed(View().RootNode);
-  EXPECT_EQ(View().RootNode->ImageIndex(), kImageRoot);
+  View().TreeView1Collapsed(View().State().RootNode);
+  EXPECT_EQ(View().State().RootNode->ImageIndex(), kImageRoot);
 }
 
 TEST_F(ExpansionTest, KeepsNeighbouringHostsAndFoldersApart) {
@@ -110,17 +110,29 @@ TEST_F(ExpansionTest, KeepsNeighbouringHostsAndFoldersApart) {
   EXPECT_EQ(Expand(Child(ab, "a"))->ChildCount(), 1u);
 }
 
+// The expansion on its own, over a list whose entries were deleted after its host level was built.
 TEST_F(ExpansionTest, PassesOverDeletedEntriesInARun) {
-  AddEntry("http://h/1.htm");
-  AddEntry("http://h/2.htm");
-  AddEntry("http://h/3.htm");
-  Load();
-  View().EntryList.MarkDeleted(0);  // the first of the run, where the scan starts
-  View().EntryList.MarkDeleted(2);
-  EXPECT_EQ(View().EntryList[0].Key, kDeletionMarker);
-  EXPECT_EQ(Expand(Host("h"))->ChildCount(), 1u);
-  View().TreeView1Change(Host("h"));
-  EXPECT_EQ(View().StatusText(1), "Total  1  Files  100  Byte Used");
+  TEntryList list;
+  for (const char* url : {"http://h/1.htm", "http://h/2.htm", "http://h/3.htm"}) {
+    auto info = std::make_shared<TURLInfo>();
+    info->SourceUrl = url;
+    info->Size = 100;
+    list.Add(url, info);
+  }
+  TTreeModel tree;
+  std::vector<std::string> iconKeys;
+  TFileIcons icons(Shell, Registry, iconKeys);
+  TFolderExpansion expansion(Cache, &Converter, icons, tree);
+  TTreeNode* root = tree.AddChild(nullptr, TNodeKind::Root, "Hoardscope", kImageRoot);
+  expansion.AddHostNodes(list, root);
+  ASSERT_EQ(Captions(root), "h");
+  list.MarkDeleted(0);  // the first of the run, where the scan starts
+  list.MarkDeleted(2);
+  EXPECT_EQ(list[0].Key, kDeletionMarker);
+  expansion.ExpandFolder(list, root->Child(0));
+  ASSERT_EQ(root->Child(0)->ChildCount(), 1u);
+  EXPECT_EQ(root->Child(0)->Child(0)->EntryIndex(), 1u);
+  EXPECT_EQ(TotalsText(TotalsUnder(list, "h")), "Total  1  Files  100  Byte Used");
 }
 
 TEST_F(ExpansionTest, AMissingFileGetsAnEmptyCaption) {
@@ -143,30 +155,43 @@ TEST_F(ExpansionTest, AsksTheShellForOneIconPerRegisteredExtension) {
   EXPECT_EQ(host->Child(1)->ImageIndex(), 4);
   EXPECT_EQ(host->Child(2)->ImageIndex(), 5);
   EXPECT_EQ(host->Child(3)->ImageIndex(), 5);
-  EXPECT_EQ(View().IconKeys[4], ".gif");
-  EXPECT_EQ(View().GetIconIndex(".GIF"), 4);
+  EXPECT_EQ(View().State().IconKeys[4], ".gif");
 }
 
-TEST_F(ExpansionTest, IconSlotsNeverGrowPastTheImageList) {
-  EXPECT_EQ(View().GetIconIndex(""), 4);
-  for (int i = 5; i < 512; ++i) EXPECT_EQ(View().GetIconIndex("." + std::to_string(i)), i);
-  EXPECT_EQ(View().GetIconIndex(".new"), 4);  // full: the icon of files without type
-  EXPECT_EQ(View().IconKeys.size(), kIconSlots);
+// The icon slots on their own, as the expansion asks for them.
+class FileIconsTest : public ViewFixture {
+ protected:
+  std::vector<std::string> Keys;
+  TFileIcons Icons{Shell, Registry, Keys};
+};
+
+TEST_F(FileIconsTest, AnExtensionKeepsItsSlotWhateverItsCase) {
+  EXPECT_EQ(Icons.GetIconIndex(".gif"), 4);
+  EXPECT_EQ(Icons.GetIconIndex(".GIF"), 4);
+  EXPECT_EQ(Keys[4], ".gif");
+  EXPECT_EQ(Shell.AddedIcons, (std::vector<std::string>{".gif"}));
+}
+
+TEST_F(FileIconsTest, SlotsNeverGrowPastTheImageList) {
+  EXPECT_EQ(Icons.GetIconIndex(""), 4);
+  for (int i = 5; i < 512; ++i) EXPECT_EQ(Icons.GetIconIndex("." + std::to_string(i)), i);
+  EXPECT_EQ(Icons.GetIconIndex(".new"), 4);  // full: the icon of files without type
+  EXPECT_EQ(Keys.size(), kIconSlots);
   EXPECT_EQ(Shell.AddedIcons.size(), 508u);
 }
 
-TEST_F(ExpansionTest, AnIconTheShellRefusesGivesNoImage) {
+TEST_F(FileIconsTest, AnIconTheShellRefusesGivesNoImage) {
   Shell.RefuseIcons = true;
-  EXPECT_EQ(View().GetIconIndex(".x"), -1);
-  EXPECT_EQ(View().IconKeys[4], " ");
+  EXPECT_EQ(Icons.GetIconIndex(".x"), -1);
+  EXPECT_EQ(Keys[4], " ");
 }
 
 TEST_F(ExpansionTest, KeepsTheTopRowWhereItWas) {
   AddEntry("http://h/1.htm");
   Load();
-  Widgets.TopNode = View().RootNode;
+  Widgets.TopNode = View().State().RootNode;
   Expand(Host("h"));
-  EXPECT_EQ(Widgets.TopNode, View().RootNode);
+  EXPECT_EQ(Widgets.TopNode, View().State().RootNode);
 }
 
 TEST_F(ExpansionTest, AHostAtTheEndOfTheListExpandsAndSortsLikeAnyOther) {

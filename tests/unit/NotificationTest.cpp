@@ -21,11 +21,11 @@ TEST_F(NotificationTest, ANoticeReloadsOnceAtTheNextActivation) {
   AddEntry("http://new/1");
   View().NotifyViews(kCacheChangedCode);
   View().NotifyViews(kCacheChangedCode);
-  EXPECT_EQ(Captions(View().RootNode), "old");  // nothing happens until the view is activated
+  EXPECT_EQ(Captions(View().State().RootNode), "old");  // nothing happens until the view is activated
   View().FormActivate();
   View().FormActivate();
   EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{kReloadMessage}));
-  EXPECT_EQ(Captions(View().RootNode), "new");
+  EXPECT_EQ(Captions(View().State().RootNode), "new");
 }
 
 TEST_F(NotificationTest, AnotherCodeDoesNothing) {
@@ -33,7 +33,7 @@ TEST_F(NotificationTest, AnotherCodeDoesNothing) {
   View().SysCommand(6901, kCacheChangedCode);
   View().FormActivate();
   EXPECT_TRUE(Desktop.Messages.empty());
-  EXPECT_FALSE(View().ReloadPending);
+  EXPECT_FALSE(View().State().ReloadPending);
 }
 
 TEST_F(NotificationTest, OkInTheOptionsReloadsWithTheNewFilter) {
@@ -42,13 +42,13 @@ TEST_F(NotificationTest, OkInTheOptionsReloadsWithTheNewFilter) {
   Load();
   AnswerOptionsWithPicturesOnly();
   View().Execute(TActionId::alOption);
-  ASSERT_EQ(View().EntryList.Count(), 1u);
-  EXPECT_EQ(View().EntryList[0].Key, "http://h/pic.gif");
+  ASSERT_EQ(View().State().EntryList.Count(), 1u);
+  EXPECT_EQ(View().State().EntryList[0].Key, "http://h/pic.gif");
 
   Dialogs.OnOptions = nullptr;  // Cancel: nothing stored, no reload
   Cache.DeleteEntry("http://h/pic.gif");
   View().Execute(TActionId::alOption);
-  EXPECT_EQ(View().EntryList.Count(), 1u);
+  EXPECT_EQ(View().State().EntryList.Count(), 1u);
 }
 
 TEST_F(NotificationTest, AStoreThatRefusesTheOptionsStillAppliesThemAndSaysWhy) {
@@ -61,7 +61,7 @@ TEST_F(NotificationTest, AStoreThatRefusesTheOptionsStillAppliesThemAndSaysWhy) 
   };
   View().Execute(TActionId::alOption);
   EXPECT_EQ(Desktop.Messages.size(), 1u);
-  EXPECT_TRUE(View().EntryList.Empty());  // type mode with no class chosen admits nothing
+  EXPECT_TRUE(View().State().EntryList.Empty());  // type mode with no class chosen admits nothing
   Registry.SetReadOnly(false);
 }
 

@@ -26,7 +26,7 @@ class SearchRunTest : public ViewFixture {
     View().Execute(TActionId::alSearch);
   }
 
-  TTreeNode* Host(const std::string& caption) { return Child(View().RootNode, caption); }
+  TTreeNode* Host(const std::string& caption) { return Child(View().State().RootNode, caption); }
 
   int FFiles = 0;
 };
@@ -38,12 +38,12 @@ TEST_F(SearchRunTest, FindsTextPagesBelowTheSelectedHostOnly) {
   AddPage("http://ab/pic.gif", "needle", "image/gif");
   Load();
   Search(Host("ab"), "needle");
-  ASSERT_TRUE(View().SearchNode);
-  EXPECT_EQ(View().SearchList.Count(), 1u);
-  EXPECT_EQ(View().SearchList[0].Key, "http://ab/1.htm");
-  EXPECT_EQ(View().SearchList[0].Info, View().EntryList[0].Info);  // the records are shared
+  ASSERT_TRUE(View().State().SearchNode);
+  EXPECT_EQ(View().State().SearchList.Count(), 1u);
+  EXPECT_EQ(View().State().SearchList[0].Key, "http://ab/1.htm");
+  EXPECT_EQ(View().State().SearchList[0].Info, View().State().EntryList[0].Info);  // the records are shared
   EXPECT_EQ(View().StatusText(0), "Found 1 items");
-  EXPECT_TRUE(View().Actions[TActionId::alClearSearch].Enabled);
+  EXPECT_TRUE(View().State().Actions[TActionId::alClearSearch].Enabled);
 }
 
 TEST_F(SearchRunTest, TheWholeCacheAndTheRootSearchEverything) {
@@ -52,9 +52,9 @@ TEST_F(SearchRunTest, TheWholeCacheAndTheRootSearchEverything) {
   AddPage("http://b/3.htm", "needle");
   Load();
   Search(Host("a"), "needle", true);
-  EXPECT_EQ(View().SearchList.Count(), 3u);
-  Search(View().RootNode, "NEEDLE", false, true);
-  EXPECT_EQ(View().SearchList.Count(), 1u);
+  EXPECT_EQ(View().State().SearchList.Count(), 3u);
+  Search(View().State().RootNode, "NEEDLE", false, true);
+  EXPECT_EQ(View().State().SearchList.Count(), 1u);
 }
 
 TEST_F(SearchRunTest, BuildsTheBranchAsTheLastTopLevelNodeGroupedByHost) {
@@ -62,26 +62,26 @@ TEST_F(SearchRunTest, BuildsTheBranchAsTheLastTopLevelNodeGroupedByHost) {
   AddPage("http://b/f/2.htm", "needle");
   AddPage("http://a/3.htm", "needle");
   Load();
-  Search(View().RootNode, "needle");
-  TTreeNode* result = View().SearchNode;
-  ASSERT_EQ(View().TreeView1.TopLevelCount(), 2u);
-  EXPECT_EQ(View().TreeView1.TopLevel(1), result);
+  Search(View().State().RootNode, "needle");
+  TTreeNode* result = View().State().SearchNode;
+  ASSERT_EQ(View().State().TreeView1.TopLevelCount(), 2u);
+  EXPECT_EQ(View().State().TreeView1.TopLevel(1), result);
   EXPECT_EQ(result->Caption(), "Search Result");
   EXPECT_EQ(result->ImageIndex(), kImageSearch);
   EXPECT_EQ(Captions(result), "a|b");
   TTreeNode* b = Expand(Child(result, "b"));
   EXPECT_EQ(b->ChildCount(), 2u);
   View().TreeView1Change(b->Child(0));
-  EXPECT_FALSE(View().Actions[TActionId::aLVDelete].Enabled);
+  EXPECT_FALSE(View().State().Actions[TActionId::aLVDelete].Enabled);
 }
 
 TEST_F(SearchRunTest, NothingFoundSaysSoLeavesNoBranchAndStillEnablesClear) {
   AddPage("http://a/1.htm", "hay");
   Load();
-  Search(View().RootNode, "needle");
+  Search(View().State().RootNode, "needle");
   EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"needle not found"}));
-  EXPECT_EQ(View().SearchNode, nullptr);
-  EXPECT_TRUE(View().Actions[TActionId::alClearSearch].Enabled);
+  EXPECT_EQ(View().State().SearchNode, nullptr);
+  EXPECT_TRUE(View().State().Actions[TActionId::alClearSearch].Enabled);
 }
 
 TEST_F(SearchRunTest, AFileLeafAsksForAFolder) {
@@ -97,10 +97,10 @@ TEST_F(SearchRunTest, AFileLeafAsksForAFolder) {
 TEST_F(SearchRunTest, ACancelledDialogKeepsTheEarlierResult) {
   AddPage("http://a/1.htm", "needle");
   Load();
-  Search(View().RootNode, "needle");
+  Search(View().State().RootNode, "needle");
   Dialogs.OnSearch = nullptr;  // closed without Search
   View().Execute(TActionId::alSearch);
-  EXPECT_EQ(View().SearchList.Count(), 1u);
+  EXPECT_EQ(View().State().SearchList.Count(), 1u);
 }
 
 TEST_F(SearchRunTest, UnreadableAndVanishedFilesArePassedOver) {
@@ -108,32 +108,32 @@ TEST_F(SearchRunTest, UnreadableAndVanishedFilesArePassedOver) {
   AddEntry("http://a/2.htm", "text/html", 5, std::filesystem::temp_directory_path().string());  // a folder
   AddPage("http://a/3.htm", "needle");
   Load();
-  Search(View().RootNode, "needle");
-  EXPECT_EQ(View().SearchList.Count(), 1u);
+  Search(View().State().RootNode, "needle");
+  EXPECT_EQ(View().State().SearchList.Count(), 1u);
   EXPECT_EQ(Desktop.Cursor, CursorShape::Default);
 }
 
 TEST_F(SearchRunTest, TheBranchSurvivesAReloadAndGoesWithClearSearch) {
   AddPage("http://a/1.htm", "needle");
   Load();
-  Search(View().RootNode, "needle");
+  Search(View().State().RootNode, "needle");
   View().ClearView();
   View().Button1Click();
-  ASSERT_TRUE(View().SearchNode);
-  EXPECT_EQ(View().SearchList[0].Info->ContentType, "text/html");
-  View().TreeView1Change(View().SearchNode);
+  ASSERT_TRUE(View().State().SearchNode);
+  EXPECT_EQ(View().State().SearchList[0].Info->ContentType, "text/html");
+  View().TreeView1Change(View().State().SearchNode);
   View().Execute(TActionId::alClearSearch);
-  EXPECT_EQ(View().SearchNode, nullptr);
-  EXPECT_EQ(View().TreeView1.TopLevelCount(), 1u);
-  EXPECT_FALSE(View().Actions[TActionId::alClearSearch].Enabled);
-  EXPECT_EQ(View().Selected, nullptr);
+  EXPECT_EQ(View().State().SearchNode, nullptr);
+  EXPECT_EQ(View().State().TreeView1.TopLevelCount(), 1u);
+  EXPECT_FALSE(View().State().Actions[TActionId::alClearSearch].Enabled);
+  EXPECT_EQ(View().State().Selected, nullptr);
 }
 
 TEST_F(SearchRunTest, TheAgeLimitUsesTheClock) {
   AddPage("http://a/1.htm", "needle");
   Load();
   Clock.Now = 400ULL * 864000000000ULL;  // far later than the entry's time
-  View().TreeView1Change(View().RootNode);
+  View().TreeView1Change(View().State().RootNode);
   Dialogs.OnSearch = [](TfrmSearch& dialog) {
     dialog.cbSearchText = "needle";
     dialog.CheckBox1 = false;
@@ -143,7 +143,7 @@ TEST_F(SearchRunTest, TheAgeLimitUsesTheClock) {
     dialog.btnSearchClick();
   };
   View().Execute(TActionId::alSearch);
-  EXPECT_TRUE(View().SearchList.Empty());
+  EXPECT_TRUE(View().State().SearchList.Empty());
 }
 
 }  // namespace

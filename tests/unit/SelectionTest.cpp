@@ -8,10 +8,10 @@ class SelectionTest : public ViewFixture {
  protected:
   void SetUp() override {
     Browser = std::make_shared<TFakeBrowser>();
-    View().FBrowser = Browser;
+    View().SetBrowser(Browser);
   }
-  TTreeNode* ExpandedHost(const std::string& caption) { return Expand(Child(View().RootNode, caption)); }
-  bool Enabled(TActionId action) { return View().Actions[action].Enabled; }
+  TTreeNode* ExpandedHost(const std::string& caption) { return Expand(Child(View().State().RootNode, caption)); }
+  bool Enabled(TActionId action) { return View().State().Actions[action].Enabled; }
 
   std::shared_ptr<TFakeBrowser> Browser;
 };
@@ -44,7 +44,7 @@ TEST_F(SelectionTest, AFileSendsTheBrowserOfflineToItsSourceUrlOnce) {
   Load();
   TTreeNode* host = ExpandedHost("h");
   TTreeNode* page = host->Child(1);
-  ASSERT_EQ(View().EntryList[page->EntryIndex()].Key, "http://h/page.htm");
+  ASSERT_EQ(View().State().EntryList[page->EntryIndex()].Key, "http://h/page.htm");
   View().TreeView1Change(page);
   View().TreeView1Change(page);
   EXPECT_EQ(Browser->Navigations, (std::vector<std::string>{"http://h:8080/page.htm"}));
@@ -104,11 +104,11 @@ TEST_F(SelectionTest, AnOfflineBrowserIsNotForcedAgain) {
 }
 
 TEST_F(SelectionTest, WithoutABrowserOnlyTheCommandStatesChange) {
-  View().FBrowser.reset();
+  View().SetBrowser(nullptr);
   AddEntry("http://h/page.htm");
   Load();
   View().TreeView1Change(ExpandedHost("h")->Child(0));
-  EXPECT_TRUE(View().LastURL.empty());
+  EXPECT_TRUE(View().State().LastURL.empty());
   EXPECT_TRUE(Enabled(TActionId::aLVCopyURL));
   EXPECT_FALSE(Enabled(TActionId::alExport));
   EXPECT_FALSE(Enabled(TActionId::alSearch));
@@ -120,7 +120,7 @@ TEST_F(SelectionTest, ANavigationErrorIsSwallowedAfterLastURLIsSet) {
   AddEntry("http://h/page.htm");
   Load();
   View().TreeView1Change(ExpandedHost("h")->Child(0));
-  EXPECT_EQ(View().LastURL, "http://h/page.htm");
+  EXPECT_EQ(View().State().LastURL, "http://h/page.htm");
   EXPECT_EQ(Widgets.FocusRequests, 0);
 }
 
@@ -134,7 +134,7 @@ TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndTotalsEveryFile) {
   EXPECT_TRUE(Enabled(TActionId::alSearch));
   EXPECT_FALSE(Enabled(TActionId::aLVCopyURL));
   EXPECT_EQ(View().StatusText(1), "Total  1  Files  600  Byte Used");
-  View().TreeView1Change(View().RootNode);
+  View().TreeView1Change(View().State().RootNode);
   EXPECT_FALSE(Enabled(TActionId::alExport));
   EXPECT_FALSE(Enabled(TActionId::aLVDelete));
   EXPECT_TRUE(Enabled(TActionId::alSearch));
@@ -146,10 +146,12 @@ TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndTotalsEveryFile) {
 TEST_F(SelectionTest, AFolderWithoutChildrenNavigatesNowhereAndHoldsNoFiles) {
   AddEntry("http://h/a?x=/y/");  // lies under no node key with a "/" after it
   AddEntry("http://h/f/1.htm");
+  AddEntry("http://h//e");  // an empty segment: a folder "/e" below which nothing lies
   Load();
   TTreeNode* host = ExpandedHost("h");
   View().TreeView1Change(host);
-  TTreeNode* empty = View().TreeView1.AddFolderChild(host, TNodeKind::Folder, "e", "h/e");
+  TTreeNode* empty = Expand(Child(host, "/e"));
+  ASSERT_FALSE(empty->HasChildren());
   View().TreeView1Change(empty);
   EXPECT_EQ(View().StatusText(1), "Total  0  Files  0  Byte Used");
   EXPECT_TRUE(Browser->Navigations.empty());

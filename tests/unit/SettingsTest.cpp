@@ -27,10 +27,10 @@ TEST_F(SettingsTest, AnEmptyKeyGetsEveryDefaultWrittenBack) {
   EXPECT_EQ(DwordOf(*Stored("filtration")), 0u);
   EXPECT_EQ(DwordOf(*Stored("UseFilter")), 0u);
   EXPECT_FALSE(Stored("AppFolder"));
-  EXPECT_FALSE(view->Settings.UseFilter);
-  EXPECT_EQ(view->Settings.ExtStr, "*.*");
+  EXPECT_FALSE(view->State().Settings.UseFilter);
+  EXPECT_EQ(view->State().Settings.ExtStr, "*.*");
   const std::string sep(1, kPathSeparator);
-  EXPECT_EQ(view->SaveFolder, sep + "Save Files" + sep);
+  EXPECT_EQ(view->State().SaveFolder, sep + "Save Files" + sep);
 }
 
 TEST_F(SettingsTest, ReadsStoredValuesIntoTheViewsSettings) {
@@ -41,13 +41,13 @@ TEST_F(SettingsTest, ReadsStoredValuesIntoTheViewsSettings) {
   Put(MakeStringValue("ExtStr", ".gif;.png"));
   const auto view = NewView();
   const std::string sep(1, kPathSeparator);
-  EXPECT_EQ(view->SaveFolder, "opt" + sep + sep + "Save Files" + sep);  // the value is not normalised
-  EXPECT_TRUE(view->Settings.UseFilter);
-  EXPECT_TRUE(view->Settings.FilterType);
-  EXPECT_EQ(view->Settings.ExtStr, ".gif;.png");
-  EXPECT_TRUE(view->Settings.FilterClasses.Contains(TFilterClass::fcMedia));
-  EXPECT_TRUE(view->Settings.FilterClasses.Contains(TFilterClass::fcPicture));
-  EXPECT_FALSE(view->Settings.FilterClasses.Contains(TFilterClass::fcText));
+  EXPECT_EQ(view->State().SaveFolder, "opt" + sep + sep + "Save Files" + sep);  // the value is not normalised
+  EXPECT_TRUE(view->State().Settings.UseFilter);
+  EXPECT_TRUE(view->State().Settings.FilterType);
+  EXPECT_EQ(view->State().Settings.ExtStr, ".gif;.png");
+  EXPECT_TRUE(view->State().Settings.FilterClasses.Contains(TFilterClass::fcMedia));
+  EXPECT_TRUE(view->State().Settings.FilterClasses.Contains(TFilterClass::fcPicture));
+  EXPECT_FALSE(view->State().Settings.FilterClasses.Contains(TFilterClass::fcText));
 }
 
 TEST_F(SettingsTest, TwoViewsNeverShareTheirSettingsOrTheirSearchRequest) {
@@ -62,15 +62,15 @@ TEST_F(SettingsTest, TwoViewsNeverShareTheirSettingsOrTheirSearchRequest) {
     dialog.rbFEntireCacheClick();
     dialog.btnSearchClick();
   };
-  View().TreeView1Change(View().RootNode);
+  View().TreeView1Change(View().State().RootNode);
   View().Execute(TActionId::alSearch);
 
   other->Button1Click();
-  EXPECT_EQ(View().EntryList.Count(), 1u);
-  EXPECT_EQ(other->EntryList.Count(), 2u);
+  EXPECT_EQ(View().State().EntryList.Count(), 1u);
+  EXPECT_EQ(other->State().EntryList.Count(), 2u);
   bool underFolder = false;
   Dialogs.OnSearch = [&underFolder](TfrmSearch& dialog) { underFolder = dialog.rbFUnderFolder; };
-  other->TreeView1Change(other->RootNode);
+  other->TreeView1Change(other->State().RootNode);
   other->Execute(TActionId::alSearch);
   EXPECT_TRUE(underFolder);
 }
@@ -86,8 +86,8 @@ TEST_F(SettingsTest, AValueOfTheWrongTypeReadsAsItsDefaultAndIsKept) {
   Put(MakeStringValue("UseFilter", "1"));
   Put(MakeDwordValue("ExtStr", 7));
   const auto view = NewView();
-  EXPECT_FALSE(view->Settings.UseFilter);
-  EXPECT_EQ(view->Settings.ExtStr, "*.*");
+  EXPECT_FALSE(view->State().Settings.UseFilter);
+  EXPECT_EQ(view->State().Settings.ExtStr, "*.*");
   EXPECT_EQ(Stored("UseFilter")->Type, RegistryType::String);
   EXPECT_EQ(Stored("ExtStr")->Type, RegistryType::Dword);
 }
@@ -96,8 +96,8 @@ TEST_F(SettingsTest, AStoreThatRefusesWritesLeavesTheDefaults) {
   Registry.DeleteKey(RegistryRoot::LocalMachine, kSettingsKey);
   Registry.SetReadOnly(true);
   const auto view = NewView();
-  EXPECT_FALSE(view->Settings.UseFilter);
-  EXPECT_EQ(view->Settings.ExtStr, "*.*");
+  EXPECT_FALSE(view->State().Settings.UseFilter);
+  EXPECT_EQ(view->State().Settings.ExtStr, "*.*");
   ASSERT_EQ(Report.Lines.size(), 1u);
   EXPECT_TRUE(Report.Lines[0].starts_with("hoardscope: settings not available, using defaults: "));
 }

@@ -10,6 +10,7 @@
 
 #include "presenter/HoardscopeMain.h"
 #include "settings/Options.h"
+#include "settings/SettingsStore.h"
 #include "tests/fakes/FakeRegistry.h"
 #include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
@@ -55,6 +56,13 @@ class ViewFixture : public ::testing::Test {
     };
   }
 
+  // Makes folder the program's folder in the settings and creates the view anew over them: its save folder is
+  // folder's "Save Files".
+  void CreateViewWithAppFolder(const std::string& folder) {
+    Registry.CreateKey(RegistryRoot::LocalMachine, kSettingsKey)->WriteValue(MakeStringValue("AppFolder", folder));
+    FView = std::make_unique<THoardscopeMain>(Services(), Widgets);
+  }
+
   void Load() {
     View().FormShow();
     Desktop.FireTimer();
@@ -70,7 +78,6 @@ class ViewFixture : public ::testing::Test {
   }
 
   TTreeNode* Expand(TTreeNode* node) {
-    View().TreeView1.SetExpanded(node, true);
     View().TreeView1Expanded(node);
     return node;
   }

@@ -67,7 +67,7 @@ class TQtBandView : public IBandView {
     FView->setGeometry(bounds.Left, bounds.Top, bounds.Right - bounds.Left, bounds.Bottom - bounds.Top);
   }
   void Show() override { FView->show(); }
-  void SetBrowser(std::shared_ptr<IBrowser> browser) override { FView->Presenter().FBrowser = std::move(browser); }
+  void SetBrowser(std::shared_ptr<IBrowser> browser) override { FView->Presenter().SetBrowser(std::move(browser)); }
 
  private:
   std::unique_ptr<TMainView> FView;

@@ -139,11 +139,11 @@ TEST_F(BandHostTest, TheBandShowsTheCacheInTheSitesWindowAndSendsTheBrowserToASe
   ASSERT_TRUE(PumpUntil([&] { return !view.StartPending(); }));
   const HWND tree = view.Tree();
   THoardscopeMain& presenter = view.Presenter();
-  EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(presenter.RootNode)), "cdn.example.org|www.example.com");
+  EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(presenter.State().RootNode)), "cdn.example.org|www.example.com");
   EXPECT_EQ(view.StatusPanelText(0), "Platform cache");
   EXPECT_EQ(view.StatusPanelText(1), "Total  3  Files  8  KB Used");
 
-  TTreeNode* host = presenter.RootNode->Child(1);
+  TTreeNode* host = presenter.State().RootNode->Child(1);
   view.ExpandNode(host);
   EXPECT_EQ(ChildTexts(tree, view.Mirror().ItemOf(host)), "index.htm|img");
   view.SelectNode(host->Child(0));

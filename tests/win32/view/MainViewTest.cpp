@@ -40,7 +40,7 @@ class MainViewTest : public ::testing::Test {
         TWinViewPorts{Cache, Internet, Registry, [this](HIMAGELIST) { return std::make_unique<TShellOfTest>(Shell); },
                       &Clock, &Windows, nullptr},
         nullptr);
-    FView->Presenter().FBrowser = Browser;
+    FView->Presenter().SetBrowser(Browser);
   }
 
   // An entry whose cached copy is a file of that name holding a page titled after it, or with this title.
@@ -143,7 +143,7 @@ TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
   for (int position : {0, 5}) EXPECT_FALSE(MenuEntryEnabled(files, position)) << position;
   for (int position : {1, 3, 4, 7, 8}) EXPECT_TRUE(MenuEntryEnabled(files, position)) << position;
 
-  View().Presenter().Actions.SetEnabled(TActionId::alExport, false);
+  View().Presenter().TreeView1Change(View().Presenter().State().RootNode);  // the root cannot be exported
   View().UpdateMenu(files);
   EXPECT_FALSE(MenuEntryEnabled(files, 8));
 }
@@ -157,13 +157,13 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   ShowAndLoad();
   THoardscopeMain& presenter = View().Presenter();
   const HWND tree = View().Tree();
-  EXPECT_EQ(ChildTexts(tree, Item(presenter.RootNode)), "a.example|b.example");
-  EXPECT_EQ(ChildTexts(tree, Item(Child(presenter.RootNode, 1))), "tempmarl");
+  EXPECT_EQ(ChildTexts(tree, Item(presenter.State().RootNode)), "a.example|b.example");
+  EXPECT_EQ(ChildTexts(tree, Item(Child(presenter.State().RootNode, 1))), "tempmarl");
   EXPECT_EQ(View().StatusPanelText(1), "Total  4  Files  1000  Byte Used");
   EXPECT_EQ(View().StatusPanelText(0), "Platform cache");
   EXPECT_TRUE(IsWindowEnabled(View().ToolBar()));
 
-  TTreeNode* host = Child(presenter.RootNode, 1);
+  TTreeNode* host = Child(presenter.State().RootNode, 1);
   View().ExpandNode(host);
   // Files before folders, each caption shown whole whatever the ANSI code page lacks.
   EXPECT_EQ(ChildTexts(tree, Item(host)), "Caf\u00e9 \u2014 \u65e5|z.htm|a");
@@ -204,7 +204,7 @@ TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
   AddEntry("http://h.example/a/1.htm", "text/html", 1499);
   AddEntry("http://h.example/2.htm", "text/html", 10);
   ShowAndLoad();
-  TTreeNode* host = Child(View().Presenter().RootNode, 0);
+  TTreeNode* host = Child(View().Presenter().State().RootNode, 0);
   View().ExpandNode(host);
   TTreeNode* file = Child(host, 0);
   TTreeNode* folder = Child(host, 1);
@@ -257,17 +257,17 @@ TEST_F(MainViewTest, KeysThatAreNoShortcutOfTheViewStayTheTrees) {
     EXPECT_EQ(View().ShortCutAction('O'), TActionId::alOption);
     EXPECT_EQ(View().ShortCutAction('Q'), std::nullopt);
   }
-  View().SelectNode(View().Presenter().RootNode);
+  View().SelectNode(View().Presenter().State().RootNode);
   PressKey(View().Tree(), VK_DOWN);
-  EXPECT_EQ(TreeView_GetSelection(View().Tree()), View().Mirror().ItemOf(View().Presenter().RootNode->Child(0)));
+  EXPECT_EQ(TreeView_GetSelection(View().Tree()), View().Mirror().ItemOf(View().Presenter().State().RootNode->Child(0)));
 }
 
 TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoNot) {
   ShowAndLoad();
   SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 112);
-  EXPECT_FALSE(View().Presenter().ReloadPending);
+  EXPECT_FALSE(View().Presenter().State().ReloadPending);
   SendMessageA(View().Window(), WM_SYSCOMMAND, 6900, 111);
-  EXPECT_TRUE(View().Presenter().ReloadPending);
+  EXPECT_TRUE(View().Presenter().State().ReloadPending);
 }
 
 // A window of a class of this test's own, registered on first use.
@@ -293,7 +293,7 @@ TEST_F(MainViewTest, TheNoticeFindsTheViewBelowTheBrowsersBarHost) {
   EXPECT_EQ(nullptr, FindViewWindow(elsewhere));
   EXPECT_EQ(nullptr, FindViewWindow(barHost));
   SendMessageA(FindViewWindow(browser), WM_SYSCOMMAND, kCacheChangedCommand, kCacheChangedCode);
-  EXPECT_TRUE(View().Presenter().ReloadPending);
+  EXPECT_TRUE(View().Presenter().State().ReloadPending);
   // Wine's shell lists no browser windows: the notice reaches no view and fails nothing.
   EXPECT_EQ(0, TWinBrowserWindows().NotifyViews(kCacheChangedCode));
 
@@ -453,7 +453,7 @@ TEST_F(MainViewTest, TheOptionsDialogShowsTheSettingsAndItsOkStoresThemAndReload
   EXPECT_EQ(firstTab, "By File Types");
   EXPECT_FALSE(pagesEnabledAtFirst);  // "Show all items" is ticked while no filter is in force
   EXPECT_TRUE(pagesEnabledAfterClick);
-  EXPECT_TRUE(View().Presenter().Settings.UseFilter);
+  EXPECT_TRUE(View().Presenter().State().Settings.UseFilter);
   // The reload applied the text filter at once: only the page is listed.
   EXPECT_EQ(View().StatusPanelText(1), "Total  1  Files  10  Byte Used");
 }
@@ -471,7 +471,7 @@ TEST_F(MainViewTest, AfterTheCacheChangedNoticeTheFocusEnteringTheTreeTellsAndRe
   SetFocus(nullptr);
   SetFocus(View().Tree());
   ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
-  ASSERT_TRUE(PumpUntil([this] { return !View().Presenter().ReloadPending; }));
+  ASSERT_TRUE(PumpUntil([this] { return !View().Presenter().State().ReloadPending; }));
   EXPECT_EQ(message, "IE Cache have been midified. \r\nApplicatio will reload Cache file list");
   EXPECT_EQ(View().StatusPanelText(1), "Total  2  Files  20  Byte Used");
 }
@@ -484,7 +484,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   history->WriteValue(MakeStringValue("key1", "older"));
   history->WriteValue(MakeStringValue("key2", "htm"));  // the newest text, found in both pages
   ShowAndLoad();
-  View().SelectNode(View().Presenter().RootNode);
+  View().SelectNode(View().Presenter().State().RootNode);
   ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
 
   std::string caption, shownText, clipped;
@@ -519,8 +519,8 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
   EXPECT_TRUE(allFilesTicked);
   EXPECT_FALSE(todayEnabled);
   EXPECT_TRUE(underFolderTicked);
-  EXPECT_EQ(View().Presenter().SearchRequest.Text, "2.htm");
-  EXPECT_TRUE(View().Presenter().SearchRequest.CaseSensitive);
+  EXPECT_EQ(View().Presenter().State().SearchRequest.Text, "2.htm");
+  EXPECT_TRUE(View().Presenter().State().SearchRequest.CaseSensitive);
   // The page holding the text is the one hit; the new text went into the history.
   EXPECT_EQ(View().StatusPanelText(0), "Found 1 items");
   EXPECT_EQ(ChildTexts(View().Tree(), TVI_ROOT), "Hoardscope|Search Result");
@@ -530,7 +530,7 @@ TEST_F(MainViewTest, TheSearchDialogOffersTheHistoryAndItsSearchBuildsTheResultB
 TEST_F(MainViewTest, ASearchWithoutHitsSaysSoAndTheAboutBoxShowsTheVersion) {
   AddEntry("http://h.example/1.htm", "text/html", 10);
   ShowAndLoad();
-  View().SelectNode(View().Presenter().RootNode);
+  View().SelectNode(View().Presenter().State().RootNode);
   ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
   std::string message, aboutCaption, version;
   {

@@ -1,0 +1,47 @@
+// Exporting listed entries: the copies of a node's files staged in the save folder, and the export file with the
+// export folder of copies beside it.
+#pragma once
+
+#include <cstddef>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "core/EntryList.h"
+#include "core/TreeModel.h"
+#include "platform/ports/Desktop.h"
+#include "platform/ports/Dialogs.h"
+#include "platform/ports/Shell.h"
+#include "platform/ports/UrlCacheReader.h"
+
+namespace hoardscope {
+
+// How an export ended: refused, or with entries left out because their copy failed (both are reported), or with
+// nothing exported because the files of an existing export folder were kept.
+struct TExportOutcome {
+  bool Failed = false;
+  bool KeptFolder = false;
+};
+
+class TEntryExport {
+ public:
+  TEntryExport(IUrlCacheReader& cache, IShell& shell, IDesktop& desktop) : FCache(cache), FShell(shell), FDesktop(desktop) {}
+
+  // Renews saveFolder with copies of the files of list's entries below node, under the hourglass, and returns
+  // those entries' indexes; nullopt when the node has no key or the folder cannot be made.
+  std::optional<std::vector<std::size_t>> Stage(const TEntryList& list, const TTreeNode& node,
+                                                const std::string& saveFolder);
+  // Asks for the export file and writes it with the export folder of copies beside it, for the entries of list
+  // at the indexes of exportSet. Raises std::runtime_error when the export file cannot be written.
+  TExportOutcome Export(IDialogs& dialogs, const TEntryList& list, const std::vector<std::size_t>& exportSet);
+
+ private:
+  bool StageFiles(const std::string& saveFolder, const std::vector<std::string>& files);
+  std::string GetHeaderText(const std::string& url);
+
+  IUrlCacheReader& FCache;
+  IShell& FShell;
+  IDesktop& FDesktop;
+};
+
+}  // namespace hoardscope
