@@ -3,6 +3,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <filesystem>
 
 namespace hoardscope {
 namespace {
@@ -181,6 +182,16 @@ std::string AddBackslash(std::string_view path) {
   const bool driveRoot = path.size() == 3 && path[1] == ':';
   if (path.empty() || driveRoot || path.back() == '\\') return std::string(path);
   return std::string(path) + '\\';
+}
+
+bool FolderExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::is_directory(path, error);
+}
+
+bool PathExists(const std::string& path) {
+  std::error_code error;
+  return std::filesystem::exists(path, error);
 }
 
 namespace {

@@ -63,6 +63,9 @@ std::string FileNameOf(std::string_view path, bool undecorate);
 // A Windows path with a trailing backslash: unchanged when it ends with one already, is empty, or is a
 // three-character drive root ("C:\", or any three characters whose second is ":").
 std::string AddBackslash(std::string_view path);
+// Whether the path names a folder, or anything at all; false too when the file system cannot say.
+bool FolderExists(const std::string& path);
+bool PathExists(const std::string& path);
 
 // FILETIME (100 ns since 1601 UTC) and Unix milliseconds.
 FileTime FileTimeFromUnixMillis(std::int64_t millis);

@@ -14,16 +14,6 @@
 namespace hoardscope {
 namespace {
 
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
-}
-
-bool Exists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
-
 // The export file's name with the ".hef" ending the dialog would have added, so that cutting it off always leaves
 // the name of the export folder beside it.
 std::string WithExportExtension(const std::string& fileName) {
@@ -58,7 +48,7 @@ std::string FailedCopiesMessage(const std::string& folder, const std::vector<std
 std::string ExportCopyName(const std::string& folder, const std::string& source) {
   std::string target = folder + FileNameOf(source, false);
   const std::string extension = PathFindExtension(source);
-  for (unsigned number = 1; Exists(target); ++number) target = folder + "hstemp" + std::to_string(number) + extension;
+  for (unsigned number = 1; PathExists(target); ++number) target = folder + "hstemp" + std::to_string(number) + extension;
   return target;
 }
 
@@ -98,7 +88,7 @@ std::optional<std::vector<std::size_t>> TEntryExport::Stage(const TEntryList& li
 }
 
 bool TEntryExport::StageFiles(const std::string& saveFolder, const std::vector<std::string>& files) {
-  if (IsFolder(saveFolder)) {
+  if (FolderExists(saveFolder)) {
     FShell.DeleteFilesIn(saveFolder);
   } else {
     std::error_code error;
@@ -133,7 +123,7 @@ TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
                          MessageButtons::Ok);
     return outcome;
   }
-  if (IsFolder(folder)) {
+  if (FolderExists(folder)) {
     const std::string question = "All files under " + folder + " will be delete!\r\nare you sure to delete them?";
     if (FDesktop.ShowMessage(question, MessageButtons::YesNo) != MessageAnswer::Yes) {
       outcome.Failed = outcome.KeptFolder = true;  // nothing was exported

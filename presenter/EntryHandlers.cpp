@@ -1,28 +1,14 @@
 // The view's handlers of its entry operations: Delete, Export, Import, the shell's context menu of a node, Copy
 // URL and the help. The operations themselves are those of operations/; these keep the tree and the lists.
-#include <filesystem>
 #include <stdexcept>
-#include <system_error>
 
+#include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "operations/EntryImport.h"
 #include "presenter/HoardscopeMain.h"
 #include "settings/SettingsStore.h"
 
 namespace hoardscope {
-namespace {
-
-bool IsFolder(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::is_directory(path, error);
-}
-
-bool Exists(const std::string& path) {
-  std::error_code error;
-  return std::filesystem::exists(path, error);
-}
-
-}  // namespace
 
 // ---- Delete ---------------------------------------------------------------------------------------------------
 
@@ -148,7 +134,7 @@ void THoardscopeMain::FolderContextPopup(TTreeNode* node) {
   } catch (const std::exception& error) {
     FServices.Desktop.ShowMessage(error.what(), MessageButtons::Ok);
   }
-  if (!IsFolder(FState.SaveFolder)) {
+  if (!FolderExists(FState.SaveFolder)) {
     // The shell deleted, moved or renamed the copies' folder: the node's entries go the same way.
     FState.Selected = node;
     aLVDeleteExecute(true);
@@ -171,7 +157,7 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
     bool fileStillExists = true;
     {
       TMenuOpenScope menu(FMenuOpen);
-      if (ShowShellMenu(path, url, false)) fileStillExists = Exists(path);
+      if (ShowShellMenu(path, url, false)) fileStillExists = PathExists(path);
     }
     if (fileStillExists) return;
     // The shell removed the cached file: its entry, the page on show and the node go too, without a notice.
