@@ -165,6 +165,8 @@ void THoardscopeMain::UpdateActionStates(TTreeNode* node, bool belowSearch) {
   if (node == FState.RootNode || node == FState.SearchNode) {
     actions.SetEnabled(TActionId::alExport, false);
     actions.SetEnabled(TActionId::aLVDelete, false);
+    // The root searches the whole cache; the result branch is searched from nowhere.
+    actions.SetEnabled(TActionId::alSearch, node == FState.RootNode);
   } else {
     actions.SetEnabled(TActionId::aLVDelete, !belowSearch);
     actions.SetEnabled(TActionId::alSearch, !belowSearch && node->HasChildren());

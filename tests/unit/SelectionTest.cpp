@@ -141,6 +141,9 @@ TEST_F(SelectionTest, TheRootDisablesExportAndDeleteAndTotalsEveryFile) {
   EXPECT_EQ(View().StatusText(1), "Total  2  Files  26  KB Used");
   View().TreeView1Change(ExpandedHost("other")->Child(0));
   EXPECT_EQ(View().StatusText(1), "Total  1  Files  25  KB Used");
+  EXPECT_FALSE(Enabled(TActionId::alSearch));
+  View().TreeView1Change(View().State().RootNode);
+  EXPECT_TRUE(Enabled(TActionId::alSearch)) << "the root searches everything, whatever was selected before";
 }
 
 TEST_F(SelectionTest, AFolderWithoutChildrenNavigatesNowhereAndHoldsNoFiles) {
