@@ -42,6 +42,10 @@ std::string ErrorStatusOf(std::string_view headers) {
 
 }  // namespace
 
+FileTime FileTimeFromSystemTime(const TSystemTime& time) {
+  return static_cast<FileTime>(DaysSince1601(time) * 86400000LL + MillisOfDay(time)) * 10000ULL;
+}
+
 std::int64_t DaysSince1601(const TSystemTime& time) {
   const unsigned month = time.Month;
   const std::int64_t year = time.Year - (month <= 2 ? 1 : 0);

@@ -21,6 +21,8 @@ struct TSystemTime {
 };
 
 TSystemTime SystemTimeFromFileTime(FileTime time);
+// And back: the file time of the calendar time (a time before 1601 wraps, as the platform's unsigned ticks do).
+FileTime FileTimeFromSystemTime(const TSystemTime& time);
 // Days from 1601-01-01 to the time's date (proleptic Gregorian calendar), and the milliseconds of its day.
 std::int64_t DaysSince1601(const TSystemTime& time);
 std::int64_t MillisOfDay(const TSystemTime& time);

@@ -168,8 +168,7 @@ std::uint32_t TCacheImporter::ImportOneFile(const std::string& url, const std::s
 FileTime TCacheImporter::LocalDateTimeToFileTime(double dateTime) {
   const std::optional<TSystemTime> time = SystemTimeFromDateTime(dateTime);
   if (!time) return 0;
-  const std::int64_t millis = DaysSince1601(*time) * 86400000LL + MillisOfDay(*time);
-  return FClock.LocalToUtc(static_cast<FileTime>(millis) * 10000ULL);
+  return FClock.LocalToUtc(FileTimeFromSystemTime(*time));
 }
 
 }  // namespace hoardscope

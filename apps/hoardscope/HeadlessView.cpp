@@ -26,9 +26,8 @@ const char* KindName(TNodeKind kind) {
 
 // The long form's last columns of a file: its source URL, size and time cached, each after a tab.
 std::string FileColumns(const TURLInfo& info) {
-  const FileTime cached =
-      (static_cast<FileTime>(DaysSince1601(info.SyncTime)) * 86400000 + MillisOfDay(info.SyncTime)) * 10000;
-  return '\t' + info.SourceUrl + '\t' + std::to_string(info.Size) + '\t' + FileTimeToText(cached);
+  return '\t' + info.SourceUrl + '\t' + std::to_string(info.Size) + '\t' +
+         FileTimeToText(FileTimeFromSystemTime(info.SyncTime));
 }
 
 }  // namespace
