@@ -11,10 +11,10 @@
 #include <unordered_set>
 
 #include "HeadlessView.h"
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 #include "platform/caches/BrowserCacheEntry.h"
 #include "platform/caches/EntryBytes.h"
-#include "platform/caches/StoredResponse.h"
 #include "search/SearchPipeline.h"
 
 namespace hoardscope {
@@ -91,8 +91,8 @@ const TGzipBodies& GzipBodies() {
     std::ofstream list(gzip.Files.List);
     std::unordered_set<std::string> urls;
     ReadChromiumCache((BenchRoot() / "chromium").string(), [&](TBrowserCacheEntry&& entry) {
-      if (!StartsWithNoCase(StoredHeaderValue(entry.ResponseHeaders, "Content-Type"), "text/") ||
-          StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding") != "gzip") {
+      if (!StartsWithNoCase(HeaderValueOf(entry.ResponseHeaders, "Content-Type"), "text/") ||
+          HeaderValueOf(entry.ResponseHeaders, "Content-Encoding") != "gzip") {
         return;
       }
       TEntryFile file;

@@ -6,6 +6,7 @@
 #include <system_error>
 #include <vector>
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 #include "operations/ExportFile.h"
 
@@ -149,26 +150,30 @@ std::uint32_t TCacheImporter::ImportOneFile(const std::string& url, const std::s
     FLastFailure = "the cache reserved no file for " + url + " (error " + std::to_string(created.Error) + ")";
     return created.Error;
   }
+  const FileTime synced = FileTimeOfDateTime(dateTime);
   std::uint32_t failure = 0;
   fs::copy_file(path, created.LocalFileName, fs::copy_options::overwrite_existing, error);
   if (error) {
     failure = kErrorWriteFault;
     FLastFailure = "cannot copy " + path + " into the cache: " + error.message();
   } else {
-    failure = FCache.CommitEntry(url, created.LocalFileName, LocalDateTimeToFileTime(dateTime), FClock.NowUtc(),
+    failure = FCache.CommitEntry(url, created.LocalFileName, ExpiryOfHeaders(headers, synced), FClock.NowUtc(),
                                  entryType, headers);
     if (failure != 0) FLastFailure = "the cache refused " + url + " (error " + std::to_string(failure) + ")";
   }
   if (failure != 0 && !FCache.DiscardReservedFile(created.LocalFileName)) {
     FLastFailure += "; its reserved file " + created.LocalFileName + " could not be removed";
   }
+  if (failure == 0 && synced != 0 && !FCache.SetLastSyncTime(url, synced)) {
+    FLastFailure = "the cache kept the time of the import as the time " + url + " was cached";
+    return kErrorWriteFault;
+  }
   return failure;
 }
 
-FileTime TCacheImporter::LocalDateTimeToFileTime(double dateTime) {
+FileTime TCacheImporter::FileTimeOfDateTime(double dateTime) {
   const std::optional<TSystemTime> time = SystemTimeFromDateTime(dateTime);
-  if (!time) return 0;
-  return FClock.LocalToUtc(FileTimeFromSystemTime(*time));
+  return time && time->Year >= 1601 ? FileTimeFromSystemTime(*time) : 0;
 }
 
 }  // namespace hoardscope

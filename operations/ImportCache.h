@@ -1,6 +1,6 @@
 // Import of an export file back into the cache: each recorded copy becomes a normal cache entry under its
-// recorded URL, with its recorded headers. Copies are read only from export folders, never from wherever a
-// record's path points.
+// recorded URL, with its recorded headers, cached at its recorded time and expiring when those headers say.
+// Copies are read only from export folders, never from wherever a record's path points.
 #pragma once
 
 #include <cstdint>
@@ -54,8 +54,9 @@ class TCacheImporter {
   // leaves no reserved file behind in the cache; LastFailure() then tells what went wrong.
   std::uint32_t ImportOneFile(const std::string& url, const std::string& path, const std::string& headers,
                               double dateTime, std::uint32_t entryType);
-  // The date-time read as local time, in UTC; 0 (no time) for a value no file time can hold.
-  FileTime LocalDateTimeToFileTime(double dateTime);
+  // The recorded date-time (UTC, as the export took it) as a file time; 0 (no time) for a value no file time can
+  // hold.
+  static FileTime FileTimeOfDateTime(double dateTime);
   const std::string& LastFailure() const { return FLastFailure; }
 
  private:

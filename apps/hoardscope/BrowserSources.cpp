@@ -25,7 +25,6 @@ class TBrowserCacheAdmin : public ICacheAdmin {
   std::unique_ptr<IUrlCacheWalk> FindFirstListed(CacheEntryRecord& first) override {
     return FCache->FindFirstOfEveryKey(first);
   }
-  bool SetLastSyncTime(const std::string&, FileTime) override { return false; }
   void Clear() override { throw std::runtime_error("a browser's cache is never cleared here"); }
   // Why nothing of the folder could be read, or why the last deletion was refused or left files behind.
   std::string LastFailure() override {

@@ -3,8 +3,9 @@
 //
 //   cache add URL FILE [--headers TEXT | --headers-file F] [--synced TIME] [--type N]
 //       reserves a content file, copies FILE into it and commits it as the entry of URL: entry type N (decimal,
-//       or hexadecimal after 0x; 1 by default), no expiry, last-modified time of FILE, last-sync time TIME
-//       (ISO 8601 UTC, 2026-12-01T10:00:00.000Z; now by default). In TEXT "\r" and "\n" stand for CR and LF.
+//       or hexadecimal after 0x; 1 by default), the expiry its headers give (max-age counted from TIME, else
+//       Expires; none without either), last-modified time of FILE, last-sync time TIME (ISO 8601 UTC,
+//       2026-12-01T10:00:00.000Z; now by default). In TEXT "\r" and "\n" stand for CR and LF.
 //       A header block is at most 64 KiB.
 //   cache fetch URL... [--max-time SECONDS] [--max-size BYTES]
 //       fetches each URL (http or https) over the network like the browser window does and stores the response,
@@ -40,6 +41,7 @@
 #include "Commands.h"
 #include "Options.h"
 #include "TimeText.h"
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 
 namespace hoardscope {
@@ -220,12 +222,13 @@ int Add(ICacheAdmin& admin, const TArguments& args) {
       return Failure("cannot copy " + file.string() + " into the cache: " + copyFailure);
     }
     const std::uint32_t committed =
-        writer->CommitEntry(url, created.LocalFileName, 0, ModificationTimeOf(file), entryType, headers.value_or(""));
+        writer->CommitEntry(url, created.LocalFileName, ExpiryOfHeaders(headers.value_or(""), synced.value_or(0)),
+                            ModificationTimeOf(file), entryType, headers.value_or(""));
     if (committed != 0) {
       writer->DiscardReservedFile(created.LocalFileName);
       return Failure("cannot commit " + url + " " + ErrorText(committed, admin.LastFailure()));
     }
-    if (synced && !admin.SetLastSyncTime(url, *synced)) return Failure("cannot set the last-sync time of " + url);
+    if (synced && !writer->SetLastSyncTime(url, *synced)) return Failure("cannot set the last-sync time of " + url);
     return 0;
   });
 }

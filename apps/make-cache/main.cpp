@@ -71,7 +71,9 @@ void AddEntry(TCacheStore& store, const TSyntheticEntry& entry, TWrittenFiles& w
     throw std::runtime_error("cannot record " + entry.Url + " (error " + std::to_string(refused) + ": " +
                              store.LastFailure() + ")");
   }
-  store.SetLastSyncTime(entry.Url, entry.SyncTime);
+  if (!store.SetLastSyncTime(entry.Url, entry.SyncTime)) {
+    throw std::runtime_error("cannot set the time of " + entry.Url + " (" + store.LastFailure() + ")");
+  }
 }
 
 // All entries go into one batch: fast, and a run that fails adds nothing.

@@ -16,10 +16,10 @@
 #include <zstd.h>
 #endif
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 #include "platform/caches/BrowserCacheEntry.h"
 #include "platform/caches/EntryBytes.h"
-#include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
 namespace {
@@ -250,7 +250,7 @@ std::string ReadDecodedBody(const TBrowserCacheEntry& entry, const TBodySink& si
 
   // The chain runs from the file's bytes to the sink: the last coding applied is undone first.
   std::string failure;
-  const std::vector<std::string> codings = ContentCodings(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding"));
+  const std::vector<std::string> codings = ContentCodings(HeaderValueOf(entry.ResponseHeaders, "Content-Encoding"));
   if (codings.size() > kMaxCodings) {
     return "The body names " + std::to_string(codings.size()) + " content codings, more than " +
            std::to_string(kMaxCodings) + " are not decoded.";

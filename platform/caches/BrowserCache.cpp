@@ -12,10 +12,10 @@
 #include <sstream>
 #include <thread>
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 #include "platform/caches/EntryBytes.h"
 #include "platform/caches/ShownPage.h"
-#include "platform/caches/StoredResponse.h"
 
 namespace hoardscope {
 namespace {
@@ -80,7 +80,7 @@ class TBrowserCacheWalk : public IUrlCacheWalk {
 // body, whatever the files' times say.
 std::string BodyIdentityOf(const TBrowserCacheEntry& entry) {
   return std::to_string(entry.SyncTime) + " " + std::to_string(entry.Body.Size) + " " +
-         std::to_string(entry.Body.Offset) + " " + std::string(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding")) +
+         std::to_string(entry.Body.Offset) + " " + std::string(HeaderValueOf(entry.ResponseHeaders, "Content-Encoding")) +
          "\n" + entry.Body.File + "\n";
 }
 
@@ -231,7 +231,7 @@ void TBrowserCache::IndexUrls() const {
 }
 
 std::string TBrowserCache::CopyPathOf(const TBrowserCacheEntry& entry) const {
-  const std::string_view type = StoredHeaderValue(entry.ResponseHeaders, "Content-Type");
+  const std::string_view type = HeaderValueOf(entry.ResponseHeaders, "Content-Type");
   return JoinPath(JoinPath(FSetup.CopiesFolder, HashName(entry.Key)), CopyFileNameOf(entry.Url, type));
 }
 
@@ -417,7 +417,7 @@ std::string TBrowserCache::PrepareShownFile(const std::string& localFileName, st
   const std::optional<TBrowserCacheEntry> entry = EntryOfCopy(localFileName);
   if (!entry) return NoEntryFailure(localFileName);
   const std::string pageUrl =
-      IsPageType(StoredHeaderValue(entry->ResponseHeaders, "Content-Type")) ? entry->Url : std::string();
+      IsPageType(HeaderValueOf(entry->ResponseHeaders, "Content-Type")) ? entry->Url : std::string();
   if (pageUrl.empty()) {
     shownFile = localFileName;
     return std::string();

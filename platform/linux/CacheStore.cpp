@@ -797,9 +797,16 @@ std::optional<UrlParts> TCacheStore::SplitURL(const std::string& url) { return C
 
 // --- store methods ---
 
-void TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
-  SweepWhenDue();
-  UpdateSyncTime->BindAll(time, url).Run();
+bool TCacheStore::SetLastSyncTime(const std::string& url, FileTime time) {
+  try {
+    SweepWhenDue();
+    UpdateSyncTime->BindAll(time, url).Run();
+    if (Database->Changes() > 0) return true;
+    Failure = "no entry is stored under " + url;
+  } catch (const std::exception& error) {
+    Fail(error);
+  }
+  return false;
 }
 
 void TCacheStore::Clear() {

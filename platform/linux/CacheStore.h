@@ -93,13 +93,11 @@ class TCacheStore : public IUrlCache, public IUrlCacheDeleter, public IUrlCacheW
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   bool DiscardReservedFile(const std::string& localFileName) override;
+  bool SetLastSyncTime(const std::string& url, FileTime time) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // A walk like FindFirst's over every entry, whatever its type.
   std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first);
-  // Sets the last-sync time of the entry stored under exactly this URL; nothing happens when there is none.
-  // Throws TSqliteError when the index cannot be written.
-  void SetLastSyncTime(const std::string& url, FileTime time);
   // Removes every entry and empties the content folders of every file that no entry names (another process may
   // have committed one meanwhile). Not inside a batch. Throws TSqliteError when the index cannot be written, and
   // std::runtime_error naming the first file that could not be removed when files remain.

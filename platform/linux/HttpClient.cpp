@@ -15,7 +15,9 @@
 #include <stdexcept>
 
 #include "core/Boundary.h"
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
+#include "platform/linux/SystemClock.h"
 
 namespace hoardscope {
 namespace {
@@ -102,29 +104,6 @@ THttpResponse FailedResponse(std::string error) {
   return response;
 }
 
-}  // namespace
-
-std::string HeaderValue(const std::string& headerBlock, const std::string& name) {
-  const std::string prefix = name + ":";
-  std::size_t lineStart = headerBlock.find('\n');  // the status line is skipped
-  while (lineStart != std::string::npos && lineStart + 1 < headerBlock.size()) {
-    ++lineStart;
-    std::size_t lineEnd = headerBlock.find('\n', lineStart);
-    const std::string_view line(headerBlock.data() + lineStart,
-                                (lineEnd == std::string::npos ? headerBlock.size() : lineEnd) - lineStart);
-    if (StartsWithNoCase(line, prefix)) {
-      std::string_view value = line.substr(prefix.size());
-      const std::size_t first = value.find_first_not_of(" \t\r");
-      if (first == std::string_view::npos) return "";
-      value = value.substr(first, value.find_last_not_of(" \t\r") - first + 1);
-      return std::string(value);
-    }
-    lineStart = lineEnd;
-  }
-  return "";
-}
-
-namespace {
 
 // A small page of our own: a heading, then paragraphs of markup.
 std::string MessagePage(const std::string& title, const std::string& paragraphs) {
@@ -303,8 +282,7 @@ class THttpClient::TTransfer {
   }
 
   THttpResponse Commit(FileTime lastModified) {
-    const std::string expires = HeaderValue(FHeaders, "Expires");
-    const FileTime expireTime = expires.empty() ? 0 : FileTimeFromUnixSeconds(curl_getdate(expires.c_str(), nullptr));
+    const FileTime expireTime = ExpiryOfHeaders(FHeaders, TSystemClock().NowUtc());
     std::uint32_t error = 0;
     std::string failure;
     {
@@ -321,8 +299,8 @@ class THttpClient::TTransfer {
     response.Source = TFetchSource::Network;
     response.Status = StatusOf(FHeaders);
     response.HeaderBlock = FHeaders;
-    response.ContentType = HeaderValue(FHeaders, "Content-Type");
-    response.Location = HeaderValue(FHeaders, "Location");
+    response.ContentType = std::string(HeaderValueOf(FHeaders, "Content-Type"));
+    response.Location = std::string(HeaderValueOf(FHeaders, "Location"));
     response.LocalFile = FLocalFile;
     response.Size = FWritten;
     return response;
@@ -371,8 +349,8 @@ THttpResponse CachedResponseOf(const CacheEntryRecord& record) {
   response.Source = TFetchSource::Cache;
   response.HeaderBlock = record.HeaderInfo.value_or("");
   response.Status = StatusOf(response.HeaderBlock);
-  response.ContentType = HeaderValue(response.HeaderBlock, "Content-Type");
-  response.Location = HeaderValue(response.HeaderBlock, "Location");
+  response.ContentType = std::string(HeaderValueOf(response.HeaderBlock, "Content-Type"));
+  response.Location = std::string(HeaderValueOf(response.HeaderBlock, "Location"));
   response.LocalFile = record.LocalFileName;
   response.Size = (static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow;
   return response;

@@ -30,10 +30,6 @@ struct THttpResponse {
   std::string Error;          // what went wrong (Failed)
 };
 
-// The value of the first header line named name (ASCII case ignored) in a header block, without surrounding
-// blanks; empty when there is none. The status line is not a header.
-std::string HeaderValue(const std::string& headerBlock, const std::string& name);
-
 // A cache record as the response it stores: Cache, with the record's header block and local file.
 THttpResponse CachedResponseOf(const CacheEntryRecord& record);
 

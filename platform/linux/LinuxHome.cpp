@@ -29,10 +29,6 @@ class TLinuxCacheAdmin : public ICacheAdmin {
   std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first) override {
     return FStore.FindFirstOfAnyType(first);
   }
-  bool SetLastSyncTime(const std::string& url, FileTime time) override {
-    FStore.SetLastSyncTime(url, time);  // raises when the index cannot be written
-    return true;
-  }
   void Clear() override { FStore.Clear(); }
   std::string LastFailure() override { return FStore.LastFailure(); }
 

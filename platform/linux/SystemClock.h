@@ -8,7 +8,6 @@ namespace hoardscope {
 class TSystemClock : public IClock {
  public:
   FileTime NowUtc() override;
-  FileTime LocalToUtc(FileTime local) override;
 };
 
 }  // namespace hoardscope

@@ -29,8 +29,6 @@ class ICacheAdmin {
   // The walk of cache list: the view's own walk, or, where the view shows one entry for several stored under one
   // URL, every one of them.
   virtual std::unique_ptr<IUrlCacheWalk> FindFirstListed(CacheEntryRecord& first) { return Cache().FindFirst(first); }
-  // Sets the last-sync time of the entry stored under exactly this URL; false when it cannot.
-  virtual bool SetLastSyncTime(const std::string& url, FileTime time) = 0;
   // Removes every entry and its local file; raises std::runtime_error when some remain.
   virtual void Clear() = 0;
   // What the last failed cache operation ran into; empty when nothing more is known than its error code.

@@ -48,6 +48,10 @@ class IUrlCacheWriter {
                                     FileTime expireTime, FileTime lastModifiedTime, std::uint32_t entryType,
                                     const std::string& headers) = 0;
 
+  // Sets the time cached (the last-sync time) of the entry stored under exactly this URL, which a commit sets to
+  // the moment of the commit. False when there is no such entry or the cache refuses.
+  virtual bool SetLastSyncTime(const std::string& url, FileTime time) = 0;
+
   // Gives back a local file that CreateEntry reserved and that was not committed (filling or committing it failed):
   // removes it. Callers pass no other file. True when the file is gone.
   virtual bool DiscardReservedFile(const std::string& localFileName) = 0;

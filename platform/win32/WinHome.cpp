@@ -22,7 +22,6 @@ class TWinCacheAdmin : public ICacheAdmin {
   std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first) override {
     return FCache.FindFirstOfAnyType(first);
   }
-  bool SetLastSyncTime(const std::string& url, FileTime time) override { return FCache.SetLastSyncTime(url, time); }
   void Clear() override {
     if (const std::size_t refused = FCache.Clear()) {
       throw std::runtime_error(std::to_string(refused) + " entries could not be deleted from the cache");

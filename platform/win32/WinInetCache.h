@@ -29,12 +29,11 @@ class TWinInetCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCach
   // Deletes the file when this object reserved it and it was not committed since: WinInet itself keeps no record
   // of a reservation.
   bool DiscardReservedFile(const std::string& localFileName) override;
+  bool SetLastSyncTime(const std::string& url, FileTime time) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
 
   // The plain walk over every entry it yields, whatever its type or URL.
   std::unique_ptr<IUrlCacheWalk> FindFirstOfAnyType(CacheEntryRecord& first);
-  // Sets the last-sync time of the entry stored under exactly this URL. False when there is none or WinInet refuses.
-  bool SetLastSyncTime(const std::string& url, FileTime time);
   // Deletes every entry the plain walk yields. The number of entries that could not be deleted.
   std::size_t Clear();
 

@@ -22,13 +22,6 @@ FileTime TWinClock::NowUtc() {
   return FileTimeOf(now);
 }
 
-FileTime TWinClock::LocalToUtc(FileTime local) {
-  const FILETIME localTime{static_cast<DWORD>(local), static_cast<DWORD>(local >> 32)};
-  FILETIME utc{};
-  if (!LocalFileTimeToFileTime(&localTime, &utc)) return local;
-  return FileTimeOf(utc);
-}
-
 void TWinInternetOptions::ForceOffline() {
   INTERNET_CONNECTED_INFO state{INTERNET_STATE_DISCONNECTED_BY_USER, ISO_FORCE_DISCONNECTED};
   InternetSetOptionA(nullptr, INTERNET_OPTION_CONNECTED_STATE, &state, sizeof state);

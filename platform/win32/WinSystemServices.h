@@ -12,7 +12,6 @@ namespace hoardscope {
 class TWinClock : public IClock {
  public:
   FileTime NowUtc() override;
-  FileTime LocalToUtc(FileTime local) override;
 };
 
 // InternetSetOptionA with the connected state "disconnected by user", forced, for the whole process.

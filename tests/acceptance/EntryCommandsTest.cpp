@@ -16,13 +16,14 @@ class EntryCommandsTest : public ::testing::Test {
     EXPECT_EQ(run.ExitCode, 0) << run.Err;
   }
 
-  void Add(const std::string& url, const std::string& name, const std::string& content) {
+  void Add(const std::string& url, const std::string& name, const std::string& content,
+           const std::string& header = "") {
     fs::create_directories(FHome.Path() / "files");
     const fs::path file = FHome.Path() / "files" / name;
     WriteFile(file, content);
     const TRun run = Hoardscope({"cache", "add", url, file.string(), "--headers",
-                                 "HTTP/1.1 200 OK\\r\\nContent-Type: text/html\\r\\n\\r\\n", "--synced",
-                                 "2026-11-30T12:00:00.000Z"});
+                                 "HTTP/1.1 200 OK\\r\\nContent-Type: text/html\\r\\n" + header + "\\r\\n",
+                                 "--synced", "2026-11-30T12:00:00.000Z"});
     ASSERT_EQ(run.ExitCode, 0) << run.Err;
   }
 
@@ -75,8 +76,9 @@ TEST_F(EntryCommandsTest, DeleteRemovesAFolderFromCacheAndTree) {
 }
 
 TEST_F(EntryCommandsTest, AnExportImportsBackIntoAnEmptyCache) {
-  Add("http://h/a/page.html", "page.html", "<title>Page</title>");
+  Add("http://h/a/page.html", "page.html", "<title>Page</title>", "Cache-Control: max-age=3600\\r\\n");
   Add("http://h/b/page.html", "page.html", "<title>Other</title>");
+  const std::string before = Hoardscope({"cache", "info", "http://h/a/page.html"}).Out;
   const std::string exportFile = (FHome.Path() / "out.hef").string();
   TRun run = Hoardscope({"export", "h", exportFile});
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
@@ -87,9 +89,15 @@ TEST_F(EntryCommandsTest, AnExportImportsBackIntoAnEmptyCache) {
   ASSERT_EQ(run.ExitCode, 0) << run.Err;
   EXPECT_EQ(Lines(run.Out).back(), "imported: 2");
   EXPECT_EQ(Urls(), (std::vector<std::string>{"http://h/a/page.html", "http://h/b/page.html"}));
+  // The entry is cached when it was, and expires when it did.
+  const std::string after = Hoardscope({"cache", "info", "http://h/a/page.html"}).Out;
+  for (const char* field : {"synced: 2026-11-30T12:00:00.000Z\n", "expires: 2026-11-30T13:00:00.000Z\n"}) {
+    EXPECT_NE(before.find(field), std::string::npos) << before;
+    EXPECT_NE(after.find(field), std::string::npos) << after;
+  }
   const TRun info = Hoardscope({"cache", "info", "http://h/b/page.html"});
   EXPECT_NE(info.Out.find("content-type: text/html"), std::string::npos) << info.Out;
-  EXPECT_NE(info.Out.find("expires: 2026-11-30T"), std::string::npos) << info.Out;
+  EXPECT_NE(info.Out.find("expires: none"), std::string::npos) << info.Out;
   run = Hoardscope({"tree", "--all"});
   EXPECT_NE(run.Out.find("Other"), std::string::npos);
 }

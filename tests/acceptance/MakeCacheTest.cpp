@@ -2,7 +2,7 @@
 #include <map>
 #include <set>
 
-#include "platform/caches/StoredResponse.h"
+#include "core/ResponseHeaders.h"
 #include "platform/caches/chromium/SimpleCache.h"
 #include "platform/caches/firefox/FirefoxCache.h"
 #include "tests/acceptance/CommandLine.h"
@@ -128,7 +128,7 @@ TEST_F(MakeCacheTest, BrowserFormatsHoldTheStoreEntriesForTheReadersWithSomeBodi
     const TCacheReadReport report = read((Scratch / format).string(), [&](TBrowserCacheEntry&& entry) {
       urls.insert(entry.Url);
       const std::string body = ReadFile(entry.Body.File).substr(entry.Body.Offset, entry.Body.Size);
-      if (StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding") == "gzip") {
+      if (HeaderValueOf(entry.ResponseHeaders, "Content-Encoding") == "gzip") {
         ++packed;
         EXPECT_TRUE(body.starts_with("\x1f\x8b")) << entry.Url;
       } else {

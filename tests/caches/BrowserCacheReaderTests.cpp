@@ -10,7 +10,7 @@
 #include <map>
 #include <stdexcept>
 
-#include "platform/caches/StoredResponse.h"
+#include "core/ResponseHeaders.h"
 #include "platform/caches/chromium/ResponseRecordFormat.h"
 #include "platform/caches/chromium/SimpleCache.h"
 #include "platform/caches/chromium/SimpleCacheFormat.h"
@@ -107,7 +107,7 @@ TEST_P(BrowserCacheReader, FindsTheSitePagesWithTheirHeadersTimesAndTheBytesTheS
     EXPECT_TRUE(entry.Key.ends_with(entry.Url) && entry.Key.size() > entry.Url.size()) << entry.Key;
     EXPECT_TRUE(entry.ResponseHeaders.starts_with("HTTP/1.") && entry.ResponseHeaders.ends_with(" GMT\r\n\r\n"))
         << entry.ResponseHeaders;
-    EXPECT_EQ(StoredHeaderValue(entry.ResponseHeaders, "Content-Encoding"), name == "packed.html" ? "gzip" : "");
+    EXPECT_EQ(HeaderValueOf(entry.ResponseHeaders, "Content-Encoding"), name == "packed.html" ? "gzip" : "");
     EXPECT_EQ(entry.LastModifiedTime, kSiteLastModified);
     EXPECT_GT(entry.SyncTime, kSiteLastModified);
     EXPECT_EQ(entry.ExpireTime, entry.SyncTime + kSiteMaxAge);

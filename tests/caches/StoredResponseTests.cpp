@@ -1,4 +1,5 @@
 // Header facts of stored responses: the three HTTP date forms and the expiry rules.
+#include "core/ResponseHeaders.h"
 #include "platform/caches/StoredResponse.h"
 
 #include <gtest/gtest.h>
@@ -25,8 +26,8 @@ TEST(StoredResponse, TakesExpiryFromMaxAgeBeforeExpiresAndKeepsKnownTimes) {
   entry.ResponseHeaders =
       "HTTP/1.1 200 OK\r\nexpires: Mon, 07 Nov 1994 08:49:37 GMT\r\ncache-control: public, Max-Age=60\r\n"
       "Last-Modified:  Sat, 05 Nov 1994 08:49:37 GMT \r\n\r\n";
-  EXPECT_EQ(StoredHeaderValue(entry.ResponseHeaders, "Cache-Control"), "public, Max-Age=60");
-  EXPECT_EQ(StoredHeaderValue(entry.ResponseHeaders, "Expire"), "");
+  EXPECT_EQ(HeaderValueOf(entry.ResponseHeaders, "Cache-Control"), "public, Max-Age=60");
+  EXPECT_EQ(HeaderValueOf(entry.ResponseHeaders, "Expire"), "");
   FillTimesFromHeaders(entry);
   EXPECT_EQ(entry.ExpireTime, k1994Nov6At084937 + 60 * kSecond);
   EXPECT_EQ(entry.LastModifiedTime, k1994Nov6At084937 - 86400 * kSecond);

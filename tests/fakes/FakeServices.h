@@ -141,9 +141,7 @@ class TFakeDialogs : public IDialogs {
 class TFakeClock : public IClock {
  public:
   FileTime NowUtc() override { return Now; }
-  FileTime LocalToUtc(FileTime local) override { return local - UtcOffsetHours * 36000000000LL; }
   FileTime Now = 0;
-  long long UtcOffsetHours = 0;  // the machine's local time is this far ahead of UTC
 };
 
 // A text converter that knows "koi8-r" alone, writing each of its bytes past ASCII as "{XX}" (its hex digits),

@@ -103,6 +103,14 @@ bool TFakeUrlCache::DiscardReservedFile(const std::string& localFileName) {
   return true;
 }
 
+bool TFakeUrlCache::SetLastSyncTime(const std::string& url, FileTime time) {
+  const auto entry = std::find_if(FEntries.begin(), FEntries.end(),
+                                  [&](const CacheEntryRecord& record) { return record.SourceUrl == url; });
+  if (entry == FEntries.end()) return false;
+  entry->LastSyncTime = time;
+  return true;
+}
+
 std::optional<UrlParts> TFakeUrlCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
 }  // namespace hoardscope

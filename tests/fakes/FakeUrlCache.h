@@ -30,6 +30,7 @@ class TFakeUrlCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCach
   std::uint32_t CommitEntry(const std::string& url, const std::string& localFileName, FileTime expireTime,
                             FileTime lastModifiedTime, std::uint32_t entryType, const std::string& headers) override;
   bool DiscardReservedFile(const std::string& localFileName) override;
+  bool SetLastSyncTime(const std::string& url, FileTime time) override;
   std::optional<UrlParts> SplitURL(const std::string& url) override;
   std::string DeleteRefusal(const std::string&) override { return Refusal; }
   std::string ReadFailure() const override { return ReadFailureText; }

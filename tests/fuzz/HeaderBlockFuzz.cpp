@@ -5,8 +5,8 @@
 #include <cstdint>
 #include <string>
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
-#include "platform/linux/HttpClient.h"
 
 namespace {
 
@@ -25,7 +25,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
 
   for (const char* name : {"Content-Type", "Location", "Expires", "X"}) {
-    const std::string value = HeaderValue(block, name);
+    const std::string value(HeaderValueOf(block, name));
     if (value.empty()) continue;
     if (Contains(value, "\n") || !Contains(block, value)) __builtin_trap();
     if (value.front() == ' ' || value.front() == '\t' || value.back() == ' ' || value.back() == '\t') __builtin_trap();

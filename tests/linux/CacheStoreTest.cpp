@@ -281,9 +281,9 @@ TEST_F(CacheStoreTest, LastSyncTimeIsTheCommitUnlessSet) {
   const FileTime synced = store.GetEntryInfo("http://h/a.htm")->LastSyncTime;
   EXPECT_GE(synced, before);
   EXPECT_LE(synced, after);
-  store.SetLastSyncTime("http://h/a.htm", 134405928000000000ull);
+  EXPECT_TRUE(store.SetLastSyncTime("http://h/a.htm", 134405928000000000ull));
   EXPECT_EQ(134405928000000000ull, store.GetEntryInfo("http://h/a.htm")->LastSyncTime);
-  store.SetLastSyncTime("http://h/unknown.htm", 1);
+  EXPECT_FALSE(store.SetLastSyncTime("http://h/unknown.htm", 1));
   EXPECT_FALSE(store.GetEntryInfo("http://h/unknown.htm"));
 }
 

@@ -7,6 +7,7 @@
 #include <chrono>
 #include <thread>
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 #include "tests/linux/LoopbackHttpServer.h"
 #include "tests/support/TestFiles.h"
@@ -185,11 +186,11 @@ TEST(HeaderValueTest, FindsHeadersByNameIgnoringCaseAndTrimsTheValue) {
   const std::string block =
       "HTTP/1.1 200 OK\r\ncontent-TYPE:\ttext/plain \r\nX-Empty:\r\nLocation: /a\r\nContent-Type: second\r\n\r\n";
 
-  EXPECT_EQ("text/plain", HeaderValue(block, "Content-Type"));
-  EXPECT_EQ("", HeaderValue(block, "X-Empty"));
-  EXPECT_EQ("/a", HeaderValue(block, "location"));
-  EXPECT_EQ("", HeaderValue(block, "Expires"));
-  EXPECT_EQ("", HeaderValue("", "Content-Type"));
+  EXPECT_EQ("text/plain", HeaderValueOf(block, "Content-Type"));
+  EXPECT_EQ("", HeaderValueOf(block, "X-Empty"));
+  EXPECT_EQ("/a", HeaderValueOf(block, "location"));
+  EXPECT_EQ("", HeaderValueOf(block, "Expires"));
+  EXPECT_EQ("", HeaderValueOf("", "Content-Type"));
 }
 
 }  // namespace

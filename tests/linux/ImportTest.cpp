@@ -1,4 +1,4 @@
-// Importing export files into the real cache store: records, truncated files, times shifted from local time,
+// Importing export files into the real cache store: records, truncated files, the times an entry keeps,
 // copies read only from export folders, records the cache refuses.
 #include <gtest/gtest.h>
 
@@ -80,27 +80,36 @@ TEST_F(ImportTest, MissingEmptyAndTruncatedFiles) {
   EXPECT_TRUE(Store.GetEntryInfo("http://h/a.gif"));
 }
 
-TEST_F(ImportTest, TheExpiryIsTheRecordedTimeShiftedFromLocalTime) {
-  Clock.UtcOffsetHours = 8;
+// The record's time is the time cached, in UTC as the export took it; the expiry is what the headers say, as a
+// fetch of the response would have set it.
+TEST_F(ImportTest, AnEntryKeepsItsRecordedTimeCachedAndTheExpiryOfItsHeaders) {
   TSystemTime noon;
   noon.Year = 2026;
   noon.Month = 12;
   noon.Day = 1;
   noon.Hour = 12;
+  noon.Milliseconds = 250;
   const double recorded = DateTimeFromSystemTime(noon);
-  Importer.ImportExportFile(ExportFile({{Copy("a.gif", "GIF"), "http://h/a.gif", recorded, ""}}));
-  const TSystemTime expires = SystemTimeFromFileTime(Store.GetEntryInfo("http://h/a.gif")->ExpireTime);
-  EXPECT_EQ(expires.Day, 1);
-  EXPECT_EQ(expires.Hour, 4);
-}
-
-TEST_F(ImportTest, ATimeNoFileTimeCanHoldGivesNoExpiry) {
+  const FileTime cached = FileTimeFromSystemTime(noon);
+  const FileTime aDayLater = cached - 250 * 10000 + 86400 * 10000000ULL;
+  Clock.Now = cached + 7 * 86400 * 10000000ULL;
   Importer.ImportExportFile(ExportFile({
-      {Copy("a.gif", "GIF"), "http://h/a.gif", std::nan(""), ""},
-      {Copy("b.gif", "GIF"), "http://h/b.gif", -150000.0, ""},
+      {Copy("a.gif", "GIF"), "http://h/a.gif", recorded, "HTTP/1.1 200 OK\r\nExpires: Wed, 02 Dec 2026 12:00:00 GMT"},
+      {Copy("b.gif", "GIF"), "http://h/b.gif", recorded, "HTTP/1.1 200 OK\r\nCache-Control: max-age=60"},
+      {Copy("c.gif", "GIF"), "http://h/c.gif", recorded, "HTTP/1.1 200 OK"},
+      {Copy("d.gif", "GIF"), "http://h/d.gif", std::nan(""), ""},
+      {Copy("e.gif", "GIF"), "http://h/e.gif", -150000.0, ""},
   }));
-  EXPECT_EQ(Store.GetEntryInfo("http://h/a.gif")->ExpireTime, 0u);
-  EXPECT_EQ(Store.GetEntryInfo("http://h/b.gif")->ExpireTime, 0u);
+  const auto entry = [&](const char* url) { return Store.GetEntryInfo(url).value(); };
+  EXPECT_EQ(entry("http://h/a.gif").LastSyncTime, cached);
+  EXPECT_EQ(entry("http://h/a.gif").ExpireTime, aDayLater);
+  EXPECT_EQ(entry("http://h/b.gif").ExpireTime, cached + 60 * 10000000ULL);
+  EXPECT_EQ(entry("http://h/c.gif").ExpireTime, 0u);
+  // A time no file time can hold leaves the time of the import, and no expiry.
+  for (const char* url : {"http://h/d.gif", "http://h/e.gif"}) {
+    EXPECT_NE(entry(url).LastSyncTime, cached) << url;
+    EXPECT_EQ(entry(url).ExpireTime, 0u) << url;
+  }
 }
 
 TEST_F(ImportTest, AnExportMovedElsewhereOrCopiedAwayFromItsFolderImportsWhole) {
