@@ -139,6 +139,20 @@ std::string ContentTypeOf(std::string_view headers) {
                                                                                 : lineEnd - valueStart));
 }
 
+std::string_view StoredHeaderValue(std::string_view headers, std::string_view name) {
+  std::size_t lineStart = headers.find('\n');  // the status line is skipped
+  while (lineStart != std::string_view::npos && lineStart + 1 < headers.size()) {
+    ++lineStart;
+    const std::size_t lineEnd = headers.find('\n', lineStart);
+    const std::string_view line =
+        headers.substr(lineStart, (lineEnd == std::string_view::npos ? headers.size() : lineEnd) - lineStart);
+    if (line.size() > name.size() && line[name.size()] == ':' && StartsWithNoCase(line, name))
+      return TrimHtmlSpace(line.substr(name.size() + 1));
+    lineStart = lineEnd;
+  }
+  return "";
+}
+
 std::string PathFindFileName(std::string_view path) {
   std::size_t nameStart = 0;
   for (std::size_t i = 0; i < path.size(); ++i) {

@@ -50,6 +50,9 @@ std::optional<UrlParts> CrackUrl(std::string_view url);
 // The content type named in a response-header block: the text after the first "content-type: " (lower case, up
 // to the first CR LF); "Unknown type" when there is none.
 std::string ContentTypeOf(std::string_view headers);
+// The value of the first header of this name (letter case ignored) after the status line of a stored header
+// block, without the white space around it; empty when absent.
+std::string_view StoredHeaderValue(std::string_view headers, std::string_view name);
 
 // The file-name part of a path: what follows its last separator (the shell's PathFindFileName).
 std::string PathFindFileName(std::string_view path);

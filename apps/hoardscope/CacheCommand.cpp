@@ -39,7 +39,7 @@
 #include "platform/ports/CacheAdmin.h"
 #include "Commands.h"
 #include "Options.h"
-#include "TimeText.h"
+#include "core/TimeText.h"
 #include "core/Tools.h"
 
 namespace hoardscope {

@@ -1,4 +1,4 @@
-// Header lookup and HTTP dates of stored responses.
+// HTTP dates and times of stored responses.
 #include "platform/caches/StoredResponse.h"
 
 #include <algorithm>
@@ -16,12 +16,6 @@ namespace {
 constexpr FileTime kTicksPerSecond = 10000000;
 constexpr std::array<std::string_view, 12> kMonths = {"jan", "feb", "mar", "apr", "may", "jun",
                                                       "jul", "aug", "sep", "oct", "nov", "dec"};
-
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t\r\n");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t\r\n") - first + 1);
-}
 
 bool ParseNumber(std::string_view text, unsigned& value) {
   if (text.empty()) return false;
@@ -70,7 +64,7 @@ unsigned DaysInMonth(unsigned year, unsigned month) {
 // The delta-seconds of a Cache-Control directive ("max-age=600"); -1 when absent.
 long long DirectiveSeconds(std::string_view cacheControl, std::string_view directive) {
   for (std::string_view part : Split(cacheControl, ",")) {
-    part = Trimmed(part);
+    part = TrimHtmlSpace(part);
     if (part.size() <= directive.size() || part[directive.size()] != '=' || !StartsWithNoCase(part, directive))
       continue;
     unsigned seconds = 0;
@@ -82,20 +76,6 @@ long long DirectiveSeconds(std::string_view cacheControl, std::string_view direc
 }
 
 }  // namespace
-
-std::string_view StoredHeaderValue(std::string_view headers, std::string_view name) {
-  std::size_t lineStart = headers.find('\n');  // the status line is skipped
-  while (lineStart != std::string_view::npos && lineStart + 1 < headers.size()) {
-    ++lineStart;
-    const std::size_t lineEnd = headers.find('\n', lineStart);
-    const std::string_view line =
-        headers.substr(lineStart, (lineEnd == std::string_view::npos ? headers.size() : lineEnd) - lineStart);
-    if (line.size() > name.size() && line[name.size()] == ':' && StartsWithNoCase(line, name))
-      return Trimmed(line.substr(name.size() + 1));
-    lineStart = lineEnd;
-  }
-  return "";
-}
 
 // IMF-fixdate "Sun, 06 Nov 1994 08:49:37 GMT", RFC 850 "Sunday, 06-Nov-94 08:49:37 GMT" and asctime
 // "Sun Nov  6 08:49:37 1994" all give, once the weekday is dropped, a month name, a clock and two numbers: the

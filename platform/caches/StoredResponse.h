@@ -4,13 +4,10 @@
 #include <string>
 #include <string_view>
 
+#include "core/Tools.h"  // StoredHeaderValue
 #include "platform/caches/BrowserCacheEntry.h"
 
 namespace hoardscope {
-
-// The value of the first header of this name (letter case ignored), without surrounding blanks, within headers;
-// empty when absent.
-std::string_view StoredHeaderValue(std::string_view headers, std::string_view name);
 
 // An HTTP date (any of the three forms HTTP allows) as a FileTime; 0 when the text is not one.
 FileTime ParseHttpDate(std::string_view text);
