@@ -33,6 +33,16 @@ std::size_t FindFirstIndex(const std::string& key, const TEntryList& list) {
   return kNoRun;
 }
 
+std::vector<std::size_t> EntryIndexesUnder(const TEntryList& list, const std::string& nodeKey) {
+  std::vector<std::size_t> indexes;
+  for (std::size_t i = nodeKey.empty() ? 0 : FindFirstIndex(nodeKey, list); i < list.Count(); ++i) {
+    if (!list[i].Info) continue;
+    if (!nodeKey.empty() && !IsUnderNodeKey(nodeKey, list[i].Key)) break;  // the node's entries form one run
+    indexes.push_back(i);
+  }
+  return indexes;
+}
+
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url) {
   const std::string_view nodeKey = WithoutScheme(key);
   if (!IsUnderNodeKey(nodeKey, url)) return TEntryPlace::epOutside;

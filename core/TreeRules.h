@@ -4,6 +4,7 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "core/EntryList.h"
 #include "core/TreeModel.h"
@@ -26,6 +27,10 @@ inline constexpr std::size_t kNoRun = static_cast<std::size_t>(-1);
 // The first index of a sorted list whose key lies below the node key: where the run of the node's entries starts;
 // kNoRun when there is none.
 std::size_t FindFirstIndex(const std::string& key, const TEntryList& list);
+
+// The indexes of the listed (not deleted) entries of a sorted list below the node key, in the list's order; of
+// every listed entry for an empty key.
+std::vector<std::size_t> EntryIndexesUnder(const TEntryList& list, const std::string& nodeKey);
 
 TEntryPlace ClassifyEntry(std::string_view key, std::string_view url);
 

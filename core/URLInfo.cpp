@@ -2,9 +2,11 @@
 #include "core/URLInfo.h"
 
 #include <algorithm>
+#include <optional>
 #include <string_view>
 #include <utility>
 
+#include "core/ResponseHeaders.h"
 #include "core/Tools.h"
 
 namespace hoardscope {
@@ -29,15 +31,21 @@ void CivilFromDays(std::int64_t daysSince1601, TSystemTime& out) {
   out.DayOfWeek = static_cast<std::uint16_t>((daysSince1601 + 1) % 7);  // 1601-01-01 was a Monday
 }
 
-// The first line of a header block when it is the status line of an error response.
-std::string ErrorStatusOf(std::string_view headers) {
+// The first line of a header block when it is a status line ("HTTP/1.1 404 Not Found"), and its status code; an
+// empty line and 0 otherwise.
+struct TStatusLine {
+  std::string_view Line;
+  int Code = 0;
+};
+
+TStatusLine StatusLineOf(std::string_view headers) {
   const std::string_view line = headers.substr(0, headers.find_first_of("\r\n"));
-  if (!line.starts_with("HTTP/")) return std::string();
+  if (!line.starts_with("HTTP/")) return {};
   const std::size_t space = line.find(' ');
-  if (space == std::string_view::npos || line.size() < space + 4) return std::string();
+  if (space == std::string_view::npos || line.size() < space + 4) return {};
   const std::string_view code = line.substr(space + 1, 3);
-  const bool digits = std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; });
-  return digits && code >= "400" ? std::string(line) : std::string();
+  if (!std::all_of(code.begin(), code.end(), [](char c) { return c >= '0' && c <= '9'; })) return {};
+  return {line, (code[0] - '0') * 100 + (code[1] - '0') * 10 + (code[2] - '0')};
 }
 
 }  // namespace
@@ -79,8 +87,15 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info) {
     info.LocalFile = std::move(record.LocalFileName);
   }
   info.ContentType = record.HeaderInfo ? ContentTypeOf(*record.HeaderInfo) : "Unknown";
-  if (record.HeaderInfo) info.ErrorStatus = ErrorStatusOf(*record.HeaderInfo);
+  if (record.HeaderInfo) {
+    const TStatusLine status = StatusLineOf(*record.HeaderInfo);
+    info.StatusCode = status.Code;
+    if (status.Code >= 400) info.ErrorStatus = std::string(status.Line);
+    info.Server = std::string(HeaderValueOf(*record.HeaderInfo, "Server"));
+  }
   info.SyncTime = SystemTimeFromFileTime(record.LastSyncTime);
+  info.ExpireTime = record.ExpireTime;
+  info.LastAccessTime = record.LastAccessTime;
   info.Size = record.SizeHigh == 0
                   ? static_cast<std::int64_t>(record.SizeLow)
                   : static_cast<std::int64_t>((static_cast<std::uint64_t>(record.SizeHigh) << 32) | record.SizeLow);
@@ -88,6 +103,12 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info) {
 
 std::string PrepareLocalFile(IUrlCacheReader& cache, const TURLInfo& info) {
   return info.LocalFile.empty() ? std::string() : cache.PrepareLocalFile(info.LocalFile);
+}
+
+std::string StoredHeadersOf(IUrlCacheReader& cache, const std::string& sourceUrl) {
+  const std::optional<CacheEntryRecord> record = cache.GetEntryInfo(sourceUrl);
+  if (!record || !record->HeaderInfo) return std::string();
+  return record->HeaderInfo->substr(0, record->HeaderInfo->find('\0'));
 }
 
 }  // namespace hoardscope

@@ -35,6 +35,8 @@ class TURLInfo {
   std::string CacheFile;     // the cached copy again
   std::int64_t Size = 0;
   TSystemTime SyncTime;      // last-sync time, UTC
+  FileTime ExpireTime = 0;       // 0: none stored
+  FileTime LastAccessTime = 0;   // 0: the cache keeps none
   // The URL the cache holds the entry under. The entry key, which lists and groups the entry, may drop its port,
   // user information, query and fragment; every call that names the entry to the cache or to the browser uses
   // this one.
@@ -42,6 +44,10 @@ class TURLInfo {
   // The status line of a cached error response (status 400 and up, "HTTP/1.1 404 Not Found"); empty for any
   // other response, and where no status line was stored.
   std::string ErrorStatus;
+  // The status code of the stored status line (200, 404); 0 where no status line was stored.
+  int StatusCode = 0;
+  // The stored Server header's value; empty without one.
+  std::string Server;
 };
 
 // Fills a record's fields from a cache record, taking over its texts.
@@ -50,5 +56,8 @@ void FillURLInfo(CacheEntryRecord record, TURLInfo& info);
 // Has the cache make the record's local file ready to be read; empty on success (or when it has none), else why
 // not.
 std::string PrepareLocalFile(IUrlCacheReader& cache, const TURLInfo& info);
+
+// The response headers the cache stores for the entry of this source URL, up to a NUL; empty when it has none.
+std::string StoredHeadersOf(IUrlCacheReader& cache, const std::string& sourceUrl);
 
 }  // namespace hoardscope

@@ -14,16 +14,18 @@ std::string NothingDeletedFrom(const std::string& caption) { return "Nothing is 
 }  // namespace
 
 std::string TEntryDeletion::RefusalFor(const TEntryList& list, const TTreeNode& node) const {
+  std::vector<std::size_t> indexes;
+  if (node.HasChildren() && node.HasNodeKey() && !node.Key().empty()) indexes = EntryIndexesUnder(list, node.Key());
+  if (!node.HasChildren() && node.Kind() == TNodeKind::File) indexes.push_back(node.EntryIndex());
+  return RefusalFor(list, indexes);
+}
+
+std::string TEntryDeletion::RefusalFor(const TEntryList& list, const std::vector<std::size_t>& indexes) const {
   IUrlCacheDeleter* deleter = FCache.Deleter();
   if (!deleter) return NothingDeletedFrom(FSourceCaption());
-  if (!node.HasChildren()) {
-    const bool listed =
-        node.Kind() == TNodeKind::File && node.EntryIndex() < list.Count() && list[node.EntryIndex()].Info;
-    return listed ? deleter->DeleteRefusal(list[node.EntryIndex()].Info->SourceUrl) : std::string();
-  }
-  for (const TEntryItem& item : list.Items()) {
-    if (!item.Info || !IsUnderNodeKey(node.Key(), item.Key)) continue;
-    if (std::string refusal = deleter->DeleteRefusal(item.Info->SourceUrl); !refusal.empty()) return refusal;
+  for (const std::size_t index : indexes) {
+    if (index >= list.Count() || !list[index].Info) continue;
+    if (std::string refusal = deleter->DeleteRefusal(list[index].Info->SourceUrl); !refusal.empty()) return refusal;
   }
   return std::string();
 }
@@ -45,10 +47,14 @@ bool TEntryDeletion::DeleteEntry(TEntryList& list, std::size_t index) {
 }
 
 void TEntryDeletion::DeleteUnder(TEntryList& list, const std::string& nodeKey) {
+  if (!nodeKey.empty()) DeleteEntries(list, EntryIndexesUnder(list, nodeKey));  // no key names no entries
+}
+
+void TEntryDeletion::DeleteEntries(TEntryList& list, const std::vector<std::size_t>& indexes) {
   FRunning = true;
   try {
-    for (std::size_t i = 0; i < list.Count(); ++i) {
-      if (list[i].Info && IsUnderNodeKey(nodeKey, list[i].Key)) DeleteEntry(list, i);
+    for (const std::size_t index : indexes) {
+      if (index < list.Count() && list[index].Info) DeleteEntry(list, index);
       FDesktop.ProcessMessages();
     }
   } catch (...) {

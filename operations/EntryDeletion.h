@@ -23,6 +23,8 @@ class TEntryDeletion {
 
   // Why the entries of list below node (or node's own entry) cannot be deleted; empty when they all can.
   std::string RefusalFor(const TEntryList& list, const TTreeNode& node) const;
+  // Why the entries of list at these indexes cannot be deleted; empty when they all can.
+  std::string RefusalFor(const TEntryList& list, const std::vector<std::size_t>& indexes) const;
   // Deletes the URL's entries; false, with the cache's reason kept for ShowFailures, when it left some behind.
   bool DeleteUrl(const std::string& url);
   // Deletes the entry at index and marks it deleted in list; false, and the entry stays listed, when the cache
@@ -31,6 +33,8 @@ class TEntryDeletion {
   // Deletes every entry of list below nodeKey, letting messages run between them (Running meanwhile). A failure
   // of the cache ends the walk; what was deleted so far stays deleted.
   void DeleteUnder(TEntryList& list, const std::string& nodeKey);
+  // Deletes the entries of list at these indexes, in the same way.
+  void DeleteEntries(TEntryList& list, const std::vector<std::size_t>& indexes);
   bool Running() const { return FRunning; }
   // Says which entries the deletions since the last report left behind, and why; false when none was.
   bool ShowFailures();

@@ -102,12 +102,6 @@ bool TEntryExport::StageFiles(const std::string& saveFolder, const std::vector<s
   return true;
 }
 
-std::string TEntryExport::GetHeaderText(const std::string& url) {
-  const std::optional<CacheEntryRecord> record = FCache.GetEntryInfo(url);
-  if (!record || !record->HeaderInfo) return std::string();
-  return record->HeaderInfo->substr(0, record->HeaderInfo->find('\0'));
-}
-
 TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
                                     const std::vector<std::size_t>& exportSet) {
   TExportOutcome outcome;
@@ -158,7 +152,7 @@ TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
       continue;
     }
     const TExportRecord record{copy, info.SourceUrl, DateTimeFromSystemTime(info.SyncTime),
-                               FitHeaders(GetHeaderText(info.SourceUrl))};
+                               FitHeaders(StoredHeadersOf(FCache, info.SourceUrl))};
     const TExportRecordBytes bytes = EncodeExportRecord(record);
     if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
       throw std::runtime_error("Cannot write to file " + exportFile);

@@ -37,7 +37,6 @@ class TEntryExport {
 
  private:
   bool StageFiles(const std::string& saveFolder, const std::vector<std::string>& files);
-  std::string GetHeaderText(const std::string& url);
 
   IUrlCacheReader& FCache;
   IShell& FShell;

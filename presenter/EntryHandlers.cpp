@@ -33,6 +33,7 @@ void THoardscopeMain::aLVDeleteExecute(bool treeFocused) {
   }
   FState.Selected = nullptr;
   DeleteNode(node);
+  FillDetails(FState.Selected);
   NotifyViews(kCacheChangedCode);
   if (FDeletion.ShowFailures()) FState.LastDeleteFailed = true;
 }
@@ -48,6 +49,7 @@ void THoardscopeMain::PruneEmptyParents(TTreeNode* node) {
   while (node && node != FState.RootNode && !node->HasChildren()) {
     TTreeNode* parent = node->Parent();
     if (node == FState.SearchNode) FState.SearchNode = nullptr;
+    if (node == FState.Selected) FState.Selected = nullptr;
     FState.TreeView1.Delete(node);
     node = parent;
   }
@@ -62,14 +64,14 @@ bool THoardscopeMain::StageExportSet(const TTreeNode* node) {
 }
 
 void THoardscopeMain::alExportExecute() {
-  if (FState.Selected && StageExportSet(FState.Selected)) ExportEntries();
+  if (FState.Selected && StageExportSet(FState.Selected)) ExportEntries(FState.EntryList, FExportSet);
 }
 
-void THoardscopeMain::ExportEntries() {
+void THoardscopeMain::ExportEntries(const TEntryList& list, const std::vector<std::size_t>& exportSet) {
   FState.LastExportFailed = false;
   FState.LastExportKeptFolder = false;
   if (!FServices.Dialogs) return;
-  const TExportOutcome outcome = FExport.Export(*FServices.Dialogs, FState.EntryList, FExportSet);
+  const TExportOutcome outcome = FExport.Export(*FServices.Dialogs, list, exportSet);
   FState.LastExportFailed = outcome.Failed;
   FState.LastExportKeptFolder = outcome.KeptFolder;
 }
@@ -130,7 +132,7 @@ void THoardscopeMain::FolderContextPopup(TTreeNode* node) {
   if (!StageExportSet(node)) return;
   try {
     TMenuOpenScope menu(FMenuOpen);
-    ShowShellMenu(FState.SaveFolder, std::string(), true);
+    ShowShellMenu(FState.SaveFolder, std::string(), nullptr);
   } catch (const std::exception& error) {
     FServices.Desktop.ShowMessage(error.what(), MessageButtons::Ok);
   }
@@ -147,8 +149,9 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
   const std::size_t index = node->EntryIndex();
   if (!list[index].Info) return;
   const std::string url = list[index].Key;
-  const std::string sourceUrl = list[index].Info->SourceUrl;
-  const std::string path = list[index].Info->CacheFile;
+  const std::shared_ptr<TURLInfo> entry = list[index].Info;  // kept while the menu runs its own messages
+  const std::string sourceUrl = entry->SourceUrl;
+  const std::string path = entry->CacheFile;
   try {
     if (const std::string failure = PrepareLocalFile(FServices.Cache, *list[index].Info); !failure.empty()) {
       FServices.Desktop.ShowMessage(failure, MessageButtons::Ok);
@@ -157,7 +160,7 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
     bool fileStillExists = true;
     {
       TMenuOpenScope menu(FMenuOpen);
-      if (ShowShellMenu(path, url, false)) fileStillExists = PathExists(path);
+      if (ShowShellMenu(path, url, entry.get())) fileStillExists = PathExists(path);
     }
     if (fileStillExists) return;
     // The shell removed the cached file: its entry, the page on show and the node go too, without a notice.
@@ -165,19 +168,25 @@ void THoardscopeMain::FileContextPopup(TTreeNode* node) {
     FDeletion.DeleteUrl(sourceUrl);
     list.MarkDeleted(index);
     DeleteNode(node);
+    FillDetails(FState.Selected);
   } catch (...) {
     // A file's menu ends silently on any failure.
   }
 }
 
-bool THoardscopeMain::ShowShellMenu(const std::string& path, const std::string& url, bool offerExport) {
+bool THoardscopeMain::ShowShellMenu(const std::string& path, const std::string& url, const TURLInfo* entry) {
   std::vector<TOwnMenuItem> ownItems;
-  if (!url.empty()) ownItems.push_back({kCopyURLCommand, "Copy URL"});
-  if (offerExport) ownItems.push_back({kExportFilesCommand, "Export Files"});
+  if (entry) {
+    ownItems.push_back({kCopyURLCommand, "Copy URL"});
+    ownItems.push_back({kEntryPropertiesCommand, "Entry Properties"});
+  } else {
+    ownItems.push_back({kExportFilesCommand, "Export Files"});
+  }
   const TShellMenuChoice choice = FServices.ShellMenu->TrackContextMenu(path, ownItems);
   if (choice.Kind == TShellMenuChoice::TKind::OwnItem) {
     if (choice.Command == kCopyURLCommand && FServices.Dialogs) FServices.Dialogs->CopyTextToClipboard(url);
-    if (choice.Command == kExportFilesCommand) ExportEntries();
+    if (choice.Command == kEntryPropertiesCommand && entry) ShowEntryProperties(*entry);
+    if (choice.Command == kExportFilesCommand) ExportEntries(FState.EntryList, FExportSet);
   }
   return choice.Kind == TShellMenuChoice::TKind::ShellCommand;
 }

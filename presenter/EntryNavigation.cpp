@@ -18,14 +18,9 @@ std::string FormatTotals(std::size_t count, std::int64_t amount, const char* uni
 
 TTotals TotalsUnder(const TEntryList& list, const std::string& nodeKey) {
   TTotals totals;
-  const std::size_t first = nodeKey.empty() ? 0 : FindFirstIndex(nodeKey, list);
-  for (std::size_t i = first; i < list.Count(); ++i) {
-    const TEntryItem& item = list[i];
-    if (!item.Info) continue;
-    // The node's entries form one run of the sorted list.
-    if (!nodeKey.empty() && !IsUnderNodeKey(nodeKey, item.Key)) break;
+  for (const std::size_t index : EntryIndexesUnder(list, nodeKey)) {
     ++totals.Count;
-    totals.Bytes += item.Info->Size;
+    totals.Bytes += list[index].Info->Size;
   }
   return totals;
 }

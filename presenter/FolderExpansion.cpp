@@ -93,13 +93,14 @@ void TFolderExpansion::ExpandFolder(const TEntryList& list, TTreeNode* node) {
 
 void TFolderExpansion::AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node) {
   TURLInfo& info = *list[index].Info;
-  if (info.DisplayName.empty()) {
-    if (std::optional<std::string> caption = FileCaptionOf(FCache, info, FConverter)) {
-      info.DisplayName = std::move(*caption);
-    }
-  }
+  CaptionFile(info);
   const int image = FIcons.GetIconIndex(FIcons.ExtensionForContentType(info.ContentType));
   FTree.AddFileChild(node, info.DisplayName, index, image);
+}
+
+void TFolderExpansion::CaptionFile(TURLInfo& info) {
+  if (!info.DisplayName.empty()) return;
+  if (std::optional<std::string> caption = FileCaptionOf(FCache, info, FConverter)) info.DisplayName = std::move(*caption);
 }
 
 }  // namespace hoardscope

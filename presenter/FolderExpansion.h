@@ -54,6 +54,8 @@ class TFolderExpansion {
   // Replaces the placeholder of a host or folder node with its subfolders (each with a placeholder) and its
   // files; a node without a placeholder was expanded before and stays as it is.
   void ExpandFolder(const TEntryList& list, TTreeNode* node);
+  // Gives the record its caption (DisplayName) as its file node shows it, unless it has one already.
+  void CaptionFile(TURLInfo& info);
 
  private:
   void AddFileNode(const TEntryList& list, std::size_t index, TTreeNode* node);

@@ -109,6 +109,7 @@ void THoardscopeMain::ClearView() {
   }
   FState.TreeView1.DeleteChildren(FState.RootNode);
   FState.EntryList.Clear();
+  if (!FState.Details.FromSearch()) FillDetails(FState.Selected);
 }
 
 void THoardscopeMain::Reload() {
@@ -173,11 +174,22 @@ void THoardscopeMain::UpdateActionStates(TTreeNode* node, bool belowSearch) {
     actions.SetEnabled(TActionId::alExport, !belowSearch && node->HasChildren());
     actions.SetEnabled(TActionId::aLVCopyURL, !node->HasChildren());
   }
+  if (!FState.Details.SelectedIndexes().empty()) {
+    // Selected rows of the details list: what these act on while the list has the focus.
+    actions.SetEnabled(TActionId::aLVCopyURL, true);
+    actions.SetEnabled(TActionId::alExport, !FState.Details.FromSearch());
+    actions.SetEnabled(TActionId::aLVDelete, !FState.Details.FromSearch());
+  }
   FWidgets.ActionsChanged();
 }
 
 void THoardscopeMain::TreeView1Change(TTreeNode* node) {
   FState.Selected = node;
+  try {
+    FillDetails(node);
+  } catch (...) {
+    // A file whose caption cannot be had keeps the one it has; the rest of the selection goes on.
+  }
   if (!node) return;
   try {
     const bool belowSearch = FState.IsInSearchResult(node);
@@ -201,6 +213,16 @@ void THoardscopeMain::TreeView1Change(TTreeNode* node) {
   } catch (...) {
     // Selection errors leave the states set so far and the view usable.
   }
+}
+
+void THoardscopeMain::FillDetails(const TTreeNode* node) {
+  const bool shown = FState.Settings.ShowDetails && node && node != FState.RootNode && node != FState.SearchNode;
+  if (shown) {
+    FState.Details.Fill(DetailsRowsOf(*node), FState.IsInSearchResult(node));
+  } else {
+    FState.Details.Clear();
+  }
+  FWidgets.DetailsChanged();
 }
 
 void THoardscopeMain::NavigateToEntry(const TTreeNode* node, const TEntryList& list) {
@@ -249,6 +271,7 @@ bool ChangesLists(TActionId action) {
 }  // namespace
 
 void THoardscopeMain::Execute(TActionId action) {
+  if (FWidgets.DetailsHaveFocus() && ExecuteOnDetails(action)) return;
   if (!FState.Actions[action].Enabled || (ChangesLists(action) && Busy())) return;
   switch (action) {
     case TActionId::alAbout: alAboutExecute(); break;
@@ -260,6 +283,15 @@ void THoardscopeMain::Execute(TActionId action) {
     case TActionId::aLVCopyURL: aLVCopyURLExecute(); break;
     case TActionId::alHelp: alHelpExecute(); break;
     case TActionId::aLVDelete: aLVDeleteExecute(FWidgets.TreeHasFocus()); break;
+  }
+}
+
+bool THoardscopeMain::ExecuteOnDetails(TActionId action) {
+  switch (action) {
+    case TActionId::aLVCopyURL: DetailsCopyURLsExecute(); return true;
+    case TActionId::alExport: DetailsExportExecute(); return true;
+    case TActionId::aLVDelete: DetailsDeleteExecute(); return true;
+    default: return false;
   }
 }
 
@@ -325,6 +357,7 @@ void THoardscopeMain::ClearSearchResult() {
   }
   FState.SearchList.Clear();
   FState.SearchNode = nullptr;
+  if (FState.Details.FromSearch()) FillDetails(FState.Selected);
 }
 
 void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {

@@ -25,6 +25,7 @@
 #include "platform/ports/UrlCache.h"
 #include "platform/ports/ViewWidgets.h"
 #include "presenter/CurrentSource.h"
+#include "presenter/DetailsList.h"
 #include "presenter/EntryLoader.h"
 #include "presenter/EntryNavigation.h"
 #include "presenter/FolderExpansion.h"
@@ -120,6 +121,30 @@ class THoardscopeMain {
   void SetShowSecure(bool showSecure);
   void OpenSavedCacheSource() { FSource.OpenSaved(); }
 
+  // The details list (State().Details): the files below the selected node, filled on each selection while it is
+  // shown (the root and the "Search Result" branch show none). A click on a column's header sorts it (shift: held;
+  // see TDetailsList::ClickColumn); the view tells the rows the user selected, by their positions. While the
+  // details list has the focus, Copy URL, Export and Delete act on its selected rows.
+  void DetailsColumnClick(TDetailsColumn column, bool shift);
+  void DetailsSelectionChanged(const std::vector<std::size_t>& rows);
+  // Copies the selected rows' URLs, one a line.
+  void DetailsCopyURLsExecute();
+  // Exports the selected rows' entries, as Export does a node's.
+  void DetailsExportExecute();
+  // Asks "Delete N cached files?" and deletes the selected rows' entries, and their file nodes with them. Rows of
+  // the search's list are not deleted, as the nodes below "Search Result" are not.
+  void DetailsDeleteExecute();
+  // Shows the properties of the first selected row's entry (see ShowEntryProperties).
+  void DetailsPropertiesExecute();
+  // Shows or hides the details list, and keeps the choice in the settings.
+  void SetShowDetails(bool shown);
+  // The rows the details list shows of a node, every entry of its list for the root or the "Search Result"
+  // branch: what a report of the node writes.
+  std::vector<TDetailsRow> DetailsRowsOf(const TTreeNode& node) { return DetailsRowsUnder(FState.ListOf(&node), node, FExpansion); }
+  // A message with what the cache keeps of a file beyond its local copy: URL, times, status, server and the
+  // stored response headers.
+  void ShowEntryProperties(const TURLInfo& info);
+
   // The steps of the Search action after its dialog: fills SearchList with the entries below folderPath ("" for
   // all) whose cached text holds text and builds the "Search Result" branch from it; and the branch's removal.
   void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
@@ -134,18 +159,26 @@ class THoardscopeMain {
   // window's title.
   void ShowSource();
   void UpdateActionStates(TTreeNode* node, bool belowSearch);
+  // Fills the details list with the rows of node (none for nullptr, the root, the search branch, or while the list
+  // is hidden) and tells the widgets.
+  void FillDetails(const TTreeNode* node);
+  // Runs the action on the details list's selected rows when it acts on them; false when it does not.
+  bool ExecuteOnDetails(TActionId action);
+  // Deletes the file nodes at every depth below node (or node itself) whose entries are gone, with the folders
+  // they leave empty.
+  void RemoveDeletedFileNodes(TTreeNode* node);
   void NavigateToEntry(const TTreeNode* node, const TEntryList& list);
   void DeleteNode(TTreeNode* node);
   void PruneEmptyParents(TTreeNode* node);
   // Stages the copies of the node's files in the save folder for an export or a folder's menu; false when there
   // is nothing to stage.
   bool StageExportSet(const TTreeNode* node);
-  void ExportEntries();
+  void ExportEntries(const TEntryList& list, const std::vector<std::size_t>& exportSet);
   void FolderContextPopup(TTreeNode* node);
   void FileContextPopup(TTreeNode* node);
-  // Opens the shell's menu of path with "Copy URL" (when url is not empty) and "Export Files" (when offered)
-  // appended, and carries out the choice. True when a shell command ran.
-  bool ShowShellMenu(const std::string& path, const std::string& url, bool offerExport);
+  // Opens the shell's menu of path with "Copy URL" of url and "Entry Properties" of entry (when there is one)
+  // or "Export Files" (otherwise) appended, and carries out the choice. True when a shell command ran.
+  bool ShowShellMenu(const std::string& path, const std::string& url, const TURLInfo* entry);
 
   TViewServices FServices;
   IViewWidgets& FWidgets;

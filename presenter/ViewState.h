@@ -12,6 +12,7 @@
 #include "core/TreeModel.h"
 #include "operations/ImportCache.h"
 #include "platform/ports/Browser.h"
+#include "presenter/DetailsList.h"
 #include "search/Search.h"
 #include "settings/UnitReg.h"
 
@@ -25,6 +26,7 @@ struct TViewState {
   TEntryList EntryList;
   TEntryList SearchList;
   TActionList Actions;
+  TDetailsList Details;  // the files below the selected node; empty while the list is hidden
   std::array<std::string, 2> StatusText;
   std::vector<std::string> IconKeys;  // the file-type extension of each slot of the image list
   std::string SaveFolder;
@@ -49,6 +51,8 @@ struct TViewState {
   bool IsInSearchResult(const TTreeNode* node) const;
   // The list a node's entry indexes point into: the search's below the "Search Result" branch.
   const TEntryList& ListOf(const TTreeNode* node) const;
+  // The list the details' rows index.
+  const TEntryList& ListOfDetails() const { return Details.FromSearch() ? SearchList : EntryList; }
 };
 
 }  // namespace hoardscope

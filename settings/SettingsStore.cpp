@@ -98,6 +98,14 @@ void WriteShowSecure(IRegistry& registry, bool showSecure) {
   OpenSettingsKey(registry)->WriteValue(MakeDwordValue("ShowSecure", showSecure ? 1 : 0));
 }
 
+bool ReadShowDetails(IRegistry& registry) {
+  return ReadDword(*OpenSettingsKey(registry), "ShowDetails").value_or(1) != 0;
+}
+
+void WriteShowDetails(IRegistry& registry, bool showDetails) {
+  OpenSettingsKey(registry)->WriteValue(MakeDwordValue("ShowDetails", showDetails ? 1 : 0));
+}
+
 std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& report) {
   try {
     const TTypeFilter typeFilter = ReadTypeFilter(registry);
@@ -107,9 +115,10 @@ std::string LoadSettings(IRegistry& registry, TSettings& settings, IReport& repo
     settings.FilterType = extFilter.FilterType;
     settings.FilterClasses = ClassesFromMask(typeFilter.Mask);
     settings.ShowSecure = ReadShowSecure(registry);
+    settings.ShowDetails = ReadShowDetails(registry);
     return ReadAppFolder(registry) + "Save Files" + kPathSeparator;
   } catch (const std::exception& error) {
-    settings = TSettings{false, TFilterClasses(), false, "*.*", false};
+    settings = TSettings{false, TFilterClasses(), false, "*.*", false, true};
     report.WriteLine(std::string("hoardscope: settings not available, using defaults: ") + error.what());
     return std::string(1, kPathSeparator) + "Save Files" + kPathSeparator;
   }

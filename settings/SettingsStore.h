@@ -46,6 +46,9 @@ void WriteCacheSource(IRegistry& registry, const std::string& source);
 // "ShowSecure": whether the platform cache lists its https entries; false when absent.
 bool ReadShowSecure(IRegistry& registry);
 void WriteShowSecure(IRegistry& registry, bool showSecure);
+// "ShowDetails": whether the details list is shown; true when absent.
+bool ReadShowDetails(IRegistry& registry);
+void WriteShowDetails(IRegistry& registry, bool showDetails);
 
 // Fills a view's settings and returns its save folder. A store that cannot be read or written leaves the
 // in-memory defaults and says so in one line of the report.

@@ -26,6 +26,7 @@ struct TSettings {
   bool FilterType = false;       // false: type mode, true: extension mode
   std::string ExtStr;            // extension list of the extension mode
   bool ShowSecure = false;       // the platform cache lists its https entries too
+  bool ShowDetails = true;       // the details list is shown below the tree
 };
 
 }  // namespace hoardscope

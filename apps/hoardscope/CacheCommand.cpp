@@ -40,8 +40,8 @@
 #include "platform/ports/CacheAdmin.h"
 #include "Commands.h"
 #include "Options.h"
-#include "TimeText.h"
 #include "core/ResponseHeaders.h"
+#include "core/TimeText.h"
 #include "core/Tools.h"
 
 namespace hoardscope {

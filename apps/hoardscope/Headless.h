@@ -113,6 +113,8 @@ class THeadlessWidgets : public IViewWidgets {
   void FocusTree() override {}
   bool TreeHasFocus() override { return true; }
   void ActionsChanged() override {}
+  void DetailsChanged() override {}
+  bool DetailsHaveFocus() override { return false; }
 };
 
 }  // namespace hoardscope

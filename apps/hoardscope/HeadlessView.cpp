@@ -6,7 +6,7 @@
 #include <vector>
 
 #include "Commands.h"
-#include "TimeText.h"
+#include "core/TimeText.h"
 #include "presenter/NodeLookup.h"
 
 namespace hoardscope {

@@ -14,6 +14,7 @@ inline constexpr std::uint32_t kLastShellCommand = 0x7FFF;
 // The view's own items lie above that range, so that no shell entry can be taken for one of them.
 inline constexpr std::uint32_t kCopyURLCommand = 0x8000 + 1026;
 inline constexpr std::uint32_t kExportFilesCommand = 0x8000 + 1027;
+inline constexpr std::uint32_t kEntryPropertiesCommand = 0x8000 + 1028;
 
 struct TOwnMenuItem {
   std::uint32_t Command = 0;

@@ -26,6 +26,7 @@ struct CacheEntryRecord {
   FileTime LastSyncTime = 0;
   FileTime ExpireTime = 0;
   FileTime LastModifiedTime = 0;
+  FileTime LastAccessTime = 0;             // when a browser last read the entry; 0 where the cache keeps none
   std::uint32_t CacheEntryType = kNormalCacheEntry;
   std::optional<std::string> HeaderInfo;   // the stored response headers; nullopt when absent
 };

@@ -90,6 +90,8 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void FocusTree() override;
   bool TreeHasFocus() override;
   void ActionsChanged() override;
+  void DetailsChanged() override {}
+  bool DetailsHaveFocus() override { return false; }
 
  signals:
   // A load has ended (the presenter enables the tool bar again when it is done).

@@ -103,6 +103,9 @@ class TWinMainView : public IViewWidgets {
   void FocusTree() override;
   bool TreeHasFocus() override;
   void ActionsChanged() override;
+  // This view has no details list yet: nothing to redraw, and the focus is never in one.
+  void DetailsChanged() override {}
+  bool DetailsHaveFocus() override { return false; }
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -108,6 +108,8 @@ class TFakeViewWidgets : public IViewWidgets {
   void FocusTree() override { ++FocusRequests; }
   bool TreeHasFocus() override { return TreeFocused; }
   void ActionsChanged() override { ++ActionChanges; }
+  void DetailsChanged() override { ++DetailsChanges; }
+  bool DetailsHaveFocus() override { return DetailsFocused; }
 
   bool ToolBarEnabled = true;
   std::map<int, std::string> StatusText;
@@ -116,6 +118,8 @@ class TFakeViewWidgets : public IViewWidgets {
   int FocusRequests = 0;
   bool TreeFocused = true;
   int ActionChanges = 0;
+  int DetailsChanges = 0;
+  bool DetailsFocused = false;
 };
 
 // Dialogs answered by the test: each Show runs the dialog's FormShow, then the test's script, which plays the

@@ -69,17 +69,25 @@ TEST_F(ContextMenuTest, NoMenuOnNoNodeTheRootOrTheSearchNodeAndAMessageBelowIt) 
   EXPECT_EQ(Desktop.Messages, (std::vector<std::string>{"A context menu can not popup under a search node"}));
 }
 
-TEST_F(ContextMenuTest, AFileMenuOffersCopyURLOnlyAndCopiesTheEntrysURL) {
+// The entry's properties are what the cache keeps of it, beyond the local copy the shell's own items show.
+TEST_F(ContextMenuTest, AFileMenuOffersCopyURLAndTheEntrysPropertiesAndCopiesTheEntrysURL) {
   const std::string file = AddFile("http://h/page.htm", "page.htm");
   Load();
   ShellMenu.Choice = {TKind::OwnItem, kCopyURLCommand};
   View().TreeView1ContextPopup(Expand(Host("h"))->Child(0));
   ASSERT_EQ(ShellMenu.Opened.size(), 1u);
   EXPECT_EQ(ShellMenu.Opened[0].Path, file);
-  EXPECT_EQ(OwnCaptions(), "[Copy URL]");
+  EXPECT_EQ(OwnCaptions(), "[Copy URL][Entry Properties]");
   EXPECT_EQ(Dialogs.Clipboard, "http://h/page.htm");
   EXPECT_TRUE(Cache.GetEntryInfo("http://h/page.htm"));
   EXPECT_EQ(Captions(Host("h")), "page.htm");
+
+  ShellMenu.Choice = {TKind::OwnItem, kEntryPropertiesCommand};
+  View().TreeView1ContextPopup(Host("h")->Child(0));
+  ASSERT_EQ(Desktop.Messages.size(), 1u);
+  EXPECT_NE(Desktop.Messages[0].find("URL: http://h/page.htm\r\n"), std::string::npos) << Desktop.Messages[0];
+  EXPECT_NE(Desktop.Messages[0].find("Response Headers:\r\nHTTP/1.1 200 OK\r\nContent-Type: text/html"),
+            std::string::npos);
 }
 
 TEST_F(ContextMenuTest, AFolderMenuIsTheSaveFolderFilledWithCopiesAndOffersExportFilesOnly) {

@@ -1,4 +1,5 @@
-// File times as text on the command line: ISO 8601 in UTC with milliseconds, 2026-12-01T10:00:00.000Z.
+// File times as text: ISO 8601 in UTC with milliseconds, 2026-12-01T10:00:00.000Z, as the tree's long form, the
+// details list and the command line write them.
 #pragma once
 
 #include <optional>

@@ -1,6 +1,6 @@
 // ISO 8601 text of file times, by the calendar of <chrono> (no C library time functions, so any year from 1601
 // on works the same on every platform).
-#include "TimeText.h"
+#include "core/TimeText.h"
 
 #include <charconv>
 #include <chrono>
