@@ -58,15 +58,9 @@ FileTime DaysBefore(FileTime now, int days) {
   return now > span ? now - span : 0;
 }
 
-std::string_view Trimmed(std::string_view text) {
-  const std::size_t first = text.find_first_not_of(" \t");
-  if (first == std::string_view::npos) return {};
-  return text.substr(first, text.find_last_not_of(" \t") - first + 1);
-}
-
 // The bound a size field gives (none when it is empty); false when it holds something else than a size.
 bool ReadSizeField(std::string_view text, std::optional<std::int64_t>& bound) {
-  const std::string_view field = Trimmed(text);
+  const std::string_view field = TrimHtmlSpace(text);
   if (field.empty()) return true;
   bound = ParseByteCount(field);
   return bound.has_value();
@@ -127,7 +121,7 @@ std::optional<std::int64_t> ParseByteCount(std::string_view text) {
 TFilterBarReading ReadFilterBar(const TFilterBarFields& fields, FileTime now) {
   TFilterBarReading reading;
   TQuickFilter& filter = reading.Filter;
-  filter.UrlText = std::string(Trimmed(fields.UrlText));
+  filter.UrlText = std::string(TrimHtmlSpace(fields.UrlText));
   switch (fields.Cached) {
     case TCachedChoice::AnyTime: break;
     case TCachedChoice::LastDay: filter.Since = DaysBefore(now, 1); break;
@@ -136,7 +130,7 @@ TFilterBarReading ReadFilterBar(const TFilterBarFields& fields, FileTime now) {
     case TCachedChoice::Range:
       filter.Since = StartOfDay(fields.From);
       filter.Until = EndOfDay(fields.To);
-      if (!filter.Since || !filter.Until) reading.Error = "The range of days is not a range of days from 1601 on.";
+      if (!filter.Since || !filter.Until) reading.Error = "The range's days are not days of the calendar from 1601 on.";
       break;
   }
   if (!ReadSizeField(fields.MinSize, filter.MinSize)) {
