@@ -8,7 +8,6 @@
 
 #include "core/Tools.h"
 #include "core/URLInfo.h"
-#include "settings/Filter.h"
 
 namespace hoardscope {
 namespace {
@@ -17,12 +16,13 @@ constexpr std::string_view kHttpPrefix = "http://";
 
 }  // namespace
 
-bool TEntryLoader::Load(const TSettings& settings, TEntryList& list) {
+bool TEntryLoader::Load(const TSettings& settings, const TQuickFilter& quick, TEntryList& list) {
   CacheEntryRecord record;
   std::unique_ptr<IUrlCacheWalk> walk = FCache.FindFirst(record);
   if (!walk) return false;
+  const TEntryFilter filter(settings, quick);
   do {
-    ListRecord(settings, std::move(record), list);
+    ListRecord(settings, filter, std::move(record), list);
     FDesktop.ProcessMessages();
     record = CacheEntryRecord();
   } while (walk->FindNext(record));
@@ -30,7 +30,8 @@ bool TEntryLoader::Load(const TSettings& settings, TEntryList& list) {
   return true;
 }
 
-void TEntryLoader::ListRecord(const TSettings& settings, CacheEntryRecord record, TEntryList& list) const {
+void TEntryLoader::ListRecord(const TSettings& settings, const TEntryFilter& filter, CacheEntryRecord record,
+                              TEntryList& list) const {
   // A browser's cache is almost all https; the platform cache lists https entries only when the user asks.
   const bool secureShown = settings.ShowSecure || FCache.Description().Kind == UrlCacheKind::Browser;
   const std::size_t scheme = WebSchemeLength(record.SourceUrl);
@@ -38,9 +39,7 @@ void TEntryLoader::ListRecord(const TSettings& settings, CacheEntryRecord record
   std::string key = EntryKeyOf(record.SourceUrl);
   TURLInfo info;
   FillURLInfo(std::move(record), info);
-  if (settings.UseFilter && !PassesFilter(settings, settings.FilterClasses, info.ContentType, info.LocalFile)) {
-    return;
-  }
+  if (!filter.Admits(info)) return;
   list.Add(std::move(key), std::move(info));
 }
 

@@ -83,7 +83,8 @@ void THoardscopeMain::SetStatusText(int panel, const std::string& text) {
 void THoardscopeMain::Button1Click() {
   if (Busy()) return;
   const TLoadScope scope(FLoading, FWidgets, FServices.Desktop);
-  if (FLoader.Load(FState.Settings, FState.EntryList)) {
+  FLoaded = true;
+  if (FLoader.Load(FState.Settings, FState.QuickFilter, FState.EntryList)) {
     FState.TreeView1.BeginUpdate();
     FExpansion.AddHostNodes(FState.EntryList, FState.RootNode);
     FState.TreeView1.EndUpdate();
@@ -97,7 +98,7 @@ void THoardscopeMain::Button1Click() {
 
 void THoardscopeMain::ShowSource() {
   const std::string caption = FSource.Caption();
-  SetStatusText(0, FLoader.SourceStatus(caption));
+  SetStatusText(0, FLoader.SourceStatus(caption) + (FState.QuickFilter.Empty() ? "" : kFilteredStatus));
   FWidgets.SetWindowText(caption);
 }
 
@@ -131,6 +132,23 @@ void THoardscopeMain::SetShowSecure(bool showSecure) {
   FState.Settings.ShowSecure = showSecure;
   WriteShowSecure(FServices.Registry, showSecure);
   Reload();
+}
+
+// ---- Quick filter ---------------------------------------------------------------------------------------------
+
+void THoardscopeMain::SetQuickFilter(const TQuickFilter& filter) {
+  if (Busy() || filter == FState.QuickFilter) return;
+  FState.QuickFilter = filter;
+  if (FLoaded) Reload();
+}
+
+void THoardscopeMain::ApplyFilterBar(const TFilterBarFields& fields) {
+  const TFilterBarReading reading = ReadFilterBar(fields, FServices.Clock ? FServices.Clock->NowUtc() : 0);
+  if (!reading.Error.empty()) {
+    FServices.Desktop.ShowMessage(reading.Error, MessageButtons::Ok);
+    return;
+  }
+  SetQuickFilter(reading.Filter);
 }
 
 // ---- Expansion ------------------------------------------------------------------------------------------------

@@ -53,6 +53,8 @@ struct TViewServices {
 };
 
 inline constexpr int kTimerInterval = 1000;
+// What follows the source's name in status panel 0 while a quick filter narrows the view.
+inline constexpr const char* kFilteredStatus = " (filtered)";
 
 class THoardscopeMain {
  public:
@@ -145,6 +147,14 @@ class THoardscopeMain {
   // stored response headers.
   void ShowEntryProperties(const TURLInfo& info);
 
+  // The quick filter: a change narrows (or widens) the tree, the totals and the search's scope by reloading a view
+  // that has loaded; before the first load it only sets what that load admits. Nothing while the view is busy or
+  // when the filter is the one in force.
+  // Status panel 0 then names the source followed by kFilteredStatus. ApplyFilterBar reads a filter bar's fields
+  // at the clock's time and applies them, or shows why a field cannot be read and keeps the filter as it was.
+  void SetQuickFilter(const TQuickFilter& filter);
+  void ApplyFilterBar(const TFilterBarFields& fields);
+
   // The steps of the Search action after its dialog: fills SearchList with the entries below folderPath ("" for
   // all) whose cached text holds text and builds the "Search Result" branch from it; and the branch's removal.
   void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
@@ -192,6 +202,7 @@ class THoardscopeMain {
   TEntryExport FExport;
   std::vector<std::size_t> FExportSet;  // indices into EntryList, staged right before an export
   bool FLoading = false;
+  bool FLoaded = false;  // the first load has run
   bool FMenuOpen = false;  // the context menu and its shell command run their own message loops
   bool FShown = false;
 };

@@ -14,6 +14,7 @@
 #include "platform/ports/Browser.h"
 #include "presenter/DetailsList.h"
 #include "search/Search.h"
+#include "settings/QuickFilter.h"
 #include "settings/UnitReg.h"
 
 namespace hoardscope {
@@ -31,6 +32,7 @@ struct TViewState {
   std::vector<std::string> IconKeys;  // the file-type extension of each slot of the image list
   std::string SaveFolder;
   TSettings Settings;            // this view's own, loaded when it is created
+  TQuickFilter QuickFilter;      // what the view's filter bar narrows the load to; never kept in the settings
   TSearchRequest SearchRequest;  // what this view's Search dialog handed back last
   bool ReloadPending = false;    // a change notice came; the next activation reloads
   std::string LastURL;           // what the browser was last sent to

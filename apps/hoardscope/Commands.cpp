@@ -1,5 +1,6 @@
 // The subcommands of the command line by name.
 #include "Commands.h"
+#include "FilterOptions.h"
 #include "HomeSetup.h"
 
 #include <algorithm>
@@ -13,11 +14,12 @@ const char* const kWindowUsage =
     "       hoardscope --screenshot FILE [--expand NODE]... [--select NODE]\n"
     "       hoardscope notify\n";
 
-const char* const kSubcommandUsage =
-    "       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n"
+const std::string kSubcommandUsage =
+    std::string("       hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE] [FILTER]\n"
     "       hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] [--fail-if-none]\n"
+    "                         [FILTER]\n"
     "       hoardscope delete NODE [--force]\n"
-    "       hoardscope export NODE FILE.hef [--yes | --no]\n"
+    "       hoardscope export NODE FILE.hef [--yes | --no] [FILTER]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope regsvr [/u] [/s] [MODULE]\n"
     "       hoardscope setup\n"
@@ -25,7 +27,8 @@ const char* const kSubcommandUsage =
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope caches\n"
     "       hoardscope --cache SOURCE tree|search|delete|export|cache ...\n"
-    "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n";
+    "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n") +
+    kFilterUsage;
 
 std::optional<TCommandLine> ReadCommandLine(int argc, char** argv) {
   TArguments all(argv + std::min(argc, 1), argv + argc);

@@ -32,8 +32,8 @@ bool TakeCacheOption(TArguments& arguments, THomePaths& home);
 // source.
 void RememberCacheSource(const THomePaths& home);
 
-// The usage lines of the subcommands that both editions run.
-extern const char* const kSubcommandUsage;
+// The usage lines of the subcommands that both editions run, and of the filter options some of them take.
+extern const std::string kSubcommandUsage;
 // The usage lines of the window program's commands, which come first in every usage message.
 extern const char* const kWindowUsage;
 // The Linux edition's command line: the home with the --cache source taken into it, the command (empty for none)

@@ -1,12 +1,13 @@
 // hoardscope search: runs the view headless, selects a node and runs the Search action with the dialog answered
 // by the options; prints the events, the "Search Result" branch fully expanded and the status panels.
 //
-//   search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] [--fail-if-none]
-//       exits with 0 whether or not anything was found, unless --fail-if-none asks for 1 when nothing was.
+//   search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] [--fail-if-none] [FILTER]
+//       FILTER (FilterOptions.h) narrows the load, and so what is searched; exits with 0 whether or not anything was found, unless --fail-if-none asks for 1 when nothing was.
 #include <iostream>
 #include <optional>
 
 #include "Commands.h"
+#include "FilterOptions.h"
 #include "HeadlessView.h"
 #include "Options.h"
 
@@ -15,13 +16,14 @@ namespace {
 
 constexpr const char* kSearchUsage =
     "usage: hoardscope search TEXT [--case] [--age today|week|month] [--in NODE | --whole] [--long] "
-    "[--fail-if-none]\n";
+    "[--fail-if-none] [FILTER]\n";
 
 struct TSearchOptions {
   THeadlessAnswers Answers;
   std::optional<std::string> Node;
   bool Long = false;
   bool FailIfNone = false;
+  TQuickFilter Filter;
 };
 
 std::optional<TDateChoice> ParseAge(const std::string& text) {
@@ -50,7 +52,7 @@ std::optional<TSearchOptions> ParseSearchOptions(const TArguments& args) {
       const std::optional<TDateChoice> age = ParseAge(reader.TakeValue());
       if (!age) return std::nullopt;
       options.Answers.Age = *age;
-    } else {
+    } else if (ReadFilterOption(reader, options.Filter) != TFilterOption::Read) {
       return std::nullopt;
     }
   }
@@ -62,10 +64,11 @@ std::optional<TSearchOptions> ParseSearchOptions(const TArguments& args) {
 int RunSearchCommand(const TArguments& args, const THomePaths& home) {
   const std::optional<TSearchOptions> options = ParseSearchOptions(args);
   if (!options) {
-    std::cerr << kSearchUsage;
+    std::cerr << kSearchUsage << kFilterUsage;
     return 2;
   }
   THeadlessView headless(home, std::cout);
+  headless.View().SetQuickFilter(options->Filter);
   headless.ShowAndLoad();
   THoardscopeMain& view = headless.View();
   if (!options->Node) {

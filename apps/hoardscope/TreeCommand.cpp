@@ -1,14 +1,15 @@
 // hoardscope tree: runs the view headless over the home's stores and prints its events and its tree.
 //
-//   tree [--all] [--long] [--expand NODE]... [--select NODE]
+//   tree [--all] [--long] [--expand NODE]... [--select NODE] [FILTER]
 //       --long follows each caption with the node's kind, image and key, and a file's with its URL, size and time;
-//       --select leaves out the placeholder rows of nodes not expanded.
+//       --select leaves out the placeholder rows of nodes not expanded; FILTER (FilterOptions.h) narrows the load.
 //       exits with 1 when nothing of a browser's cache could be read (its folder or index cannot be, or every entry
 //       is damaged), after saying why on standard error.
 #include <iostream>
 #include <optional>
 
 #include "Commands.h"
+#include "FilterOptions.h"
 #include "HeadlessView.h"
 #include "Options.h"
 
@@ -20,9 +21,11 @@ struct TTreeOptions {
   bool Long = false;
   std::vector<std::string> Expand;
   std::optional<std::string> Select;
+  TQuickFilter Filter;
 };
 
-constexpr const char* kTreeUsage = "usage: hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE]\n";
+constexpr const char* kTreeUsage =
+    "usage: hoardscope tree [--all] [--long] [--expand NODE]... [--select NODE] [FILTER]\n";
 
 std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
   TTreeOptions options;
@@ -35,7 +38,7 @@ std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
       options.Expand.push_back(reader.TakeValue());
     } else if (reader.HasValue("--select")) {
       options.Select = reader.TakeValue();
-    } else {
+    } else if (ReadFilterOption(reader, options.Filter) != TFilterOption::Read) {
       return std::nullopt;
     }
   }
@@ -47,10 +50,11 @@ std::optional<TTreeOptions> ParseTreeOptions(const TArguments& args) {
 int RunTreeCommand(const TArguments& args, const THomePaths& home) {
   const std::optional<TTreeOptions> options = ParseTreeOptions(args);
   if (!options) {
-    std::cerr << kTreeUsage;
+    std::cerr << kTreeUsage << kFilterUsage;
     return 2;
   }
   THeadlessView headless(home, std::cout);
+  headless.View().SetQuickFilter(options->Filter);
   const bool read = headless.ShowAndLoad();
   for (const std::string& name : options->Expand) {
     TTreeNode* node = headless.FindNode(name);

@@ -141,12 +141,14 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
 
   CreateActions();
   CreateToolBar();
+  CreateFilterBar();
   CreateTree();
   CreateStatusBar();
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(ToolBar1);
+  layout->addWidget(FFilterBar);
   layout->addWidget(TreeView1, 1);
   layout->addWidget(sbMain);
   FNoticeTicket =
@@ -264,6 +266,12 @@ void TMainView::CreateToolBar() {
   tbHelp = addButton("tbHelp", pmenuHelp);
   tbHelp->setDefaultAction(Action(TActionId::alHelp));
   buttons->addStretch(1);
+}
+
+void TMainView::CreateFilterBar() {
+  FFilterBar = new TFilterBar(this);
+  connect(FFilterBar, &TFilterBar::Applied, this,
+          [this] { FDesktop.RunHandler([this] { FPresenter->ApplyFilterBar(FFilterBar->Fields()); }); });
 }
 
 void TMainView::CreateTree() {
@@ -405,6 +413,7 @@ void TMainView::WhenLoadFinished(QObject* context, std::function<void()> finishe
 
 void TMainView::SetToolBarEnabled(bool enabled) {
   ToolBar1->setEnabled(enabled);
+  FFilterBar->setEnabled(enabled);
   // Told from the event loop, once the presenter has left the load altogether.
   if (enabled) QTimer::singleShot(0, this, &TMainView::LoadFinished);
 }

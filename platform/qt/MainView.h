@@ -1,5 +1,5 @@
-// TMainView: the bar of the Linux edition, the main view's widgets (tool bar, tree, status bar, actions and their
-// menus) over the portable presenter THoardscopeMain.
+// TMainView: the bar of the Linux edition, the main view's widgets (tool bar, filter bar, tree, status bar, actions
+// and their menus) over the portable presenter THoardscopeMain.
 #pragma once
 
 #include <QPersistentModelIndex>
@@ -16,6 +16,7 @@
 #include "platform/linux/SystemClock.h"
 #include "platform/qt/BarView.h"
 #include "platform/qt/FileManagerMenu.h"
+#include "platform/qt/FilterBar.h"
 #include "platform/qt/ImageLists.h"
 #include "platform/qt/QtDesktop.h"
 #include "platform/qt/QtDialogs.h"
@@ -59,6 +60,7 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QWidget* ToolBar() const { return ToolBar1; }
   QToolButton* FilesButton() const { return tbFile; }
   QToolButton* HelpButton() const { return tbHelp; }
+  TFilterBar* FilterBar() const { return FFilterBar; }
   QTreeView* Tree() const override { return TreeView1; }
   QStatusBar* StatusBar() const { return sbMain; }
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
@@ -109,6 +111,7 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void CreateCacheMenu();
   void FillCacheMenu();
   void CreateToolBar();
+  void CreateFilterBar();
   void CreateTree();
   void CreateStatusBar();
   void OnExpansionChanged(const QModelIndex& index, bool expanded);
@@ -140,6 +143,7 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QWidget* ToolBar1 = nullptr;
   QToolButton* tbFile = nullptr;
   QToolButton* tbHelp = nullptr;
+  TFilterBar* FFilterBar = nullptr;
   QTreeView* TreeView1 = nullptr;
   QStatusBar* sbMain = nullptr;
   std::array<QLabel*, 2> FPanels{};

@@ -101,6 +101,7 @@ void TWinMainView::CloseWindow() {
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
   FPresenter.reset();
+  FFilterBar.reset();
   DestroyWindow(FWindow);
 }
 
@@ -134,6 +135,7 @@ void TWinMainView::CreateControls() {
   AppendMenuA(pmenuLV.Get(), MF_SEPARATOR, 0, nullptr);
   AppendMenuA(pmenuLV.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuCache), "Cache");
   CreateToolBar();
+  CreateFilterBar();
   CreateTree();
   CreateStatusBar();
 }
@@ -182,6 +184,12 @@ void TWinMainView::CreateToolBar() {
   SendMessageA(ToolBar1, TB_AUTOSIZE, 0, 0);
 }
 
+void TWinMainView::CreateFilterBar() {
+  FFilterBar = std::make_unique<TWinFilterBar>(FWindow, [this] {
+    FDesktop->RunHandler([this] { FPresenter->ApplyFilterBar(FFilterBar->Fields()); });
+  });
+}
+
 void TWinMainView::CreateTree() {
   TreeView1 = CreateWindowExA(WS_EX_CLIENTEDGE, WC_TREEVIEWA, nullptr,
                               WS_CHILD | WS_VISIBLE | WS_TABSTOP | TVS_HASLINES | TVS_HASBUTTONS | TVS_LINESATROOT |
@@ -209,7 +217,9 @@ void TWinMainView::Layout() {
   RECT bar, status;
   GetWindowRect(ToolBar1, &bar);
   GetWindowRect(sbMain, &status);
-  const int top = bar.bottom - bar.top;
+  const int filterTop = bar.bottom - bar.top;
+  MoveWindow(FFilterBar->Window(), 0, filterTop, client.right, FFilterBar->Height(), TRUE);
+  const int top = filterTop + FFilterBar->Height();
   const int bottom = client.bottom - (status.bottom - status.top);
   MoveWindow(TreeView1, 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
 }
@@ -508,7 +518,10 @@ void TWinMainView::DrawMenuItem(const DRAWITEMSTRUCT& item) {
 
 // ---- IViewWidgets ---------------------------------------------------------------------------------------------
 
-void TWinMainView::SetToolBarEnabled(bool enabled) { EnableWindow(ToolBar1, enabled); }
+void TWinMainView::SetToolBarEnabled(bool enabled) {
+  EnableWindow(ToolBar1, enabled);
+  EnableWindow(FFilterBar->Window(), enabled);
+}
 
 void TWinMainView::SetStatusText(int panel, const std::string& text) {
   if (panel < 0 || panel >= kStatusPanelCount) return;

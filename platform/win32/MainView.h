@@ -1,5 +1,5 @@
 // TWinMainView: the bar of the Windows edition, a window of class "THoardscopeMain" with the main view's
-// controls (tool bar with two drop-down buttons, TreeView, two-part status bar), its menus, image lists and
+// controls (tool bar with two drop-down buttons, filter bar, TreeView, two-part status bar), its menus, image lists and
 // shortcut keys, over the portable presenter THoardscopeMain.
 #pragma once
 
@@ -13,6 +13,7 @@
 #include <string>
 #include <vector>
 
+#include "platform/win32/FilterBar.h"
 #include "platform/win32/TreeViewMirror.h"
 #include "platform/win32/UniqueHandle.h"
 #include "platform/win32/WinDesktop.h"
@@ -66,6 +67,7 @@ class TWinMainView : public IViewWidgets {
 
   // The controls, for the band and the tests.
   HWND ToolBar() const { return ToolBar1; }
+  HWND FilterBar() const { return FFilterBar->Window(); }
   HWND Tree() const { return TreeView1; }
   HWND StatusBar() const { return sbMain; }
   HMENU FilesMenu() const { return pmenuLV.Get(); }
@@ -119,6 +121,7 @@ class TWinMainView : public IViewWidgets {
   LRESULT HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lParam);
   void CreateControls();
   void CreateToolBar();
+  void CreateFilterBar();
   void CreateTree();
   void CreateStatusBar();
   HMENU CreateMenu(std::span<const TMenuEntry> entries);
@@ -151,6 +154,7 @@ class TWinMainView : public IViewWidgets {
   HWND ToolBar1 = nullptr;
   HWND TreeView1 = nullptr;
   HWND sbMain = nullptr;
+  std::unique_ptr<TWinFilterBar> FFilterBar;  // its window is the view's child: it goes before the window does
   THook FKeyHook;
   HMENU mnuCache = nullptr;                 // a submenu of pmenuLV, which owns it
   std::vector<std::string> FCacheSources;  // the sources of mnuCache's entries, in their order

@@ -102,6 +102,18 @@ TEST_F(EntryCommandsTest, AnExportImportsBackIntoAnEmptyCache) {
   EXPECT_NE(run.Out.find("Other"), std::string::npos);
 }
 
+TEST_F(EntryCommandsTest, TheFilterOptionsNarrowWhatIsExported) {
+  Add("http://h/a/page.html", "page.html", "<title>Page</title>");
+  Add("http://h/b/page.html", "page.html", "<title>Other</title>");
+  const std::string exportFile = (FHome.Path() / "out.hef").string();
+  const TRun run = Hoardscope({"export", "--url", "/B/", "h", exportFile});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  const std::vector<TExportRecord> records = Records(exportFile);
+  ASSERT_EQ(records.size(), 1u);
+  EXPECT_EQ(records[0].URL, "http://h/b/page.html");
+  EXPECT_EQ(Hoardscope({"export", "h", exportFile, "--since", "today"}).ExitCode, 2);
+}
+
 TEST_F(EntryCommandsTest, ExportIntoAnExistingFolderAsksFirst) {
   Add("http://h/a.html", "a.html", "x");
   fs::create_directories(FHome.Path() / "out");

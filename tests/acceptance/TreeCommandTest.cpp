@@ -107,6 +107,36 @@ TEST_F(TreeCommandTest, AnUnknownNodeOrOptionIsAnError) {
   EXPECT_NE(run.Err.find("usage"), std::string::npos);
 }
 
+TEST_F(TreeCommandTest, TheFilterOptionsNarrowTheTreeAndItsTotals) {
+  Add("http://www.example.com/index.html", "index.html", "<title>Home</title>");
+  Add("http://Static.example.com/img/logo.gif", "logo.gif", std::string(3000, 'G'), "image/gif");
+  Add("http://other.org/page.html", "page.html", std::string(2048, 'p'));
+  TRun run = Tree({"--url", "EXAMPLE.COM", "--min-size", "2K", "--until", "2026-12-01"});
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(TreeLines(run), (std::vector<std::string>{"Hoardscope", "  Static.example.com", "    tempmarl",
+                                                      "panel0: Platform cache (filtered)"}));
+  EXPECT_EQ(Lines(run.Out).back(), "panel1: Total  1  Files  3  KB Used");
+  run = Tree({"--since", "2026-12-01T10:00:01", "--max-size", "1G"});  // a second after they were cached
+  ASSERT_EQ(run.ExitCode, 0) << run.Err;
+  EXPECT_EQ(TreeLines(run), (std::vector<std::string>{"Hoardscope", "panel0: Platform cache (filtered)"}));
+}
+
+TEST_F(TreeCommandTest, AMalformedFilterValueIsAUsageErrorThatSaysWhy) {
+  const std::pair<std::string, std::string> malformed[] = {{"--since", "2026-02-30"},
+                                                           {"--until", "2026-12-01 10:00:00"},
+                                                           {"--min-size", "5X"},
+                                                           {"--max-size", "-1"}};
+  for (const auto& [option, value] : malformed) {
+    const TRun run = Tree({option, value});
+    EXPECT_EQ(run.ExitCode, 2) << option;
+    const char* form = option.ends_with("size") ? "a size (a count of bytes with an optional K, M or G)"
+                                                : "a date (YYYY-MM-DD or YYYY-MM-DDTHH:MM:SS, UTC)";
+    EXPECT_EQ(Lines(run.Err).front(), "hoardscope: " + option + " '" + value + "' is not " + form);
+    EXPECT_NE(run.Err.find("usage: hoardscope tree"), std::string::npos) << run.Err;
+  }
+  EXPECT_EQ(Tree({"--url"}).ExitCode, 2);
+}
+
 TEST_F(TreeCommandTest, HelpAndVersionAnswerWithStatusZero) {
   for (const char* asked : {"--help", "-h", "help"}) {
     const TRun run = Hoardscope({asked});

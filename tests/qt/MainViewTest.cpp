@@ -5,6 +5,8 @@
 #include <QAbstractItemModelTester>
 #include <QAction>
 #include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
 #include <QDesktopServices>
 #include <QHelpEvent>
 #include <QLabel>
@@ -430,6 +432,33 @@ TEST_F(MainViewTest, StatusPanelsShowTheTotalsAndKeepTheirWidths) {
   EXPECT_EQ(View->StatusPanel(1)->width(), narrow + 200);
   EXPECT_GE(View->StatusPanel(1)->x(), View->StatusPanel(0)->geometry().right());
   EXPECT_GE(View->StatusPanel(1)->geometry().right(), View->StatusBar()->width() - 4);
+}
+
+TEST_F(MainViewTest, TheFilterBarsUrlTextNarrowsTheTreeOnEnterAndItsClearButtonShowsEverythingAgain) {
+  AddEntry("http://www.example.com/index.htm");
+  AddEntry("http://static.example.com/logo.gif", 100, "image/gif");
+  AddEntry("http://news.example.org/index.htm");
+  Load();
+  ASSERT_EQ(Rows(Root()), 3);
+  QLineEdit* url = View->FilterBar()->UrlEdit();
+  QTest::keyClicks(url, "EXAMPLE.COM");
+  EXPECT_EQ(Rows(Root()), 3);  // typing alone applies nothing
+  QTest::keyClick(url, Qt::Key_Return);
+  EXPECT_EQ(Rows(Root()), 2);
+  EXPECT_EQ(View->StatusPanel(0)->text(), "caption of platform (filtered)");
+  EXPECT_TRUE(View->FilterBar()->isEnabled());
+
+  // The range's days show with its choice, which applies at once: nothing here was cached in the last week.
+  EXPECT_FALSE(View->FilterBar()->FromEdit()->isVisibleTo(View.get()));
+  QTest::keyClick(View->FilterBar()->CachedChoice(), Qt::Key_End);
+  EXPECT_TRUE(View->FilterBar()->FromEdit()->isVisibleTo(View.get()));
+  EXPECT_EQ(Rows(Root()), 0);
+
+  QTest::mouseClick(View->FilterBar()->ClearButton(), Qt::LeftButton);
+  EXPECT_EQ(Rows(Root()), 3);
+  EXPECT_EQ(url->text(), "");
+  EXPECT_FALSE(View->FilterBar()->FromEdit()->isVisibleTo(View.get()));
+  EXPECT_EQ(View->StatusPanel(0)->text(), "caption of platform");
 }
 
 TEST_F(MainViewTest, ActivationRunsTheReloadThatAChangeNoticeLeftPending) {

@@ -2,6 +2,7 @@
 #include <gtest/gtest.h>
 
 #include "core/Tools.h"
+#include "core/URLInfo.h"
 #include "settings/Filter.h"
 #include "settings/Options.h"
 #include "settings/SettingsStore.h"
@@ -102,6 +103,17 @@ TEST_F(SettingsTest, AStoreThatRefusesWritesLeavesTheDefaults) {
   EXPECT_TRUE(Report.Lines[0].starts_with("hoardscope: settings not available, using defaults: "));
 }
 
+// Whether the type filter of these settings, in force, admits an entry of that content type and local file.
+bool PassesFilter(TSettings settings, const TFilterClasses& classes, const std::string& contentType,
+                  const std::string& localFileName) {
+  settings.UseFilter = true;
+  settings.FilterClasses = classes;
+  TURLInfo info;
+  info.ContentType = contentType;
+  info.LocalFile = localFileName;
+  return TEntryFilter(settings, TQuickFilter()).Admits(info);
+}
+
 TEST(PassesFilter, TypeModeMatchesClassPrefixes) {
   TSettings settings;
   TFilterClasses text;
@@ -117,18 +129,33 @@ TEST(PassesFilter, TypeModeMatchesClassPrefixes) {
 }
 
 TEST(PassesFilter, ExtensionModeUsesTheExactAllPatternAndSubstrings) {
+  struct TCase {
+    const char* ExtStr;
+    const char* LocalFile;
+    bool Admitted;
+  };
+  const TCase cases[] = {
+      {"*.*", "noext", true},
+      {"*.*;", "a.htm", false},
+      {".html;.css", "page.HTM", true},
+      {".html;.css", "a.b c", false},
+      {".html;.css", "noext", false},
+      // An item without a dot names an extension, as the dialog's own hint "HTML;CSS" has it.
+      {"HTML;CSS", "page.html", true},
+      {"css;js", "site.css", true},
+      {"css;js", "app.JS", true},
+      {" css ; js ", "app.js", true},
+      {"css;js", "page.html", false},
+      {"css;js", "css", false},
+      {"*.gif;jpg", "a.jpg", true},
+  };
   TSettings settings;
   settings.FilterType = true;
-  settings.ExtStr = "*.*";
-  EXPECT_TRUE(PassesFilter(settings, TFilterClasses(), "x", "noext"));
-  settings.ExtStr = "*.*;";
-  EXPECT_FALSE(PassesFilter(settings, TFilterClasses(), "x", "a.htm"));
-  settings.ExtStr = ".html;.css";
-  EXPECT_TRUE(PassesFilter(settings, TFilterClasses(), "x", "page.HTM"));
-  EXPECT_FALSE(PassesFilter(settings, TFilterClasses(), "x", "a.b c"));
-  EXPECT_FALSE(PassesFilter(settings, TFilterClasses(), "x", "noext"));
-  settings.ExtStr = "HTML;CSS";
-  EXPECT_FALSE(PassesFilter(settings, TFilterClasses(), "x", "page.html"));
+  for (const TCase& entry : cases) {
+    settings.ExtStr = entry.ExtStr;
+    EXPECT_EQ(PassesFilter(settings, TFilterClasses(), "x", entry.LocalFile), entry.Admitted)
+        << '"' << entry.ExtStr << "\" and " << entry.LocalFile;
+  }
 }
 
 class OptionsTest : public SettingsTest {

@@ -1,6 +1,6 @@
 // The bar's window under Wine over fakes of the cache, registry and shell: the controls and their properties,
-// the tree mirroring the presenter's through a load, an expansion and a selection, the menus, shortcut keys and
-// the Options dialog resource.
+// the tree mirroring the presenter's through a load, an expansion and a selection, the menus, shortcut keys, the
+// filter bar and the Options dialog resource.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -370,6 +370,39 @@ std::string ClippedTexts(HWND dialog) {
 
 void Click(HWND dialog, int id) {
   SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(dialog, id)));
+}
+
+TEST_F(MainViewTest, TheFilterBarsUrlTextNarrowsTheTreeOnEnterAndItsLabelsFit) {
+  AddEntry("http://a.example/1.htm", "text/html", 10);
+  AddEntry("http://b.example/2.htm", "text/html", 10);
+  ShowAndLoad();
+  const HWND bar = View().FilterBar();
+  const HWND tree = View().Tree();
+  const TTreeNode* root = View().Presenter().State().RootNode;
+  EXPECT_EQ(ClippedTexts(bar), "");
+  RECT within{};
+  GetClientRect(bar, &within);
+  for (HWND control = GetWindow(bar, GW_CHILD); control; control = GetWindow(control, GW_HWNDNEXT)) {
+    RECT place{};
+    GetWindowRect(control, &place);
+    MapWindowPoints(nullptr, bar, reinterpret_cast<POINT*>(&place), 2);
+    EXPECT_LE(place.right, within.right) << GetDlgCtrlID(control);  // each field in the pane's width
+  }
+  EXPECT_EQ(SendDlgItemMessageA(bar, IDC_FILTERCACHED, CB_GETCOUNT, 0, 0), 4);
+  const HWND url = GetDlgItem(bar, IDC_FILTERURL);
+  SetWindowTextW(url, L"B.EXAMPLE");
+  EXPECT_EQ(ChildTexts(tree, Item(root)), "a.example|b.example");  // typing alone applies nothing
+  SetFocus(url);
+  PressKey(url, VK_RETURN);
+  EXPECT_EQ(ChildTexts(tree, Item(root)), "b.example");
+  EXPECT_EQ(View().StatusPanelText(0), "Platform cache (filtered)");
+  EXPECT_TRUE(IsWindowEnabled(bar));
+  SaveWindowPicture(View().Window(), BinFolderOfTest() + "\\dialog-filter-bar.bmp");
+
+  Click(bar, IDC_FILTERCLEAR);
+  EXPECT_EQ(ChildTexts(tree, Item(root)), "a.example|b.example");
+  EXPECT_EQ(WindowText(url), "");
+  EXPECT_EQ(View().StatusPanelText(0), "Platform cache");
 }
 
 // Counts the commands a host's accelerator table sends it.
