@@ -12,6 +12,7 @@ TActionList::TActionList()
           {TActionId::alClearSearch, "alClearSearch", "Cl&ear Search", kShortCutNone, 4, false},
           {TActionId::alImport, "alImport", "&Import", kShortCutCtrlI, 2, true},
           {TActionId::alExport, "alExport", "Export", kShortCutNone, 1, true},
+          {TActionId::alSaveReport, "alSaveReport", "Save Report…", kShortCutNone, 1, true},
           {TActionId::alHelp, "alHelp", "&Help", kShortCutF1, 6, true},
           {TActionId::alAbout, "alAbout", "About Hoardscope", kShortCutNone, 7, true},
       }} {}
@@ -58,7 +59,7 @@ std::string ShortCutText(int shortCut) {
   return text + key;
 }
 
-const std::array<TMenuEntry, 9> kFilesMenu{{
+const std::array<TMenuEntry, 10> kFilesMenu{{
     {"mplvCopyURL", TActionId::aLVCopyURL},
     {"mplvDelete", TActionId::aLVDelete},
     {"N1", std::nullopt},
@@ -68,6 +69,7 @@ const std::array<TMenuEntry, 9> kFilesMenu{{
     {"N2", std::nullopt},
     {"Import1", TActionId::alImport},
     {"mplvExport", TActionId::alExport},
+    {"mSaveReport", TActionId::alSaveReport},
 }};
 
 const std::array<TMenuEntry, 3> kHelpMenu{{

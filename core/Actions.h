@@ -8,9 +8,11 @@
 
 namespace hoardscope {
 
-enum class TActionId { aLVCopyURL, aLVDelete, alOption, alSearch, alClearSearch, alImport, alExport, alHelp, alAbout };
+enum class TActionId {
+  aLVCopyURL, aLVDelete, alOption, alSearch, alClearSearch, alImport, alExport, alSaveReport, alHelp, alAbout
+};
 
-inline constexpr std::size_t kActionCount = 9;
+inline constexpr std::size_t kActionCount = 10;
 
 // Shortcut values: key code plus 16384 for Ctrl.
 inline constexpr int kShortCutNone = 0;
@@ -59,7 +61,7 @@ struct TMenuEntry {
 };
 
 // pmenuLV, the "&Files" drop-down menu.
-extern const std::array<TMenuEntry, 9> kFilesMenu;
+extern const std::array<TMenuEntry, 10> kFilesMenu;
 // pmenuHelp, the "&Help" drop-down menu.
 extern const std::array<TMenuEntry, 3> kHelpMenu;
 

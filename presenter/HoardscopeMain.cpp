@@ -298,6 +298,7 @@ void THoardscopeMain::Execute(TActionId action) {
     case TActionId::alClearSearch: alClearSearchExecute(); break;
     case TActionId::alImport: alImportExecute(); break;
     case TActionId::alExport: alExportExecute(); break;
+    case TActionId::alSaveReport: alSaveReportExecute(); break;
     case TActionId::aLVCopyURL: aLVCopyURLExecute(); break;
     case TActionId::alHelp: alHelpExecute(); break;
     case TActionId::aLVDelete: aLVDeleteExecute(FWidgets.TreeHasFocus()); break;

@@ -26,6 +26,7 @@
 #include "platform/ports/ViewWidgets.h"
 #include "presenter/CurrentSource.h"
 #include "presenter/DetailsList.h"
+#include "presenter/DetailsReport.h"
 #include "presenter/EntryLoader.h"
 #include "presenter/EntryNavigation.h"
 #include "presenter/FolderExpansion.h"
@@ -109,6 +110,9 @@ class THoardscopeMain {
   void alClearSearchExecute();
   void alImportExecute();
   void alExportExecute();
+  // Asks for a file and writes the report of the selected node (the root when none is) into it, in the format its
+  // extension names (see WriteReport).
+  void alSaveReportExecute();
   void aLVCopyURLExecute();
   void alHelpExecute();
   // treeFocused: whether the tree holds the keyboard focus; the action deletes nothing otherwise.
@@ -142,7 +146,12 @@ class THoardscopeMain {
   void SetShowDetails(bool shown);
   // The rows the details list shows of a node, every entry of its list for the root or the "Search Result"
   // branch: what a report of the node writes.
-  std::vector<TDetailsRow> DetailsRowsOf(const TTreeNode& node) { return DetailsRowsUnder(FState.ListOf(&node), node, FExpansion); }
+  std::vector<TDetailsRow> DetailsRowsOf(const TTreeNode& node) {
+    return DetailsRowsUnder(FState.ListOf(&node), node, FExpansion);
+  }
+  // Writes the report of node: one row per file below it, as the details list shows them, in the list's order.
+  // The number of rows written.
+  std::size_t WriteReport(const TTreeNode& node, TReportFormat format, std::ostream& out);
   // A message with what the cache keeps of a file beyond its local copy: URL, times, status, server and the
   // stored response headers.
   void ShowEntryProperties(const TURLInfo& info);

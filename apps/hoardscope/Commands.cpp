@@ -20,13 +20,14 @@ const std::string kSubcommandUsage =
     "                         [FILTER]\n"
     "       hoardscope delete NODE [--force]\n"
     "       hoardscope export NODE FILE.hef [--yes | --no] [FILTER]\n"
+    "       hoardscope report NODE [--format csv|html|json] [--output FILE] [FILTER]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope regsvr [/u] [/s] [MODULE]\n"
     "       hoardscope setup\n"
     "       hoardscope call PROGID [--folder DIR | --cancel] CALL...\n"
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope caches\n"
-    "       hoardscope --cache SOURCE tree|search|delete|export|cache ...\n"
+    "       hoardscope --cache SOURCE tree|search|delete|export|report|cache ...\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n") +
     kFilterUsage;
 
@@ -63,6 +64,7 @@ std::optional<int> RunSubcommand(const std::string& command, const TArguments& a
   static const std::map<std::string, TRun> kCommands = {
       {"cache", RunCacheCommand},   {"reg", RunRegCommand},       {"tree", RunTreeCommand},
       {"search", RunSearchCommand}, {"delete", RunDeleteCommand}, {"export", RunExportCommand},
+      {"report", RunReportCommand},
       {"import", RunImportCommand}, {"regsvr", RunRegsvrCommand}, {"call", RunCallCommand},
       {"setup", RunSetupCommand},   {"caches", RunCachesCommand},
   };

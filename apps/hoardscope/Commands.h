@@ -19,6 +19,7 @@ int RunSearchCommand(const TArguments& args, const THomePaths& home);
 int RunImportCommand(const TArguments& args, const THomePaths& home);
 int RunDeleteCommand(const TArguments& args, const THomePaths& home);
 int RunExportCommand(const TArguments& args, const THomePaths& home);
+int RunReportCommand(const TArguments& args, const THomePaths& home);
 int RunRegsvrCommand(const TArguments& args, const THomePaths& home);
 int RunCallCommand(const TArguments& args, const THomePaths& home);
 int RunCachesCommand(const TArguments& args, const THomePaths& home);

@@ -171,7 +171,7 @@ TMainView::~TMainView() {
 
 void TMainView::CreateActions() {
   for (const TAction& entry : FPresenter->State().Actions.All()) {
-    auto* action = new QAction(QString::fromLatin1(entry.Caption), this);
+    auto* action = new QAction(QString::fromUtf8(entry.Caption), this);
     action->setObjectName(QLatin1String(entry.Name));
     action->setIconText(action->text());  // buttons show the caption with its mnemonic, as menus do
     action->setShortcut(KeySequenceOf(entry.ShortCut));

@@ -151,14 +151,15 @@ HMENU TWinMainView::CreateMenu(std::span<const TMenuEntry> entries) {
     const TAction& action = actions[*entry.Action];
     std::string text = action.Caption;
     if (const std::string keys = ShortCutText(action.ShortCut); !keys.empty()) text += "\t" + keys;
-    MENUITEMINFOA item{};
+    std::wstring wideText = WideOfViewText(text);  // the captions are UTF-8 ("Save Report…")
+    MENUITEMINFOW item{};
     item.cbSize = sizeof item;
     item.fMask = MIIM_ID | MIIM_STRING | MIIM_BITMAP | MIIM_STATE;
     item.wID = kMenuCommandBase + static_cast<UINT>(action.Id);
-    item.dwTypeData = text.data();
+    item.dwTypeData = wideText.data();
     item.hbmpItem = HBMMENU_CALLBACK;  // the 32×32 picture is drawn by WM_DRAWITEM
     item.fState = action.Enabled ? MFS_ENABLED : MFS_DISABLED;
-    InsertMenuItemA(menu, GetMenuItemCount(menu), TRUE, &item);
+    InsertMenuItemW(menu, GetMenuItemCount(menu), TRUE, &item);
   }
   return menu;
 }
