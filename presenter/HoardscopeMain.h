@@ -140,7 +140,9 @@ class THoardscopeMain {
   void SetShowDetails(bool shown);
   // The rows the details list shows of a node, every entry of its list for the root or the "Search Result"
   // branch: what a report of the node writes.
-  std::vector<TDetailsRow> DetailsRowsOf(const TTreeNode& node) { return DetailsRowsUnder(FState.ListOf(&node), node, FExpansion); }
+  std::vector<TDetailsRow> DetailsRowsOf(const TTreeNode& node) {
+    return DetailsRowsUnder(FState.ListOf(&node), node, FExpansion);
+  }
   // A message with what the cache keeps of a file beyond its local copy: URL, times, status, server and the
   // stored response headers.
   void ShowEntryProperties(const TURLInfo& info);

@@ -544,8 +544,8 @@ void TMainView::DetailsChanged() {
   if (mnuShowDetails) mnuShowDetails->setChecked(shown);
   FDetailsModel->Reset();
   if (const std::optional<TDetailsSortKey>& first = details.FirstKey()) {
-    const auto section = std::find(kDetailsColumns.begin(), kDetailsColumns.end(), first->Column) - kDetailsColumns.begin();
-    DetailsView1->header()->setSortIndicator(static_cast<int>(section),
+    const auto section = std::find(kDetailsColumns.begin(), kDetailsColumns.end(), first->Column);
+    DetailsView1->header()->setSortIndicator(static_cast<int>(section - kDetailsColumns.begin()),
                                              first->Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
   } else {
     DetailsView1->header()->setSortIndicator(-1, Qt::AscendingOrder);

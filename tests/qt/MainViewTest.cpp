@@ -337,7 +337,8 @@ TEST_F(MainViewTest, DeleteDeletesTheSelectedNodeOnlyWhileTheTreeHasTheFocus) {
 // ---- Details list ---------------------------------------------------------------------------------------------
 
 TEST_F(MainViewTest, DetailsListShowsTheSelectedFoldersFilesWithTheirSizesAndSortsBySize) {
-  QAbstractItemModelTester detailsTester(&View->DetailsModel(), QAbstractItemModelTester::FailureReportingMode::Warning);
+  const QAbstractItemModelTester detailsTester(&View->DetailsModel(),
+                                               QAbstractItemModelTester::FailureReportingMode::Warning);
   AddEntry("http://h/a/one.htm", 300);
   AddEntry("http://h/a/two.htm", 100);
   AddEntry("http://h/a/three.htm", 200);
