@@ -1,6 +1,6 @@
-// The view over a large cache store: the load (walk, sort, host level) and the expansion of a big host; the load of
-// the same entries as Chromium and Firefox disk caches, and the expansion of the Chromium cache's big host. Prepare them first: bench/run-view-bench.sh does it with
-// make-cache (100,000 entries each).
+// The view over a large cache store: the load (walk, sort, host level), the expansion of a big host and its details
+// list; the load of the same entries as Chromium and Firefox disk caches, and the expansion of the Chromium cache's
+// big host. Prepare them first: bench/run-view-bench.sh does it with make-cache (100,000 entries each).
 #include <benchmark/benchmark.h>
 
 #include <sys/resource.h>
@@ -101,6 +101,35 @@ BENCHMARK(BM_ExpandBiggestHostEveryDepth)->Unit(benchmark::kMillisecond)->Iterat
 
 void BM_ExpandBiggestHostEveryDepthChromium(benchmark::State& state) { ExpandBiggestHost(state, true, "chromium"); }
 BENCHMARK(BM_ExpandBiggestHostEveryDepthChromium)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// Selects the biggest host, not expanded before, with the details list shown: its rows, each captioned from the
+// start of its body as its file node would be; then the click that sorts them by size.
+void DetailsOfBiggestHost(benchmark::State& state, bool sortBySize) {
+  std::ostringstream events;
+  for (auto _ : state) {
+    state.PauseTiming();
+    auto headless = std::make_unique<THeadlessView>(BenchHome(), events);
+    headless->ShowAndLoad();
+    TTreeNode* host = BiggestHost(*headless);
+    if (sortBySize) headless->View().TreeView1Change(host);
+    state.ResumeTiming();
+    if (sortBySize) {
+      headless->View().DetailsColumnClick(TDetailsColumn::Size, false);
+    } else {
+      headless->View().TreeView1Change(host);
+    }
+    state.PauseTiming();
+    state.counters["rows"] = static_cast<double>(headless->View().State().Details.Count());
+    headless.reset();
+    state.ResumeTiming();
+  }
+}
+
+void BM_DetailsOfBiggestHost(benchmark::State& state) { DetailsOfBiggestHost(state, false); }
+BENCHMARK(BM_DetailsOfBiggestHost)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_SortDetailsOfBiggestHostBySize(benchmark::State& state) { DetailsOfBiggestHost(state, true); }
+BENCHMARK(BM_SortDetailsOfBiggestHostBySize)->Unit(benchmark::kMillisecond)->Iterations(3);
 
 }  // namespace
 }  // namespace hoardscope

@@ -1,5 +1,6 @@
 // The view's handlers of the details list: its sort, its selection, the actions on the selected rows, whether it
 // is shown, and the properties of a cached file.
+#include "core/TreeRules.h"
 #include "presenter/HoardscopeMain.h"
 #include "settings/SettingsStore.h"
 
@@ -59,24 +60,29 @@ void THoardscopeMain::DetailsDeleteExecute() {
   }
   FDeletion.ForgetFailures();
   FDeletion.DeleteEntries(FState.EntryList, indexes);
-  RemoveDeletedFileNodes(node);
+  RemoveEmptiedNodes(node);
   FillDetails(FState.Selected);
   NotifyViews(kCacheChangedCode);
   if (FDeletion.ShowFailures()) FState.LastDeleteFailed = true;
 }
 
-void THoardscopeMain::RemoveDeletedFileNodes(TTreeNode* node) {
-  std::vector<TTreeNode*> gone;
-  const auto collect = [this, &gone](TTreeNode& below, const auto& self) -> void {
-    if (below.Kind() == TNodeKind::File && below.EntryIndex() < FState.EntryList.Count() &&
-        !FState.EntryList[below.EntryIndex()].Info) {
-      gone.push_back(&below);
+void THoardscopeMain::RemoveEmptiedNodes(TTreeNode* node) {
+  const TEntryList& list = FState.EntryList;
+  const auto showsNothing = [&list](const TTreeNode& below) {
+    if (below.Kind() == TNodeKind::File) return below.EntryIndex() < list.Count() && !list[below.EntryIndex()].Info;
+    return below.HasNodeKey() && !below.Key().empty() && EntryIndexesUnder(list, below.Key()).empty();
+  };
+  std::vector<TTreeNode*> emptied;
+  const auto collect = [&](TTreeNode& below, const auto& self) -> void {
+    if (showsNothing(below)) {
+      emptied.push_back(&below);  // and everything below it
+      return;
     }
     for (std::size_t i = 0; i < below.ChildCount(); ++i) self(*below.Child(i), self);
   };
   collect(*node, collect);
-  // A file node has no children, and a folder is pruned only once none is left: no node is deleted twice.
-  for (TTreeNode* file : gone) DeleteNode(file);
+  // None of them lies below another, and the folders pruned on the way are empty: no node is deleted twice.
+  for (TTreeNode* gone : emptied) DeleteNode(gone);
 }
 
 void THoardscopeMain::DetailsPropertiesExecute() {

@@ -43,9 +43,9 @@ int CompareByKey(const std::optional<TDetailsSortKey>& key, const TURLInfo& a, c
 }  // namespace
 
 const std::array<TDetailsColumn, kDetailsColumnCount> kDetailsColumns{
-    TDetailsColumn::Url,        TDetailsColumn::Caption, TDetailsColumn::ContentType,
+    TDetailsColumn::Url,        TDetailsColumn::Caption,    TDetailsColumn::ContentType,
     TDetailsColumn::Size,       TDetailsColumn::TimeCached, TDetailsColumn::LastAccess,
-    TDetailsColumn::Expiry,     TDetailsColumn::Status,  TDetailsColumn::Server};
+    TDetailsColumn::Expiry,     TDetailsColumn::Status,     TDetailsColumn::Server};
 
 const char* DetailsColumnTitle(TDetailsColumn column) {
   switch (column) {

@@ -100,7 +100,9 @@ void TFolderExpansion::AddFileNode(const TEntryList& list, std::size_t index, TT
 
 void TFolderExpansion::CaptionFile(TURLInfo& info) {
   if (!info.DisplayName.empty()) return;
-  if (std::optional<std::string> caption = FileCaptionOf(FCache, info, FConverter)) info.DisplayName = std::move(*caption);
+  if (std::optional<std::string> caption = FileCaptionOf(FCache, info, FConverter)) {
+    info.DisplayName = std::move(*caption);
+  }
 }
 
 }  // namespace hoardscope

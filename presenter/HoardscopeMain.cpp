@@ -306,6 +306,7 @@ void THoardscopeMain::Execute(TActionId action) {
 }
 
 bool THoardscopeMain::ExecuteOnDetails(TActionId action) {
+  if (FState.Details.SelectedIndexes().empty()) return false;  // nothing selected there: the tree's node it is
   switch (action) {
     case TActionId::aLVCopyURL: DetailsCopyURLsExecute(); return true;
     case TActionId::alExport: DetailsExportExecute(); return true;

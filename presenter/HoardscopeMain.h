@@ -181,11 +181,12 @@ class THoardscopeMain {
   // Fills the details list with the rows of node (none for nullptr, the root, the search branch, or while the list
   // is hidden) and tells the widgets.
   void FillDetails(const TTreeNode* node);
-  // Runs the action on the details list's selected rows when it acts on them; false when it does not.
+  // Runs the action on the details list's selected rows when it acts on them; false when it does not, or when no
+  // row is selected.
   bool ExecuteOnDetails(TActionId action);
-  // Deletes the file nodes at every depth below node (or node itself) whose entries are gone, with the folders
-  // they leave empty.
-  void RemoveDeletedFileNodes(TTreeNode* node);
+  // Deletes the nodes at every depth below node (or node itself) that show no entry any more: file nodes whose
+  // entries are gone, hosts and folders below which none is left, and the folders that leaves empty.
+  void RemoveEmptiedNodes(TTreeNode* node);
   void NavigateToEntry(const TTreeNode* node, const TEntryList& list);
   void DeleteNode(TTreeNode* node);
   void PruneEmptyParents(TTreeNode* node);

@@ -245,6 +245,7 @@ CacheEntryRecord TBrowserCache::RecordOf(std::size_t index) const {
   record.LastSyncTime = entry.SyncTime;
   record.ExpireTime = entry.ExpireTime;
   record.LastModifiedTime = entry.LastModifiedTime;
+  record.LastAccessTime = entry.LastAccessTime;
   if (!entry.ResponseHeaders.empty()) record.HeaderInfo = entry.ResponseHeaders;
   return record;
 }

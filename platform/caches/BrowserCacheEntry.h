@@ -36,6 +36,7 @@ struct TBrowserCacheEntry {
   FileTime SyncTime = 0;         // the response time (Chromium) or the last fetch (Firefox)
   FileTime ExpireTime = 0;       // 0 when unknown
   FileTime LastModifiedTime = 0; // 0 when unknown
+  FileTime LastAccessTime = 0;   // the browser's last use of the entry; 0 when unknown
   TStoredBody Body;
   // The files that belong to this entry alone, which deleting the entry removes; empty where entries share their
   // files with others (a block file), so that the entry cannot be deleted by removing files.

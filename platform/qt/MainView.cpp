@@ -4,11 +4,13 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
 #include <QProxyStyle>
 #include <QScrollBar>
+#include <QSplitter>
 #include <QStatusBar>
 #include <QStyleFactory>
 #include <QStyledItemDelegate>
@@ -31,6 +33,8 @@ constexpr int kButtonHeight = 22;
 constexpr int kTreeIndent = 19;
 constexpr int kStatusBarHeight = 19;
 constexpr int kTotalsPanelWidth = 150;
+constexpr int kDetailsColumnWidth = 90;
+constexpr int kDetailsUrlColumnWidth = 200;
 
 // The stored shortcut values: a key code plus these flags.
 constexpr int kShiftFlag = 0x2000;
@@ -127,7 +131,8 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
       FImages(FShell),
       FModel(std::make_unique<TTreeItemModel>(
           FPresenter->State().TreeView1, [this](int imageIndex) { return FImages.TreeImage(imageIndex); },
-          [this](const TTreeNode& node) { return FPresenter->ToolTipOf(&node); })) {
+          [this](const TTreeNode& node) { return FPresenter->ToolTipOf(&node); })),
+      FDetailsModel(std::make_unique<TDetailsItemModel>(FPresenter->State().Details)) {
   setObjectName(QStringLiteral("HoardscopeMain"));
   setWindowTitle(QStringLiteral("HoardscopeMain"));
   setWindowFlag(Qt::FramelessWindowHint);
@@ -143,14 +148,24 @@ TMainView::TMainView(IUrlCache& cache, IRegistry& registry, IInternetOptions& in
   CreateToolBar();
   CreateFilterBar();
   CreateTree();
+  CreateDetails();
   CreateStatusBar();
+  // The details list below the tree, the boundary between them dragged where the user likes.
+  Splitter1 = new QSplitter(Qt::Vertical, this);
+  Splitter1->setObjectName(QStringLiteral("Splitter1"));
+  Splitter1->setChildrenCollapsible(false);
+  Splitter1->addWidget(TreeView1);
+  Splitter1->addWidget(DetailsView1);
+  Splitter1->setStretchFactor(0, 3);
+  Splitter1->setStretchFactor(1, 2);
   auto* layout = new QVBoxLayout(this);
   layout->setContentsMargins(0, 0, 0, 0);
   layout->setSpacing(0);
   layout->addWidget(ToolBar1);
   layout->addWidget(FFilterBar);
-  layout->addWidget(TreeView1, 1);
+  layout->addWidget(Splitter1, 1);
   layout->addWidget(sbMain);
+  DetailsChanged();
   FNoticeTicket =
       TViewNotifier::Instance().Add([this](int wParam, int lParam) { FPresenter->SysCommand(wParam, lParam); });
   connect(qApp, &QApplication::focusChanged, this, &TMainView::OnFocusChanged);
@@ -162,9 +177,12 @@ TMainView::~TMainView() {
   FChangeTimer.stop();
   TreeView1->selectionModel()->disconnect(this);
   TreeView1->disconnect(this);
+  DetailsView1->selectionModel()->disconnect(this);
+  DetailsView1->header()->disconnect(this);
   // The focus leaves the tree as it goes, after this widget's own part is gone.
   disconnect(qApp, &QApplication::focusChanged, this, &TMainView::OnFocusChanged);
   TreeView1->setModel(nullptr);
+  DetailsView1->setModel(nullptr);
 }
 
 // ---- Building the widgets -------------------------------------------------------------------------------------
@@ -190,10 +208,17 @@ void TMainView::CreateActions() {
   CreateCacheMenu();
 }
 
-// The "Cache" submenu at the end of the Files menu: the sources, the one on show checked, and whether the platform
+// The "Details List" item and the "Cache" submenu at the end of the Files menu: whether the details list shows; the
+// sources, the one on show checked, and whether the platform
 // cache lists its https entries. It is filled afresh each time it opens, since browsers come and go.
 void TMainView::CreateCacheMenu() {
   pmenuLV->addSeparator()->setObjectName(QStringLiteral("N3"));
+  mnuShowDetails = pmenuLV->addAction(QStringLiteral("Details List"));
+  mnuShowDetails->setObjectName(QStringLiteral("mnuShowDetails"));
+  mnuShowDetails->setCheckable(true);
+  mnuShowDetails->setChecked(FPresenter->State().Settings.ShowDetails);
+  connect(mnuShowDetails, &QAction::triggered, this,
+          [this](bool checked) { FDesktop.RunHandler([this, checked] { FPresenter->SetShowDetails(checked); }); });
   mnuCache = pmenuLV->addMenu(QStringLiteral("Cache"));
   mnuCache->setObjectName(QStringLiteral("mnuCache"));
   connect(mnuCache, &QMenu::aboutToShow, this, &TMainView::FillCacheMenu);
@@ -332,6 +357,46 @@ void TMainView::CreateTree() {
           [this] { FChangeTimer.start(); });
 }
 
+void TMainView::CreateDetails() {
+  DetailsView1 = new QTreeView(this);
+  DetailsView1->setObjectName(QStringLiteral("DetailsView1"));
+  DetailsView1->setModel(FDetailsModel.get());
+  DetailsView1->setRootIsDecorated(false);
+  DetailsView1->setItemsExpandable(false);
+  DetailsView1->setUniformRowHeights(true);  // thousands of rows are laid out without measuring each
+  DetailsView1->setSortingEnabled(false);    // the presenter sorts
+  DetailsView1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+  DetailsView1->setSelectionMode(QAbstractItemView::ExtendedSelection);
+  DetailsView1->setSelectionBehavior(QAbstractItemView::SelectRows);
+  DetailsView1->setTextElideMode(Qt::ElideRight);
+  DetailsView1->setAllColumnsShowFocus(true);
+  QHeaderView* header = DetailsView1->header();
+  header->setSectionsClickable(true);
+  header->setSortIndicatorShown(true);
+  header->setStretchLastSection(false);
+  header->setDefaultSectionSize(kDetailsColumnWidth);
+  header->resizeSection(0, kDetailsUrlColumnWidth);
+  connect(header, &QHeaderView::sectionClicked, this, [this](int section) {
+    if (section < 0 || section >= static_cast<int>(kDetailsColumnCount)) return;
+    const TDetailsColumn column = kDetailsColumns[static_cast<std::size_t>(section)];
+    const bool shift = QGuiApplication::keyboardModifiers().testFlag(Qt::ShiftModifier);
+    FDesktop.RunHandler([this, column, shift] { FPresenter->DetailsColumnClick(column, shift); });
+  });
+  connect(DetailsView1->selectionModel(), &QItemSelectionModel::selectionChanged, this,
+          &TMainView::ReportDetailsSelection);
+  // Ctrl+C copies the selected rows' URLs; Del reaches the presenter through the Delete action, which acts on the
+  // details while they have the focus.
+  auto* copy = new QAction(QStringLiteral("Copy URL"), DetailsView1);
+  copy->setObjectName(QStringLiteral("actDetailsCopy"));
+  copy->setShortcut(QKeySequence::Copy);
+  copy->setShortcutContext(Qt::WidgetShortcut);
+  connect(copy, &QAction::triggered, this,
+          [this] { FDesktop.RunHandler([this] { FPresenter->DetailsCopyURLsExecute(); }); });
+  DetailsView1->addAction(copy);
+  DetailsView1->setContextMenuPolicy(Qt::CustomContextMenu);
+  connect(DetailsView1, &QTreeView::customContextMenuRequested, this, &TMainView::DetailsContextPopup);
+}
+
 void TMainView::CreateStatusBar() {
   sbMain = new QStatusBar(this);
   sbMain->setObjectName(QStringLiteral("sbMain"));
@@ -381,6 +446,35 @@ void TMainView::ReportSelection() {
   const QModelIndexList selected = TreeView1->selectionModel()->selectedIndexes();
   TTreeNode* node = selected.isEmpty() ? nullptr : FModel->NodeOf(selected.first());
   FDesktop.RunHandler([this, node] { FPresenter->TreeView1Change(node); });
+}
+
+void TMainView::ReportDetailsSelection() {
+  if (FSelectingDetails) return;
+  std::vector<std::size_t> rows;
+  for (const QModelIndex& index : DetailsView1->selectionModel()->selectedRows()) {
+    rows.push_back(static_cast<std::size_t>(index.row()));
+  }
+  std::sort(rows.begin(), rows.end());
+  FDesktop.RunHandler([this, rows] { FPresenter->DetailsSelectionChanged(rows); });
+}
+
+void TMainView::DetailsContextPopup(const QPoint& position) {
+  if (!DetailsView1->indexAt(position).isValid() || FPresenter->State().Details.SelectedIndexes().empty()) return;
+  QMenu menu(this);
+  menu.setObjectName(QStringLiteral("pmenuDetails"));
+  const auto addItem = [&](const char* caption, void (THoardscopeMain::*handler)(), bool enabled) {
+    QAction* item = menu.addAction(QString::fromLatin1(caption));
+    item->setEnabled(enabled);
+    connect(item, &QAction::triggered, this,
+            [this, handler] { FDesktop.RunHandler([this, handler] { (FPresenter.get()->*handler)(); }); });
+  };
+  const bool fromSearch = FPresenter->State().Details.FromSearch();
+  addItem("Copy URL", &THoardscopeMain::DetailsCopyURLsExecute, true);
+  addItem("Export Files", &THoardscopeMain::DetailsExportExecute, !fromSearch);
+  addItem("Delete", &THoardscopeMain::DetailsDeleteExecute, !fromSearch);
+  menu.addSeparator();
+  addItem("Entry Properties", &THoardscopeMain::DetailsPropertiesExecute, true);
+  menu.exec(DetailsView1->viewport()->mapToGlobal(position));
 }
 
 void TMainView::ExpandNode(const TTreeNode* node) { TreeView1->expand(FModel->IndexOf(node)); }
@@ -451,6 +545,34 @@ void TMainView::SetTopVisibleNode(TTreeNode* node) {
 void TMainView::FocusTree() { TreeView1->setFocus(Qt::OtherFocusReason); }
 
 bool TMainView::TreeHasFocus() { return TreeView1->hasFocus(); }
+
+void TMainView::DetailsChanged() {
+  const TDetailsList& details = FPresenter->State().Details;
+  const bool shown = FPresenter->State().Settings.ShowDetails;
+  DetailsView1->setVisible(shown);
+  if (mnuShowDetails) mnuShowDetails->setChecked(shown);
+  FDetailsModel->Reset();
+  if (const std::optional<TDetailsSortKey>& first = details.FirstKey()) {
+    const auto section = std::find(kDetailsColumns.begin(), kDetailsColumns.end(), first->Column);
+    DetailsView1->header()->setSortIndicator(static_cast<int>(section - kDetailsColumns.begin()),
+                                             first->Descending ? Qt::DescendingOrder : Qt::AscendingOrder);
+  } else {
+    DetailsView1->header()->setSortIndicator(-1, Qt::AscendingOrder);
+  }
+  // The rows the presenter keeps selected (after a sort, where they went), told to the widget without a report.
+  QItemSelection selection;
+  const std::vector<std::size_t> rows = details.SelectedPositions();
+  for (std::size_t first = 0, last = 0; first < rows.size(); first = last) {
+    for (last = first + 1; last < rows.size() && rows[last] == rows[last - 1] + 1;) ++last;  // one run of rows
+    selection.select(FDetailsModel->index(static_cast<int>(rows[first]), 0),
+                     FDetailsModel->index(static_cast<int>(rows[last - 1]), 0));
+  }
+  FSelectingDetails = true;
+  DetailsView1->selectionModel()->select(selection, QItemSelectionModel::ClearAndSelect | QItemSelectionModel::Rows);
+  FSelectingDetails = false;
+}
+
+bool TMainView::DetailsHaveFocus() { return DetailsView1->hasFocus(); }
 
 void TMainView::ActionsChanged() {
   for (const TAction& entry : FPresenter->State().Actions.All()) Action(entry.Id)->setEnabled(entry.Enabled);

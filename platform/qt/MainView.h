@@ -1,5 +1,5 @@
-// TMainView: the bar of the Linux edition, the main view's widgets (tool bar, filter bar, tree, status bar, actions
-// and their menus) over the portable presenter THoardscopeMain.
+// TMainView: the bar of the Linux edition, the main view's widgets (tool bar, filter bar, tree, details list,
+// status bar, actions and their menus) over the portable presenter THoardscopeMain.
 #pragma once
 
 #include <QPersistentModelIndex>
@@ -15,6 +15,7 @@
 #include "platform/linux/StderrReport.h"
 #include "platform/linux/SystemClock.h"
 #include "platform/qt/BarView.h"
+#include "platform/qt/DetailsItemModel.h"
 #include "platform/qt/FileManagerMenu.h"
 #include "platform/qt/FilterBar.h"
 #include "platform/qt/ImageLists.h"
@@ -27,6 +28,7 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QSplitter;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -62,6 +64,11 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QToolButton* HelpButton() const { return tbHelp; }
   TFilterBar* FilterBar() const { return FFilterBar; }
   QTreeView* Tree() const override { return TreeView1; }
+  // The details list below the tree, its Files menu item that shows or hides it, and its context menu (built
+  // afresh each time it opens).
+  QTreeView* Details() const { return DetailsView1; }
+  QAction* ShowDetailsItem() const { return mnuShowDetails; }
+  TDetailsItemModel& DetailsModel() { return *FDetailsModel; }
   QStatusBar* StatusBar() const { return sbMain; }
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
   QMenu* FilesMenu() const { return pmenuLV; }
@@ -92,8 +99,8 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void FocusTree() override;
   bool TreeHasFocus() override;
   void ActionsChanged() override;
-  void DetailsChanged() override {}
-  bool DetailsHaveFocus() override { return false; }
+  void DetailsChanged() override;
+  bool DetailsHaveFocus() override;
 
  signals:
   // A load has ended (the presenter enables the tool bar again when it is done).
@@ -113,6 +120,9 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void CreateToolBar();
   void CreateFilterBar();
   void CreateTree();
+  void CreateDetails();
+  void ReportDetailsSelection();
+  void DetailsContextPopup(const QPoint& position);
   void CreateStatusBar();
   void OnExpansionChanged(const QModelIndex& index, bool expanded);
   void ReportSelection();
@@ -130,6 +140,8 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   TImageLists FImages;
   // Not a child object: it observes the presenter's tree and has to go before the presenter does.
   std::unique_ptr<TTreeItemModel> FModel;
+  std::unique_ptr<TDetailsItemModel> FDetailsModel;
+  bool FSelectingDetails = false;  // the details' selection is being set from the presenter's
   QTimer FChangeTimer;
   // The row TopVisibleNode last gave, followed through reorders; invalid once its node is gone.
   QPersistentModelIndex FTopRow;
@@ -145,6 +157,9 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QToolButton* tbHelp = nullptr;
   TFilterBar* FFilterBar = nullptr;
   QTreeView* TreeView1 = nullptr;
+  QTreeView* DetailsView1 = nullptr;
+  QSplitter* Splitter1 = nullptr;
+  QAction* mnuShowDetails = nullptr;
   QStatusBar* sbMain = nullptr;
   std::array<QLabel*, 2> FPanels{};
 };

@@ -51,6 +51,7 @@ CacheEntryRecord RecordOf(const INTERNET_CACHE_ENTRY_INFOA& info) {
   record.LastSyncTime = FileTimeOf(info.LastSyncTime);
   record.ExpireTime = FileTimeOf(info.ExpireTime);
   record.LastModifiedTime = FileTimeOf(info.LastModifiedTime);
+  record.LastAccessTime = FileTimeOf(info.LastAccessTime);
   record.CacheEntryType = info.CacheEntryType;
   if (info.lpHeaderInfo) record.HeaderInfo = std::string(info.lpHeaderInfo, info.dwHeaderInfoSize);
   return record;

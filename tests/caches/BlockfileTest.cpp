@@ -53,6 +53,8 @@ TEST(Blockfile, ReadsTheSiteFromTheBlocksAndFilesChromiumWrote) {
                 entry.Key.ends_with(" " + entry.Url))
         << entry.Key;
     EXPECT_EQ(entry.ExpireTime, entry.SyncTime + 604800ULL * 10000000);
+    EXPECT_GE(entry.LastAccessTime, entry.SyncTime);  // its rankings node's last use, in one short visit
+    EXPECT_LT(entry.LastAccessTime, entry.SyncTime + 600ULL * 10000000);
     EXPECT_TRUE(entry.Files.empty());
     EXPECT_EQ(fs::path(entry.Body.File).parent_path(), kFixture);
     const std::string stored = ReadFile(entry.Body.File).substr(entry.Body.Offset, entry.Body.Size);

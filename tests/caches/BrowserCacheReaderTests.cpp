@@ -68,6 +68,14 @@ const TBrowserCase kFirefox{
        PutBigEndian(b, FirefoxFieldOffset(b, kCache2KeySize), static_cast<std::uint32_t>(b.size()));
      }}};
 
+// The fixtures were made in one short visit: an entry was last used (Chromium's index keeps whole seconds) within
+// minutes of its response.
+void ExpectUsedSoonAfterTheResponse(const TBrowserCacheEntry& entry) {
+  constexpr FileTime kSecond = 10000000;
+  EXPECT_GE(entry.LastAccessTime + kSecond, entry.SyncTime);
+  EXPECT_LT(entry.LastAccessTime, entry.SyncTime + 600 * kSecond);
+}
+
 class BrowserCacheReader : public testing::TestWithParam<const TBrowserCase*> {
  protected:
   fs::path Fixture() const { return kData / "browser-caches" / GetParam()->Name; }
@@ -111,6 +119,7 @@ TEST_P(BrowserCacheReader, FindsTheSitePagesWithTheirHeadersTimesAndTheBytesTheS
     EXPECT_EQ(entry.LastModifiedTime, kSiteLastModified);
     EXPECT_GT(entry.SyncTime, kSiteLastModified);
     EXPECT_EQ(entry.ExpireTime, entry.SyncTime + kSiteMaxAge);
+    ExpectUsedSoonAfterTheResponse(entry);
     EXPECT_FALSE(entry.Encrypted);
     EXPECT_EQ(entry.Files, std::vector<std::string>{entry.Body.File});
     EXPECT_EQ(StoredBody(entry.Body), ReadFile(kData / "browser-site" / sent));

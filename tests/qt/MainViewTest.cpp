@@ -8,6 +8,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QDesktopServices>
+#include <QHeaderView>
 #include <QHelpEvent>
 #include <QLabel>
 #include <QLineEdit>
@@ -227,7 +228,7 @@ TEST_F(MainViewTest, ButtonFacesRunTheirActionsAndTheirArrowsDropTheMenus) {
   EXPECT_EQ(DroppedMenu(View->FilesButton()),
             std::make_pair(static_cast<QWidget*>(View->FilesMenu()),
                            QStringList{"CopyURL", "Del&ete", "-", "&Option", "&Search", "Cl&ear Search", "-",
-                                       "&Import", "Export", "-", "Cache"}));
+                                       "&Import", "Export", "Save Report\u2026", "-", "Details List", "Cache"}));
 
   EXPECT_EQ(View->HelpButton()->text(), "&Help");
   QTest::mouseClick(View->HelpButton(), Qt::LeftButton, {}, FaceOf(View->HelpButton()));
@@ -333,6 +334,45 @@ TEST_F(MainViewTest, DeleteDeletesTheSelectedNodeOnlyWhileTheTreeHasTheFocus) {
   QTest::keyClick(View->Tree(), Qt::Key_Delete);
   EXPECT_EQ(Rows(host), 1);
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/a.htm"));
+}
+
+// ---- Details list ---------------------------------------------------------------------------------------------
+
+TEST_F(MainViewTest, DetailsListShowsTheSelectedFoldersFilesWithTheirSizesAndSortsBySize) {
+  const QAbstractItemModelTester detailsTester(&View->DetailsModel(),
+                                               QAbstractItemModelTester::FailureReportingMode::Warning);
+  AddEntry("http://h/a/one.htm", 300);
+  AddEntry("http://h/a/two.htm", 100);
+  AddEntry("http://h/a/three.htm", 200);
+  AddEntry("http://h/b.htm", 5);
+  View->resize(900, 400);  // every column in sight
+  Load();
+  TTreeNode* host = Child(Root(), "h");
+  View->ExpandNode(host);
+  SelectAndSettle(Child(host, "a"));
+  QTreeView* details = View->Details();
+  ASSERT_TRUE(details->isVisible());
+  const auto column = [&](TDetailsColumn wanted) {
+    QStringList cells;
+    const int section = static_cast<int>(wanted);
+    for (int row = 0; row < details->model()->rowCount(); ++row) {
+      cells << details->model()->index(row, section).data().toString();
+    }
+    return cells;
+  };
+  EXPECT_EQ(details->model()->headerData(3, Qt::Horizontal).toString(), "Size");
+  EXPECT_EQ(column(TDetailsColumn::Caption), (QStringList{"one.htm", "three.htm", "two.htm"}));
+  EXPECT_EQ(column(TDetailsColumn::Size), (QStringList{"300", "200", "100"}));
+
+  QHeaderView* header = details->header();
+  const QPoint sizeTitle(header->sectionViewportPosition(3) + header->sectionSize(3) / 2, header->height() / 2);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeTitle);
+  EXPECT_EQ(column(TDetailsColumn::Size), (QStringList{"100", "200", "300"}));
+  EXPECT_EQ(header->sortIndicatorSection(), 3);
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::AscendingOrder);
+  QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeTitle);
+  EXPECT_EQ(column(TDetailsColumn::Size), (QStringList{"300", "200", "100"}));
+  EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
 }
 
 TEST_F(MainViewTest, ToolBarIsDisabledWhileALoadRunsAndLetsEventsRun) {

@@ -168,33 +168,36 @@ TEST(DetailsListTest, ClicksSortByOneOrTwoKeysAsNumbersOrTextsWithoutCase) {
   }
 }
 
+// The deleted entries' nodes go, and so does a folder never expanded whose every entry went.
 TEST_F(DetailsTest, CopyURLAndDeleteActOnTheSelectedRowsWhileTheListHasTheFocus) {
   AddFile("a", 300, "text/html", "", 0);
+  AddFile("other/d", 50, "text/html", "", 0);
   AddFile("sub/b", 100, "text/html", "", 0);
   AddFile("sub/c", 200, "text/html", "", 0);
   Load();
   TTreeNode* sub = Child(Expand(Host()), "sub");
   Expand(sub);
   View().TreeView1Change(Host());
-  View().DetailsColumnClick(TDetailsColumn::Size, false);  // b c a
-  View().DetailsSelectionChanged({0, 2, 7});
+  View().DetailsColumnClick(TDetailsColumn::Size, false);  // other/d sub/b sub/c a
+  View().DetailsSelectionChanged({0, 1, 3, 7});
   Widgets.DetailsFocused = true;
   View().Execute(TActionId::aLVCopyURL);
 #ifdef _WIN32
-  EXPECT_EQ(Dialogs.Clipboard, "http://h/sub/b\r\nhttp://h/a");
+  EXPECT_EQ(Dialogs.Clipboard, "http://h/other/d\r\nhttp://h/sub/b\r\nhttp://h/a");
 #else
-  EXPECT_EQ(Dialogs.Clipboard, "http://h/sub/b\nhttp://h/a");
+  EXPECT_EQ(Dialogs.Clipboard, "http://h/other/d\nhttp://h/sub/b\nhttp://h/a");
 #endif
 
   Desktop.Answer = MessageAnswer::No;
   View().Execute(TActionId::aLVDelete);
-  EXPECT_EQ(Desktop.Messages, std::vector<std::string>{"Delete 2 cached files?"});
-  EXPECT_EQ(Cache.Entries().size(), 3u);
+  EXPECT_EQ(Desktop.Messages, std::vector<std::string>{"Delete 3 cached files?"});
+  EXPECT_EQ(Cache.Entries().size(), 4u);
 
   Desktop.Answer = MessageAnswer::Yes;
   View().Execute(TActionId::aLVDelete);
   EXPECT_EQ(Desktop.Messages.size(), 2u);
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/a"));
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h/other/d"));
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/sub/b"));
   EXPECT_TRUE(Cache.GetEntryInfo("http://h/sub/c"));
   EXPECT_EQ(Captions(Host()), "sub");

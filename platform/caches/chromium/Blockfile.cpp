@@ -9,6 +9,7 @@
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/BlockfileFormat.h"
 #include "platform/caches/chromium/ResponseInfo.h"
+#include "platform/caches/chromium/ResponseRecordFormat.h"
 #include "platform/caches/chromium/SimpleCache.h"
 
 namespace hoardscope {
@@ -102,8 +103,18 @@ class TBlockfileWalk {
     entry.Url = std::string(ChromiumKeyUrl(entry.Key));
     entry.ResponseHeaders = std::move(info->Headers);
     entry.SyncTime = info->ResponseTime;
+    entry.LastAccessTime = LastUsedTime(record.Rankings);
     FillTimesFromHeaders(entry);
     return entry;
+  }
+
+  // The last-used time of an entry's rankings node; 0 when the node cannot be read.
+  FileTime LastUsedTime(TBlockfileAddress rankings) {
+    if (rankings.FileType() != kBlockfileRankingsFile) return 0;
+    const std::optional<TSpan> span = Locate(rankings);
+    std::optional<std::string_view> node;
+    if (span) node = span->Bytes->Read(span->Offset, sizeof(std::int64_t));
+    return node ? FileTimeOfChromiumTime(LittleEndianAt<std::int64_t>(*node, 0)) : 0;
   }
 
   // The size bytes at the address; an empty stream needs no address.

@@ -13,6 +13,8 @@
 // counts, i32 state, u64 creation time, i32 key length, u32 long-key address, i32 stream sizes[4], u32 stream
 // addresses[4], u32 flags, 16 bytes of padding, u32 self hash, then the key up to the record's end, unless the key
 // lives at the long-key address. Stream 0 holds the response record, stream 1 the body.
+// A rankings node fills one 36-byte block: u64 last-used and u64 last-modified time (Chromium times), u32 next,
+// u32 previous and u32 entry record addresses, i32 dirty, u32 self hash.
 // The reader and the tests make the files from here.
 #pragma once
 
@@ -39,10 +41,12 @@ inline constexpr std::size_t kBlockFileBlockSizeOffset = 12;
 
 // An address's file types.
 inline constexpr std::uint32_t kBlockfileExternalFile = 0;
+inline constexpr std::uint32_t kBlockfileRankingsFile = 1;     // 36-byte blocks: rankings nodes
 inline constexpr std::uint32_t kBlockfileEntryBlockFile = 2;   // 256-byte blocks: entry records
 
 // The entry record's fields, by offset.
 inline constexpr std::size_t kEntryRecordNextOffset = 4;
+inline constexpr std::size_t kEntryRecordRankingsOffset = 8;
 inline constexpr std::size_t kEntryRecordStateOffset = 20;
 inline constexpr std::size_t kEntryRecordKeyLengthOffset = 32;
 inline constexpr std::size_t kEntryRecordLongKeyOffset = 36;
@@ -93,6 +97,7 @@ inline std::string ExternalFileName(std::uint32_t number) {
 // The fields of an entry record that the reader uses, of the record's bytes.
 struct TBlockfileEntryRecord {
   TBlockfileAddress Next;
+  TBlockfileAddress Rankings;
   std::int32_t State = 0;
   std::uint32_t Flags = 0;
   std::int32_t KeyLength = 0;
@@ -105,6 +110,7 @@ struct TBlockfileEntryRecord {
   static TBlockfileEntryRecord Parse(std::string_view bytes) {
     TBlockfileEntryRecord record;
     record.Next.Value = LittleEndianAt<std::uint32_t>(bytes, kEntryRecordNextOffset);
+    record.Rankings.Value = LittleEndianAt<std::uint32_t>(bytes, kEntryRecordRankingsOffset);
     record.State = LittleEndianAt<std::int32_t>(bytes, kEntryRecordStateOffset);
     record.KeyLength = LittleEndianAt<std::int32_t>(bytes, kEntryRecordKeyLengthOffset);
     record.LongKey.Value = LittleEndianAt<std::uint32_t>(bytes, kEntryRecordLongKeyOffset);

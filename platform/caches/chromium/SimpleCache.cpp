@@ -2,6 +2,7 @@
 #include "platform/caches/chromium/SimpleCache.h"
 
 #include <algorithm>
+#include <charconv>
 #include <cstdint>
 #include <cstring>
 #include <functional>
@@ -9,6 +10,7 @@
 
 #include "platform/caches/StoredResponse.h"
 #include "platform/caches/chromium/ResponseInfo.h"
+#include "platform/caches/chromium/ResponseRecordFormat.h"
 #include "platform/caches/chromium/SimpleCacheFormat.h"
 
 namespace hoardscope {
@@ -67,6 +69,32 @@ std::optional<TBrowserCacheEntry> ParseChromiumSimpleEntry(IEntryBytes& file) {
   return entry;
 }
 
+namespace {
+
+// Far more than the index of the largest cache Chromium keeps; a bigger one is passed over.
+constexpr std::uint64_t kMaxIndexSize = 64 << 20;
+
+// The last-used times of the cache's index; none when it is missing, damaged or too big, which leaves the
+// entries without them.
+std::unordered_map<std::uint64_t, std::int64_t> ReadLastUsedTimes(const TEntryFolder& cache) {
+  const TEntryFolder indexFolder(cache, kSimpleIndexFolder);
+  TEntryFile index;
+  if (!indexFolder.IsOpen() || index.Open(indexFolder, kSimpleIndexFile) != TEntryFile::TOpenResult::Opened ||
+      index.Size() > kMaxIndexSize)
+    return {};
+  const std::optional<std::string_view> bytes = index.Read(0, static_cast<std::size_t>(index.Size()));
+  return bytes ? SimpleIndexLastUsedTimes(*bytes) : std::unordered_map<std::uint64_t, std::int64_t>();
+}
+
+// The entry hash an entry file's name begins with, in 16 hex digits.
+std::uint64_t HashOfEntryFileName(std::string_view name) {
+  std::uint64_t hash = 0;
+  std::from_chars(name.data(), name.data() + 16, hash, 16);
+  return hash;
+}
+
+}  // namespace
+
 TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrowserCacheSink& sink) {
   TCacheReadReport report;
   const TEntryFolder cache(folder);
@@ -80,9 +108,12 @@ TCacheReadReport ReadChromiumSimpleCache(const std::string& folder, const TBrows
   };
   std::vector<std::string> entryNames;
   std::copy_if(names->begin(), names->end(), std::back_inserter(entryNames), IsSimpleEntryFileName);
+  const std::unordered_map<std::uint64_t, std::int64_t> lastUsed = ReadLastUsedTimes(cache);
   const auto parse = [&](IEntryBytes& file, const std::string& path) {
     std::optional<TBrowserCacheEntry> entry = ParseChromiumSimpleEntry(file);
     if (!entry) return entry;
+    const auto used = lastUsed.find(HashOfEntryFileName(path.substr(path.size() - kSimpleEntryNameSize)));
+    if (used != lastUsed.end()) entry->LastAccessTime = FileTimeOfChromiumTime(used->second);
     if (entry->Body.Size != 0) entry->Body.File = path;
     entry->Files.push_back(path);
     std::string sibling = path.substr(path.size() - kSimpleEntryNameSize);

@@ -11,6 +11,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 #include "core/ByteOrder.h"
 
@@ -106,6 +107,40 @@ inline std::string SimpleEntryFileName(std::uint64_t hash) {
 inline bool IsSimpleEntryFileName(std::string_view name) {
   return name.size() == kSimpleEntryNameSize && name.substr(16) == "_0" &&
          name.find_first_not_of("0123456789abcdef") == 16;
+}
+
+// The index beside the entry files, "index-dir/the-real-index": a pickle header (u32 payload size, u32 CRC), then
+// u64 magic, u32 version, u64 entry count, u64 cache size and u32 why it was written, then per entry u64 hash,
+// i64 last-used time (a Chromium time, in whole seconds) and u64 size, then the i64 time of the last change.
+// Chromium writes it now and then, so it may lack the newest entries.
+inline constexpr const char* kSimpleIndexFolder = "index-dir";
+inline constexpr const char* kSimpleIndexFile = "the-real-index";
+inline constexpr std::uint64_t kSimpleIndexMagic = 0x656e74657220796fULL;
+inline constexpr std::uint32_t kSimpleIndexOldestVersion = 7;   // the first with the reason field
+inline constexpr std::uint32_t kSimpleIndexNewestVersion = 9;
+inline constexpr std::size_t kSimpleIndexPickleHeaderSize = 8;
+inline constexpr std::size_t kSimpleIndexEntriesOffset = kSimpleIndexPickleHeaderSize + 32;
+inline constexpr std::size_t kSimpleIndexEntrySize = 24;
+
+// The last-used time of each entry hash the index holds; empty for an index of another version, or one whose size
+// disagrees with its header.
+inline std::unordered_map<std::uint64_t, std::int64_t> SimpleIndexLastUsedTimes(std::string_view bytes) {
+  std::unordered_map<std::uint64_t, std::int64_t> times;
+  if (bytes.size() < kSimpleIndexEntriesOffset ||
+      LittleEndianAt<std::uint32_t>(bytes, 0) != bytes.size() - kSimpleIndexPickleHeaderSize ||
+      LittleEndianAt<std::uint64_t>(bytes, 8) != kSimpleIndexMagic)
+    return times;
+  const std::uint32_t version = LittleEndianAt<std::uint32_t>(bytes, 16);
+  const std::uint64_t count = LittleEndianAt<std::uint64_t>(bytes, 20);
+  if (version < kSimpleIndexOldestVersion || version > kSimpleIndexNewestVersion ||
+      count > (bytes.size() - kSimpleIndexEntriesOffset) / kSimpleIndexEntrySize)
+    return times;
+  times.reserve(count);
+  for (std::size_t at = kSimpleIndexEntriesOffset; at < kSimpleIndexEntriesOffset + count * kSimpleIndexEntrySize;
+       at += kSimpleIndexEntrySize) {
+    times.emplace(LittleEndianAt<std::uint64_t>(bytes, at), LittleEndianAt<std::int64_t>(bytes, at + 8));
+  }
+  return times;
 }
 
 }  // namespace hoardscope

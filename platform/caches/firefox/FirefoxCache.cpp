@@ -109,6 +109,7 @@ std::optional<TBrowserCacheEntry> ParseFirefoxEntry(IEntryBytes& file) {
   entry.Url = std::string(FirefoxKeyUrl(entry.Key));
   entry.Encrypted = trailer->Encrypted;
   entry.SyncTime = FileTimeFromUnixSeconds(field(kCache2LastFetched));
+  entry.LastAccessTime = entry.SyncTime;  // cache2 keeps the last fetch alone
   if (field(kCache2Expiration) != kCache2NeverExpires)
     entry.ExpireTime = FileTimeFromUnixSeconds(field(kCache2Expiration));
   if (const std::optional<std::string_view> head = ElementValue(elements, kCache2ResponseHead)) {
