@@ -20,7 +20,7 @@ const std::string kSubcommandUsage =
     "                         [FILTER]\n"
     "       hoardscope delete NODE [--force]\n"
     "       hoardscope export NODE FILE.hef [--yes | --no] [FILTER]\n"
-    "       hoardscope report NODE [--format csv|html|json] [--output FILE] [FILTER]\n"
+    "       hoardscope report [NODE] [--format csv|html|json] [--output FILE] [FILTER]\n"
     "       hoardscope import FILE.hef\n"
     "       hoardscope regsvr [/u] [/s] [MODULE]\n"
     "       hoardscope setup\n"

@@ -1,7 +1,7 @@
 // hoardscope report: the details list's rows of a node as a report.
 //
-//   report NODE [--format csv|html|json] [--output FILE] [FILTER]
-//       selects NODE and writes one row per file below it, with the details list's columns (URL, caption,
+//   report [NODE] [--format csv|html|json] [--output FILE] [FILTER]
+//       selects NODE (the whole cache without one) and writes one row per file below it, with the details list's columns (URL, caption,
 //       content type, size, time cached, last access, expiry, status, server): CSV by default (RFC 4180, a header
 //       line), JSON lines, or a self-contained HTML table; on standard output, or into FILE. Exits with 1 when
 //       FILE cannot be written.
@@ -18,7 +18,7 @@ namespace hoardscope {
 namespace {
 
 struct TReportOptions {
-  std::string Node;
+  std::optional<std::string> Node;  // none: the root
   TReportFormat Format = TReportFormat::Csv;
   std::optional<std::string> Output;
   TQuickFilter Filter;
@@ -26,11 +26,10 @@ struct TReportOptions {
 
 std::optional<TReportOptions> ParseReportOptions(const TArguments& args) {
   TReportOptions options;
-  std::optional<std::string> node;
   for (TOptionReader reader(args); reader.Next();) {
     if (!reader.IsOption()) {
-      if (node) return std::nullopt;
-      node = reader.Current();
+      if (options.Node) return std::nullopt;
+      options.Node = reader.Current();
     } else if (reader.HasValue("--format")) {
       const std::optional<TReportFormat> format = ReportFormatNamed(reader.TakeValue());
       if (!format) return std::nullopt;
@@ -41,8 +40,6 @@ std::optional<TReportOptions> ParseReportOptions(const TArguments& args) {
       return std::nullopt;
     }
   }
-  if (!node) return std::nullopt;
-  options.Node = *node;
   return options;
 }
 
@@ -51,15 +48,16 @@ std::optional<TReportOptions> ParseReportOptions(const TArguments& args) {
 int RunReportCommand(const TArguments& args, const THomePaths& home) {
   const std::optional<TReportOptions> options = ParseReportOptions(args);
   if (!options) {
-    std::cerr << "usage: hoardscope report NODE [--format csv|html|json] [--output FILE] [FILTER]\n" << kFilterUsage;
+    std::cerr << "usage: hoardscope report [NODE] [--format csv|html|json] [--output FILE] [FILTER]\n" << kFilterUsage;
     return 2;
   }
   // The view's events go to standard error: standard output may be the report.
   THeadlessView headless(home, std::cerr);
   headless.View().SetQuickFilter(options->Filter);
   headless.ShowAndLoad();
-  const TTreeNode* selected = headless.SelectNode(options->Node);
-  if (!selected) return THeadlessView::UnknownNode(options->Node);
+  const TTreeNode* selected =
+      options->Node ? headless.SelectNode(*options->Node) : headless.View().State().RootNode;
+  if (!selected) return THeadlessView::UnknownNode(*options->Node);
   const TTreeNode& node = *selected;
   if (!options->Output) {
     headless.View().WriteReport(node, options->Format, std::cout);
