@@ -468,8 +468,9 @@ void TWinMainView::OnDetailsRightClick(int row) {
     AppendMenuA(menu.Get(), MF_STRING | state, i + 1, entry.Caption);
   }
   const DWORD position = GetMessagePos();
-  const auto chosen = static_cast<std::size_t>(TrackPopupMenu(
-      menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON, GET_X_LPARAM(position), GET_Y_LPARAM(position), 0, FWindow, nullptr));
+  const auto chosen = static_cast<std::size_t>(TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                              GET_X_LPARAM(position), GET_Y_LPARAM(position), 0,
+                                                              FWindow, nullptr));
   if (chosen == 0 || chosen > std::size(kDetailsMenu)) return;
   const auto handler = kDetailsMenu[chosen - 1].Handler;
   if (!handler) return;
@@ -496,7 +497,8 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
         [&] {
           TWinMainView* view = ViewOfControl(message->hwnd);
           if (!view) return;
-          if (const std::optional<TActionId> action = view->KeyAction(message->hwnd, static_cast<int>(message->wParam))) {
+          const int keyCode = static_cast<int>(message->wParam);
+          if (const std::optional<TActionId> action = view->KeyAction(message->hwnd, keyCode)) {
             // The loop that took the message then has nothing to translate or dispatch.
             PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
             message->message = WM_NULL;
@@ -709,7 +711,7 @@ bool TWinMainView::TreeHasFocus() { return GetFocus() == TreeView1; }
 void TWinMainView::DetailsChanged() {
   const TDetailsList& details = FPresenter->State().Details;
   const bool shown = FPresenter->State().Settings.ShowDetails;
-  // A new count leaves the list with no selection and every row to be drawn afresh.
+  // Every row is asked for afresh as it is drawn; the selection is the presenter's, marked without a report.
   FSelectingDetails = true;
   ListView_SetItemCountEx(DetailsView1, static_cast<int>(details.Count()), 0);
   SelectDetailsRows();

@@ -646,7 +646,8 @@ TEST_F(MainViewTest, TheDetailsListBelowTheTreeShowsAFoldersFilesSortsThemBySize
   const HWND list = View().DetailsList();
   const int size = 3;
   ASSERT_EQ(ListView_GetItemCount(list), 3);
-  EXPECT_EQ(DetailsColumnTexts(list, 0), "http://h.example/a/1.htm|http://h.example/a/2.htm|http://h.example/a/b/3.gif");
+  EXPECT_EQ(DetailsColumnTexts(list, 0),
+            "http://h.example/a/1.htm|http://h.example/a/2.htm|http://h.example/a/b/3.gif");
   EXPECT_EQ(DetailsColumnTexts(list, size), "300|100|200");
   EXPECT_EQ(SortArrow(list, size), 0);
   // The tree and the list share the pane's height, the list below.
