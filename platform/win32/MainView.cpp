@@ -4,6 +4,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/Boundary.h"
@@ -20,9 +21,11 @@ constexpr int kTreeIndent = 19;
 constexpr int kTotalsPanelWidth = 150;
 constexpr int kStatusPanelCount = 2;
 constexpr UINT_PTR kSelectionTimerId = 2;
-constexpr UINT_PTR kTreeSubclassId = 1;
+constexpr UINT_PTR kControlSubclassId = 1;
 constexpr UINT kMenuCommandBase = 1000;
-// Entries of the "Cache" submenu: the sources from kCacheSourceCommandBase on, then "Include https entries".
+// The Files menu's "Details List", and the entries of its "Cache" submenu: the sources from kCacheSourceCommandBase
+// on, then "Include https entries".
+constexpr UINT kShowDetailsCommand = 1998;
 constexpr UINT kShowSecureCommand = 1999;
 constexpr UINT kCacheSourceCommandBase = 2000;
 constexpr int kMenuImageMargin = 2;
@@ -31,6 +34,26 @@ constexpr UINT kActivateMessage = WM_APP + 1;
 constexpr UINT kDeleteMessage = WM_APP + 2;
 // Posted to the view by its message hook: run the action (wParam) of a shortcut key.
 constexpr UINT kShortCutMessage = WM_APP + 3;
+// The details list's columns: the URL's wider than the others; its share of the pane's height beside the tree's.
+constexpr int kDetailsColumnWidth = 90;
+constexpr int kDetailsUrlColumnWidth = 200;
+constexpr int kDetailsHeightShare = 2;
+constexpr int kTreeHeightShare = 3;
+
+// The entries of the details list's menu, which act on its selected rows; a null caption is a separator. Rows from
+// the search's list are neither exported nor deleted, as the nodes below "Search Result" are not.
+struct TDetailsMenuEntry {
+  const char* Caption;
+  void (THoardscopeMain::*Handler)();
+  bool ForSearchRows;
+};
+constexpr TDetailsMenuEntry kDetailsMenu[] = {
+    {"Copy URL", &THoardscopeMain::DetailsCopyURLsExecute, true},
+    {"Export Files", &THoardscopeMain::DetailsExportExecute, false},
+    {"Delete", &THoardscopeMain::DetailsDeleteExecute, false},
+    {nullptr, nullptr, true},
+    {"Entry Properties", &THoardscopeMain::DetailsPropertiesExecute, true},
+};
 
 HFONT CreateViewFont(int height) {
   return CreateFontA(height, 0, 0, 0, FW_NORMAL, FALSE, FALSE, FALSE, DEFAULT_CHARSET, OUT_DEFAULT_PRECIS,
@@ -61,7 +84,8 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   static const bool commonControls = [] {
-    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                 ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
     return InitCommonControlsEx(&classes) != FALSE;
   }();
   (void)commonControls;
@@ -84,6 +108,7 @@ TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
         *this);
     FMirror = std::make_unique<TTreeViewMirror>(FPresenter->State().TreeView1, TreeView1);
     FKeyHook = THook(SetWindowsHookExA(WH_GETMESSAGE, GetMessageHook, nullptr, GetCurrentThreadId()));
+    DetailsChanged();  // shown or hidden as the settings say
     Layout();
   } catch (...) {
     CloseWindow();  // no message may reach the view that never was; its members free what it had made
@@ -97,7 +122,9 @@ void TWinMainView::CloseWindow() {
   // The window's messages lead to the presenter, which goes first.
   SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
   FKeyHook = THook();
-  if (TreeView1) RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
+  for (const HWND control : {TreeView1, DetailsView1}) {
+    if (control) RemoveWindowSubclass(control, ControlProc, kControlSubclassId);
+  }
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
   FPresenter.reset();
@@ -130,13 +157,16 @@ void TWinMainView::CreateControls() {
   SendMessageA(FWindow, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   pmenuLV = TMenu(CreateMenu(kFilesMenu));
   pmenuHelp = TMenu(CreateMenu(kHelpMenu));
-  // After a separator at the Files menu's end: the "Cache" submenu, filled each time the menu opens.
+  // After a separator at the Files menu's end: whether the details list shows, and the "Cache" submenu, filled
+  // each time the menu opens.
   mnuCache = CreatePopupMenu();
   AppendMenuA(pmenuLV.Get(), MF_SEPARATOR, 0, nullptr);
+  AppendMenuA(pmenuLV.Get(), MF_STRING, kShowDetailsCommand, "Details List");
   AppendMenuA(pmenuLV.Get(), MF_POPUP, reinterpret_cast<UINT_PTR>(mnuCache), "Cache");
   CreateToolBar();
   CreateFilterBar();
   CreateTree();
+  CreateDetailsList();
   CreateStatusBar();
 }
 
@@ -199,7 +229,27 @@ void TWinMainView::CreateTree() {
   SendMessageA(TreeView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   TreeView_SetIndent(TreeView1, kTreeIndent);
   TreeView_SetImageList(TreeView1, FImages.ImageList1(), TVSIL_NORMAL);
-  SetWindowSubclass(TreeView1, TreeProc, kTreeSubclassId, reinterpret_cast<DWORD_PTR>(this));
+  SetWindowSubclass(TreeView1, ControlProc, kControlSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+// A virtual list: it holds no rows of its own but their count, and asks the view for each cell it draws.
+void TWinMainView::CreateDetailsList() {
+  DetailsView1 = CreateWindowExW(WS_EX_CLIENTEDGE, WC_LISTVIEWW, nullptr,
+                                 WS_CHILD | WS_TABSTOP | LVS_REPORT | LVS_OWNERDATA | LVS_SHOWSELALWAYS, 0, 0, 0, 0,
+                                 FWindow, nullptr, ResourceModule(), nullptr);
+  SendMessageW(DetailsView1, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
+  ListView_SetUnicodeFormat(DetailsView1, TRUE);  // the cells are asked for as wide text, whatever the view's class
+  ListView_SetExtendedListViewStyle(DetailsView1, LVS_EX_FULLROWSELECT);
+  for (std::size_t i = 0; i < kDetailsColumnCount; ++i) {
+    std::wstring title = WideOfViewText(DetailsColumnTitle(kDetailsColumns[i]));
+    LVCOLUMNW column{};
+    column.mask = LVCF_TEXT | LVCF_WIDTH | LVCF_SUBITEM;
+    column.pszText = title.data();
+    column.cx = i == 0 ? kDetailsUrlColumnWidth : kDetailsColumnWidth;
+    column.iSubItem = static_cast<int>(i);
+    SendMessageW(DetailsView1, LVM_INSERTCOLUMNW, i, reinterpret_cast<LPARAM>(&column));
+  }
+  SetWindowSubclass(DetailsView1, ControlProc, kControlSubclassId, reinterpret_cast<DWORD_PTR>(this));
 }
 
 void TWinMainView::CreateStatusBar() {
@@ -222,7 +272,12 @@ void TWinMainView::Layout() {
   MoveWindow(FFilterBar->Window(), 0, filterTop, client.right, FFilterBar->Height(), TRUE);
   const int top = filterTop + FFilterBar->Height();
   const int bottom = client.bottom - (status.bottom - status.top);
-  MoveWindow(TreeView1, 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
+  const int height = std::max(bottom - top, 0);
+  // The details list, when shown, takes its share of the height below the tree.
+  const int detailsHeight =
+      DetailsShown() ? height * kDetailsHeightShare / (kDetailsHeightShare + kTreeHeightShare) : 0;
+  MoveWindow(TreeView1, 0, top, client.right, height - detailsHeight, TRUE);
+  MoveWindow(DetailsView1, 0, top + height - detailsHeight, client.right, detailsHeight, TRUE);
 }
 
 // ---- Messages -------------------------------------------------------------------------------------------------
@@ -308,6 +363,7 @@ LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
     DropDown(reinterpret_cast<const NMTOOLBARA&>(notice).iItem);
     return TBDDRET_DEFAULT;
   }
+  if (notice.hwndFrom == DetailsView1) return HandleDetailsNotify(notice);
   if (notice.hwndFrom != TreeView1) return 0;
   switch (notice.code) {
     case TVN_ITEMEXPANDEDA:
@@ -341,16 +397,96 @@ LRESULT TWinMainView::HandleNotify(const NMHDR& notice) {
   }
 }
 
+LRESULT TWinMainView::HandleDetailsNotify(const NMHDR& notice) {
+  switch (notice.code) {
+    case LVN_GETDISPINFOW:
+      AnswerDetailsCell(const_cast<NMLVDISPINFOW&>(reinterpret_cast<const NMLVDISPINFOW&>(notice)));
+      return 0;
+    case LVN_COLUMNCLICK: {
+      const auto index = static_cast<std::size_t>(reinterpret_cast<const NMLISTVIEW&>(notice).iSubItem);
+      if (index >= kDetailsColumnCount) return 0;
+      const TDetailsColumn column = kDetailsColumns[index];
+      const bool shift = GetKeyState(VK_SHIFT) < 0;
+      FDesktop->RunHandler([this, column, shift] { FPresenter->DetailsColumnClick(column, shift); });
+      return 0;
+    }
+    case LVN_ITEMCHANGED: {
+      const auto& change = reinterpret_cast<const NMLISTVIEW&>(notice);
+      if ((change.uChanged & LVIF_STATE) && ((change.uOldState ^ change.uNewState) & LVIS_SELECTED)) {
+        ReportDetailsSelection();
+      }
+      return 0;
+    }
+    case LVN_ODSTATECHANGED: {
+      const auto& change = reinterpret_cast<const NMLVODSTATECHANGE&>(notice);
+      if ((change.uOldState ^ change.uNewState) & LVIS_SELECTED) ReportDetailsSelection();
+      return 0;
+    }
+    case NM_RCLICK:
+      OnDetailsRightClick(reinterpret_cast<const NMITEMACTIVATE&>(notice).iItem);
+      return TRUE;
+    default:
+      return 0;
+  }
+}
+
+void TWinMainView::AnswerDetailsCell(NMLVDISPINFOW& cell) const {
+  const TDetailsList& details = FPresenter->State().Details;
+  const auto row = static_cast<std::size_t>(cell.item.iItem);
+  const auto index = static_cast<std::size_t>(cell.item.iSubItem);
+  if (!(cell.item.mask & LVIF_TEXT) || !cell.item.pszText || cell.item.cchTextMax <= 0) return;
+  if (cell.item.iItem < 0 || row >= details.Count() || cell.item.iSubItem < 0 || index >= kDetailsColumnCount) {
+    cell.item.pszText[0] = L'\0';
+    return;
+  }
+  const std::wstring text = WideOfViewText(details.CellText(row, kDetailsColumns[index]));
+  lstrcpynW(cell.item.pszText, text.c_str(), cell.item.cchTextMax);
+}
+
+void TWinMainView::ReportDetailsSelection() {
+  if (FSelectingDetails) return;
+  std::vector<std::size_t> rows;
+  for (int row = ListView_GetNextItem(DetailsView1, -1, LVNI_SELECTED); row >= 0;
+       row = ListView_GetNextItem(DetailsView1, row, LVNI_SELECTED)) {
+    rows.push_back(static_cast<std::size_t>(row));
+  }
+  FDesktop->RunHandler([this, rows] { FPresenter->DetailsSelectionChanged(rows); });
+}
+
+void TWinMainView::OnDetailsRightClick(int row) {
+  // The list selected the row under the mouse as it was pressed, and told the presenter.
+  if (row < 0 || FPresenter->State().Details.SelectedIndexes().empty()) return;
+  const bool fromSearch = FPresenter->State().Details.FromSearch();
+  const TMenu menu(CreatePopupMenu());
+  for (std::size_t i = 0; i < std::size(kDetailsMenu); ++i) {
+    const TDetailsMenuEntry& entry = kDetailsMenu[i];
+    if (!entry.Caption) {
+      AppendMenuA(menu.Get(), MF_SEPARATOR, 0, nullptr);
+      continue;
+    }
+    const UINT state = entry.ForSearchRows || !fromSearch ? MF_ENABLED : MF_GRAYED;
+    AppendMenuA(menu.Get(), MF_STRING | state, i + 1, entry.Caption);
+  }
+  const DWORD position = GetMessagePos();
+  const auto chosen = static_cast<std::size_t>(TrackPopupMenu(menu.Get(), TPM_RETURNCMD | TPM_RIGHTBUTTON,
+                                                              GET_X_LPARAM(position), GET_Y_LPARAM(position), 0,
+                                                              FWindow, nullptr));
+  if (chosen == 0 || chosen > std::size(kDetailsMenu)) return;
+  const auto handler = kDetailsMenu[chosen - 1].Handler;
+  if (!handler) return;
+  FDesktop->RunHandler([this, handler] { (FPresenter.get()->*handler)(); });
+}
+
 std::string TWinMainView::ToolTipOf(HTREEITEM item) const {
   return FPresenter->ToolTipOf(TTreeViewMirror::NodeOf(TreeView1, item));
 }
 
-TWinMainView* TWinMainView::ViewOfTree(HWND window) {
+TWinMainView* TWinMainView::ViewOfControl(HWND window) {
   const HWND parent = window ? GetParent(window) : nullptr;
   // Only our own views: a window of this class made by another copy of the module has another procedure.
   if (!parent || reinterpret_cast<WNDPROC>(GetWindowLongPtrA(parent, GWLP_WNDPROC)) != WindowProc) return nullptr;
   auto* view = reinterpret_cast<TWinMainView*>(GetWindowLongPtrA(parent, GWLP_USERDATA));
-  return view && view->FPresenter && view->TreeView1 == window ? view : nullptr;
+  return view && view->FPresenter && (view->TreeView1 == window || view->DetailsView1 == window) ? view : nullptr;
 }
 
 LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM data) {
@@ -359,9 +495,10 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
     // A key the view cannot look at stays the thread's.
     CatchAll(
         [&] {
-          TWinMainView* view = ViewOfTree(message->hwnd);
+          TWinMainView* view = ViewOfControl(message->hwnd);
           if (!view) return;
-          if (const std::optional<TActionId> action = view->ShortCutAction(static_cast<int>(message->wParam))) {
+          const int keyCode = static_cast<int>(message->wParam);
+          if (const std::optional<TActionId> action = view->KeyAction(message->hwnd, keyCode)) {
             // The loop that took the message then has nothing to translate or dispatch.
             PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
             message->message = WM_NULL;
@@ -372,20 +509,20 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
   return CallNextHookEx(nullptr, code, removal, data);
 }
 
-LRESULT CALLBACK TWinMainView::TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
-                                        DWORD_PTR data) {
+LRESULT CALLBACK TWinMainView::ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                           DWORD_PTR data) {
   auto* view = reinterpret_cast<TWinMainView*>(data);
-  const LRESULT result = CatchAll([&] { return view->HandleTreeMessage(message, wParam, lParam); },
+  const LRESULT result = CatchAll([&] { return view->HandleControlMessage(window, message, wParam, lParam); },
                                   [](const char*) { return LRESULT{-1}; });
   return result >= 0 ? result : DefSubclassProc(window, message, wParam, lParam);
 }
 
-// The tree's own messages that the view answers; -1 for those the tree handles itself.
-LRESULT TWinMainView::HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+// The messages of the tree and the details list that the view answers; -1 for those the control handles itself.
+LRESULT TWinMainView::HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam) {
   switch (message) {
     case WM_GETDLGCODE:
       // The host's dialog navigation must leave the view's keys to it.
-      return DefSubclassProc(TreeView1, message, wParam, lParam) | DLGC_WANTALLKEYS;
+      return DefSubclassProc(control, message, wParam, lParam) | DLGC_WANTALLKEYS;
     case WM_SETFOCUS:
       // The focus entering the view from elsewhere is its activation; it runs once the focus change is over.
       if (!ContainsWindow(reinterpret_cast<HWND>(wParam))) PostMessageA(FWindow, kActivateMessage, 0, 0);
@@ -400,6 +537,14 @@ bool TWinMainView::ContainsWindow(HWND window) const { return window && (window 
 std::optional<TActionId> TWinMainView::ShortCutAction(int keyCode) const {
   return FPresenter->State().Actions.ActionForShortCut(
       ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU)));
+}
+
+std::optional<TActionId> TWinMainView::KeyAction(HWND control, int keyCode) const {
+  if (const std::optional<TActionId> action = ShortCutAction(keyCode)) return action;
+  // Copy URL has no shortcut of its own; in the details list Ctrl+C copies the selected rows' URLs.
+  const int pressed = ShortCutOf(keyCode, KeyDown(VK_SHIFT), KeyDown(VK_CONTROL), KeyDown(VK_MENU));
+  if (control == DetailsView1 && pressed == ShortCutOf('C', false, true, false)) return TActionId::aLVCopyURL;
+  return std::nullopt;
 }
 
 void TWinMainView::RunAction(TActionId action) {
@@ -465,6 +610,9 @@ void TWinMainView::UpdateMenu(HMENU menu) {
     EnableMenuItem(menu, static_cast<UINT>(i),
                    MF_BYPOSITION | (FPresenter->State().Actions[*action].Enabled ? MF_ENABLED : MF_GRAYED));
   }
+  // Nothing in a menu without the entry.
+  CheckMenuItem(menu, kShowDetailsCommand,
+                MF_BYCOMMAND | (FPresenter->State().Settings.ShowDetails ? MF_CHECKED : MF_UNCHECKED));
 }
 
 void TWinMainView::DropDown(int buttonId) {
@@ -478,7 +626,15 @@ void TWinMainView::DropDown(int buttonId) {
                                                                  TPM_LEFTBUTTON,
                                                        button.left, button.bottom, 0, FWindow, nullptr));
   if (const std::optional<TActionId> action = ActionOfCommand(chosen)) RunAction(*action);
-  RunCacheMenuCommand(chosen);
+  RunMenuCommand(chosen);
+}
+
+void TWinMainView::RunMenuCommand(UINT command) {
+  if (command == kShowDetailsCommand) {
+    FDesktop->RunHandler([this] { FPresenter->SetShowDetails(!FPresenter->State().Settings.ShowDetails); });
+  } else {
+    RunCacheMenuCommand(command);
+  }
 }
 
 void TWinMainView::FillCacheMenu() {
@@ -551,6 +707,50 @@ void TWinMainView::SetTopVisibleNode(TTreeNode* node) {
 void TWinMainView::FocusTree() { SetFocus(TreeView1); }
 
 bool TWinMainView::TreeHasFocus() { return GetFocus() == TreeView1; }
+
+void TWinMainView::DetailsChanged() {
+  const TDetailsList& details = FPresenter->State().Details;
+  const bool shown = FPresenter->State().Settings.ShowDetails;
+  // Every row is asked for afresh as it is drawn; the selection is the presenter's, marked without a report.
+  FSelectingDetails = true;
+  ListView_SetItemCountEx(DetailsView1, static_cast<int>(details.Count()), 0);
+  SelectDetailsRows();
+  FSelectingDetails = false;
+  ShowDetailsSortArrow();
+  InvalidateRect(DetailsView1, nullptr, TRUE);
+  if (shown != DetailsShown()) {
+    if (!shown && GetFocus() == DetailsView1) SetFocus(TreeView1);
+    ShowWindow(DetailsView1, shown ? SW_SHOWNA : SW_HIDE);
+    Layout();
+  }
+}
+
+// The rows the presenter marks selected (after a sort, where they went), and nothing else.
+void TWinMainView::SelectDetailsRows() {
+  ListView_SetItemState(DetailsView1, -1, 0, LVIS_SELECTED);
+  for (const std::size_t row : FPresenter->State().Details.SelectedPositions()) {
+    ListView_SetItemState(DetailsView1, static_cast<int>(row), LVIS_SELECTED, LVIS_SELECTED);
+  }
+}
+
+// The arrow on the first key's column, up or down with its direction; none on the others.
+void TWinMainView::ShowDetailsSortArrow() {
+  const std::optional<TDetailsSortKey>& first = FPresenter->State().Details.FirstKey();
+  const HWND header = ListView_GetHeader(DetailsView1);
+  for (std::size_t i = 0; i < kDetailsColumnCount; ++i) {
+    HDITEMW item{};
+    item.mask = HDI_FORMAT;
+    SendMessageW(header, HDM_GETITEMW, i, reinterpret_cast<LPARAM>(&item));
+    item.fmt &= ~(HDF_SORTUP | HDF_SORTDOWN);
+    if (first && first->Column == kDetailsColumns[i]) item.fmt |= first->Descending ? HDF_SORTDOWN : HDF_SORTUP;
+    SendMessageW(header, HDM_SETITEMW, i, reinterpret_cast<LPARAM>(&item));
+  }
+}
+
+bool TWinMainView::DetailsHaveFocus() { return GetFocus() == DetailsView1; }
+
+// Whether the list is one of the shown controls, whether the view itself shows yet or not.
+bool TWinMainView::DetailsShown() const { return (GetWindowLongPtrW(DetailsView1, GWL_STYLE) & WS_VISIBLE) != 0; }
 
 void TWinMainView::ActionsChanged() {
   // Menu entries follow their actions whenever a menu opens; the face of "&Help" is its action's button.

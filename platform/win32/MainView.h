@@ -1,6 +1,6 @@
 // TWinMainView: the bar of the Windows edition, a window of class "THoardscopeMain" with the main view's
-// controls (tool bar with two drop-down buttons, filter bar, TreeView, two-part status bar), its menus, image lists and
-// shortcut keys, over the portable presenter THoardscopeMain.
+// controls (tool bar with two drop-down buttons, filter bar, TreeView over the details list, two-part status bar), its
+// menus, image lists and shortcut keys, over the portable presenter THoardscopeMain.
 #pragma once
 
 #include <windows.h>
@@ -69,13 +69,15 @@ class TWinMainView : public IViewWidgets {
   HWND ToolBar() const { return ToolBar1; }
   HWND FilterBar() const { return FFilterBar->Window(); }
   HWND Tree() const { return TreeView1; }
+  HWND DetailsList() const { return DetailsView1; }
   HWND StatusBar() const { return sbMain; }
   HMENU FilesMenu() const { return pmenuLV.Get(); }
   HMENU HelpMenu() const { return pmenuHelp.Get(); }
   HMENU CacheMenu() const { return mnuCache; }
   // Fills the "Cache" submenu afresh, as before each showing, and runs the choice of one of its entries.
   void FillCacheMenu();
-  void RunCacheMenuCommand(UINT command);
+  // Runs what a command of the Files menu that is no action's does: a "Cache" entry, or "Details List".
+  void RunMenuCommand(UINT command);
   const TWinImageLists& Images() const { return FImages; }
   const TTreeViewMirror& Mirror() const { return *FMirror; }
   std::string StatusPanelText(int panel) const;
@@ -105,24 +107,29 @@ class TWinMainView : public IViewWidgets {
   void FocusTree() override;
   bool TreeHasFocus() override;
   void ActionsChanged() override;
-  // This view has no details list yet: nothing to redraw, and the focus is never in one.
-  void DetailsChanged() override {}
-  bool DetailsHaveFocus() override { return false; }
+  void DetailsChanged() override;
+  bool DetailsHaveFocus() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
   // Takes the view's shortcut keys out of the thread's message loop before the host translates them into its
   // own commands, and runs them in the view.
   static LRESULT CALLBACK GetMessageHook(int code, WPARAM removal, LPARAM data);
-  static TWinMainView* ViewOfTree(HWND window);
-  static LRESULT CALLBACK TreeProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR, DWORD_PTR data);
+  // The view whose tree or details list the window is, if it is one of those.
+  static TWinMainView* ViewOfControl(HWND window);
+  static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                      DWORD_PTR data);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleNotify(const NMHDR& notice);
-  LRESULT HandleTreeMessage(UINT message, WPARAM wParam, LPARAM lParam);
+  LRESULT HandleDetailsNotify(const NMHDR& notice);
+  LRESULT HandleControlMessage(HWND control, UINT message, WPARAM wParam, LPARAM lParam);
+  // The action a key pressed in one of the view's controls runs: its shortcut, or Ctrl+C in the details list.
+  std::optional<TActionId> KeyAction(HWND control, int keyCode) const;
   void CreateControls();
   void CreateToolBar();
   void CreateFilterBar();
   void CreateTree();
+  void CreateDetailsList();
   void CreateStatusBar();
   HMENU CreateMenu(std::span<const TMenuEntry> entries);
   void Layout();
@@ -132,6 +139,15 @@ class TWinMainView : public IViewWidgets {
   // The presenter's tip of the node an item shows.
   std::string ToolTipOf(HTREEITEM item) const;
   void ReportSelection();
+  // The details list's cell of a row and column, asked for as it draws; its selection, told to the presenter;
+  // the menu of its selected rows.
+  void AnswerDetailsCell(NMLVDISPINFOW& cell) const;
+  void ReportDetailsSelection();
+  void OnDetailsRightClick(int row);
+  void ShowDetailsSortArrow();
+  void SelectDetailsRows();
+  bool DetailsShown() const;
+  void RunCacheMenuCommand(UINT command);
   void MeasureMenuItem(MEASUREITEMSTRUCT& item);
   void DrawMenuItem(const DRAWITEMSTRUCT& item);
   bool ContainsWindow(HWND window) const;
@@ -153,6 +169,7 @@ class TWinMainView : public IViewWidgets {
   HWND FWindow = nullptr;  // the window and its controls: destroyed by CloseWindow
   HWND ToolBar1 = nullptr;
   HWND TreeView1 = nullptr;
+  HWND DetailsView1 = nullptr;
   HWND sbMain = nullptr;
   std::unique_ptr<TWinFilterBar> FFilterBar;  // its window is the view's child: it goes before the window does
   THook FKeyHook;
@@ -167,6 +184,7 @@ class TWinMainView : public IViewWidgets {
   std::unique_ptr<THoardscopeMain> FPresenter;
   std::unique_ptr<TTreeViewMirror> FMirror;  // observes the presenter's tree: goes before it
   bool FSelectionPending = false;
+  bool FSelectingDetails = false;  // the view marks the presenter's selection: no report of it goes back
   bool FDeleteWhenIdle = false;
 };
 

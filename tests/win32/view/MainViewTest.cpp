@@ -1,6 +1,6 @@
 // The bar's window under Wine over fakes of the cache, registry and shell: the controls and their properties,
-// the tree mirroring the presenter's through a load, an expansion and a selection, the menus, shortcut keys, the
-// filter bar and the Options dialog resource.
+// the tree mirroring the presenter's through a load, an expansion and a selection, the details list, the menus,
+// shortcut keys, the filter bar and the Options dialog resource.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -118,7 +118,7 @@ TEST_F(MainViewTest, TheWindowIsABorderlessViewWithToolBarTreeAndTwoPanelStatusB
 
 TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
   HMENU files = View().FilesMenu();
-  ASSERT_EQ(GetMenuItemCount(files), 11);
+  ASSERT_EQ(GetMenuItemCount(files), 13);
   EXPECT_EQ(MenuText(files, 0), "CopyURL");
   EXPECT_EQ(MenuText(files, 1), "Del&ete\tDel");
   EXPECT_EQ(GetMenuItemID(files, 2), static_cast<UINT>(0));  // separator
@@ -127,8 +127,9 @@ TEST_F(MainViewTest, MenusListTheActionsWithShortcutsAndFollowTheirStates) {
   EXPECT_EQ(MenuText(files, 5), "Cl&ear Search");
   EXPECT_EQ(MenuText(files, 7), "&Import\tCtrl+I");
   EXPECT_EQ(MenuText(files, 8), "Export");
-  EXPECT_EQ(MenuText(files, 10), "Cache");
-  EXPECT_EQ(GetSubMenu(files, 10), View().CacheMenu());
+  EXPECT_EQ(MenuText(files, 11), "Details List");
+  EXPECT_EQ(MenuText(files, 12), "Cache");
+  EXPECT_EQ(GetSubMenu(files, 12), View().CacheMenu());
   View().FillCacheMenu();
   ASSERT_EQ(GetMenuItemCount(View().CacheMenu()), 3);
   EXPECT_EQ(MenuText(View().CacheMenu(), 0), "platform");
@@ -589,6 +590,109 @@ TEST_F(MainViewTest, ASearchWithoutHitsSaysSoAndTheAboutBoxShowsTheVersion) {
   }
   EXPECT_EQ(aboutCaption, "About Hoardscope");
   EXPECT_EQ(version, "Version 1.2");
+}
+
+// A column of the details list, top to bottom, joined by "|": each cell read back through the control, which asks
+// the view for it.
+std::string DetailsColumnTexts(HWND list, int column) {
+  std::string texts;
+  for (int row = 0; row < ListView_GetItemCount(list); ++row) {
+    wchar_t text[256] = {};
+    LVITEMW cell{};
+    cell.iSubItem = column;
+    cell.pszText = text;
+    cell.cchTextMax = static_cast<int>(std::size(text));
+    SendMessageW(list, LVM_GETITEMTEXTW, static_cast<WPARAM>(row), reinterpret_cast<LPARAM>(&cell));
+    texts += (row == 0 ? "" : "|") + ViewTextOfWide(text);
+  }
+  return texts;
+}
+
+// Clicks the header of a column of the list as the mouse does; the column must be in sight.
+void ClickColumnHeader(HWND list, int column) {
+  const HWND header = ListView_GetHeader(list);
+  RECT place{};
+  Header_GetItemRect(header, column, &place);
+  const LPARAM middle = MAKELPARAM((place.left + place.right) / 2, (place.top + place.bottom) / 2);
+  SendMessageA(header, WM_LBUTTONDOWN, MK_LBUTTON, middle);
+  SendMessageA(header, WM_LBUTTONUP, 0, middle);
+}
+
+int SortArrow(HWND list, int column) {
+  HDITEMA item{};
+  item.mask = HDI_FORMAT;
+  Header_GetItem(ListView_GetHeader(list), column, &item);
+  return item.fmt & (HDF_SORTUP | HDF_SORTDOWN);
+}
+
+RECT PlaceIn(HWND window, HWND parent) {
+  RECT place{};
+  GetWindowRect(window, &place);
+  MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&place), 2);
+  return place;
+}
+
+TEST_F(MainViewTest, TheDetailsListBelowTheTreeShowsAFoldersFilesSortsThemBySizeAndDeletesTheSelectedOne) {
+  AddEntry("http://h.example/a/1.htm", "text/html", 300);
+  AddEntry("http://h.example/a/2.htm", "text/html", 100);
+  AddEntry("http://h.example/a/b/3.gif", "image/gif", 200);
+  AddEntry("http://h.example/4.htm", "text/html", 50);  // beside the folder, not in it
+  ShowAndLoad();
+  MoveWindow(View().Window(), 0, 0, 600, 400, TRUE);  // wide enough to show the size column
+  TTreeNode* host = Child(View().Presenter().State().RootNode, 0);
+  View().ExpandNode(host);
+  View().SelectNode(Child(host, 1));
+  ASSERT_TRUE(PumpUntil([this] { return !View().SelectionChangePending(); }));
+  const HWND list = View().DetailsList();
+  const int size = 3;
+  ASSERT_EQ(ListView_GetItemCount(list), 3);
+  EXPECT_EQ(DetailsColumnTexts(list, 0),
+            "http://h.example/a/1.htm|http://h.example/a/2.htm|http://h.example/a/b/3.gif");
+  EXPECT_EQ(DetailsColumnTexts(list, size), "300|100|200");
+  EXPECT_EQ(SortArrow(list, size), 0);
+  // The tree and the list share the pane's height, the list below.
+  const RECT tree = PlaceIn(View().Tree(), View().Window());
+  const RECT details = PlaceIn(list, View().Window());
+  EXPECT_TRUE(IsWindowVisible(list));
+  EXPECT_EQ(tree.bottom, details.top);
+  EXPECT_GT(details.bottom - details.top, 0);
+  EXPECT_GT(tree.bottom - tree.top, details.bottom - details.top);
+
+  // The user's selection reaches the presenter and follows its row through a sort.
+  ListView_SetItemState(list, 1, LVIS_SELECTED, LVIS_SELECTED);
+  EXPECT_EQ(View().Presenter().State().Details.SelectedPositions(), std::vector<std::size_t>{1});
+  ClickColumnHeader(list, size);
+  EXPECT_EQ(DetailsColumnTexts(list, size), "100|200|300");
+  EXPECT_EQ(SortArrow(list, size), HDF_SORTUP);
+  EXPECT_EQ(ListView_GetNextItem(list, -1, LVNI_SELECTED), 0);
+  EXPECT_EQ(ListView_GetSelectedCount(list), 1u);
+  ClickColumnHeader(list, size);
+  EXPECT_EQ(DetailsColumnTexts(list, size), "300|200|100");
+  EXPECT_EQ(SortArrow(list, size), HDF_SORTDOWN);
+  EXPECT_EQ(SortArrow(list, 0), 0);
+
+  // Del in the list asks and deletes the selected row's entry.
+  std::string question;
+  {
+    const TDialogScript script({[&](HWND box) {
+      question = WindowText(GetDlgItem(box, 0xFFFF));
+      PostMessageA(box, WM_COMMAND, IDYES, 0);
+    }});
+    SetFocus(list);
+    PressKey(list, VK_DELETE);
+    ASSERT_TRUE(PumpUntil([] { return TDialogScript::Done(); }));
+  }
+  EXPECT_EQ(question, "Delete 1 cached file?");
+  EXPECT_EQ(DetailsColumnTexts(list, size), "300|200");
+  EXPECT_FALSE(Cache.GetEntryInfo("http://h.example/a/2.htm"));
+
+  // Hidden from the Files menu, the tree takes the whole height.
+  View().RunMenuCommand(GetMenuItemID(View().FilesMenu(), 11));
+  EXPECT_FALSE(IsWindowVisible(list));
+  EXPECT_FALSE(View().Presenter().State().Settings.ShowDetails);
+  EXPECT_EQ(PlaceIn(View().Tree(), View().Window()).bottom, details.bottom);
+  View().UpdateMenu(View().FilesMenu());
+  EXPECT_EQ(GetMenuState(View().FilesMenu(), 11, MF_BYPOSITION) & MF_CHECKED, 0u);
 }
 
 TEST(MainViewConstruction, AViewThatFailsOnceItsWindowExistsTakesTheWindowWithIt) {
