@@ -13,6 +13,7 @@
 #include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
+#include "platform/ports/Progress.h"
 #include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
@@ -108,6 +109,12 @@ class TFakeViewWidgets : public IViewWidgets {
   void FocusTree() override { ++FocusRequests; }
   bool TreeHasFocus() override { return TreeFocused; }
   void ActionsChanged() override { ++ActionChanges; }
+  void ShowProgress(const TProgressState& progress) override {
+    Progress.push_back(progress);
+    ProgressShown = true;
+    if (OnShowProgress) OnShowProgress(progress);
+  }
+  void HideProgress() override { ProgressShown = false; }
 
   bool ToolBarEnabled = true;
   std::map<int, std::string> StatusText;
@@ -116,6 +123,19 @@ class TFakeViewWidgets : public IViewWidgets {
   int FocusRequests = 0;
   bool TreeFocused = true;
   int ActionChanges = 0;
+  std::vector<TProgressState> Progress;  // every state shown, in order
+  bool ProgressShown = false;
+  std::function<void(const TProgressState&)> OnShowProgress;  // what the user does while the progress shows
+};
+
+// A progress that records every step and asks to stop once the steps have reached StopAt done (at once for 0).
+class TFakeProgress : public IProgress {
+ public:
+  void Step(std::uint64_t done, std::optional<std::uint64_t> total) override;
+  bool StopRequested() const override { return StopAt && (Steps.empty() ? 0 : Steps.back().Done) >= *StopAt; }
+
+  std::vector<TProgressState> Steps;  // without a caption
+  std::optional<std::uint64_t> StopAt;
 };
 
 // Dialogs answered by the test: each Show runs the dialog's FormShow, then the test's script, which plays the
