@@ -26,6 +26,8 @@
 class QAction;
 class QLabel;
 class QMenu;
+class QProgressBar;
+class QPushButton;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -62,6 +64,10 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QTreeView* Tree() const override { return TreeView1; }
   QStatusBar* StatusBar() const { return sbMain; }
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
+  // What the status bar shows instead of its panels while long work runs: its caption and count, its bar and Stop.
+  QLabel* ProgressText() const { return FProgressText; }
+  QProgressBar* ProgressBar() const { return FProgressBar; }
+  QPushButton* StopButton() const { return FStopButton; }
   QMenu* FilesMenu() const { return pmenuLV; }
   QMenu* HelpMenu() const { return pmenuHelp; }
   QMenu* CacheMenu() const { return mnuCache; }
@@ -90,6 +96,8 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void FocusTree() override;
   bool TreeHasFocus() override;
   void ActionsChanged() override;
+  void ShowProgress(const TProgressState& progress) override;
+  void HideProgress() override;
 
  signals:
   // A load has ended (the presenter enables the tool bar again when it is done).
@@ -109,6 +117,9 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void CreateToolBar();
   void CreateTree();
   void CreateStatusBar();
+  void CreateProgressWidgets();
+  // The status bar shows the panels, or the progress of long work in their place.
+  void ShowPanelsOrProgress(bool progress);
   void OnExpansionChanged(const QModelIndex& index, bool expanded);
   void ReportSelection();
   TTreeNode* FindNamed(const QString& name);
@@ -141,6 +152,10 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QTreeView* TreeView1 = nullptr;
   QStatusBar* sbMain = nullptr;
   std::array<QLabel*, 2> FPanels{};
+  QLabel* FProgressText = nullptr;
+  QProgressBar* FProgressBar = nullptr;
+  QPushButton* FStopButton = nullptr;
+  QAction* FStopAction = nullptr;  // Esc, while long work runs
 };
 
 }  // namespace hoardscope

@@ -11,6 +11,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -18,6 +20,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -59,6 +62,37 @@ class TFakeSources : public ICacheSourceChoice {
   std::vector<std::string> Names{"platform"};
   std::string Current = "platform";
   std::function<void(const std::string&)> OnSelect;
+};
+
+// A cache whose walk goes on record after record, far beyond what any load that can be stopped walks: the keys
+// come in descending order, so that the list a load leaves behind shows whether it was sorted.
+class TEndlessCache : public TFakeUrlCache {
+ public:
+  static constexpr std::size_t kLimit = 5000000;
+
+  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override {
+    Walked = 0;
+    auto walk = std::make_unique<TWalk>(*this);
+    walk->FindNext(first);
+    return walk;
+  }
+  std::size_t Walked = 0;
+
+ private:
+  class TWalk : public IUrlCacheWalk {
+   public:
+    explicit TWalk(TEndlessCache& cache) : FCache(cache) {}
+    bool FindNext(CacheEntryRecord& record) override {
+      if (FCache.Walked >= kLimit) return false;
+      const std::string number = std::to_string(kLimit - FCache.Walked++);
+      record.SourceUrl = "http://h/" + std::string(8 - number.size(), '0') + number + ".htm";
+      record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
+      return true;
+    }
+
+   private:
+    TEndlessCache& FCache;
+  };
 };
 
 QPoint FaceOf(const QToolButton* button) { return QPoint(8, button->height() / 2); }
@@ -331,6 +365,43 @@ TEST_F(MainViewTest, DeleteDeletesTheSelectedNodeOnlyWhileTheTreeHasTheFocus) {
   QTest::keyClick(View->Tree(), Qt::Key_Delete);
   EXPECT_EQ(Rows(host), 1);
   EXPECT_FALSE(Cache.GetEntryInfo("http://h/a.htm"));
+}
+
+// Long work shows its progress and Stop in the status bar; the Stop button, or Esc in the tree, ends a load that
+// would go on, with the entries walked so far listed, sorted, and the status saying it stopped. The bar keeps its
+// width.
+TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
+  for (const bool byEsc : {false, true}) {
+    TEndlessCache endless;
+    TMainView view(endless, Registry, Internet, CacheFiles.Path);
+    view.resize(237, 400);
+    Activate(&view);
+    view.Tree()->setFocus();
+    bool progressShown = false;
+    // Posted before the load: it runs only once the load lets waiting events run.
+    QTimer::singleShot(0, &view, [&] {
+      progressShown = view.StopButton()->isVisible() && view.ProgressBar()->isVisible() &&
+                      view.ProgressText()->text().startsWith(QStringLiteral("Loading ")) &&
+                      !view.StatusPanel(0)->isVisible();
+      if (byEsc) {
+        QTest::keyClick(view.Tree(), Qt::Key_Escape);
+      } else {
+        QTest::mouseClick(view.StopButton(), Qt::LeftButton);
+      }
+    });
+    view.Presenter().Timer1Timer();
+    EXPECT_TRUE(progressShown) << "Esc: " << byEsc;
+    const TEntryList& listed = view.Presenter().State().EntryList;
+    EXPECT_LT(endless.Walked, TEndlessCache::kLimit);
+    EXPECT_EQ(listed.Count(), endless.Walked);
+    std::vector<std::string> keys;
+    for (const TEntryItem& item : listed.Items()) keys.push_back(item.Key);
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    EXPECT_EQ(view.StatusPanel(0)->text().toStdString(), "Load stopped: " + std::string(kPlatformCaption));
+    EXPECT_TRUE(view.StatusPanel(0)->isVisible());
+    EXPECT_FALSE(view.StopButton()->isVisible());
+    EXPECT_EQ(view.width(), 237);
+  }
 }
 
 TEST_F(MainViewTest, ToolBarIsDisabledWhileALoadRunsAndLetsEventsRun) {
