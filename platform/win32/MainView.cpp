@@ -4,6 +4,7 @@
 
 #include <windowsx.h>
 
+#include <algorithm>
 #include <stdexcept>
 
 #include "core/Boundary.h"
@@ -21,6 +22,12 @@ constexpr int kTotalsPanelWidth = 150;
 constexpr int kStatusPanelCount = 2;
 constexpr UINT_PTR kSelectionTimerId = 2;
 constexpr UINT_PTR kTreeSubclassId = 1;
+constexpr UINT_PTR kStatusBarSubclassId = 2;
+// The status bar while long work runs: its text on the left, then the progress bar, then the Stop button.
+constexpr int kStopButtonWidth = 40;
+constexpr int kProgressControlMargin = 2;
+constexpr int kProgressBarSteps = 1000;  // the bar's range: a share of the work's total, which may be any size
+constexpr UINT kMarqueeIntervalMs = 30;
 constexpr UINT kMenuCommandBase = 1000;
 // Entries of the "Cache" submenu: the sources from kCacheSourceCommandBase on, then "Include https entries".
 constexpr UINT kShowSecureCommand = 1999;
@@ -61,7 +68,8 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 
 TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   static const bool commonControls = [] {
-    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX), ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES};
+    INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
+                                 ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
     return InitCommonControlsEx(&classes) != FALSE;
   }();
   (void)commonControls;
@@ -98,6 +106,7 @@ void TWinMainView::CloseWindow() {
   SetWindowLongPtrA(FWindow, GWLP_USERDATA, 0);
   FKeyHook = THook();
   if (TreeView1) RemoveWindowSubclass(TreeView1, TreeProc, kTreeSubclassId);
+  if (sbMain) RemoveWindowSubclass(sbMain, StatusBarProc, kStatusBarSubclassId);
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
   FPresenter.reset();
@@ -199,6 +208,24 @@ void TWinMainView::CreateStatusBar() {
   SendMessageA(sbMain, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   const int edges[kStatusPanelCount] = {kTotalsPanelWidth, -1};  // the last panel runs to the right edge
   SendMessageA(sbMain, SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
+  FProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, nullptr, WS_CHILD, 0, 0, 0, 0, sbMain, nullptr, ResourceModule(),
+                                 nullptr);
+  FStopButton = CreateWindowExA(0, WC_BUTTONA, "Stop", WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0, sbMain,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButtonId)), ResourceModule(), nullptr);
+  SendMessageA(FStopButton, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
+  SendMessageA(FProgressBar, PBM_SETRANGE32, 0, kProgressBarSteps);
+  SetWindowSubclass(sbMain, StatusBarProc, kStatusBarSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TWinMainView::PlaceProgressControls() {
+  RECT status;
+  GetClientRect(sbMain, &status);
+  const int height = status.bottom - 2 * kProgressControlMargin;
+  const int buttonLeft = status.right - kProgressControlMargin - kStopButtonWidth;
+  const int barLeft = status.right / 2;
+  MoveWindow(FStopButton, buttonLeft, kProgressControlMargin, kStopButtonWidth, height, TRUE);
+  MoveWindow(FProgressBar, barLeft, kProgressControlMargin, std::max(buttonLeft - kProgressControlMargin - barLeft, 0),
+             height, TRUE);
 }
 
 void TWinMainView::Layout() {
@@ -212,6 +239,7 @@ void TWinMainView::Layout() {
   const int top = bar.bottom - bar.top;
   const int bottom = client.bottom - (status.bottom - status.top);
   MoveWindow(TreeView1, 0, top, client.right, bottom > top ? bottom - top : 0, TRUE);
+  if (FProgressShown) PlaceProgressControls();
 }
 
 // ---- Messages -------------------------------------------------------------------------------------------------
@@ -350,6 +378,12 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
         [&] {
           TWinMainView* view = ViewOfTree(message->hwnd);
           if (!view) return;
+          if (message->wParam == VK_ESCAPE && view->FProgressShown) {
+            // Esc stops the view's long work; the flag it sets is read at the work's next step.
+            view->FPresenter->StopWork();
+            message->message = WM_NULL;
+            return;
+          }
           if (const std::optional<TActionId> action = view->ShortCutAction(static_cast<int>(message->wParam))) {
             // The loop that took the message then has nothing to translate or dispatch.
             PostMessageA(view->FWindow, kShortCutMessage, static_cast<WPARAM>(*action), 0);
@@ -367,6 +401,17 @@ LRESULT CALLBACK TWinMainView::TreeProc(HWND window, UINT message, WPARAM wParam
   const LRESULT result = CatchAll([&] { return view->HandleTreeMessage(message, wParam, lParam); },
                                   [](const char*) { return LRESULT{-1}; });
   return result >= 0 ? result : DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWinMainView::StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR data) {
+  auto* view = reinterpret_cast<TWinMainView*>(data);
+  if (message == WM_COMMAND && LOWORD(wParam) == kStopButtonId && HIWORD(wParam) == BN_CLICKED) {
+    CatchAll([&] { view->FPresenter->StopWork(); }, [](const char*) {});
+    SetFocus(view->TreeView1);  // the keys, Esc among them, stay with the tree
+    return 0;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // The tree's own messages that the view answers; -1 for those the tree handles itself.
@@ -532,6 +577,39 @@ TTreeNode* TWinMainView::TopVisibleNode() {
 
 void TWinMainView::SetTopVisibleNode(TTreeNode* node) {
   if (const HTREEITEM item = FMirror->ItemOf(node)) TreeView_Select(TreeView1, item, TVGN_FIRSTVISIBLE);
+}
+
+void TWinMainView::ShowProgress(const TProgressState& progress) {
+  std::string text = progress.Caption + " " + std::to_string(progress.Done);
+  if (progress.Total) text += " of " + std::to_string(*progress.Total);
+  if (!FProgressShown) {
+    FProgressShown = true;
+    SendMessageA(sbMain, SB_SIMPLE, TRUE, 0);  // the panels keep their texts for afterwards
+    PlaceProgressControls();
+    ShowWindow(FProgressBar, SW_SHOWNA);
+    ShowWindow(FStopButton, SW_SHOWNA);
+  }
+  const std::wstring wide = WideOfViewText(text);
+  SendMessageW(sbMain, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide.c_str()));
+  // A busy bar while the total is not known.
+  const LONG_PTR style = GetWindowLongPtrA(FProgressBar, GWL_STYLE);
+  const LONG_PTR wanted = progress.Total ? style & ~static_cast<LONG_PTR>(PBS_MARQUEE) : style | PBS_MARQUEE;
+  if (wanted != style) {
+    SetWindowLongPtrA(FProgressBar, GWL_STYLE, wanted);
+    SendMessageA(FProgressBar, PBM_SETMARQUEE, progress.Total ? FALSE : TRUE, kMarqueeIntervalMs);
+  }
+  if (progress.Total) {
+    const double share = *progress.Total == 0 ? 1.0 : static_cast<double>(progress.Done) / *progress.Total;
+    SendMessageA(FProgressBar, PBM_SETPOS, static_cast<WPARAM>(share * kProgressBarSteps), 0);
+  }
+}
+
+void TWinMainView::HideProgress() {
+  if (!FProgressShown) return;
+  FProgressShown = false;
+  ShowWindow(FProgressBar, SW_HIDE);
+  ShowWindow(FStopButton, SW_HIDE);
+  SendMessageA(sbMain, SB_SIMPLE, FALSE, 0);
 }
 
 void TWinMainView::FocusTree() { SetFocus(TreeView1); }

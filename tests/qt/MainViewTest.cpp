@@ -64,37 +64,6 @@ class TFakeSources : public ICacheSourceChoice {
   std::function<void(const std::string&)> OnSelect;
 };
 
-// A cache whose walk goes on record after record, far beyond what any load that can be stopped walks: the keys
-// come in descending order, so that the list a load leaves behind shows whether it was sorted.
-class TEndlessCache : public TFakeUrlCache {
- public:
-  static constexpr std::size_t kLimit = 5000000;
-
-  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override {
-    Walked = 0;
-    auto walk = std::make_unique<TWalk>(*this);
-    walk->FindNext(first);
-    return walk;
-  }
-  std::size_t Walked = 0;
-
- private:
-  class TWalk : public IUrlCacheWalk {
-   public:
-    explicit TWalk(TEndlessCache& cache) : FCache(cache) {}
-    bool FindNext(CacheEntryRecord& record) override {
-      if (FCache.Walked >= kLimit) return false;
-      const std::string number = std::to_string(kLimit - FCache.Walked++);
-      record.SourceUrl = "http://h/" + std::string(8 - number.size(), '0') + number + ".htm";
-      record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
-      return true;
-    }
-
-   private:
-    TEndlessCache& FCache;
-  };
-};
-
 QPoint FaceOf(const QToolButton* button) { return QPoint(8, button->height() / 2); }
 QPoint ArrowOf(const QToolButton* button) { return QPoint(button->width() - 4, button->height() / 2); }
 
@@ -372,7 +341,7 @@ TEST_F(MainViewTest, DeleteDeletesTheSelectedNodeOnlyWhileTheTreeHasTheFocus) {
 // width.
 TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
   for (const bool byEsc : {false, true}) {
-    TEndlessCache endless;
+    TEndlessUrlCache endless;
     TMainView view(endless, Registry, Internet, CacheFiles.Path);
     view.resize(237, 400);
     Activate(&view);
@@ -392,7 +361,7 @@ TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
     view.Presenter().Timer1Timer();
     EXPECT_TRUE(progressShown) << "Esc: " << byEsc;
     const TEntryList& listed = view.Presenter().State().EntryList;
-    EXPECT_LT(endless.Walked, TEndlessCache::kLimit);
+    EXPECT_LT(endless.Walked, TEndlessUrlCache::kLimit);
     EXPECT_EQ(listed.Count(), endless.Walked);
     std::vector<std::string> keys;
     for (const TEntryItem& item : listed.Items()) keys.push_back(item.Key);
