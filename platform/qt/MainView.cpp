@@ -35,6 +35,7 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kTotalsPanelWidth = 150;
 // The progress bar's range: a share of the work's total, which may be any size.
 constexpr int kProgressBarSteps = 1000;
+constexpr int kStopButtonPadding = 16;
 
 // The stored shortcut values: a key code plus these flags.
 constexpr int kShiftFlag = 0x2000;
@@ -360,6 +361,7 @@ void TMainView::CreateProgressWidgets() {
   FStopButton = new QPushButton(QStringLiteral("Stop"), sbMain);
   FStopButton->setObjectName(QStringLiteral("sbMainStop"));
   FStopButton->setFocusPolicy(Qt::NoFocus);  // the keys stay with the tree, Esc among them
+  FStopButton->setFixedWidth(FStopButton->fontMetrics().horizontalAdvance(FStopButton->text()) + kStopButtonPadding);
   connect(FStopButton, &QPushButton::clicked, this, [this] { FPresenter->StopWork(); });
   FStopAction = new QAction(QStringLiteral("Stop"), this);
   FStopAction->setObjectName(QStringLiteral("acStop"));
@@ -368,7 +370,7 @@ void TMainView::CreateProgressWidgets() {
   addAction(FStopAction);
   // Hidden before they join the bar, which then shows them only when asked and leaves them out of its width.
   for (QWidget* widget : std::initializer_list<QWidget*>{FProgressText, FProgressBar, FStopButton}) widget->hide();
-  sbMain->addWidget(FProgressText, 2);
+  sbMain->addWidget(FProgressText);  // as wide as its text, where the pane is wide enough
   sbMain->addWidget(FProgressBar, 1);
   sbMain->addWidget(FStopButton);
 }
