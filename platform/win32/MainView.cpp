@@ -25,6 +25,7 @@ constexpr UINT_PTR kTreeSubclassId = 1;
 constexpr UINT_PTR kStatusBarSubclassId = 2;
 // The status bar while long work runs: its text on the left, then the progress bar, then the Stop button.
 constexpr int kStopButtonWidth = 40;
+constexpr int kProgressBarWidth = 50;
 constexpr int kProgressControlMargin = 2;
 constexpr int kProgressBarSteps = 1000;  // the bar's range: a share of the work's total, which may be any size
 constexpr UINT kMarqueeIntervalMs = 30;
@@ -220,12 +221,14 @@ void TWinMainView::CreateStatusBar() {
 void TWinMainView::PlaceProgressControls() {
   RECT status;
   GetClientRect(sbMain, &status);
-  const int height = status.bottom - 2 * kProgressControlMargin;
-  const int buttonLeft = status.right - kProgressControlMargin - kStopButtonWidth;
-  const int barLeft = status.right / 2;
+  const int right = static_cast<int>(status.right);
+  const int height = static_cast<int>(status.bottom) - 2 * kProgressControlMargin;
+  const int buttonLeft = right - kProgressControlMargin - kStopButtonWidth;
+  // The bar never covers more than the right half; the text has the rest.
+  const int barWidth = std::clamp(buttonLeft - kProgressControlMargin - right / 2, 0, kProgressBarWidth);
   MoveWindow(FStopButton, buttonLeft, kProgressControlMargin, kStopButtonWidth, height, TRUE);
-  MoveWindow(FProgressBar, barLeft, kProgressControlMargin, std::max(buttonLeft - kProgressControlMargin - barLeft, 0),
-             height, TRUE);
+  MoveWindow(FProgressBar, buttonLeft - kProgressControlMargin - barWidth, kProgressControlMargin, barWidth, height,
+             TRUE);
 }
 
 void TWinMainView::Layout() {
