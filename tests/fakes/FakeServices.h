@@ -112,7 +112,6 @@ class TFakeViewWidgets : public IViewWidgets {
   void ShowProgress(const TProgressState& progress) override {
     Progress.push_back(progress);
     ProgressShown = true;
-    if (OnShowProgress) OnShowProgress(progress);
   }
   void HideProgress() override { ProgressShown = false; }
 
@@ -125,7 +124,6 @@ class TFakeViewWidgets : public IViewWidgets {
   int ActionChanges = 0;
   std::vector<TProgressState> Progress;  // every state shown, in order
   bool ProgressShown = false;
-  std::function<void(const TProgressState&)> OnShowProgress;  // what the user does while the progress shows
 };
 
 // A progress that records every step and asks to stop once the steps have reached StopAt done (at once for 0).
