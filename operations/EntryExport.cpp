@@ -69,42 +69,45 @@ std::string CopyIntoExportFolder(const std::string& folder, const std::string& s
 }  // namespace
 
 std::optional<std::vector<std::size_t>> TEntryExport::Stage(const TEntryList& list, const TTreeNode& node,
-                                                            const std::string& saveFolder) {
+                                                            const std::string& saveFolder, IProgress& progress) {
   if (!node.HasNodeKey()) return std::nullopt;
-  FDesktop.SetCursor(CursorShape::Hourglass);
   std::vector<std::size_t> exportSet;
-  std::vector<std::string> files;
   for (std::size_t i = 0; i < list.Count(); ++i) {
     const TEntryItem& item = list[i];
-    if (!item.Info || ClassifyEntry(node.Key(), item.Key) == TEntryPlace::epOutside) continue;
-    exportSet.push_back(i);
-    PrepareLocalFile(FCache, *item.Info);  // a body that cannot be had leaves no copy, which the copy step names
-    files.push_back(item.Info->CacheFile);
+    if (item.Info && ClassifyEntry(node.Key(), item.Key) != TEntryPlace::epOutside) exportSet.push_back(i);
   }
-  const bool staged = StageFiles(saveFolder, files);
+  FDesktop.SetCursor(CursorShape::Hourglass);
+  bool staged = RenewSaveFolder(saveFolder);
+  for (std::size_t done = 0; staged && done < exportSet.size(); ++done) {
+    progress.Step(done, exportSet.size());
+    if (progress.StopRequested()) {
+      staged = false;
+      break;
+    }
+    const TURLInfo& info = *list[exportSet[done]].Info;
+    PrepareLocalFile(FCache, info);  // a body that cannot be had leaves no copy, which the export's copy step names
+    std::error_code ignored;         // a single copy that fails is not reported
+    std::filesystem::copy_file(info.CacheFile, saveFolder + FileNameOf(info.CacheFile, false),
+                               std::filesystem::copy_options::overwrite_existing, ignored);
+  }
   FDesktop.SetCursor(CursorShape::Default);
   if (!staged) return std::nullopt;
   return exportSet;
 }
 
-bool TEntryExport::StageFiles(const std::string& saveFolder, const std::vector<std::string>& files) {
+bool TEntryExport::RenewSaveFolder(const std::string& saveFolder) {
   if (FolderExists(saveFolder)) {
     FShell.DeleteFilesIn(saveFolder);
-  } else {
-    std::error_code error;
-    if (!std::filesystem::create_directory(saveFolder, error)) return false;
+    return true;
   }
-  for (const std::string& file : files) {
-    std::error_code ignored;  // a single copy that fails is not reported
-    std::filesystem::copy_file(file, saveFolder + FileNameOf(file, false),
-                               std::filesystem::copy_options::overwrite_existing, ignored);
-  }
-  return true;
+  std::error_code error;
+  return std::filesystem::create_directory(saveFolder, error);
 }
 
 TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
-                                    const std::vector<std::size_t>& exportSet) {
+                                    const std::vector<std::size_t>& exportSet, IProgress& progress) {
   TExportOutcome outcome;
+  outcome.Given = exportSet.size();
   const std::optional<std::string> chosen = dialogs.AskSaveFileName({"Hoardscope Export File|*.hef", "hef", true});
   if (!chosen) return outcome;
   const std::string exportFile = ExportFilePath(*chosen);
@@ -132,8 +135,14 @@ TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
   const std::string folderWithSeparator = folder + kPathSeparator;
   std::size_t leftOut = 0;
   std::vector<std::string> failedCopies;
-  for (const std::size_t index : exportSet) {
-    const TEntryItem& item = list[index];
+  for (std::size_t done = 0; done < exportSet.size(); ++done) {
+    // Between two entries the export file holds a whole record for every copy made so far, and no other.
+    progress.Step(done, exportSet.size());
+    if (progress.StopRequested()) {
+      outcome.Stopped = true;
+      break;
+    }
+    const TEntryItem& item = list[exportSet[done]];
     if (!item.Info) continue;
     const TURLInfo& info = *item.Info;
     if (!FitsField(ExportCopyName(folderWithSeparator, info.CacheFile), kFileNameField) ||
@@ -157,6 +166,7 @@ TExportOutcome TEntryExport::Export(IDialogs& dialogs, const TEntryList& list,
     if (!out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()))) {
       throw std::runtime_error("Cannot write to file " + exportFile);
     }
+    ++outcome.Exported;
   }
   out.close();
   if (!out) throw std::runtime_error("Cannot write to file " + exportFile);

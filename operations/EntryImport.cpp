@@ -7,13 +7,13 @@
 namespace hoardscope {
 
 std::optional<TImportResult> ImportChosenFile(IUrlCacheWriter& cache, IClock& clock, IDialogs& dialogs,
-                                              IDesktop& desktop) {
+                                              IDesktop& desktop, IProgress& progress) {
   const std::optional<std::string> fileName =
       dialogs.AskOpenFileName({"Hoardscope Cache File(*.hef)|*.hef", "", false});
   if (!fileName) return std::nullopt;
   TImportResult result;
   try {
-    result = TCacheImporter(cache, clock).ImportExportFile(*fileName);
+    result = TCacheImporter(cache, clock).ImportExportFile(*fileName, &progress);
   } catch (const std::exception& error) {
     result = TImportResult();
     result.Failed = 1;

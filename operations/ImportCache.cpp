@@ -1,8 +1,10 @@
 // Importing export files into the cache.
 #include "operations/ImportCache.h"
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
+#include <optional>
 #include <system_error>
 #include <vector>
 
@@ -62,6 +64,14 @@ bool IsWebUrl(const std::string& url) { return StartsWithNoCase(url, "http://") 
 
 std::string RecordsWere(int count) { return std::to_string(count) + (count == 1 ? " record was" : " records were"); }
 
+// The whole records the export file holds; none when its size cannot be had.
+std::optional<std::uint64_t> RecordCountOf(const std::string& fileName) {
+  std::error_code error;
+  const std::uintmax_t size = fs::file_size(fileName, error);
+  if (error) return std::nullopt;
+  return size / kExportRecordSize;
+}
+
 }  // namespace
 
 std::string ExportFolderOf(const std::string& exportFile) {
@@ -101,7 +111,7 @@ std::string FailedRecordsMessage(const TImportResult& result) {
   return RecordsWere(result.Failed) + " not put into the cache. The first: " + result.FirstFailure + ".";
 }
 
-TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
+TImportResult TCacheImporter::ImportExportFile(const std::string& fileName, IProgress* progress) {
   TImportResult result;
   std::ifstream file(fileName, std::ios::binary);
   if (!FileExists(fileName) || !file) {
@@ -110,8 +120,17 @@ TImportResult TCacheImporter::ImportExportFile(const std::string& fileName) {
     return result;
   }
   const std::string exportFolder = ExportFolderOf(fileName);
+  const std::optional<std::uint64_t> total = RecordCountOf(fileName);
   TExportRecordBytes bytes;
-  for (;;) {
+  for (std::uint64_t records = 0;; ++records) {
+    if (progress) {
+      // A file that grew meanwhile has more records than it had.
+      progress->Step(records, total ? std::max(*total, records) : total);
+      if (progress->StopRequested()) {
+        result.Stopped = true;
+        return result;
+      }
+    }
     file.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
     const auto read = static_cast<std::size_t>(file.gcount());
     if (read < bytes.size()) {

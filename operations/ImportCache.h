@@ -8,6 +8,7 @@
 #include <string>
 
 #include "platform/ports/Clock.h"
+#include "platform/ports/Progress.h"
 #include "platform/ports/UrlCacheWriter.h"
 
 namespace hoardscope {
@@ -19,6 +20,7 @@ struct TImportResult {
   int OutsideFolder = 0;   // records left out: their file name names no copy inside an export folder
   int NotWeb = 0;          // records left out: their URL is empty or neither http nor https
   bool Truncated = false;  // the file ended inside a record, which was left out
+  bool Stopped = false;    // the user stopped the import: the records after those counted were not read
   std::string Unreadable;  // why the export file could not be read, when Count is -1
 };
 
@@ -49,7 +51,9 @@ class TCacheImporter {
  public:
   TCacheImporter(IUrlCacheWriter& cache, IClock& clock) : FCache(cache), FClock(clock) {}
 
-  TImportResult ImportExportFile(const std::string& fileName);
+  // Imports the records one after the other, telling progress (when given) of each record read; asked to stop,
+  // it ends between two records, each record before it committed or given back whole.
+  TImportResult ImportExportFile(const std::string& fileName, IProgress* progress = nullptr);
   // 0 on success, 2 when the copy does not exist, else the error code of the step that failed. A failed record
   // leaves no reserved file behind in the cache; LastFailure() then tells what went wrong.
   std::uint32_t ImportOneFile(const std::string& url, const std::string& path, const std::string& headers,

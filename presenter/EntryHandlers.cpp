@@ -58,7 +58,14 @@ void THoardscopeMain::PruneEmptyParents(TTreeNode* node) {
 // ---- Export ---------------------------------------------------------------------------------------------------
 
 bool THoardscopeMain::StageExportSet(const TTreeNode* node) {
-  std::optional<std::vector<std::size_t>> staged = FExport.Stage(FState.EntryList, *node, FState.SaveFolder);
+  std::optional<std::vector<std::size_t>> staged;
+  bool stopped = false;
+  {
+    TWorkProgress progress(FWidgets, FServices.Desktop, FWork, "Preparing");
+    staged = FExport.Stage(FState.EntryList, *node, FState.SaveFolder, progress);
+    stopped = progress.StopRequested();
+  }
+  if (stopped) SetStatusText(0, "Stopped while preparing the copies");
   FExportSet = staged ? std::move(*staged) : std::vector<std::size_t>();
   return staged.has_value();
 }
@@ -71,9 +78,17 @@ void THoardscopeMain::ExportEntries(const TEntryList& list, const std::vector<st
   FState.LastExportFailed = false;
   FState.LastExportKeptFolder = false;
   if (!FServices.Dialogs) return;
-  const TExportOutcome outcome = FExport.Export(*FServices.Dialogs, list, exportSet);
+  TExportOutcome outcome;
+  {
+    TWorkProgress progress(FWidgets, FServices.Desktop, FWork, "Exporting");
+    outcome = FExport.Export(*FServices.Dialogs, list, exportSet, progress);
+  }
   FState.LastExportFailed = outcome.Failed;
   FState.LastExportKeptFolder = outcome.KeptFolder;
+  if (outcome.Stopped) {
+    SetStatusText(0, "Export stopped: " + std::to_string(outcome.Exported) + " of " + std::to_string(outcome.Given) +
+                         " files exported");
+  }
 }
 
 // ---- Import ---------------------------------------------------------------------------------------------------
@@ -89,11 +104,18 @@ void THoardscopeMain::alImportExecute() {
     SelectCacheSource(kPlatformSource);
     if (!FServices.Cache.Writer()) return;
   }
-  const std::optional<TImportResult> result =
-      ImportChosenFile(*FServices.Cache.Writer(), *FServices.Clock, *FServices.Dialogs, FServices.Desktop);
+  std::optional<TImportResult> result;
+  {
+    TWorkProgress progress(FWidgets, FServices.Desktop, FWork, "Importing");
+    result = ImportChosenFile(*FServices.Cache.Writer(), *FServices.Clock, *FServices.Dialogs, FServices.Desktop,
+                              progress);
+  }
   if (!result) return;
   FState.LastImport = *result;
   if (result->Count > 0) Reload();
+  if (result->Stopped) {
+    SetStatusText(0, "Import stopped: " + std::to_string(result->Count - result->Failed) + " entries imported");
+  }
 }
 
 // ---- Shell context menu ---------------------------------------------------------------------------------------

@@ -16,18 +16,25 @@ constexpr std::string_view kHttpPrefix = "http://";
 
 }  // namespace
 
-bool TEntryLoader::Load(const TSettings& settings, const TQuickFilter& quick, TEntryList& list) {
+TLoadEnd TEntryLoader::Load(const TSettings& settings, const TQuickFilter& quick, TEntryList& list,
+                             IProgress& progress) {
   CacheEntryRecord record;
   std::unique_ptr<IUrlCacheWalk> walk = FCache.FindFirst(record);
-  if (!walk) return false;
+  if (!walk) return TLoadEnd::NoWalk;
   const TEntryFilter filter(settings, quick);
+  TLoadEnd end = TLoadEnd::Complete;
+  std::uint64_t walked = 0;
   do {
     ListRecord(settings, filter, std::move(record), list);
-    FDesktop.ProcessMessages();
+    progress.Step(++walked, std::nullopt);
+    if (progress.StopRequested()) {
+      end = TLoadEnd::Stopped;
+      break;
+    }
     record = CacheEntryRecord();
   } while (walk->FindNext(record));
   list.Sort();
-  return true;
+  return end;
 }
 
 void TEntryLoader::ListRecord(const TSettings& settings, const TEntryFilter& filter, CacheEntryRecord record,

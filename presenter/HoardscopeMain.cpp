@@ -44,7 +44,7 @@ class TLoadScope {
 THoardscopeMain::THoardscopeMain(const TViewServices& services, IViewWidgets& widgets)
     : FServices(services),
       FWidgets(widgets),
-      FLoader(services.Cache, services.Desktop),
+      FLoader(services.Cache),
       FIcons(services.Shell, services.Registry, FState.IconKeys),
       FExpansion(services.Cache, services.Converter, FIcons, FState.TreeView1),
       FNavigation(services.Cache, services.Internet, services.Desktop),
@@ -84,7 +84,12 @@ void THoardscopeMain::Button1Click() {
   if (Busy()) return;
   const TLoadScope scope(FLoading, FWidgets, FServices.Desktop);
   FLoaded = true;
-  if (FLoader.Load(FState.Settings, FState.QuickFilter, FState.EntryList)) {
+  TLoadEnd end = TLoadEnd::NoWalk;
+  {
+    TWorkProgress progress(FWidgets, FServices.Desktop, FWork, "Loading");
+    end = FLoader.Load(FState.Settings, FState.QuickFilter, FState.EntryList, progress);
+  }
+  if (end != TLoadEnd::NoWalk) {
     FState.TreeView1.BeginUpdate();
     FExpansion.AddHostNodes(FState.EntryList, FState.RootNode);
     FState.TreeView1.EndUpdate();
@@ -93,7 +98,12 @@ void THoardscopeMain::Button1Click() {
     FState.TreeView1.SetExpanded(FState.RootNode, true);
   }
   ShowSource();
+  if (end == TLoadEnd::Stopped) SetStatusText(0, "Load stopped: " + FState.StatusText[0]);
   FState.ReloadPending = false;
+}
+
+void THoardscopeMain::StopWork() {
+  if (FWork.Running) FWork.StopRequested = true;
 }
 
 void THoardscopeMain::ShowSource() {
@@ -347,14 +357,16 @@ void THoardscopeMain::alSearchExecute() {
   if (request.WholeCache) folderPath.clear();
   FServices.Desktop.SetCursor(CursorShape::Hourglass);
   ClearSearchResult();
-  RunSearch(folderPath, request.Text, request.CaseSensitive);
+  const bool finished = RunSearch(folderPath, request.Text, request.CaseSensitive);
   const std::vector<std::string>& unreadable = FState.LastSearchUnreadable;
   if (!unreadable.empty()) {
     std::string text = std::to_string(unreadable.size()) + " files could not be read and were not searched:";
     for (std::size_t i = 0; i < unreadable.size() && i < 10; ++i) text += "\r\n" + unreadable[i];
     FServices.Desktop.ShowMessage(text, MessageButtons::Ok);
   }
-  if (FState.SearchList.Empty()) {
+  if (!finished) {
+    SetStatusText(0, "Search stopped: found " + std::to_string(FState.SearchList.Count()) + " items");
+  } else if (FState.SearchList.Empty()) {
     FServices.Desktop.ShowMessage(request.Text + " not found", MessageButtons::Ok);
   } else {
     SetStatusText(0, "Found " + std::to_string(FState.SearchList.Count()) + " items");
@@ -380,7 +392,7 @@ void THoardscopeMain::ClearSearchResult() {
   if (FState.Details.FromSearch()) FillDetails(FState.Selected);
 }
 
-void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {
+bool THoardscopeMain::RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive) {
   TEntryList& found = FState.SearchList;
   found.Clear();
   FState.LastSearchUnreadable.clear();
@@ -388,14 +400,20 @@ void THoardscopeMain::RunSearch(const std::string& folderPath, const std::string
                          [this](const TEntryItem& item, const std::string& why) {
                            FState.LastSearchUnreadable.push_back(item.Info->SourceUrl + ": " + why);
                          }};
-  TSearchPipeline(FServices.Cache, FServices.Clock)
-      .Run(FState.EntryList.Items(), {text, caseSensitive, folderPath, FState.SearchRequest.DateChoice}, sink);
+  bool finished = true;
+  {
+    TWorkProgress progress(FWidgets, FServices.Desktop, FWork, "Searching");
+    finished = TSearchPipeline(FServices.Cache, FServices.Clock)
+                   .Run(FState.EntryList.Items(), {text, caseSensitive, folderPath, FState.SearchRequest.DateChoice},
+                        sink, &progress);
+  }
   found.Sort();
   if (!found.Empty() && !FState.SearchNode) {
     FState.SearchNode = FState.TreeView1.AddChild(nullptr, TNodeKind::Search, "Search Result", kImageSearch);
   }
   FExpansion.AddHostNodes(found, FState.SearchNode);
   if (FState.SearchNode) FState.TreeView1.SortChildren(FState.SearchNode, NodeLess);
+  return finished;
 }
 
 }  // namespace hoardscope

@@ -31,6 +31,7 @@
 #include "presenter/EntryNavigation.h"
 #include "presenter/FolderExpansion.h"
 #include "presenter/ViewState.h"
+#include "presenter/WorkProgress.h"
 
 namespace hoardscope {
 
@@ -72,9 +73,12 @@ class THoardscopeMain {
   std::string ToolTipOf(const TTreeNode* node) const;
   // The key an entry of this cache is listed under (see TEntryLoader::EntryKeyOf).
   std::string EntryKeyOf(const std::string& sourceUrl) const { return FLoader.EntryKeyOf(sourceUrl); }
-  // A load, a deletion or a context menu is running and letting messages run: the lists must not be cleared or
-  // rebuilt, and the nodes they work on must stay.
-  bool Busy() const { return FLoading || FDeletion.Running() || FMenuOpen; }
+  // A load, a search, an export, an import, a deletion or a context menu is running and letting messages run: the
+  // lists must not be cleared or rebuilt, and the nodes they work on must stay.
+  bool Busy() const { return FLoading || FWork.Running || FDeletion.Running() || FMenuOpen; }
+  // The user's Stop (the status bar's button, Esc): the running load, search, export or import ends before its
+  // next step, keeping what it did, and says so. Nothing happens while none runs.
+  void StopWork();
 
   // The browser the view's files are shown in (none: they are not shown).
   void SetBrowser(std::shared_ptr<IBrowser> browser) { FState.FBrowser = std::move(browser); }
@@ -165,8 +169,9 @@ class THoardscopeMain {
   void ApplyFilterBar(const TFilterBarFields& fields);
 
   // The steps of the Search action after its dialog: fills SearchList with the entries below folderPath ("" for
-  // all) whose cached text holds text and builds the "Search Result" branch from it; and the branch's removal.
-  void RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
+  // all) whose cached text holds text and builds the "Search Result" branch from it, false when the user stopped
+  // it (the branch then holds what it found so far); and the branch's removal.
+  bool RunSearch(const std::string& folderPath, const std::string& text, bool caseSensitive);
   void ClearSearchResult();
 
  private:
@@ -211,6 +216,7 @@ class THoardscopeMain {
   TEntryDeletion FDeletion;
   TEntryExport FExport;
   std::vector<std::size_t> FExportSet;  // indices into EntryList, staged right before an export
+  TWorkFlags FWork;
   bool FLoading = false;
   bool FLoaded = false;  // the first load has run
   bool FMenuOpen = false;  // the context menu and its shell command run their own message loops

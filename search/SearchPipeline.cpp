@@ -1,9 +1,12 @@
 // The search's stages over a small pool of threads: the calling thread walks and filters the list, publishing each
-// entry to search as a job; the pool's threads, and the calling thread once the walk is over, read and match the
-// jobs in turn; the calling thread hands the findings of the jobs finished so far to the sink, in the list's order.
+// entry to search as a job; the pool's threads, and the calling thread once the walk is over unless a progress
+// watches it, read and match the jobs in turn; the calling thread hands the findings of the jobs finished so far to
+// the sink, in the list's order, and tells the progress how far it is.
 #include "search/SearchPipeline.h"
 
 #include <algorithm>
+#include <atomic>
+#include <chrono>
 #include <condition_variable>
 #include <memory>
 #include <mutex>
@@ -33,20 +36,23 @@ struct TJob {
 class TSearchRun {
  public:
   TSearchRun(IUrlCacheReader& cache, const std::vector<TEntryItem>& entries, const TSearchQuery& query, FileTime now,
-             const TSearchSink& sink, const std::atomic<bool>* cancel)
-      : FCache(cache), FEntries(entries), FQuery(query), FNow(now), FSink(sink), FCancel(cancel),
+             const TSearchSink& sink)
+      : FCache(cache), FEntries(entries), FQuery(query), FNow(now), FSink(sink),
         FMatcher(SearchNeedle(query.Text, query.CaseSensitive), query.CaseSensitive), FJobs(entries.size()) {}
 
-  // The walk on this thread, the match on threads more; true unless cancelled.
-  bool Run(unsigned threads) {
+  // The walk on this thread, the match on threads more (on this one too when no progress watches); true unless
+  // the progress asked to stop.
+  bool Run(unsigned threads, IProgress* progress) {
     if (FMatcher.MatchesNothing()) return true;
-    {
+    if (progress) {
+      RunWatched(threads, *progress);
+    } else {
       TPool pool(*this, threads - 1);
       Walk();
       Match(true);
     }
     DeliverFinished(true);
-    return !Cancelled();
+    return !Stopped();
   }
 
  private:
@@ -54,7 +60,13 @@ class TSearchRun {
   class TPool {
    public:
     TPool(TSearchRun& run, unsigned threads) : FRun(run) {
-      for (unsigned i = 0; i < threads; ++i) FThreads.emplace_back([&run] { run.Match(false); });
+      FRun.FMatching = threads;
+      for (unsigned i = 0; i < threads; ++i) {
+        FThreads.emplace_back([&run] {
+          run.Match(false);
+          run.LeaveMatch();
+        });
+      }
     }
     ~TPool() {
       FRun.EndWalk();
@@ -66,7 +78,34 @@ class TSearchRun {
     std::vector<std::thread> FThreads;
   };
 
-  bool Cancelled() const { return FCancel && FCancel->load(std::memory_order_relaxed); }
+  bool Stopped() const { return FStopped.load(std::memory_order_relaxed); }
+
+  // The walk, then the findings handed on and the progress told at every beat while the pool reads and matches,
+  // until its threads are done: all jobs searched, or none taken since the progress asked to stop.
+  void RunWatched(unsigned threads, IProgress& progress) {
+    if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
+    TPool pool(*this, threads);
+    Walk();
+    while (!WaitForPool()) {
+      DeliverFinished(false);
+      progress.Step(FDelivered, FPublished.load(std::memory_order_acquire));
+      if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
+    }
+  }
+
+  // Waits a beat for the pool's threads to be done; whether they are.
+  bool WaitForPool() {
+    std::unique_lock lock(FLock);
+    return FPoolDone.wait_for(lock, std::chrono::milliseconds(kSearchBeatMs), [&] { return FMatching == 0; });
+  }
+
+  void LeaveMatch() {
+    {
+      const std::lock_guard guard(FLock);
+      --FMatching;
+    }
+    FPoolDone.notify_all();
+  }
 
   bool PassesFilter(const TEntryItem& item) const {
     if (!item.Info) return false;
@@ -77,7 +116,7 @@ class TSearchRun {
 
   void Walk() {
     std::size_t count = 0;
-    for (std::size_t i = 0; i < FEntries.size() && !Cancelled(); ++i) {
+    for (std::size_t i = 0; i < FEntries.size() && !Stopped(); ++i) {
       if (!PassesFilter(FEntries[i])) continue;
       FJobs[count++].Entry = i;
       if (count % kPublishBatch == 0) Publish(count);
@@ -103,7 +142,7 @@ class TSearchRun {
   }
 
   // The next job nobody has taken, waiting for the walk to publish it; nullptr once there is none or the search
-  // is cancelled.
+  // is stopped.
   TJob* TakeJob() {
     const std::size_t index = FNext.fetch_add(1, std::memory_order_relaxed);
     if (index >= FPublished.load(std::memory_order_acquire)) {
@@ -111,7 +150,7 @@ class TSearchRun {
       FMoreJobs.wait(lock, [&] { return index < FPublished.load(std::memory_order_relaxed) || FWalked; });
       if (index >= FPublished.load(std::memory_order_relaxed)) return nullptr;
     }
-    return Cancelled() ? nullptr : &FJobs[index];
+    return Stopped() ? nullptr : &FJobs[index];
   }
 
   // Reads and matches jobs until none is left; the calling thread (delivering) hands on what is finished as it
@@ -130,7 +169,8 @@ class TSearchRun {
     BodyRead read{BodyStartState::Missing, std::string()};
     try {
       if (!info.LocalFile.empty()) {
-        read = FCache.ReadBody(info.LocalFile, [&match](std::string_view piece) { return match.Feed(piece); });
+        read = FCache.ReadBody(info.LocalFile,
+                               [&](std::string_view piece) { return !Stopped() && match.Feed(piece); });
       }
     } catch (const std::exception& error) {
       read = {BodyStartState::Unreadable, error.what()};
@@ -144,7 +184,7 @@ class TSearchRun {
   }
 
   // The sink: the findings of the jobs finished so far, in order, up to the first one still being searched; at the
-  // end (all) past the jobs a cancelled search left.
+  // end (all) past the jobs a stopped search left.
   void DeliverFinished(bool all) {
     const std::size_t published = FPublished.load(std::memory_order_acquire);
     for (; FDelivered < published; ++FDelivered) {
@@ -162,7 +202,7 @@ class TSearchRun {
   const TSearchQuery& FQuery;
   const FileTime FNow;
   const TSearchSink& FSink;
-  const std::atomic<bool>* FCancel;
+  std::atomic<bool> FStopped{false};    // set on the calling thread when its progress asks to stop
   const TTextMatcher FMatcher;
   std::vector<TJob> FJobs;              // the walk's jobs in the list's order, FPublished of them so far
   std::atomic<std::size_t> FPublished{0};
@@ -171,6 +211,8 @@ class TSearchRun {
   std::mutex FLock;                     // with FMoreJobs, for the threads that wait for the walk
   std::condition_variable FMoreJobs;
   bool FWalked = false;
+  unsigned FMatching = 0;               // the pool's threads still matching, under FLock
+  std::condition_variable FPoolDone;    // with FLock, for the calling thread that waits for the pool
 };
 
 unsigned ThreadsOfEveryCore() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads); }
@@ -181,9 +223,9 @@ TSearchPipeline::TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned
     : FCache(cache), FClock(clock), FThreads(threads == 0 ? ThreadsOfEveryCore() : std::min(threads, kMaxThreads)) {}
 
 bool TSearchPipeline::Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,
-                          const std::atomic<bool>* cancel) {
-  TSearchRun run(FCache, entries, query, FClock ? FClock->NowUtc() : 0, sink, cancel);
-  return run.Run(FThreads);
+                          IProgress* progress) {
+  TSearchRun run(FCache, entries, query, FClock ? FClock->NowUtc() : 0, sink);
+  return run.Run(FThreads, progress);
 }
 
 }  // namespace hoardscope

@@ -4,17 +4,20 @@
 // takes the findings in the list's order. Bodies are read and matched on every core while the walk still runs.
 #pragma once
 
-#include <atomic>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "core/EntryList.h"
 #include "platform/ports/Clock.h"
+#include "platform/ports/Progress.h"
 #include "platform/ports/UrlCacheReader.h"
 #include "search/Search.h"
 
 namespace hoardscope {
+
+// How long the calling thread of a watched search waits, at most, between two steps of its progress.
+inline constexpr int kSearchBeatMs = 40;
 
 struct TSearchQuery {
   std::string Text;
@@ -38,10 +41,12 @@ class TSearchPipeline {
   TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned threads = 0);
 
   // Searches the text bodies of the entries that the query's filter lets through for its text, on lines as
-  // TTextMatch finds it. Once cancel is set, no further body is read and Run returns false, having delivered
-  // what it found in the bodies it had read.
+  // TTextMatch finds it. With a progress, the calling thread only walks, hands on the findings and tells the
+  // progress of the bodies searched (of those the filter let through) every kSearchBeatMs at least, while the
+  // pool's threads read; once the progress asks to stop, no further body is read (one being read is given up)
+  // and Run returns false, having delivered what it found in the bodies it had read. Without one it reads too.
   bool Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,
-           const std::atomic<bool>* cancel = nullptr);
+           IProgress* progress = nullptr);
 
  private:
   IUrlCacheReader& FCache;

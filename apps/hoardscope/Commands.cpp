@@ -1,6 +1,7 @@
 // The subcommands of the command line by name.
 #include "Commands.h"
 #include "FilterOptions.h"
+#include "Headless.h"
 #include "HomeSetup.h"
 
 #include <algorithm>
@@ -28,18 +29,29 @@ const std::string kSubcommandUsage =
     "       hoardscope cache add|fetch|list|info|delete|clear ...\n"
     "       hoardscope caches\n"
     "       hoardscope --cache SOURCE tree|search|delete|export|report|cache ...\n"
+    "       hoardscope --quiet COMMAND ...    (any command: no progress line on standard error)\n"
     "       hoardscope reg query|add|delete KEY [/v NAME | /ve | /va] [/t TYPE] [/d DATA] [/f] [/s]\n") +
     kFilterUsage;
+
+bool TakeQuietOption(TArguments& arguments) {
+  const auto kept = std::remove(arguments.begin(), arguments.end(), std::string("--quiet"));
+  const bool quiet = kept != arguments.end();
+  arguments.erase(kept, arguments.end());
+  return quiet;
+}
+
+void ChooseProgressLine(bool quiet, bool terminal) { SetProgressLine(!quiet && terminal ? &std::cerr : nullptr); }
 
 std::optional<TCommandLine> ReadCommandLine(int argc, char** argv) {
   TArguments all(argv + std::min(argc, 1), argv + argc);
   THomePaths home = ResolveHome();
+  const bool quiet = TakeQuietOption(all);
   if (!TakeCacheOption(all, home)) {
     std::cerr << kWindowUsage << kSubcommandUsage;
     return std::nullopt;
   }
-  if (all.empty()) return TCommandLine{std::move(home), std::string(), {}};
-  return TCommandLine{std::move(home), all[0], TArguments(all.begin() + 1, all.end())};
+  if (all.empty()) return TCommandLine{std::move(home), quiet, std::string(), {}};
+  return TCommandLine{std::move(home), quiet, all[0], TArguments(all.begin() + 1, all.end())};
 }
 
 std::optional<int> AnswerAboutTheProgram(const std::string& command, const char* editionUsage) {

@@ -33,14 +33,22 @@ bool TakeCacheOption(TArguments& arguments, THomePaths& home);
 // source.
 void RememberCacheSource(const THomePaths& home);
 
+// Takes every "--quiet" off the arguments after the program's name, wherever it stands (so that every subcommand
+// accepts it); whether there was one. Quiet, a run draws no progress line on standard error.
+bool TakeQuietOption(TArguments& arguments);
+// Draws the headless views' progress line on standard error when it is a terminal (terminal) and the run is not
+// quiet; a pipe or a file gets none.
+void ChooseProgressLine(bool quiet, bool terminal);
+
 // The usage lines of the subcommands that both editions run, and of the filter options some of them take.
 extern const std::string kSubcommandUsage;
 // The usage lines of the window program's commands, which come first in every usage message.
 extern const char* const kWindowUsage;
-// The Linux edition's command line: the home with the --cache source taken into it, the command (empty for none)
-// and its arguments.
+// The Linux edition's command line: the home with the --cache source taken into it, whether --quiet was given,
+// the command (empty for none) and its arguments.
 struct TCommandLine {
   THomePaths Home;
+  bool Quiet = false;
   std::string Command;
   TArguments Args;
 };

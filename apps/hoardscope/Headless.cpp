@@ -1,6 +1,8 @@
 // The headless desktop, browser and internet options of the command line.
 #include "Headless.h"
 
+#include <cstdint>
+
 #include "settings/Options.h"
 
 namespace hoardscope {
@@ -37,6 +39,39 @@ bool THeadlessDesktop::FireTimer() {
   const std::function<void()> tick = FTick;  // the tick stops the timer, which clears FTick
   tick();
   return true;
+}
+
+namespace {
+
+std::ostream* gProgressLine = nullptr;
+
+// "Searching 120 of 4000 (3%)", or "Loading 120" while the total is not known.
+std::string ProgressText(const TProgressState& progress) {
+  std::string text = progress.Caption + " " + std::to_string(progress.Done);
+  if (!progress.Total) return text;
+  const std::uint64_t percent = *progress.Total == 0 ? 100 : progress.Done * 100 / *progress.Total;
+  return text + " of " + std::to_string(*progress.Total) + " (" + std::to_string(percent) + "%)";
+}
+
+}  // namespace
+
+void SetProgressLine(std::ostream* line) { gProgressLine = line; }
+
+std::ostream* ProgressLine() { return gProgressLine; }
+
+void THeadlessWidgets::ShowProgress(const TProgressState& progress) {
+  if (!FProgressLine) return;
+  const std::string text = ProgressText(progress);
+  // Blanks cover what is left of a longer line before.
+  *FProgressLine << '\r' << text << std::string(FDrawnLength > text.size() ? FDrawnLength - text.size() : 0, ' ')
+                 << std::flush;
+  FDrawnLength = text.size();
+}
+
+void THeadlessWidgets::HideProgress() {
+  if (!FProgressLine || FDrawnLength == 0) return;
+  *FProgressLine << '\r' << std::string(FDrawnLength, ' ') << '\r' << std::flush;
+  FDrawnLength = 0;
 }
 
 void THeadlessDialogs::CopyTextToClipboard(const std::string& text) {

@@ -103,8 +103,16 @@ class THeadlessDialogs : public IDialogs {
   std::ostream& FEvents;
 };
 
+// Where the headless views draw their progress line: standard error when it is a terminal and --quiet was not
+// given (main decides, once), else nowhere (nullptr).
+void SetProgressLine(std::ostream* line);
+std::ostream* ProgressLine();
+
+// The view's widgets without a window: only the progress of long work shows, as one line on the progress line's
+// stream that each state overwrites after a carriage return and that is wiped when the work is over.
 class THeadlessWidgets : public IViewWidgets {
  public:
+  explicit THeadlessWidgets(std::ostream* progressLine) : FProgressLine(progressLine) {}
   void SetToolBarEnabled(bool) override {}
   void SetStatusText(int, const std::string&) override {}
   void SetWindowText(const std::string&) override {}
@@ -115,6 +123,12 @@ class THeadlessWidgets : public IViewWidgets {
   void ActionsChanged() override {}
   void DetailsChanged() override {}
   bool DetailsHaveFocus() override { return false; }
+  void ShowProgress(const TProgressState& progress) override;
+  void HideProgress() override;
+
+ private:
+  std::ostream* FProgressLine;
+  std::size_t FDrawnLength = 0;  // of the line on show
 };
 
 }  // namespace hoardscope

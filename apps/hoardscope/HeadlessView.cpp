@@ -35,7 +35,8 @@ std::string FileColumns(const TURLInfo& info) {
 THeadlessView::THeadlessView(const THomePaths& home, std::ostream& events)
     : FServices(OpenHomeServices(home)),
       FSources(std::make_unique<TCacheSwitch>(FServices->Cache(), UserFoldersOfThisPlatform(), home.CopiesRoot.string())),
-      FShell(FServices->Shell()), FDesktop(events), FInternet(FServices->Internet(), events), FDialogs(Answers, events) {
+      FShell(FServices->Shell()), FDesktop(events), FInternet(FServices->Internet(), events), FWidgets(ProgressLine()),
+      FDialogs(Answers, events) {
   if (IsBrowserSource(home)) {
     if (const std::string failure = FSources->SelectSource(home.CacheSource); !failure.empty()) {
       throw std::runtime_error(failure);

@@ -27,6 +27,7 @@ int main(int argc, char** argv) {
   try {
     const std::optional<TCommandLine> line = ReadCommandLine(argc, argv);
     if (!line) return 2;
+    ChooseProgressLine(line->Quiet, isatty(STDERR_FILENO) != 0);
     const std::string& command = line->Command;
     if (const std::optional<int> exitCode = AnswerAboutTheProgram(command, kWindowUsage)) return *exitCode;
     if (command.empty() || command == "--screenshot" || command == "notify") return RunWindowProgram(argv);

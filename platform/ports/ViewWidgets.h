@@ -4,6 +4,8 @@
 
 #include <string>
 
+#include "platform/ports/Progress.h"
+
 namespace hoardscope {
 
 class TTreeNode;
@@ -27,6 +29,12 @@ class IViewWidgets {
   // told back.
   virtual void DetailsChanged() = 0;
   virtual bool DetailsHaveFocus() = 0;
+  // Long work runs: the status bar shows its caption and count, a bar that fills towards the total (a busy bar
+  // while the total is not known) and a Stop button, which, as Esc does, calls the presenter's StopWork. Told
+  // when the work takes its first step and at most every tenth of a second after that.
+  virtual void ShowProgress(const TProgressState& progress) = 0;
+  // The work is over: its progress and the Stop button go, and the status panels show again.
+  virtual void HideProgress() = 0;
 };
 
 }  // namespace hoardscope

@@ -8,7 +8,9 @@
 #include <QHelpEvent>
 #include <QLabel>
 #include <QMenu>
+#include <QProgressBar>
 #include <QProxyStyle>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSplitter>
 #include <QStatusBar>
@@ -35,6 +37,9 @@ constexpr int kStatusBarHeight = 19;
 constexpr int kTotalsPanelWidth = 150;
 constexpr int kDetailsColumnWidth = 90;
 constexpr int kDetailsUrlColumnWidth = 200;
+// The progress bar's range: a share of the work's total, which may be any size.
+constexpr int kProgressBarSteps = 1000;
+constexpr int kStopButtonPadding = 16;
 
 // The stored shortcut values: a key code plus these flags.
 constexpr int kShiftFlag = 0x2000;
@@ -413,6 +418,48 @@ void TMainView::CreateStatusBar() {
   FPanels[0]->setFixedWidth(kTotalsPanelWidth);
   sbMain->addWidget(FPanels[0]);
   sbMain->addWidget(FPanels[1], 1);  // the last panel runs to the right edge
+  CreateProgressWidgets();
+}
+
+// In the panels' place while work runs, so that they fit a narrow bar: the caption and count, the bar and Stop.
+void TMainView::CreateProgressWidgets() {
+  FProgressText = new QLabel(sbMain);
+  FProgressText->setObjectName(QStringLiteral("sbMainProgressText"));
+  FProgressText->setTextFormat(Qt::PlainText);
+  FProgressText->setMinimumWidth(1);
+  FProgressBar = new QProgressBar(sbMain);
+  FProgressBar->setObjectName(QStringLiteral("sbMainProgress"));
+  FProgressBar->setTextVisible(false);
+  FProgressBar->setMinimumWidth(1);
+  FStopButton = new QPushButton(QStringLiteral("Stop"), sbMain);
+  FStopButton->setObjectName(QStringLiteral("sbMainStop"));
+  FStopButton->setFocusPolicy(Qt::NoFocus);  // the keys stay with the tree, Esc among them
+  FStopButton->setFixedWidth(FStopButton->fontMetrics().horizontalAdvance(FStopButton->text()) + kStopButtonPadding);
+  connect(FStopButton, &QPushButton::clicked, this, [this] { FPresenter->StopWork(); });
+  FStopAction = new QAction(QStringLiteral("Stop"), this);
+  FStopAction->setObjectName(QStringLiteral("acStop"));
+  FStopAction->setShortcutContext(Qt::WidgetWithChildrenShortcut);
+  connect(FStopAction, &QAction::triggered, this, [this] { FPresenter->StopWork(); });
+  addAction(FStopAction);
+  // Hidden before they join the bar, which then shows them only when asked and leaves them out of its width.
+  for (QWidget* widget : std::initializer_list<QWidget*>{FProgressText, FProgressBar, FStopButton}) widget->hide();
+  sbMain->addWidget(FProgressText);  // as wide as its text, where the pane is wide enough
+  sbMain->addWidget(FProgressBar, 1);
+  sbMain->addWidget(FStopButton);
+}
+
+void TMainView::ShowPanelsOrProgress(bool progress) {
+  // What goes hides before what comes shows: a widget shown lays its bar out at once, which must never have to hold
+  // both and widen the view.
+  const std::array<QWidget*, 2> panels{FPanels[0], FPanels[1]};
+  const std::array<QWidget*, 3> work{FProgressText, FProgressBar, FStopButton};
+  const auto setShown = [](std::span<QWidget* const> widgets, bool shown) {
+    for (QWidget* widget : widgets) widget->setVisible(shown);
+  };
+  setShown(progress ? std::span<QWidget* const>(panels) : work, false);
+  setShown(progress ? std::span<QWidget* const>(work) : panels, true);
+  // Esc is the view's own only while there is something to stop.
+  FStopAction->setShortcut(progress ? QKeySequence(Qt::Key_Escape) : QKeySequence());
 }
 
 // ---- Events ---------------------------------------------------------------------------------------------------
@@ -577,5 +624,21 @@ bool TMainView::DetailsHaveFocus() { return DetailsView1->hasFocus(); }
 void TMainView::ActionsChanged() {
   for (const TAction& entry : FPresenter->State().Actions.All()) Action(entry.Id)->setEnabled(entry.Enabled);
 }
+
+void TMainView::ShowProgress(const TProgressState& progress) {
+  QString text = QStringLiteral("%1 %2").arg(QString::fromStdString(progress.Caption)).arg(progress.Done);
+  if (progress.Total) {
+    text += QStringLiteral(" of %1").arg(*progress.Total);
+    FProgressBar->setRange(0, kProgressBarSteps);
+    const double share = *progress.Total == 0 ? 1.0 : static_cast<double>(progress.Done) / *progress.Total;
+    FProgressBar->setValue(static_cast<int>(share * kProgressBarSteps));
+  } else {
+    FProgressBar->setRange(0, 0);  // a busy bar
+  }
+  FProgressText->setText(text);
+  if (FStopButton->isHidden()) ShowPanelsOrProgress(true);
+}
+
+void TMainView::HideProgress() { ShowPanelsOrProgress(false); }
 
 }  // namespace hoardscope

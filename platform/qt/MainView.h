@@ -29,6 +29,8 @@ class QAction;
 class QLabel;
 class QMenu;
 class QSplitter;
+class QProgressBar;
+class QPushButton;
 class QStatusBar;
 class QToolButton;
 class QTreeView;
@@ -71,6 +73,10 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   TDetailsItemModel& DetailsModel() { return *FDetailsModel; }
   QStatusBar* StatusBar() const { return sbMain; }
   QLabel* StatusPanel(int panel) const { return FPanels.at(static_cast<std::size_t>(panel)); }
+  // What the status bar shows instead of its panels while long work runs: its caption and count, its bar and Stop.
+  QLabel* ProgressText() const { return FProgressText; }
+  QProgressBar* ProgressBar() const { return FProgressBar; }
+  QPushButton* StopButton() const { return FStopButton; }
   QMenu* FilesMenu() const { return pmenuLV; }
   QMenu* HelpMenu() const { return pmenuHelp; }
   QMenu* CacheMenu() const { return mnuCache; }
@@ -101,6 +107,8 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void ActionsChanged() override;
   void DetailsChanged() override;
   bool DetailsHaveFocus() override;
+  void ShowProgress(const TProgressState& progress) override;
+  void HideProgress() override;
 
  signals:
   // A load has ended (the presenter enables the tool bar again when it is done).
@@ -124,6 +132,9 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   void ReportDetailsSelection();
   void DetailsContextPopup(const QPoint& position);
   void CreateStatusBar();
+  void CreateProgressWidgets();
+  // The status bar shows the panels, or the progress of long work in their place.
+  void ShowPanelsOrProgress(bool progress);
   void OnExpansionChanged(const QModelIndex& index, bool expanded);
   void ReportSelection();
   TTreeNode* FindNamed(const QString& name);
@@ -162,6 +173,10 @@ class TMainView : public QWidget, public IViewWidgets, public IBarView {
   QAction* mnuShowDetails = nullptr;
   QStatusBar* sbMain = nullptr;
   std::array<QLabel*, 2> FPanels{};
+  QLabel* FProgressText = nullptr;
+  QProgressBar* FProgressBar = nullptr;
+  QPushButton* FStopButton = nullptr;
+  QAction* FStopAction = nullptr;  // Esc, while long work runs
 };
 
 }  // namespace hoardscope

@@ -22,6 +22,13 @@ constexpr int kTotalsPanelWidth = 150;
 constexpr int kStatusPanelCount = 2;
 constexpr UINT_PTR kSelectionTimerId = 2;
 constexpr UINT_PTR kControlSubclassId = 1;
+constexpr UINT_PTR kStatusBarSubclassId = 2;
+// The status bar while long work runs: its text on the left, then the progress bar, then the Stop button.
+constexpr int kStopButtonWidth = 40;
+constexpr int kProgressBarWidth = 50;
+constexpr int kProgressControlMargin = 2;
+constexpr int kProgressBarSteps = 1000;  // the bar's range: a share of the work's total, which may be any size
+constexpr UINT kMarqueeIntervalMs = 30;
 constexpr UINT kMenuCommandBase = 1000;
 // The Files menu's "Details List", and the entries of its "Cache" submenu: the sources from kCacheSourceCommandBase
 // on, then "Include https entries".
@@ -85,7 +92,7 @@ bool KeyDown(int key) { return (GetKeyState(key) & 0x8000) != 0; }
 TWinMainView::TWinMainView(const TWinViewPorts& ports, HWND parent) {
   static const bool commonControls = [] {
     INITCOMMONCONTROLSEX classes{sizeof(INITCOMMONCONTROLSEX),
-                                 ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES};
+                                 ICC_BAR_CLASSES | ICC_TREEVIEW_CLASSES | ICC_LISTVIEW_CLASSES | ICC_TAB_CLASSES | ICC_PROGRESS_CLASS};
     return InitCommonControlsEx(&classes) != FALSE;
   }();
   (void)commonControls;
@@ -125,6 +132,7 @@ void TWinMainView::CloseWindow() {
   for (const HWND control : {TreeView1, DetailsView1}) {
     if (control) RemoveWindowSubclass(control, ControlProc, kControlSubclassId);
   }
+  if (sbMain) RemoveWindowSubclass(sbMain, StatusBarProc, kStatusBarSubclassId);
   KillTimer(FWindow, kSelectionTimerId);
   FMirror.reset();
   FPresenter.reset();
@@ -258,6 +266,26 @@ void TWinMainView::CreateStatusBar() {
   SendMessageA(sbMain, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
   const int edges[kStatusPanelCount] = {kTotalsPanelWidth, -1};  // the last panel runs to the right edge
   SendMessageA(sbMain, SB_SETPARTS, kStatusPanelCount, reinterpret_cast<LPARAM>(edges));
+  FProgressBar = CreateWindowExA(0, PROGRESS_CLASSA, nullptr, WS_CHILD, 0, 0, 0, 0, sbMain, nullptr, ResourceModule(),
+                                 nullptr);
+  FStopButton = CreateWindowExA(0, WC_BUTTONA, "Stop", WS_CHILD | BS_PUSHBUTTON, 0, 0, 0, 0, sbMain,
+                                reinterpret_cast<HMENU>(static_cast<INT_PTR>(kStopButtonId)), ResourceModule(), nullptr);
+  SendMessageA(FStopButton, WM_SETFONT, reinterpret_cast<WPARAM>(FViewFont.Get()), FALSE);
+  SendMessageA(FProgressBar, PBM_SETRANGE32, 0, kProgressBarSteps);
+  SetWindowSubclass(sbMain, StatusBarProc, kStatusBarSubclassId, reinterpret_cast<DWORD_PTR>(this));
+}
+
+void TWinMainView::PlaceProgressControls() {
+  RECT status;
+  GetClientRect(sbMain, &status);
+  const int right = static_cast<int>(status.right);
+  const int height = static_cast<int>(status.bottom) - 2 * kProgressControlMargin;
+  const int buttonLeft = right - kProgressControlMargin - kStopButtonWidth;
+  // The bar never covers more than the right half; the text has the rest.
+  const int barWidth = std::clamp(buttonLeft - kProgressControlMargin - right / 2, 0, kProgressBarWidth);
+  MoveWindow(FStopButton, buttonLeft, kProgressControlMargin, kStopButtonWidth, height, TRUE);
+  MoveWindow(FProgressBar, buttonLeft - kProgressControlMargin - barWidth, kProgressControlMargin, barWidth, height,
+             TRUE);
 }
 
 void TWinMainView::Layout() {
@@ -278,6 +306,7 @@ void TWinMainView::Layout() {
       DetailsShown() ? height * kDetailsHeightShare / (kDetailsHeightShare + kTreeHeightShare) : 0;
   MoveWindow(TreeView1, 0, top, client.right, height - detailsHeight, TRUE);
   MoveWindow(DetailsView1, 0, top + height - detailsHeight, client.right, detailsHeight, TRUE);
+  if (FProgressShown) PlaceProgressControls();
 }
 
 // ---- Messages -------------------------------------------------------------------------------------------------
@@ -497,6 +526,12 @@ LRESULT CALLBACK TWinMainView::GetMessageHook(int code, WPARAM removal, LPARAM d
         [&] {
           TWinMainView* view = ViewOfControl(message->hwnd);
           if (!view) return;
+          if (message->wParam == VK_ESCAPE && view->FProgressShown) {
+            // Esc stops the view's long work; the flag it sets is read at the work's next step.
+            view->FPresenter->StopWork();
+            message->message = WM_NULL;
+            return;
+          }
           const int keyCode = static_cast<int>(message->wParam);
           if (const std::optional<TActionId> action = view->KeyAction(message->hwnd, keyCode)) {
             // The loop that took the message then has nothing to translate or dispatch.
@@ -515,6 +550,17 @@ LRESULT CALLBACK TWinMainView::ControlProc(HWND window, UINT message, WPARAM wPa
   const LRESULT result = CatchAll([&] { return view->HandleControlMessage(window, message, wParam, lParam); },
                                   [](const char*) { return LRESULT{-1}; });
   return result >= 0 ? result : DefSubclassProc(window, message, wParam, lParam);
+}
+
+LRESULT CALLBACK TWinMainView::StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                             DWORD_PTR data) {
+  auto* view = reinterpret_cast<TWinMainView*>(data);
+  if (message == WM_COMMAND && LOWORD(wParam) == kStopButtonId && HIWORD(wParam) == BN_CLICKED) {
+    CatchAll([&] { view->FPresenter->StopWork(); }, [](const char*) {});
+    SetFocus(view->TreeView1);  // the keys, Esc among them, stay with the tree
+    return 0;
+  }
+  return DefSubclassProc(window, message, wParam, lParam);
 }
 
 // The messages of the tree and the details list that the view answers; -1 for those the control handles itself.
@@ -702,6 +748,39 @@ TTreeNode* TWinMainView::TopVisibleNode() {
 
 void TWinMainView::SetTopVisibleNode(TTreeNode* node) {
   if (const HTREEITEM item = FMirror->ItemOf(node)) TreeView_Select(TreeView1, item, TVGN_FIRSTVISIBLE);
+}
+
+void TWinMainView::ShowProgress(const TProgressState& progress) {
+  std::string text = progress.Caption + " " + std::to_string(progress.Done);
+  if (progress.Total) text += " of " + std::to_string(*progress.Total);
+  if (!FProgressShown) {
+    FProgressShown = true;
+    SendMessageA(sbMain, SB_SIMPLE, TRUE, 0);  // the panels keep their texts for afterwards
+    PlaceProgressControls();
+    ShowWindow(FProgressBar, SW_SHOWNA);
+    ShowWindow(FStopButton, SW_SHOWNA);
+  }
+  const std::wstring wide = WideOfViewText(text);
+  SendMessageW(sbMain, SB_SETTEXTW, SB_SIMPLEID, reinterpret_cast<LPARAM>(wide.c_str()));
+  // A busy bar while the total is not known.
+  const LONG_PTR style = GetWindowLongPtrA(FProgressBar, GWL_STYLE);
+  const LONG_PTR wanted = progress.Total ? style & ~static_cast<LONG_PTR>(PBS_MARQUEE) : style | PBS_MARQUEE;
+  if (wanted != style) {
+    SetWindowLongPtrA(FProgressBar, GWL_STYLE, wanted);
+    SendMessageA(FProgressBar, PBM_SETMARQUEE, progress.Total ? FALSE : TRUE, kMarqueeIntervalMs);
+  }
+  if (progress.Total) {
+    const double share = *progress.Total == 0 ? 1.0 : static_cast<double>(progress.Done) / *progress.Total;
+    SendMessageA(FProgressBar, PBM_SETPOS, static_cast<WPARAM>(share * kProgressBarSteps), 0);
+  }
+}
+
+void TWinMainView::HideProgress() {
+  if (!FProgressShown) return;
+  FProgressShown = false;
+  ShowWindow(FProgressBar, SW_HIDE);
+  ShowWindow(FStopButton, SW_HIDE);
+  SendMessageA(sbMain, SB_SIMPLE, FALSE, 0);
 }
 
 void TWinMainView::FocusTree() { SetFocus(TreeView1); }

@@ -31,6 +31,8 @@ inline constexpr UINT kSelectionChangeDelayMs = 50;
 // Command identifiers of the two tool-bar buttons.
 inline constexpr int kFilesButtonId = 101;
 inline constexpr int kHelpButtonId = 102;
+// Command identifier of the status bar's Stop button, which shows while long work runs.
+inline constexpr int kStopButtonId = 103;
 
 // The services a view works through, besides those it makes for its own window. Each view has a shell of its
 // own, made by MakeShell over the view's tree image list, to which it adds the file-type icons, and a context
@@ -71,6 +73,10 @@ class TWinMainView : public IViewWidgets {
   HWND Tree() const { return TreeView1; }
   HWND DetailsList() const { return DetailsView1; }
   HWND StatusBar() const { return sbMain; }
+  // What the status bar shows over its panels while long work runs: a progress bar and the Stop button.
+  HWND ProgressBar() const { return FProgressBar; }
+  HWND StopButton() const { return FStopButton; }
+  bool ProgressShown() const { return FProgressShown; }
   HMENU FilesMenu() const { return pmenuLV.Get(); }
   HMENU HelpMenu() const { return pmenuHelp.Get(); }
   HMENU CacheMenu() const { return mnuCache; }
@@ -109,6 +115,8 @@ class TWinMainView : public IViewWidgets {
   void ActionsChanged() override;
   void DetailsChanged() override;
   bool DetailsHaveFocus() override;
+  void ShowProgress(const TProgressState& progress) override;
+  void HideProgress() override;
 
  private:
   static LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -119,6 +127,9 @@ class TWinMainView : public IViewWidgets {
   static TWinMainView* ViewOfControl(HWND window);
   static LRESULT CALLBACK ControlProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
                                       DWORD_PTR data);
+  // The status bar passes its Stop button's click to the presenter.
+  static LRESULT CALLBACK StatusBarProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam, UINT_PTR,
+                                        DWORD_PTR data);
   LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam);
   LRESULT HandleNotify(const NMHDR& notice);
   LRESULT HandleDetailsNotify(const NMHDR& notice);
@@ -131,6 +142,8 @@ class TWinMainView : public IViewWidgets {
   void CreateTree();
   void CreateDetailsList();
   void CreateStatusBar();
+  // The progress bar and the Stop button in the right part of the status bar, its simple text on the left.
+  void PlaceProgressControls();
   HMENU CreateMenu(std::span<const TMenuEntry> entries);
   void Layout();
   void DropDown(int buttonId);
@@ -172,6 +185,9 @@ class TWinMainView : public IViewWidgets {
   HWND DetailsView1 = nullptr;
   HWND sbMain = nullptr;
   std::unique_ptr<TWinFilterBar> FFilterBar;  // its window is the view's child: it goes before the window does
+  HWND FProgressBar = nullptr;  // children of sbMain
+  HWND FStopButton = nullptr;
+  bool FProgressShown = false;
   THook FKeyHook;
   HMENU mnuCache = nullptr;                 // a submenu of pmenuLV, which owns it
   std::vector<std::string> FCacheSources;  // the sources of mnuCache's entries, in their order

@@ -155,5 +155,28 @@ TEST_F(TreeCommandTest, AnEmptyHomeShowsTheRootAlone) {
   EXPECT_EQ(run.Out, "Hoardscope\npanel0: Platform cache\npanel1: \n");
 }
 
+// --quiet is taken wherever it stands, by every command; standard error that is no terminal gets no progress
+// line with it or without it, and standard output is the same.
+TEST_F(TreeCommandTest, QuietIsAcceptedEverywhereAndAPipeGetsNoProgressLine) {
+  Add("http://h/page.html", "page.html", "a needle");
+  const TRun plain = Tree({"--all"});
+  ASSERT_EQ(plain.ExitCode, 0) << plain.Err;
+  EXPECT_EQ(plain.Err, "");
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"--quiet", "tree", "--all"},
+                                               std::vector<std::string>{"tree", "--all", "--quiet"}}) {
+    const TRun quiet = Hoardscope(args);
+    EXPECT_EQ(quiet.ExitCode, 0) << quiet.Err;
+    EXPECT_EQ(quiet.Out, plain.Out);
+    EXPECT_EQ(quiet.Err, "");
+  }
+  for (const std::vector<std::string>& args : {std::vector<std::string>{"search", "needle"},
+                                               std::vector<std::string>{"search", "needle", "--quiet"}}) {
+    const TRun search = Hoardscope(args);
+    EXPECT_EQ(search.ExitCode, 0) << search.Err;
+    EXPECT_NE(search.Out.find("page.html"), std::string::npos) << search.Out;
+    EXPECT_EQ(search.Err, "");
+  }
+}
+
 }  // namespace
 }  // namespace hoardscope::acceptance

@@ -125,4 +125,8 @@ std::optional<std::string> TFakeTextConverter::ToUtf8(std::string_view bytes, st
   return text;
 }
 
+void TFakeProgress::Step(std::uint64_t done, std::optional<std::uint64_t> total) {
+  Steps.push_back({std::string(), done, total});
+}
+
 }  // namespace hoardscope

@@ -13,6 +13,7 @@
 #include "platform/ports/Dialogs.h"
 #include "platform/ports/Desktop.h"
 #include "platform/ports/InternetOptions.h"
+#include "platform/ports/Progress.h"
 #include "platform/ports/Report.h"
 #include "platform/ports/Shell.h"
 #include "platform/ports/ShellMenu.h"
@@ -110,6 +111,11 @@ class TFakeViewWidgets : public IViewWidgets {
   void ActionsChanged() override { ++ActionChanges; }
   void DetailsChanged() override { ++DetailsChanges; }
   bool DetailsHaveFocus() override { return DetailsFocused; }
+  void ShowProgress(const TProgressState& progress) override {
+    Progress.push_back(progress);
+    ProgressShown = true;
+  }
+  void HideProgress() override { ProgressShown = false; }
 
   bool ToolBarEnabled = true;
   std::map<int, std::string> StatusText;
@@ -120,6 +126,18 @@ class TFakeViewWidgets : public IViewWidgets {
   int ActionChanges = 0;
   int DetailsChanges = 0;
   bool DetailsFocused = false;
+  std::vector<TProgressState> Progress;  // every state shown, in order
+  bool ProgressShown = false;
+};
+
+// A progress that records every step and asks to stop once the steps have reached StopAt done (at once for 0).
+class TFakeProgress : public IProgress {
+ public:
+  void Step(std::uint64_t done, std::optional<std::uint64_t> total) override;
+  bool StopRequested() const override { return StopAt && (Steps.empty() ? 0 : Steps.back().Done) >= *StopAt; }
+
+  std::vector<TProgressState> Steps;  // without a caption
+  std::optional<std::uint64_t> StopAt;
 };
 
 // Dialogs answered by the test: each Show runs the dialog's FormShow, then the test's script, which plays the

@@ -113,4 +113,26 @@ bool TFakeUrlCache::SetLastSyncTime(const std::string& url, FileTime time) {
 
 std::optional<UrlParts> TFakeUrlCache::SplitURL(const std::string& url) { return CrackUrl(url); }
 
+class TEndlessUrlCache::TEndlessWalk : public IUrlCacheWalk {
+ public:
+  explicit TEndlessWalk(TEndlessUrlCache& cache) : FCache(cache) {}
+  bool FindNext(CacheEntryRecord& record) override {
+    if (FCache.Walked >= kLimit) return false;
+    const std::string number = std::to_string(kLimit - FCache.Walked++);
+    record.SourceUrl = "http://h/" + std::string(8 - number.size(), '0') + number + ".htm";
+    record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
+    return true;
+  }
+
+ private:
+  TEndlessUrlCache& FCache;
+};
+
+std::unique_ptr<IUrlCacheWalk> TEndlessUrlCache::FindFirst(CacheEntryRecord& first) {
+  Walked = 0;
+  auto walk = std::make_unique<TEndlessWalk>(*this);
+  walk->FindNext(first);
+  return walk;
+}
+
 }  // namespace hoardscope

@@ -63,4 +63,18 @@ class TFakeUrlCache : public IUrlCache, public IUrlCacheDeleter, public IUrlCach
   std::size_t FFailAfter = static_cast<std::size_t>(-1);
 };
 
+// A cache whose walk goes on record after record (text pages of one host), far beyond what any load that can be
+// stopped walks: the keys come in descending order, so that the list a load leaves behind shows whether it was
+// sorted.
+class TEndlessUrlCache : public TFakeUrlCache {
+ public:
+  static constexpr std::size_t kLimit = 5000000;
+
+  std::unique_ptr<IUrlCacheWalk> FindFirst(CacheEntryRecord& first) override;
+  std::size_t Walked = 0;  // the records the last walk has given
+
+ private:
+  class TEndlessWalk;
+};
+
 }  // namespace hoardscope

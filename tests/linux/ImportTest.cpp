@@ -1,15 +1,19 @@
 // Importing export files into the real cache store: records, truncated files, the times an entry keeps,
-// copies read only from export folders, records the cache refuses.
+// copies read only from export folders, records the cache refuses, and a stopped export or import.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 
 #include "core/Tools.h"
+#include "core/EntryList.h"
+#include "operations/EntryExport.h"
 #include "operations/ExportFile.h"
 #include "operations/ImportCache.h"
 #include "platform/linux/CacheStore.h"
 #include "platform/linux/SqliteDatabase.h"
 #include "tests/fakes/FakeServices.h"
+#include "tests/fakes/FakeUrlCache.h"
 #include "tests/support/TestFiles.h"
 
 namespace hoardscope {
@@ -43,6 +47,28 @@ class ImportTest : public ::testing::Test {
   bool CacheIsEmpty() {
     CacheEntryRecord record;
     return Store.FindFirstOfAnyType(record) == nullptr;
+  }
+
+  // The URL and content of every entry of the store, by URL.
+  std::vector<std::pair<std::string, std::string>> Cached() {
+    std::vector<std::pair<std::string, std::string>> cached;
+    CacheEntryRecord record;
+    const std::unique_ptr<IUrlCacheWalk> walk = Store.FindFirstOfAnyType(record);
+    for (bool more = walk != nullptr; more; more = walk->FindNext(record)) {
+      cached.emplace_back(record.SourceUrl, ReadFile(record.LocalFileName));
+      record = CacheEntryRecord();
+    }
+    std::sort(cached.begin(), cached.end());
+    return cached;
+  }
+
+  // The files below the store's content folders: one for each entry, none reserved and left behind.
+  std::size_t StoredFiles() {
+    std::size_t files = 0;
+    for (const auto& folder : Store.ContentFolders()) {
+      for (const auto& item : std::filesystem::recursive_directory_iterator(folder)) files += item.is_regular_file();
+    }
+    return files;
   }
 
   TTempFolder Folder{"import"};
@@ -161,6 +187,57 @@ TEST_F(ImportTest, ARecordTheCacheRefusesLeavesNoReservedFileBehind) {
   EXPECT_EQ(FailedRecordsMessage(result).rfind("2 records were not put into the cache. The first: the cache refused "
                                                "http://h/a.gif (error ", 0), 0u)
       << FailedRecordsMessage(result);
+}
+
+// Stopped after two records of five, the import keeps the two it committed, counts them and leaves nothing else.
+TEST_F(ImportTest, AStoppedImportKeepsWhatItCommittedAndCountsIt) {
+  std::vector<TExportRecord> records;
+  for (const std::string name : {"a", "b", "c", "d", "e"}) {
+    records.push_back({Copy(name + ".gif", "GIF " + name), "http://h/" + name + ".gif", 1.5, ""});
+  }
+  TFakeProgress progress;
+  progress.StopAt = 2;
+  const TImportResult result = Importer.ImportExportFile(ExportFile(records), &progress);
+  EXPECT_TRUE(result.Stopped);
+  EXPECT_EQ(result.Count, 2);
+  EXPECT_EQ(Cached(), (std::vector<std::pair<std::string, std::string>>{{"http://h/a.gif", "GIF a"},
+                                                                       {"http://h/b.gif", "GIF b"}}));
+  EXPECT_EQ(StoredFiles(), 2u);
+  for (const TProgressState& step : progress.Steps) EXPECT_LE(step.Done, step.Total.value());
+}
+
+// Stopped after two copies of five, the export file holds whole records of exactly those two, as the import that
+// reads it finds.
+TEST_F(ImportTest, AStoppedExportWritesTheRecordsOfTheFilesItCopiedAndNoOthers) {
+  TFakeUrlCache source;
+  TEntryList list;
+  std::vector<std::size_t> exportSet;
+  for (const std::string name : {"a", "b", "c", "d", "e"}) {
+    TURLInfo info;
+    info.SourceUrl = "http://h/" + name + ".htm";
+    info.LocalFile = info.CacheFile = (Folder.Path / (name + ".htm")).string();
+    WriteFile(info.LocalFile, "page " + name);
+    exportSet.push_back(list.Count());
+    list.Add(info.SourceUrl, std::move(info));
+  }
+  TFakeShell shell;
+  TFakeDesktop desktop;
+  TFakeDialogs dialogs;
+  const std::filesystem::path exportFile = Folder.Path / "stopped.hef";
+  dialogs.FileName = exportFile.string();
+  TFakeProgress progress;
+  progress.StopAt = 2;
+  const TExportOutcome outcome = TEntryExport(source, shell, desktop).Export(dialogs, list, exportSet, progress);
+  EXPECT_TRUE(outcome.Stopped);
+  EXPECT_EQ(outcome.Exported, 2u);
+  EXPECT_EQ(std::filesystem::file_size(exportFile), 2 * kExportRecordSize);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Folder.Path / "stopped"), {}), 2);
+  const TImportResult imported = Importer.ImportExportFile(exportFile.string());
+  EXPECT_EQ(imported.Count, 2);
+  EXPECT_FALSE(imported.Truncated);
+  EXPECT_EQ(Cached(), (std::vector<std::pair<std::string, std::string>>{{"http://h/a.htm", "page a"},
+                                                                       {"http://h/b.htm", "page b"}}));
+  for (const TProgressState& step : progress.Steps) EXPECT_LE(step.Done, step.Total.value());
 }
 
 }  // namespace

@@ -14,6 +14,8 @@
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QStatusBar>
@@ -21,6 +23,7 @@
 #include <QToolButton>
 #include <QToolTip>
 #include <QTreeView>
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <optional>
@@ -373,6 +376,43 @@ TEST_F(MainViewTest, DetailsListShowsTheSelectedFoldersFilesWithTheirSizesAndSor
   QTest::mouseClick(header->viewport(), Qt::LeftButton, {}, sizeTitle);
   EXPECT_EQ(column(TDetailsColumn::Size), (QStringList{"300", "200", "100"}));
   EXPECT_EQ(header->sortIndicatorOrder(), Qt::DescendingOrder);
+}
+
+// Long work shows its progress and Stop in the status bar; the Stop button, or Esc in the tree, ends a load that
+// would go on, with the entries walked so far listed, sorted, and the status saying it stopped. The bar keeps its
+// width.
+TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
+  for (const bool byEsc : {false, true}) {
+    TEndlessUrlCache endless;
+    TMainView view(endless, Registry, Internet, CacheFiles.Path);
+    view.resize(237, 400);
+    Activate(&view);
+    view.Tree()->setFocus();
+    bool progressShown = false;
+    // Posted before the load: it runs only once the load lets waiting events run.
+    QTimer::singleShot(0, &view, [&] {
+      progressShown = view.StopButton()->isVisible() && view.ProgressBar()->isVisible() &&
+                      view.ProgressText()->text().startsWith(QStringLiteral("Loading ")) &&
+                      !view.StatusPanel(0)->isVisible();
+      if (byEsc) {
+        QTest::keyClick(view.Tree(), Qt::Key_Escape);
+      } else {
+        QTest::mouseClick(view.StopButton(), Qt::LeftButton);
+      }
+    });
+    view.Presenter().Timer1Timer();
+    EXPECT_TRUE(progressShown) << "Esc: " << byEsc;
+    const TEntryList& listed = view.Presenter().State().EntryList;
+    EXPECT_LT(endless.Walked, TEndlessUrlCache::kLimit);
+    EXPECT_EQ(listed.Count(), endless.Walked);
+    std::vector<std::string> keys;
+    for (const TEntryItem& item : listed.Items()) keys.push_back(item.Key);
+    EXPECT_TRUE(std::is_sorted(keys.begin(), keys.end()));
+    EXPECT_EQ(view.StatusPanel(0)->text().toStdString(), "Load stopped: " + std::string(kPlatformCaption));
+    EXPECT_TRUE(view.StatusPanel(0)->isVisible());
+    EXPECT_FALSE(view.StopButton()->isVisible());
+    EXPECT_EQ(view.width(), 237);
+  }
 }
 
 TEST_F(MainViewTest, ToolBarIsDisabledWhileALoadRunsAndLetsEventsRun) {

@@ -1,11 +1,12 @@
 // The search pipeline against the plain sequential search over the same entries: the same findings in the same
-// order, whatever the number of threads, and a cancel flag that stops it.
+// order, whatever the number of threads, with a progress watching or without, and a progress that stops it.
 #include <gtest/gtest.h>
 
 #include "core/Tools.h"
 #include "core/TreeRules.h"
 #include "search/SearchPipeline.h"
 #include "search/TextSearch.h"
+#include "tests/fakes/FakeServices.h"
 #include "tests/fakes/FakeUrlCache.h"
 #include "tests/support/TestFiles.h"
 
@@ -65,7 +66,7 @@ class SearchPipelineTest : public ::testing::Test {
   }
 
   TFindings PipelineSearch(unsigned threads, const std::string& folder, const std::string& text,
-                           const std::atomic<bool>* cancel = nullptr) {
+                           IProgress* progress = nullptr) {
     TFindings findings;
     Done = TSearchPipeline(Cache, nullptr, threads)
                .Run(Entries.Items(), {text, false, folder, TDateChoice::dcAll},
@@ -73,7 +74,7 @@ class SearchPipelineTest : public ::testing::Test {
                      [&](const TEntryItem& item, const std::string& why) {
                        findings.Unreadable.push_back(item.Key + " " + why);
                      }},
-                    cancel);
+                    progress);
     return findings;
   }
 
@@ -91,13 +92,18 @@ TEST_F(SearchPipelineTest, FindsWhatTheSequentialSearchFindsInTheListsOrder) {
     for (const unsigned threads : {1u, 3u, 8u}) {
       EXPECT_EQ(PipelineSearch(threads, folder, "needle"), expected) << folder << " on " << threads << " threads";
       EXPECT_TRUE(Done);
+      TFakeProgress watching;
+      EXPECT_EQ(PipelineSearch(threads, folder, "needle", &watching), expected) << folder << ", watched";
+      EXPECT_TRUE(Done);
+      for (const TProgressState& step : watching.Steps) EXPECT_LE(step.Done, step.Total.value());
     }
   }
 }
 
-TEST_F(SearchPipelineTest, ACancelledSearchReadsNothingMoreAndSaysSo) {
-  const std::atomic<bool> cancel{true};
-  EXPECT_EQ(PipelineSearch(3, "", "needle", &cancel), TFindings());
+TEST_F(SearchPipelineTest, AStoppedSearchReadsNothingMoreAndSaysSo) {
+  TFakeProgress stopped;
+  stopped.StopAt = 0;
+  EXPECT_EQ(PipelineSearch(3, "", "needle", &stopped), TFindings());
   EXPECT_FALSE(Done);
 }
 

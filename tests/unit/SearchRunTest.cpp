@@ -1,4 +1,8 @@
-// The Search and Clear Search actions: which entries are found, the "Search Result" branch and its life.
+// The Search and Clear Search actions: which entries are found, the "Search Result" branch and its life, and a
+// search the user stops.
+#include <condition_variable>
+#include <mutex>
+
 #include "search/Search.h"
 #include "tests/unit/ViewFixture.h"
 
@@ -144,6 +148,76 @@ TEST_F(SearchRunTest, TheAgeLimitUsesTheClock) {
   };
   View().Execute(TActionId::alSearch);
   EXPECT_TRUE(View().State().SearchList.Empty());
+}
+
+// A cache that reads the body of a local file named "held..." only once the test releases it.
+class THeldCache : public TFakeUrlCache {
+ public:
+  BodyRead ReadBody(const std::string& localFileName, const BodyPieceSink& sink) override {
+    if (localFileName.find("held") != std::string::npos) {
+      std::unique_lock lock(FLock);
+      FReleased.wait(lock, [this] { return FRelease; });
+    }
+    return TFakeUrlCache::ReadBody(localFileName, sink);
+  }
+  void Release() {
+    {
+      const std::lock_guard guard(FLock);
+      FRelease = true;
+    }
+    FReleased.notify_all();
+  }
+
+ private:
+  std::mutex FLock;
+  std::condition_variable FReleased;
+  bool FRelease = false;
+};
+
+// The user stops the search once it has handed on the three pages before the one whose body is held: the branch
+// shows those three, the status says so, and the body still being read when Stop came is given up.
+TEST_F(SearchRunTest, AStoppedSearchKeepsWhatItFoundSoFarAndSaysSo) {
+  THeldCache held;
+  for (const std::string name : {"a", "b", "c", "held"}) {
+    CacheEntryRecord record;
+    record.SourceUrl = "http://h/" + name + ".htm";
+    record.LocalFileName = WriteFile(name + ".htm", "a needle in " + name);
+    record.HeaderInfo = "HTTP/1.1 200 OK\r\nContent-Type: text/html\r\n\r\n";
+    held.Put(record);
+  }
+  THoardscopeMain view({held, Internet, Registry, Shell, Desktop, Report, &Dialogs, &Clock}, Widgets);
+  view.FormShow();
+  Desktop.FireTimer();
+  view.TreeView1Change(view.State().RootNode);
+  Dialogs.OnSearch = [](TfrmSearch& dialog) {
+    dialog.cbSearchText = "needle";
+    dialog.btnSearchClick();
+  };
+  bool stopped = false;
+  int beats = 0;
+  Desktop.OnProcessMessages = [&] {
+    if (stopped || ++beats > 2000) {
+      held.Release();  // read at the step after the Stop, or after a beat count no working search reaches
+    } else if (view.State().SearchList.Count() == 3) {
+      view.StopWork();
+      stopped = true;
+    }
+  };
+  view.Execute(TActionId::alSearch);
+  EXPECT_TRUE(stopped);
+  ASSERT_TRUE(view.State().SearchNode);
+  std::vector<std::string> found;
+  for (const TEntryItem& item : view.State().SearchList.Items()) found.push_back(item.Key);
+  EXPECT_EQ(found, (std::vector<std::string>{"http://h/a.htm", "http://h/b.htm", "http://h/c.htm"}));
+  EXPECT_EQ(view.StatusText(0), "Search stopped: found 3 items");
+  EXPECT_TRUE(Desktop.Messages.empty());
+  ASSERT_FALSE(Widgets.Progress.empty());
+  for (const TProgressState& shown : Widgets.Progress) {
+    if (shown.Caption != "Searching") continue;
+    EXPECT_LE(shown.Done, shown.Total.value());
+    EXPECT_EQ(shown.Total, 4u);
+  }
+  EXPECT_FALSE(Widgets.ProgressShown);
 }
 
 }  // namespace

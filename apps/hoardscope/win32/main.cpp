@@ -17,6 +17,7 @@ int main(int argc, char** argv) {
   _setmode(_fileno(stderr), _O_BINARY);
   TArguments all(argv + std::min(argc, 1), argv + argc);
   THomePaths home = ResolveHome();
+  ChooseProgressLine(TakeQuietOption(all), _isatty(_fileno(stderr)) != 0);
   const bool sourceGiven = TakeCacheOption(all, home);
   const std::string command = sourceGiven && !all.empty() ? all[0] : "";
   const TArguments args(all.begin() + std::min<std::size_t>(all.size(), 1), all.end());

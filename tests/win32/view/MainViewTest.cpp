@@ -201,6 +201,56 @@ TEST_F(MainViewTest, TheToolBarIsDisabledWhileTheLoadLetsMessagesRun) {
   DestroyWindow(note);
 }
 
+// What the user does while a load lets messages run: notes whether the status bar shows the progress and Stop,
+// then presses Stop, or Esc in the tree.
+struct TStopPress {
+  TWinMainView* View = nullptr;
+  bool ByEsc = false;
+  bool ProgressShown = false;
+};
+
+LRESULT CALLBACK PressStop(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+  if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
+  TStopPress& press = *reinterpret_cast<TStopPress*>(lParam);
+  press.ProgressShown = press.View->ProgressShown() && IsWindowVisible(press.View->StopButton()) &&
+                        IsWindowVisible(press.View->ProgressBar());
+  if (press.ByEsc) {
+    PostMessageA(press.View->Tree(), WM_KEYDOWN, VK_ESCAPE, 0);
+  } else {
+    SendMessageA(press.View->StopButton(), BM_CLICK, 0, 0);
+  }
+  return 0;
+}
+
+TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
+  WNDCLASSA pressClass{};
+  pressClass.lpfnWndProc = PressStop;
+  pressClass.hInstance = GetModuleHandleA(nullptr);
+  pressClass.lpszClassName = "HoardscopeStopPress";
+  RegisterClassA(&pressClass);
+  const HWND presser = CreateWindowExA(0, "HoardscopeStopPress", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
+                                       GetModuleHandleA(nullptr), nullptr);
+  for (const bool byEsc : {false, true}) {
+    TEndlessUrlCache endless;
+    TWinMainView view(TWinViewPorts{endless, Internet, Registry,
+                                    [this](HIMAGELIST) { return std::make_unique<TShellOfTest>(Shell); }, &Clock,
+                                    nullptr, nullptr},
+                      nullptr);
+    MoveWindow(view.Window(), 0, 0, 237, 400, TRUE);
+    ShowWindow(view.Window(), SW_SHOW);
+    SetFocus(view.Tree());
+    TStopPress press{&view, byEsc};
+    PostMessageA(presser, WM_APP, 0, reinterpret_cast<LPARAM>(&press));  // runs once the load lets messages run
+    view.Presenter().Timer1Timer();
+    EXPECT_TRUE(press.ProgressShown) << "Esc: " << byEsc;
+    EXPECT_LT(endless.Walked, TEndlessUrlCache::kLimit);
+    EXPECT_EQ(view.Presenter().State().EntryList.Count(), endless.Walked);
+    EXPECT_EQ(view.StatusPanelText(0), "Load stopped: Platform cache");
+    EXPECT_FALSE(view.ProgressShown() || IsWindowVisible(view.StopButton()));
+  }
+  DestroyWindow(presser);
+}
+
 TEST_F(MainViewTest, SelectingAFileNavigatesOnceAndAFolderShowsItsTotals) {
   AddEntry("http://h.example/a/1.htm", "text/html", 1499);
   AddEntry("http://h.example/2.htm", "text/html", 10);
