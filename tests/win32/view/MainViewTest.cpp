@@ -175,6 +175,18 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   EXPECT_EQ(ChildTexts(tree, Item(host)), "Caf\u00e9 \u2014 \u65e5|z.htm|a");
 }
 
+// A message-only window of a class of its own: a message posted to it runs procedure once the code under test lets
+// waiting messages run.
+HWND CreateMessageWindow(const char* className, WNDPROC procedure) {
+  WNDCLASSA windowClass{};
+  windowClass.lpfnWndProc = procedure;
+  windowClass.hInstance = GetModuleHandleA(nullptr);
+  windowClass.lpszClassName = className;
+  RegisterClassA(&windowClass);
+  return CreateWindowExA(0, className, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
+                         nullptr);
+}
+
 // Notes whether the view's tool bar was enabled when the message posted to it ran.
 LRESULT CALLBACK NoteToolBarState(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
   if (message != WM_APP) return DefWindowProcA(window, message, wParam, lParam);
@@ -185,13 +197,7 @@ LRESULT CALLBACK NoteToolBarState(HWND window, UINT message, WPARAM wParam, LPAR
 TEST_F(MainViewTest, TheToolBarIsDisabledWhileTheLoadLetsMessagesRun) {
   AddEntry("http://h.example/1.htm", "text/html", 10);
   AddEntry("http://h.example/2.htm", "text/html", 10);
-  WNDCLASSA noteClass{};
-  noteClass.lpfnWndProc = NoteToolBarState;
-  noteClass.hInstance = GetModuleHandleA(nullptr);
-  noteClass.lpszClassName = "HoardscopeToolBarNote";
-  RegisterClassA(&noteClass);
-  const HWND note = CreateWindowExA(0, "HoardscopeToolBarNote", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                    GetModuleHandleA(nullptr), nullptr);
+  const HWND note = CreateMessageWindow("HoardscopeToolBarNote", NoteToolBarState);
   bool enabledDuringLoad = true;
   PostMessageA(note, WM_APP, reinterpret_cast<WPARAM>(View().ToolBar()),
                reinterpret_cast<LPARAM>(&enabledDuringLoad));
@@ -223,13 +229,7 @@ LRESULT CALLBACK PressStop(HWND window, UINT message, WPARAM wParam, LPARAM lPar
 }
 
 TEST_F(MainViewTest, StopAndEscEndALoadWithTheEntriesListedSoFar) {
-  WNDCLASSA pressClass{};
-  pressClass.lpfnWndProc = PressStop;
-  pressClass.hInstance = GetModuleHandleA(nullptr);
-  pressClass.lpszClassName = "HoardscopeStopPress";
-  RegisterClassA(&pressClass);
-  const HWND presser = CreateWindowExA(0, "HoardscopeStopPress", nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr,
-                                       GetModuleHandleA(nullptr), nullptr);
+  const HWND presser = CreateMessageWindow("HoardscopeStopPress", PressStop);
   for (const bool byEsc : {false, true}) {
     TEndlessUrlCache endless;
     TWinMainView view(TWinViewPorts{endless, Internet, Registry,
