@@ -6,6 +6,8 @@
 #include <chrono>
 #include <cstdio>
 
+#include "core/Tools.h"
+
 namespace hoardscope {
 namespace {
 
@@ -15,16 +17,6 @@ constexpr sys_days kFileTimeEpoch = sys_days(year(1601) / January / 1);
 constexpr std::uint64_t kTicksPerMilli = 10000;
 // 10000-01-01T00:00:00Z, the first moment without a four-digit year.
 constexpr FileTime kFirstTimeAfterYear9999 = 2650467744000000000ull;
-
-// Reads exactly `digits` decimal digits at `position`.
-std::optional<int> Number(std::string_view text, std::size_t position, std::size_t digits) {
-  if (position + digits > text.size()) return std::nullopt;
-  int value = 0;
-  const char* begin = text.data() + position;
-  const auto [end, error] = std::from_chars(begin, begin + digits, value);
-  if (error != std::errc() || end != begin + digits) return std::nullopt;
-  return value;
-}
 
 }  // namespace
 
@@ -43,6 +35,12 @@ std::string FileTimeToText(FileTime time) {
   return text;
 }
 
+std::optional<FileTime> FirstMomentOfDay(int yearNumber, unsigned monthNumber, unsigned dayNumber) {
+  const year_month_day date{year(yearNumber), month(monthNumber), day(dayNumber)};
+  if (!date.ok() || sys_days(date) < kFileTimeEpoch) return std::nullopt;
+  return static_cast<FileTime>((sys_days(date) - kFileTimeEpoch).count()) * kTicksPerMilli * 86400000;
+}
+
 std::optional<FileTime> FileTimeFromText(std::string_view text) {
   if (!text.empty() && text.find_first_not_of("0123456789") == std::string_view::npos) {
     FileTime ticks = 0;
@@ -55,25 +53,23 @@ std::optional<FileTime> FileTimeFromText(std::string_view text) {
       text[16] != ':' || text.back() != 'Z') {
     return std::nullopt;
   }
-  const auto yearNumber = Number(text, 0, 4), monthNumber = Number(text, 5, 2), dayNumber = Number(text, 8, 2);
-  const auto hour = Number(text, 11, 2), minute = Number(text, 14, 2), second = Number(text, 17, 2);
+  const auto yearNumber = DecimalDigitsAt(text, 0, 4), monthNumber = DecimalDigitsAt(text, 5, 2), dayNumber = DecimalDigitsAt(text, 8, 2);
+  const auto hour = DecimalDigitsAt(text, 11, 2), minute = DecimalDigitsAt(text, 14, 2), second = DecimalDigitsAt(text, 17, 2);
   if (!yearNumber || !monthNumber || !dayNumber || !hour || !minute || !second) return std::nullopt;
   int millis = 0;
   const std::string_view fraction = text.substr(19, text.size() - 20);
   if (!fraction.empty()) {
     if (fraction[0] != '.' || fraction.size() < 2 || fraction.size() > 4) return std::nullopt;
-    const auto digits = Number(fraction, 1, fraction.size() - 1);
+    const auto digits = DecimalDigitsAt(fraction, 1, fraction.size() - 1);
     if (!digits) return std::nullopt;
     millis = *digits;
     for (std::size_t scale = fraction.size() - 1; scale < 3; ++scale) millis *= 10;
   }
-  const year_month_day date(year(*yearNumber), month(static_cast<unsigned>(*monthNumber)),
-                            day(static_cast<unsigned>(*dayNumber)));
-  if (!date.ok() || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
-  const sys_time<milliseconds> moment =
-      sys_days(date) + hours(*hour) + minutes(*minute) + seconds(*second) + milliseconds(millis);
-  if (moment < kFileTimeEpoch) return std::nullopt;
-  return static_cast<FileTime>((moment - kFileTimeEpoch).count()) * kTicksPerMilli;
+  const std::optional<FileTime> dayStart =
+      FirstMomentOfDay(*yearNumber, static_cast<unsigned>(*monthNumber), static_cast<unsigned>(*dayNumber));
+  if (!dayStart || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
+  const milliseconds sinceDayStart = hours(*hour) + minutes(*minute) + seconds(*second) + milliseconds(millis);
+  return *dayStart + static_cast<FileTime>(sinceDayStart.count()) * kTicksPerMilli;
 }
 
 }  // namespace hoardscope

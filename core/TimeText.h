@@ -14,6 +14,9 @@ namespace hoardscope {
 // which has no such form, is written as its decimal count of 100-nanosecond ticks.
 std::string FileTimeToText(FileTime time);
 
+// The first moment (UTC) of the calendar day; nullopt for a day the calendar does not have or one before 1601-01-01.
+std::optional<FileTime> FirstMomentOfDay(int year, unsigned month, unsigned day);
+
 // Reads YYYY-MM-DDTHH:MM:SS[.m[m[m]]]Z, or a decimal tick count; nullopt for any other text or a date before
 // 1601-01-01.
 std::optional<FileTime> FileTimeFromText(std::string_view text);

@@ -120,6 +120,32 @@ std::optional<UrlParts> CrackUrl(std::string_view url) {
 
 bool IsHtmlSpace(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\f' || c == '\r'; }
 
+std::optional<int> DecimalDigitsAt(std::string_view text, std::size_t position, std::size_t count) {
+  if (count == 0 || position > text.size() || text.size() - position < count) return std::nullopt;
+  const std::string_view field = text.substr(position, count);
+  if (!std::all_of(field.begin(), field.end(), [](char c) { return c >= '0' && c <= '9'; })) return std::nullopt;
+  int value = 0;
+  const auto [end, error] = std::from_chars(field.data(), field.data() + field.size(), value);
+  if (error != std::errc()) return std::nullopt;
+  return value;
+}
+
+std::string HtmlEscaped(std::string_view text) {
+  std::string escaped;
+  escaped.reserve(text.size());
+  for (const char c : text) {
+    switch (c) {
+      case '&': escaped += "&amp;"; break;
+      case '<': escaped += "&lt;"; break;
+      case '>': escaped += "&gt;"; break;
+      case '"': escaped += "&quot;"; break;
+      case '\'': escaped += "&#39;"; break;
+      default: escaped += c;
+    }
+  }
+  return escaped;
+}
+
 std::string_view TrimHtmlSpace(std::string_view text) {
   while (!text.empty() && IsHtmlSpace(text.front())) text.remove_prefix(1);
   while (!text.empty() && IsHtmlSpace(text.back())) text.remove_suffix(1);

@@ -27,8 +27,13 @@ bool EqualsNoCase(std::string_view a, std::string_view b);
 
 // ASCII white space as HTML and the web's labels know it: tab, LF, FF, CR and space.
 bool IsHtmlSpace(char c);
+// The number that exactly count decimal digits at position spell; nullopt when text has fewer there or a character
+// that is not a digit (a sign included).
+std::optional<int> DecimalDigitsAt(std::string_view text, std::size_t position, std::size_t count);
 // The text without the HTML white space around it.
 std::string_view TrimHtmlSpace(std::string_view text);
+// The text with &, <, >, " and ' written as character references, to stand in HTML text or an attribute value.
+std::string HtmlEscaped(std::string_view text);
 
 // The one ordering of entry keys, for sorting and looking up: ordinal after folding A-Z. <0, 0 or >0.
 // It is the unsigned byte order of the keys' LowerAscii forms, so a sort over many keys may fold each key once

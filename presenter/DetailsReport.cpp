@@ -62,18 +62,6 @@ void WriteJsonString(std::ostream& out, const std::string& text) {
   out << '"';
 }
 
-void WriteHtmlText(std::ostream& out, const std::string& text) {
-  for (const char c : text) {
-    switch (c) {
-      case '&': out << "&amp;"; break;
-      case '<': out << "&lt;"; break;
-      case '>': out << "&gt;"; break;
-      case '"': out << "&quot;"; break;
-      default: out << c;
-    }
-  }
-}
-
 void WriteCsv(std::ostream& out, const std::vector<TDetailsRow>& rows) {
   const auto writeLine = [&out](const auto& fieldOf) {
     for (std::size_t i = 0; i < kDetailsColumnCount; ++i) {
@@ -110,7 +98,7 @@ void WriteJsonLines(std::ostream& out, const std::vector<TDetailsRow>& rows) {
 void WriteHtml(std::ostream& out, const std::vector<TDetailsRow>& rows, const std::string& title) {
   const std::string heading = Utf8Text(title);
   out << "<!DOCTYPE html>\n<html>\n<head>\n<meta charset=\"utf-8\">\n<title>";
-  WriteHtmlText(out, heading);
+  out << HtmlEscaped(heading);
   out << "</title>\n<style>\n"
          "body { font-family: sans-serif; font-size: 13px; }\n"
          "table { border-collapse: collapse; }\n"
@@ -118,7 +106,7 @@ void WriteHtml(std::ostream& out, const std::vector<TDetailsRow>& rows, const st
          "th { background: #eee; }\n"
          "td.number { text-align: right; }\n"
          "</style>\n</head>\n<body>\n<h1>";
-  WriteHtmlText(out, heading);
+  out << HtmlEscaped(heading);
   out << "</h1>\n<table>\n<thead>\n<tr>";
   for (const TDetailsColumn column : kDetailsColumns) out << "<th>" << DetailsColumnTitle(column) << "</th>";
   out << "</tr>\n</thead>\n<tbody>\n";
@@ -126,7 +114,7 @@ void WriteHtml(std::ostream& out, const std::vector<TDetailsRow>& rows, const st
     out << "<tr>";
     for (const TDetailsColumn column : kDetailsColumns) {
       out << (IsNumberColumn(column) ? "<td class=\"number\">" : "<td>");
-      WriteHtmlText(out, Utf8Text(DetailsCellText(*row.Info, column)));
+      out << HtmlEscaped(Utf8Text(DetailsCellText(*row.Info, column)));
       out << "</td>";
     }
     out << "</tr>\n";

@@ -1,21 +1,17 @@
-// The quick filter, the reading of its dates and sizes, and of the filter bar's fields. Dates are counted by the
-// calendar of <chrono>, which works the same for every year on every platform.
+// The quick filter, the reading of its dates and sizes, and of the filter bar's fields.
 #include "settings/QuickFilter.h"
 
 #include <algorithm>
 #include <charconv>
-#include <chrono>
 #include <limits>
 
+#include "core/TimeText.h"
 #include "core/Tools.h"
 #include "core/URLInfo.h"
 
 namespace hoardscope {
 namespace {
 
-using namespace std::chrono;
-
-constexpr sys_days kFileTimeEpoch = sys_days(year(1601) / January / 1);
 constexpr FileTime kTicksPerSecond = 10000000;
 constexpr FileTime kTicksPerDay = 86400 * kTicksPerSecond;
 
@@ -25,22 +21,9 @@ bool ContainsNoCase(std::string_view text, std::string_view part) {
                      [&](char a, char b) { return fold(a) == fold(b); }) != text.end();
 }
 
-bool AllDigits(std::string_view text) {
-  return !text.empty() && std::all_of(text.begin(), text.end(), [](char c) { return c >= '0' && c <= '9'; });
-}
-
-// The decimal number of exactly `digits` digits at `position`.
-std::optional<int> Number(std::string_view text, std::size_t position, std::size_t digits) {
-  const std::string_view field = text.substr(position, digits);
-  int value = 0;
-  if (field.size() != digits || !AllDigits(field)) return std::nullopt;
-  std::from_chars(field.data(), field.data() + field.size(), value);
-  return value;
-}
-
 std::optional<TCalendarDay> DayOf(std::string_view text) {
   if (text.size() != 10 || text[4] != '-' || text[7] != '-') return std::nullopt;
-  const auto yearNumber = Number(text, 0, 4), monthNumber = Number(text, 5, 2), dayNumber = Number(text, 8, 2);
+  const auto yearNumber = DecimalDigitsAt(text, 0, 4), monthNumber = DecimalDigitsAt(text, 5, 2), dayNumber = DecimalDigitsAt(text, 8, 2);
   if (!yearNumber || !monthNumber || !dayNumber) return std::nullopt;
   return TCalendarDay{*yearNumber, static_cast<unsigned>(*monthNumber), static_cast<unsigned>(*dayNumber)};
 }
@@ -48,7 +31,7 @@ std::optional<TCalendarDay> DayOf(std::string_view text) {
 // The seconds of HH:MM:SS since its day began.
 std::optional<FileTime> TimeOfDay(std::string_view text) {
   if (text.size() != 8 || text[2] != ':' || text[5] != ':') return std::nullopt;
-  const auto hour = Number(text, 0, 2), minute = Number(text, 3, 2), second = Number(text, 6, 2);
+  const auto hour = DecimalDigitsAt(text, 0, 2), minute = DecimalDigitsAt(text, 3, 2), second = DecimalDigitsAt(text, 6, 2);
   if (!hour || !minute || !second || *hour > 23 || *minute > 59 || *second > 59) return std::nullopt;
   return static_cast<FileTime>((*hour * 60 + *minute) * 60 + *second);
 }
@@ -78,11 +61,7 @@ bool TQuickFilter::Admits(const TURLInfo& info) const {
   return (!Since || cached >= *Since) && (!Until || cached <= *Until);
 }
 
-std::optional<FileTime> StartOfDay(const TCalendarDay& day) {
-  const year_month_day date{year(day.Year), month(day.Month), std::chrono::day(day.Day)};
-  if (!date.ok() || sys_days(date) < kFileTimeEpoch) return std::nullopt;
-  return static_cast<FileTime>((sys_days(date) - kFileTimeEpoch).count()) * kTicksPerDay;
-}
+std::optional<FileTime> StartOfDay(const TCalendarDay& day) { return FirstMomentOfDay(day.Year, day.Month, day.Day); }
 
 std::optional<FileTime> EndOfDay(const TCalendarDay& day) {
   const std::optional<FileTime> start = StartOfDay(day);
@@ -112,7 +91,7 @@ std::optional<std::int64_t> ParseByteCount(std::string_view text) {
   }
   const std::string_view digits = unit == 1 ? text : text.substr(0, text.size() - 1);
   std::int64_t count = 0;
-  if (!AllDigits(digits)) return std::nullopt;
+  if (digits.empty() || digits.find_first_not_of("0123456789") != std::string_view::npos) return std::nullopt;
   const auto [last, error] = std::from_chars(digits.data(), digits.data() + digits.size(), count);
   if (error != std::errc() || count > std::numeric_limits<std::int64_t>::max() / unit) return std::nullopt;
   return count * unit;

@@ -83,21 +83,6 @@ std::string NoProxyHosts() {
   return kLoopbackHosts;
 }
 
-std::string HtmlEscaped(const std::string& text) {
-  std::string escaped;
-  for (const char c : text) {
-    switch (c) {
-      case '&': escaped += "&amp;"; break;
-      case '<': escaped += "&lt;"; break;
-      case '>': escaped += "&gt;"; break;
-      case '"': escaped += "&quot;"; break;
-      case '\'': escaped += "&#39;"; break;
-      default: escaped += c;
-    }
-  }
-  return escaped;
-}
-
 THttpResponse FailedResponse(std::string error) {
   THttpResponse response;
   response.Error = std::move(error);
