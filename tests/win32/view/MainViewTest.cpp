@@ -175,14 +175,19 @@ TEST_F(MainViewTest, TheTreeMirrorsTheLoadTheExpansionAndTheOrderOfItsNodes) {
   EXPECT_EQ(ChildTexts(tree, Item(host)), "Caf\u00e9 \u2014 \u65e5|z.htm|a");
 }
 
-// A message-only window of a class of its own: a message posted to it runs procedure once the code under test lets
-// waiting messages run.
-HWND CreateMessageWindow(const char* className, WNDPROC procedure) {
+// Registers a window class of this test's own (a second registration of the name fails, harmlessly).
+void RegisterTestClass(const char* className, WNDPROC procedure) {
   WNDCLASSA windowClass{};
   windowClass.lpfnWndProc = procedure;
   windowClass.hInstance = GetModuleHandleA(nullptr);
   windowClass.lpszClassName = className;
   RegisterClassA(&windowClass);
+}
+
+// A message-only window of a class of its own: a message posted to it runs procedure once the code under test lets
+// waiting messages run.
+HWND CreateMessageWindow(const char* className, WNDPROC procedure) {
+  RegisterTestClass(className, procedure);
   return CreateWindowExA(0, className, nullptr, 0, 0, 0, 0, 0, HWND_MESSAGE, nullptr, GetModuleHandleA(nullptr),
                          nullptr);
 }
@@ -323,11 +328,7 @@ TEST_F(MainViewTest, TheCacheChangedNoticeMarksTheViewForAReloadAndOtherCodesDoN
 
 // A window of a class of this test's own, registered on first use.
 HWND CreateWindowOfClass(const char* className, HWND parent) {
-  WNDCLASSA windowClass{};
-  windowClass.lpfnWndProc = DefWindowProcA;
-  windowClass.hInstance = GetModuleHandleA(nullptr);
-  windowClass.lpszClassName = className;
-  RegisterClassA(&windowClass);
+  RegisterTestClass(className, DefWindowProcA);
   return CreateWindowExA(0, className, "", parent ? WS_CHILD : WS_OVERLAPPEDWINDOW, 0, 0, 300, 300, parent, nullptr,
                          GetModuleHandleA(nullptr), nullptr);
 }
