@@ -1,7 +1,6 @@
 // The search's stages over a small pool of threads: the calling thread walks and filters the list, publishing each
-// entry to search as a job; the pool's threads, and the calling thread once the walk is over unless a progress
-// watches it, read and match the jobs in turn; the calling thread hands the findings of the jobs finished so far to
-// the sink, in the list's order, and tells the progress how far it is.
+// entry to search as a job; the pool's threads read and match the jobs in turn; the calling thread hands the
+// findings of the jobs finished so far to the sink, in the list's order, and tells the progress how far it is.
 #include "search/SearchPipeline.h"
 
 #include <algorithm>
@@ -40,16 +39,20 @@ class TSearchRun {
       : FCache(cache), FEntries(entries), FQuery(query), FNow(now), FSink(sink),
         FMatcher(SearchNeedle(query.Text, query.CaseSensitive), query.CaseSensitive), FJobs(entries.size()) {}
 
-  // The walk on this thread, the match on threads more (on this one too when no progress watches); true unless
-  // the progress asked to stop.
-  bool Run(unsigned threads, IProgress* progress) {
+  // The walk on this thread, the match on the pool's threads; then, while they read and match, the findings handed
+  // on and the progress told at every beat, until the pool is done: all jobs searched, or none taken since the
+  // progress asked to stop. True unless it did.
+  bool Run(unsigned threads, IProgress& progress) {
     if (FMatcher.MatchesNothing()) return true;
-    if (progress) {
-      RunWatched(threads, *progress);
-    } else {
-      TPool pool(*this, threads - 1);
+    if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
+    {
+      TPool pool(*this, threads);
       Walk();
-      Match(true);
+      while (!WaitForPool()) {
+        DeliverFinished(false);
+        progress.Step(FDelivered, FPublished.load(std::memory_order_acquire));
+        if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
+      }
     }
     DeliverFinished(true);
     return !Stopped();
@@ -63,7 +66,7 @@ class TSearchRun {
       FRun.FMatching = threads;
       for (unsigned i = 0; i < threads; ++i) {
         FThreads.emplace_back([&run] {
-          run.Match(false);
+          run.Match();
           run.LeaveMatch();
         });
       }
@@ -79,19 +82,6 @@ class TSearchRun {
   };
 
   bool Stopped() const { return FStopped.load(std::memory_order_relaxed); }
-
-  // The walk, then the findings handed on and the progress told at every beat while the pool reads and matches,
-  // until its threads are done: all jobs searched, or none taken since the progress asked to stop.
-  void RunWatched(unsigned threads, IProgress& progress) {
-    if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
-    TPool pool(*this, threads);
-    Walk();
-    while (!WaitForPool()) {
-      DeliverFinished(false);
-      progress.Step(FDelivered, FPublished.load(std::memory_order_acquire));
-      if (progress.StopRequested()) FStopped.store(true, std::memory_order_relaxed);
-    }
-  }
 
   // Waits a beat for the pool's threads to be done; whether they are.
   bool WaitForPool() {
@@ -153,14 +143,10 @@ class TSearchRun {
     return Stopped() ? nullptr : &FJobs[index];
   }
 
-  // Reads and matches jobs until none is left; the calling thread (delivering) hands on what is finished as it
-  // goes.
-  void Match(bool delivering) {
+  // Reads and matches jobs until none is left.
+  void Match() {
     TTextMatch match(FMatcher);
-    while (TJob* job = TakeJob()) {
-      Search(*job, match);
-      if (delivering) DeliverFinished(false);
-    }
+    while (TJob* job = TakeJob()) Search(*job, match);
   }
 
   void Search(TJob& job, TTextMatch& match) {
@@ -215,6 +201,13 @@ class TSearchRun {
   std::condition_variable FPoolDone;    // with FLock, for the calling thread that waits for the pool
 };
 
+// The progress of a search that nobody watches: it runs to its end.
+class TNoProgress final : public IProgress {
+ public:
+  void Step(std::uint64_t, std::optional<std::uint64_t>) override {}
+  bool StopRequested() const override { return false; }
+};
+
 unsigned ThreadsOfEveryCore() { return std::clamp(std::thread::hardware_concurrency(), 1u, kMaxThreads); }
 
 }  // namespace
@@ -225,7 +218,8 @@ TSearchPipeline::TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned
 bool TSearchPipeline::Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,
                           IProgress* progress) {
   TSearchRun run(FCache, entries, query, FClock ? FClock->NowUtc() : 0, sink);
-  return run.Run(FThreads, progress);
+  TNoProgress unwatched;
+  return run.Run(FThreads, progress ? *progress : unwatched);
 }
 
 }  // namespace hoardscope

@@ -41,10 +41,10 @@ class TSearchPipeline {
   TSearchPipeline(IUrlCacheReader& cache, IClock* clock, unsigned threads = 0);
 
   // Searches the text bodies of the entries that the query's filter lets through for its text, on lines as
-  // TTextMatch finds it. With a progress, the calling thread only walks, hands on the findings and tells the
-  // progress of the bodies searched (of those the filter let through) every kSearchBeatMs at least, while the
-  // pool's threads read; once the progress asks to stop, no further body is read (one being read is given up)
-  // and Run returns false, having delivered what it found in the bodies it had read. Without one it reads too.
+  // TTextMatch finds it. The calling thread only walks, hands on the findings and tells the progress (if any) of
+  // the bodies searched (of those the filter let through) every kSearchBeatMs at least, while the pool's threads
+  // read; once the progress asks to stop, no further body is read (one being read is given up) and Run returns
+  // false, having delivered what it found in the bodies it had read. Without a progress it runs to its end.
   bool Run(const std::vector<TEntryItem>& entries, const TSearchQuery& query, const TSearchSink& sink,
            IProgress* progress = nullptr);
 
